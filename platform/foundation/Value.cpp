@@ -1,0 +1,185 @@
+#include "platform/foundation/Value.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+namespace foundation {
+
+const Value* Dictionary::find(std::string_view key) const {
+  for (const auto& entry : entries_)
+    if (entry.first == key) return &entry.second;
+  return nullptr;
+}
+
+Value* Dictionary::find(std::string_view key) {
+  for (auto& entry : entries_)
+    if (entry.first == key) return &entry.second;
+  return nullptr;
+}
+
+const Value& Dictionary::operator[](std::string_view key) const {
+  const Value* value = find(key);
+  return value ? *value : Value::null();
+}
+
+void Dictionary::set(std::string key, Value value) {
+  if (Value* existing = find(key)) {
+    *existing = std::move(value);
+    return;
+  }
+  entries_.emplace_back(std::move(key), std::move(value));
+}
+
+bool Dictionary::erase(std::string_view key) {
+  for (auto it = entries_.begin(); it != entries_.end(); ++it) {
+    if (it->first == key) {
+      entries_.erase(it);
+      return true;
+    }
+  }
+  return false;
+}
+
+std::vector<std::string> Dictionary::keys() const {
+  std::vector<std::string> result;
+  result.reserve(entries_.size());
+  for (const auto& entry : entries_) result.push_back(entry.first);
+  return result;
+}
+
+// Equal when they hold the same keys with equal values, whatever the order.
+bool operator==(const Dictionary& a, const Dictionary& b) {
+  if (a.size() != b.size()) return false;
+  for (const auto& [key, value] : a) {
+    const Value* other = b.find(key);
+    if (!other || !(*other == value)) return false;
+  }
+  return true;
+}
+
+const Value& Value::null() {
+  static const Value kNull;
+  return kNull;
+}
+
+const Value& Value::operator[](std::string_view key) const {
+  const Dictionary* dictionary = getDictionary();
+  return dictionary ? (*dictionary)[key] : null();
+}
+
+namespace {
+
+template <class T>
+bool parseNumber(const std::string& text, T& out) {
+  const char* first = text.data();
+  const char* last = first + text.size();
+  while (first < last && (*first == ' ' || *first == '\t')) ++first;
+  if (first < last && *first == '+') ++first;
+  auto [end, ec] = std::from_chars(first, last, out);
+  return ec == std::errc() && end != first;
+}
+
+}  // namespace
+
+std::int64_t Value::toInt64(std::int64_t fallback) const {
+  switch (kind()) {
+    case Kind::Bool: return *getBool() ? 1 : 0;
+    case Kind::Int: return std::get<std::int64_t>(storage_);
+    case Kind::UInt: {
+      auto u = std::get<std::uint64_t>(storage_);
+      return u > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())
+                 ? std::numeric_limits<std::int64_t>::max()
+                 : static_cast<std::int64_t>(u);
+    }
+    case Kind::Double: {
+      double d = std::get<double>(storage_);
+      if (std::isnan(d)) return fallback;
+      if (d >= 9.2233720368547758e18) return std::numeric_limits<std::int64_t>::max();
+      if (d <= -9.2233720368547758e18) return std::numeric_limits<std::int64_t>::min();
+      return static_cast<std::int64_t>(d);
+    }
+    case Kind::String: {
+      std::int64_t n = 0;
+      if (parseNumber(*getString(), n)) return n;
+      double d = 0;
+      return parseNumber(*getString(), d) ? Value(d).toInt64(fallback) : fallback;
+    }
+    default: return fallback;
+  }
+}
+
+std::uint64_t Value::toUInt64(std::uint64_t fallback) const {
+  switch (kind()) {
+    case Kind::UInt: return std::get<std::uint64_t>(storage_);
+    case Kind::String: {
+      std::uint64_t n = 0;
+      if (parseNumber(*getString(), n)) return n;
+      break;
+    }
+    default: break;
+  }
+  if (!isNumber() && !isBool() && !isString()) return fallback;
+  std::int64_t n = toInt64(0);
+  return n < 0 ? 0 : static_cast<std::uint64_t>(n);
+}
+
+double Value::toDouble(double fallback) const {
+  switch (kind()) {
+    case Kind::Bool: return *getBool() ? 1 : 0;
+    case Kind::Int: return static_cast<double>(std::get<std::int64_t>(storage_));
+    case Kind::UInt: return static_cast<double>(std::get<std::uint64_t>(storage_));
+    case Kind::Double: return std::get<double>(storage_);
+    case Kind::String: {
+      double d = 0;
+      return parseNumber(*getString(), d) ? d : fallback;
+    }
+    default: return fallback;
+  }
+}
+
+bool Value::toBool(bool fallback) const {
+  switch (kind()) {
+    case Kind::Bool: return *getBool();
+    case Kind::Int:
+    case Kind::UInt:
+    case Kind::Double: return toDouble() != 0;
+    case Kind::String: {
+      const std::string& s = *getString();
+      if (s == "true" || s == "YES" || s == "yes") return true;
+      return toInt64(0) != 0;
+    }
+    default: return fallback;
+  }
+}
+
+std::string Value::toString(const std::string& fallback) const {
+  switch (kind()) {
+    case Kind::String: return *getString();
+    case Kind::Int: return std::to_string(std::get<std::int64_t>(storage_));
+    case Kind::UInt: return std::to_string(std::get<std::uint64_t>(storage_));
+    case Kind::Double: {
+      double d = std::get<double>(storage_);
+      if (std::isfinite(d) && d == std::floor(d) && std::fabs(d) < 1e15)
+        return std::to_string(static_cast<long long>(d));
+      char buffer[32];
+      auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, d);
+      return ec == std::errc() ? std::string(buffer, end) : fallback;
+    }
+    default: return fallback;
+  }
+}
+
+bool operator==(const Value& a, const Value& b) {
+  // Numbers of different integer kinds compare by value, as the platform's numbers do.
+  if (a.isInteger() && b.isInteger()) {
+    if (a.kind() == b.kind()) return a.storage_ == b.storage_;
+    const Value& s = a.kind() == Value::Kind::Int ? a : b;
+    const Value& u = a.kind() == Value::Kind::Int ? b : a;
+    auto sv = std::get<std::int64_t>(s.storage_);
+    return sv >= 0 && static_cast<std::uint64_t>(sv) == std::get<std::uint64_t>(u.storage_);
+  }
+  return a.storage_ == b.storage_;
+}
+
+}  // namespace foundation
