@@ -1,0 +1,46 @@
+#include <gtest/gtest.h>
+#include <pthread.h>
+
+#include <string>
+
+#include "platform/foundation/RunLoop.h"
+
+namespace foundation {
+namespace {
+
+TEST(LoopThreadTest, RunsWorkOnItsOwnNamedThreadAndOutlivesStrayStops) {
+  LoopThread thread("zr-network-thread-long-name");
+  std::string threadName;
+  bool isItsLoop = false, isMain = true;
+  thread.loop().stop();  // only the destructor ends a loop thread
+  thread.loop().perform(
+      [&] {
+        char name[16] = {};
+        pthread_getname_np(pthread_self(), name, sizeof name);
+        threadName = name;
+        isItsLoop = &RunLoop::current() == &thread.loop() && thread.loop().isCurrent();
+        isMain = RunLoop::isMainThread();
+      },
+      true);
+  EXPECT_EQ(threadName, "zr-network-thre");
+  EXPECT_TRUE(isItsLoop);
+  EXPECT_FALSE(isMain);
+  EXPECT_FALSE(thread.loop().isCurrent());
+}
+
+TEST(LoopThreadTest, EndsWithTimersPendingAndLeavesThemSafeToUse) {
+  auto held = std::make_shared<int>(0);
+  std::shared_ptr<Timer> timer;
+  {
+    LoopThread thread("ending");
+    thread.loop().perform([&] { timer = RunLoop::current().scheduleTimer(Duration(3600), true, [held] {}); }, true);
+  }
+  EXPECT_TRUE(timer->isValid());
+  timer->invalidate();  // its loop is gone
+  EXPECT_FALSE(timer->isValid());
+  timer.reset();
+  EXPECT_EQ(held.use_count(), 1);
+}
+
+}  // namespace
+}  // namespace foundation
