@@ -6,16 +6,38 @@
 
 namespace foundation {
 
+namespace {
+
+// Below this size a linear scan beats hashing and keeps small dictionaries lean.
+constexpr std::size_t kIndexThreshold = 8;
+constexpr std::size_t kAbsent = static_cast<std::size_t>(-1);
+
+}  // namespace
+
+std::size_t Dictionary::positionOf(std::string_view key) const {
+  if (index_.empty()) {
+    for (std::size_t i = 0; i < entries_.size(); ++i)
+      if (entries_[i].first == key) return i;
+    return kAbsent;
+  }
+  auto it = index_.find(key);
+  return it == index_.end() ? kAbsent : it->second;
+}
+
+void Dictionary::reindex() {
+  index_.clear();
+  if (entries_.size() <= kIndexThreshold) return;
+  for (std::size_t i = 0; i < entries_.size(); ++i) index_.emplace(entries_[i].first, i);
+}
+
 const Value* Dictionary::find(std::string_view key) const {
-  for (const auto& entry : entries_)
-    if (entry.first == key) return &entry.second;
-  return nullptr;
+  std::size_t position = positionOf(key);
+  return position == kAbsent ? nullptr : &entries_[position].second;
 }
 
 Value* Dictionary::find(std::string_view key) {
-  for (auto& entry : entries_)
-    if (entry.first == key) return &entry.second;
-  return nullptr;
+  std::size_t position = positionOf(key);
+  return position == kAbsent ? nullptr : &entries_[position].second;
 }
 
 const Value& Dictionary::operator[](std::string_view key) const {
@@ -29,16 +51,23 @@ void Dictionary::set(std::string key, Value value) {
     return;
   }
   entries_.emplace_back(std::move(key), std::move(value));
+  if (!index_.empty())
+    index_.emplace(entries_.back().first, entries_.size() - 1);
+  else if (entries_.size() > kIndexThreshold)
+    reindex();
 }
 
 bool Dictionary::erase(std::string_view key) {
-  for (auto it = entries_.begin(); it != entries_.end(); ++it) {
-    if (it->first == key) {
-      entries_.erase(it);
-      return true;
-    }
-  }
-  return false;
+  std::size_t position = positionOf(key);
+  if (position == kAbsent) return false;
+  entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(position));
+  reindex();
+  return true;
+}
+
+void Dictionary::clear() {
+  entries_.clear();
+  index_.clear();
 }
 
 std::vector<std::string> Dictionary::keys() const {
@@ -61,6 +90,23 @@ bool operator==(const Dictionary& a, const Dictionary& b) {
 const Value& Value::null() {
   static const Value kNull;
   return kNull;
+}
+
+const char* Value::kindName(Kind kind) {
+  switch (kind) {
+    case Kind::Null: return "null";
+    case Kind::Bool: return "bool";
+    case Kind::Int: return "integer";
+    case Kind::UInt: return "unsigned integer";
+    case Kind::Double: return "real";
+    case Kind::String: return "string";
+    case Kind::Bytes: return "bytes";
+    case Kind::Date: return "date";
+    case Kind::Array: return "array";
+    case Kind::Dictionary: return "dictionary";
+    case Kind::Object: return "object";
+  }
+  return "unknown";
 }
 
 const Value& Value::operator[](std::string_view key) const {

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <unordered_map>
 #include <utility>
 #include <variant>
 #include <vector>
@@ -32,6 +33,9 @@ using Array = std::vector<Value>;
 
 // A dictionary from text keys to values that keeps insertion order (JSON replies and property
 // lists are written back in the order they were read). Setting an existing key keeps its place.
+// Large dictionaries keep a hash index beside the entries so that lookups stay fast; keys must
+// therefore not be changed through the iterators. Any thread; like a standard container, const
+// members may run concurrently, changes need the caller's own lock.
 class Dictionary {
  public:
   using Entry = std::pair<std::string, Value>;
@@ -50,26 +54,38 @@ class Dictionary {
 
   void set(std::string key, Value value);
   bool erase(std::string_view key);
-  void clear() { entries_.clear(); }
+  void clear();
 
-  std::size_t size() const { return entries_.size(); }
-  bool empty() const { return entries_.empty(); }
+  std::size_t size() const;
+  bool empty() const;
   std::vector<std::string> keys() const;
 
-  iterator begin() { return entries_.begin(); }
-  iterator end() { return entries_.end(); }
-  const_iterator begin() const { return entries_.begin(); }
-  const_iterator end() const { return entries_.end(); }
+  // Defined below Value, which the entries need complete.
+  iterator begin();
+  iterator end();
+  const_iterator begin() const;
+  const_iterator end() const;
 
   friend bool operator==(const Dictionary& a, const Dictionary& b);
 
  private:
+  std::size_t positionOf(std::string_view key) const;
+  void reindex();
+
   std::vector<Entry> entries_;
+  // Key -> position in entries_, kept (by the non-const members only, so that concurrent
+  // readers stay safe) once there are more than a few entries.
+  struct KeyHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view key) const { return std::hash<std::string_view>{}(key); }
+  };
+  std::unordered_map<std::string, std::size_t, KeyHash, std::equal_to<>> index_;
 };
 
 // The platform's object value: null, bool, signed or unsigned 64-bit integer, double, text,
 // bytes, date, array, ordered dictionary, or a shared reference to an Object. Bools are never
 // numbers: Value(true).isNumber() is false. Copying copies containers deeply and shares objects.
+// Any thread; const members may run concurrently, changes need the caller's own lock.
 class Value {
  public:
 #pragma GCC diagnostic push
@@ -92,8 +108,11 @@ class Value {
   Value(Date d) : storage_(d) {}
   Value(Array a) : storage_(std::move(a)) {}
   Value(Dictionary d) : storage_(std::move(d)) {}
+  // A null pointer makes the null value, so that isObject() always means a real object.
   template <class T, std::enable_if_t<std::is_base_of_v<Object, T>, int> = 0>
-  Value(std::shared_ptr<T> object) : storage_(std::static_pointer_cast<Object>(std::move(object))) {}
+  Value(std::shared_ptr<T> object) {
+    if (object) storage_ = std::static_pointer_cast<Object>(std::move(object));
+  }
 
   Kind kind() const { return static_cast<Kind>(storage_.index()); }
   bool isNull() const { return kind() == Kind::Null; }
@@ -138,6 +157,10 @@ class Value {
   friend bool operator==(const Value& a, const Value& b);
 
   static const Value& null();
+  // "null", "bool", "integer", "unsigned integer", "real", "string", "bytes", "date", "array",
+  // "dictionary" or "object": for error messages.
+  static const char* kindName(Kind kind);
+  const char* kindName() const { return kindName(kind()); }
 
  private:
   std::variant<std::monostate, bool, std::int64_t, std::uint64_t, double, std::string, Bytes, Date, Array,
@@ -148,5 +171,11 @@ class Value {
 inline Dictionary::Dictionary(std::initializer_list<Entry> entries) {
   for (const auto& entry : entries) set(entry.first, entry.second);
 }
+inline std::size_t Dictionary::size() const { return entries_.size(); }
+inline bool Dictionary::empty() const { return entries_.empty(); }
+inline Dictionary::iterator Dictionary::begin() { return entries_.begin(); }
+inline Dictionary::iterator Dictionary::end() { return entries_.end(); }
+inline Dictionary::const_iterator Dictionary::begin() const { return entries_.begin(); }
+inline Dictionary::const_iterator Dictionary::end() const { return entries_.end(); }
 
 }  // namespace foundation

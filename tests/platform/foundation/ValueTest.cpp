@@ -46,5 +46,37 @@ TEST(ValueTest, NestedLookupThroughNonDictionaryGivesNull) {
   EXPECT_TRUE(v["data"]["id"]["deeper"].isNull());
 }
 
+TEST(ValueTest, LargeDictionariesKeepOrderThroughReplaceAndErase) {
+  Dictionary d;
+  for (int i = 0; i < 40; ++i) d.set("k" + std::to_string(i), i);
+  d.set("k3", -3);
+  EXPECT_TRUE(d.erase("k0"));
+  EXPECT_TRUE(d.erase("k20"));
+  EXPECT_FALSE(d.erase("k20"));
+  d.set("k0", 100);
+  Dictionary copy = d;
+  copy.set("k5", -5);
+  ASSERT_EQ(d.size(), 39u);
+  EXPECT_EQ(d.keys().front(), "k1");
+  EXPECT_EQ(d.keys().back(), "k0");
+  EXPECT_EQ(d["k3"], Value(-3));
+  EXPECT_EQ(d["k21"], Value(21));
+  EXPECT_EQ(d["k5"], Value(5));
+  EXPECT_EQ(copy["k5"], Value(-5));
+  EXPECT_TRUE(d["k20"].isNull());
+  for (int i = 0; i < 37; ++i) d.erase("k" + std::to_string(i + 1));
+  EXPECT_EQ(d.keys(), (std::vector<std::string>{"k38", "k39", "k0"}));
+  EXPECT_EQ(d["k39"], Value(39));
+}
+
+TEST(ValueTest, AnEmptyObjectPointerIsNull) {
+  struct Picture : Object {};
+  EXPECT_TRUE(Value(std::shared_ptr<Picture>()).isNull());
+  auto picture = std::make_shared<Picture>();
+  Value held(picture);
+  EXPECT_TRUE(held.isObject());
+  EXPECT_EQ(held.objectAs<Picture>(), picture);
+}
+
 }  // namespace
 }  // namespace foundation

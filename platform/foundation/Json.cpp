@@ -1,0 +1,248 @@
+#include "platform/foundation/Json.h"
+
+#include <boost/json/basic_parser_impl.hpp>
+#include <boost/json/serialize.hpp>
+
+#include <charconv>
+#include <cmath>
+#include <optional>
+
+#include "platform/foundation/Utf8.h"
+
+namespace foundation {
+
+namespace {
+
+namespace bj = boost::json;
+
+// Builds a Value straight from the parser's events, so that no intermediate tree is made.
+class ValueBuilder {
+ public:
+  static constexpr std::size_t max_object_size = static_cast<std::size_t>(-1);
+  static constexpr std::size_t max_array_size = static_cast<std::size_t>(-1);
+  static constexpr std::size_t max_key_size = static_cast<std::size_t>(-1);
+  static constexpr std::size_t max_string_size = static_cast<std::size_t>(-1);
+
+  bool on_document_begin(bj::error_code&) { return true; }
+  bool on_document_end(bj::error_code&) { return true; }
+  bool on_array_begin(bj::error_code&) { return open(Value(Array{})); }
+  bool on_array_end(std::size_t, bj::error_code&) { return close(); }
+  bool on_object_begin(bj::error_code&) { return open(Value(Dictionary{})); }
+  bool on_object_end(std::size_t, bj::error_code&) { return close(); }
+  bool on_string_part(bj::string_view s, std::size_t, bj::error_code&) { return appendPart(s); }
+  bool on_string(bj::string_view s, std::size_t, bj::error_code&) {
+    appendPart(s);
+    return add(Value(takePart()));
+  }
+  bool on_key_part(bj::string_view s, std::size_t, bj::error_code&) { return appendPart(s); }
+  bool on_key(bj::string_view s, std::size_t, bj::error_code&) {
+    appendPart(s);
+    frames_.back().key = takePart();
+    return true;
+  }
+  bool on_number_part(bj::string_view s, bj::error_code&) {
+    numberText_.append(s.data(), s.size());
+    return true;
+  }
+  bool on_int64(std::int64_t i, bj::string_view, bj::error_code&) { return addNumber(Value(i)); }
+  bool on_uint64(std::uint64_t u, bj::string_view, bj::error_code&) { return addNumber(Value(u)); }
+  bool on_double(double d, bj::string_view s, bj::error_code& ec) {
+    if (!std::isfinite(d)) {
+      numberOutOfRange_ = true;
+      ec = bj::error::exponent_overflow;
+      return false;
+    }
+    numberText_.append(s.data(), s.size());
+    return addNumber(Value(exactDouble(numberText_, d)));
+  }
+  bool on_bool(bool b, bj::error_code&) { return add(Value(b)); }
+  bool on_null(bj::error_code&) { return add(Value()); }
+  bool on_comment_part(bj::string_view, bj::error_code&) { return true; }
+  bool on_comment(bj::string_view, bj::error_code&) { return true; }
+
+  bool numberOutOfRange() const { return numberOutOfRange_; }
+  Value takeResult() { return std::move(result_); }
+
+ private:
+  struct Frame {
+    Value container;
+    std::string key;  // the key awaiting its value, in an object
+  };
+
+  // The parser's own conversion can be off in the last bit; the text gives the nearest double.
+  static double exactDouble(const std::string& text, double approximate) {
+    double exact = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), exact);
+    return ec == std::errc() && end == text.data() + text.size() ? exact : approximate;
+  }
+  bool addNumber(Value number) {
+    numberText_.clear();
+    return add(std::move(number));
+  }
+  bool appendPart(bj::string_view s) {
+    part_.append(s.data(), s.size());
+    return true;
+  }
+  std::string takePart() {
+    std::string text = std::move(part_);
+    part_.clear();
+    return text;
+  }
+  bool open(Value container) {
+    frames_.push_back({std::move(container), {}});
+    return true;
+  }
+  bool close() {
+    Value done = std::move(frames_.back().container);
+    frames_.pop_back();
+    return add(std::move(done));
+  }
+  bool add(Value value) {
+    if (frames_.empty()) {
+      result_ = std::move(value);
+      return true;
+    }
+    Frame& top = frames_.back();
+    if (Array* array = top.container.getArray())
+      array->push_back(std::move(value));
+    else
+      top.container.getDictionary()->set(std::move(top.key), std::move(value));
+    return true;
+  }
+
+  std::vector<Frame> frames_;
+  std::string part_;
+  std::string numberText_;  // the text of a number split across input pieces
+  Value result_;
+  bool numberOutOfRange_ = false;
+};
+
+// "line L, column C (byte B)" of a byte offset, for people reading the error.
+std::string positionText(std::string_view text, std::size_t offset) {
+  std::size_t line = 1;
+  std::size_t lineStart = 0;
+  for (std::size_t i = 0; i < offset && i < text.size(); ++i) {
+    if (text[i] == '\n') {
+      ++line;
+      lineStart = i + 1;
+    }
+  }
+  return "line " + std::to_string(line) + ", column " + std::to_string(offset - lineStart + 1) + " (byte " +
+         std::to_string(offset) + ")";
+}
+
+ErrorPtr parseError(const bj::error_code& ec, bool numberOutOfRange, std::string_view text, std::size_t offset) {
+  std::string where = positionText(text, offset);
+  if (numberOutOfRange)
+    return makeError(kJSONErrorDomain, kJSONNumberRangeError, "The JSON number at " + where + " is too large.");
+  if (ec == bj::error::too_deep)
+    return makeError(kJSONErrorDomain, kJSONTooDeepError,
+                     "The JSON text nests deeper than " + std::to_string(Json::kMaxDepth) + " levels at " + where + ".");
+  return makeError(kJSONErrorDomain, kJSONMalformedError,
+                   "The JSON text is not valid at " + where + ": " + ec.message() + ".");
+}
+
+class Writer {
+ public:
+  ErrorPtr write(const Value& value) {
+    if (path_.size() > Json::kMaxDepth) return refuse("nests deeper than " + std::to_string(Json::kMaxDepth) + " levels");
+    switch (value.kind()) {
+      case Value::Kind::Null: out_ += "null"; return nullptr;
+      case Value::Kind::Bool: out_ += *value.getBool() ? "true" : "false"; return nullptr;
+      case Value::Kind::Int:
+      case Value::Kind::UInt: out_ += value.toString(); return nullptr;
+      case Value::Kind::Double: return writeDouble(value.toDouble());
+      case Value::Kind::String: return writeString(*value.getString());
+      case Value::Kind::Array: return writeArray(*value.getArray());
+      case Value::Kind::Dictionary: return writeDictionary(*value.getDictionary());
+      case Value::Kind::Bytes: return refuse("is bytes, which JSON has no form for");
+      case Value::Kind::Date: return refuse("is a date, which JSON has no form for");
+      case Value::Kind::Object: return refuse("is an object, which JSON has no form for");
+    }
+    return refuse("is of an unknown kind");
+  }
+
+  std::string take() { return std::move(out_); }
+
+ private:
+  ErrorPtr writeDouble(double d) {
+    if (!std::isfinite(d)) return refuse("is a number that is not finite");
+    if (d == 0 && std::signbit(d)) {  // "-0" would read back as the integer 0
+      out_ += "-0.0";
+      return nullptr;
+    }
+    char buffer[32];
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, d);
+    out_.append(buffer, end);
+    return nullptr;
+  }
+
+  ErrorPtr writeString(const std::string& text) {
+    if (!isValidUtf8(text)) return refuse("is text that is not valid UTF-8");
+    out_ += bj::serialize(bj::string_view(text.data(), text.size()));
+    return nullptr;
+  }
+
+  ErrorPtr writeArray(const Array& array) {
+    out_ += '[';
+    for (std::size_t i = 0; i < array.size(); ++i) {
+      if (i > 0) out_ += ',';
+      path_.push_back("[" + std::to_string(i) + "]");
+      if (ErrorPtr error = write(array[i])) return error;
+      path_.pop_back();
+    }
+    out_ += ']';
+    return nullptr;
+  }
+
+  ErrorPtr writeDictionary(const Dictionary& dictionary) {
+    out_ += '{';
+    bool first = true;
+    for (const auto& [key, value] : dictionary) {
+      if (!first) out_ += ',';
+      first = false;
+      if (!isValidUtf8(key)) return refuse("has a key that is not valid UTF-8");
+      path_.push_back("." + key);
+      out_ += bj::serialize(bj::string_view(key.data(), key.size()));
+      out_ += ':';
+      if (ErrorPtr error = write(value)) return error;
+      path_.pop_back();
+    }
+    out_ += '}';
+    return nullptr;
+  }
+
+  ErrorPtr refuse(const std::string& why) const {
+    std::string where = "$";
+    for (const auto& step : path_) where += step;
+    return makeError(kJSONErrorDomain, kJSONUnwritableError, "Cannot write JSON: the value at " + where + " " + why + ".");
+  }
+
+  std::string out_;
+  std::vector<std::string> path_;
+};
+
+}  // namespace
+
+Result<Value> Json::parse(std::string_view text) {
+  bj::parse_options options;
+  options.max_depth = kMaxDepth;
+  bj::basic_parser<ValueBuilder> parser(options);
+  bj::error_code ec;
+  std::size_t consumed = parser.write_some(false, text.data(), text.size(), ec);
+  if (!ec && consumed < text.size()) ec = bj::error::extra_data;
+  if (ec) return parseError(ec, parser.handler().numberOutOfRange(), text, consumed);
+  return parser.handler().takeResult();
+}
+
+Result<Value> Json::parse(const Bytes& data) {
+  return parse(std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
+}
+
+Result<std::string> Json::serialize(const Value& value) {
+  Writer writer;
+  if (ErrorPtr error = writer.write(value)) return error;
+  return writer.take();
+}
+
+}  // namespace foundation
