@@ -1,0 +1,297 @@
+#include "platform/foundation/FileManager.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+#include "platform/foundation/Paths.h"
+
+namespace foundation {
+namespace {
+
+// Temporary files of writeAtomically() and copyItem() start with this; a crash can leave one
+// behind, and listings hide them so that callers never read half a file as an entry.
+constexpr std::string_view kAtomicPrefix = ".zr-atomic-";
+// Room left in a 255-byte name for the prefix and mkstemp's suffix.
+constexpr std::size_t kMaxNameInTemporary = 200;
+
+std::string quoted(const std::string& path) { return "\"" + path + "\""; }
+
+ErrorPtr failure(int errnoValue, const std::string& what, const std::string& path) {
+  return posixError(errnoValue, what + " " + quoted(path));
+}
+
+ErrorPtr failure(const std::error_code& code, const std::string& what, const std::string& path) {
+  return failure(code.value() ? code.value() : EIO, what, path);
+}
+
+bool isLeftover(std::string_view name) { return name.substr(0, kAtomicPrefix.size()) == kAtomicPrefix; }
+
+// Whether `inner` is `outer` itself or lies inside it, after resolving links; replacing `outer`
+// by a move would then destroy the source.
+bool isSameOrInside(const std::string& inner, const std::string& outer) {
+  std::error_code code;
+  std::string resolvedInner = std::filesystem::weakly_canonical(inner, code).native();
+  if (code) return false;
+  std::string resolvedOuter = std::filesystem::weakly_canonical(outer, code).native();
+  if (code) return false;
+  return resolvedInner == resolvedOuter || resolvedInner.starts_with(resolvedOuter + "/");
+}
+
+// Owns a descriptor; closes it once. close() reports the error that a late write may surface.
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : fd_(fd) {}
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  ~Descriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  int get() const { return fd_; }
+  int close() {
+    int result = ::close(fd_);
+    fd_ = -1;
+    return result == 0 ? 0 : errno;
+  }
+
+ private:
+  int fd_;
+};
+
+int writeAll(int fd, const std::uint8_t* data, std::size_t size) {
+  while (size > 0) {
+    ssize_t written = ::write(fd, data, size);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    data += written;
+    size -= static_cast<std::size_t>(written);
+  }
+  return 0;
+}
+
+int syncFolder(const std::string& folder) {
+  Descriptor fd(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (fd.get() < 0) return errno;
+  // Some file systems cannot flush a folder; the rename is done all the same.
+  if (::fsync(fd.get()) != 0 && errno != EINVAL && errno != EROFS) return errno;
+  return 0;
+}
+
+// A fresh temporary file next to the target, with the target's permissions or rw-r--r--.
+Result<std::pair<std::string, int>> makeTemporaryBeside(const std::string& path) {
+  std::string folder = Paths::deletingLastPathComponent(path);
+  std::string name = Paths::lastPathComponent(path).substr(0, kMaxNameInTemporary);
+  std::string pattern = Paths::appendingPathComponent(folder, std::string(kAtomicPrefix) + name + "-XXXXXX");
+  int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+  if (fd < 0) return failure(errno, "Cannot create a temporary file for", path);
+  struct stat existing {};
+  mode_t mode = ::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644;
+  ::fchmod(fd, mode);
+  return std::make_pair(pattern, fd);
+}
+
+// Writes the temporary file through `fill`, flushes it and renames it over `path`.
+template <class Fill>
+Status replaceAtomically(const std::string& path, Fill fill) {
+  auto temporary = makeTemporaryBeside(path);
+  if (!temporary) return temporary.error();
+  const std::string& temporaryPath = temporary->first;
+  Descriptor fd(temporary->second);
+  auto discard = [&](ErrorPtr error) {
+    ::unlink(temporaryPath.c_str());
+    return Status(std::move(error));
+  };
+  if (Status filled = fill(fd.get()); !filled) return discard(filled.error());
+  if (::fsync(fd.get()) != 0) return discard(failure(errno, "Cannot flush", path));
+  if (int error = fd.close()) return discard(failure(error, "Cannot write", path));
+  if (::rename(temporaryPath.c_str(), path.c_str()) != 0) return discard(failure(errno, "Cannot replace", path));
+  if (int error = syncFolder(Paths::deletingLastPathComponent(path))) {
+    return failure(error, "Cannot flush the folder of", path);
+  }
+  return Status::success();
+}
+
+Status copyFileAtomically(const std::string& from, const std::string& to) {
+  Descriptor source(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+  if (source.get() < 0) return failure(errno, "Cannot open", from);
+  return replaceAtomically(to, [&](int fd) -> Status {
+    std::uint8_t buffer[64 * 1024];
+    for (;;) {
+      ssize_t got = ::read(source.get(), buffer, sizeof buffer);
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) return failure(errno, "Cannot read", from);
+      if (got == 0) return Status::success();
+      if (int error = writeAll(fd, buffer, static_cast<std::size_t>(got))) return failure(error, "Cannot write", to);
+    }
+  });
+}
+
+}  // namespace
+
+Status FileManager::createDirectory(const std::string& path, bool withIntermediates) {
+  if (path.empty()) return failure(ENOENT, "Cannot create folder", path);
+  std::vector<std::string> toCreate;
+  for (std::string at = path; !at.empty() && at != "/"; at = Paths::deletingLastPathComponent(at)) {
+    if (isDirectory(at)) break;
+    if (fileExists(at)) return failure(at == path ? EEXIST : ENOTDIR, "Cannot create folder", path);
+    toCreate.push_back(at);
+    if (!withIntermediates) break;
+  }
+  std::reverse(toCreate.begin(), toCreate.end());
+  for (const std::string& folder : toCreate) {
+    if (::mkdir(folder.c_str(), 0755) == 0) continue;
+    int error = errno;
+    // Another thread or process may have made it meanwhile.
+    if (error == EEXIST && isDirectory(folder)) continue;
+    return failure(error, "Cannot create folder", path);
+  }
+  return Status::success();
+}
+
+bool FileManager::fileExists(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0;
+}
+
+bool FileManager::isDirectory(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+Status FileManager::writeAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {
+  return replaceAtomically(path, [&](int fd) -> Status {
+    if (int error = writeAll(fd, bytes.data(), bytes.size())) return failure(error, "Cannot write", path);
+    return Status::success();
+  });
+}
+
+Status FileManager::writeAtomically(const std::string& path, std::string_view text) {
+  return writeAtomically(path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+}
+
+Result<Bytes> FileManager::readFile(const std::string& path) {
+  Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (fd.get() < 0) return failure(errno, "Cannot open", path);
+  struct stat info {};
+  if (::fstat(fd.get(), &info) != 0) return failure(errno, "Cannot read", path);
+  if (S_ISDIR(info.st_mode)) return failure(EISDIR, "Cannot read", path);
+  Bytes content;
+  if (S_ISREG(info.st_mode)) content.reserve(static_cast<std::size_t>(info.st_size));
+  std::uint8_t buffer[64 * 1024];
+  for (;;) {
+    ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return failure(errno, "Cannot read", path);
+    if (got == 0) break;
+    content.insert(content.end(), buffer, buffer + got);
+  }
+  return content;
+}
+
+Result<std::string> FileManager::readTextFile(const std::string& path) {
+  auto bytes = readFile(path);
+  if (!bytes) return bytes.error();
+  return std::string(bytes->begin(), bytes->end());
+}
+
+Status FileManager::moveItem(const std::string& from, const std::string& to) {
+  if (::rename(from.c_str(), to.c_str()) == 0) return Status::success();
+  int error = errno;
+  if (error == ENOENT && !fileExists(from)) return failure(error, "Cannot move", from);
+  if ((error == EISDIR || error == ENOTEMPTY || error == EEXIST || error == ENOTDIR) && !isSameOrInside(from, to)) {
+    if (Status removed = removeItem(to); !removed) return removed;
+    if (::rename(from.c_str(), to.c_str()) == 0) return Status::success();
+    error = errno;
+  }
+  if (error == EXDEV) {
+    if (Status copied = copyItem(from, to); !copied) return copied;
+    return removeItem(from);
+  }
+  return failure(error, "Cannot move " + quoted(from) + " to", to);
+}
+
+Status FileManager::copyItem(const std::string& from, const std::string& to) {
+  struct stat info {};
+  if (::stat(from.c_str(), &info) != 0) return failure(errno, "Cannot copy", from);
+  if (!S_ISDIR(info.st_mode)) return copyFileAtomically(from, to);
+  // A copy into its own tree would go on copying what it has just made.
+  if (isSameOrInside(to, from)) return failure(EINVAL, "Cannot copy " + quoted(from) + " into itself at", to);
+  std::error_code code;
+  std::filesystem::copy(from, to,
+                        std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing |
+                            std::filesystem::copy_options::copy_symlinks,
+                        code);
+  if (code) return failure(code, "Cannot copy " + quoted(from) + " to", to);
+  return Status::success();
+}
+
+Status FileManager::removeItem(const std::string& path) {
+  std::error_code code;
+  std::filesystem::remove_all(path, code);
+  if (code && code != std::errc::no_such_file_or_directory && code != std::errc::not_a_directory) {
+    return failure(code, "Cannot remove", path);
+  }
+  return Status::success();
+}
+
+Result<std::uint64_t> FileManager::fileSize(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return failure(errno, "Cannot read the size of", path);
+  return static_cast<std::uint64_t>(info.st_size);
+}
+
+Result<std::vector<std::string>> FileManager::contentsOfDirectory(const std::string& path) {
+  DIR* folder = ::opendir(path.c_str());
+  if (!folder) return failure(errno, "Cannot list", path);
+  std::vector<std::string> names;
+  errno = 0;
+  while (dirent* entry = ::readdir(folder)) {
+    std::string_view name = entry->d_name;
+    if (name != "." && name != ".." && !isLeftover(name)) names.emplace_back(name);
+    errno = 0;
+  }
+  int error = errno;
+  ::closedir(folder);
+  if (error) return failure(error, "Cannot list", path);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+Result<std::vector<std::string>> FileManager::subpathsOfDirectory(const std::string& path) {
+  std::error_code code;
+  std::filesystem::recursive_directory_iterator it(path, code), end;
+  if (code) return failure(code, "Cannot list", path);
+  std::vector<std::string> paths;
+  for (; it != end; it.increment(code)) {
+    if (code) return failure(code, "Cannot list", path);
+    if (isLeftover(it->path().filename().native())) continue;
+    paths.push_back(it->path().lexically_relative(path).native());
+  }
+  if (code) return failure(code, "Cannot list", path);
+  std::sort(paths.begin(), paths.end());
+  return paths;
+}
+
+Result<std::uint64_t> FileManager::freeDiskSpace(const std::string& path) {
+  struct statvfs info {};
+  if (::statvfs(path.c_str(), &info) != 0) return failure(errno, "Cannot read the free space at", path);
+  return static_cast<std::uint64_t>(info.f_bavail) * info.f_frsize;
+}
+
+bool FileManager::isSafePathComponent(std::string_view component) {
+  return !component.empty() && component.size() <= NAME_MAX && component != "." && component != ".." &&
+         component.find('/') == std::string_view::npos && component.find('\0') == std::string_view::npos;
+}
+
+}  // namespace foundation
