@@ -1,0 +1,74 @@
+#include "platform/ui/Application.h"
+
+#include <algorithm>
+
+#include "platform/ui/Screen.h"
+#include "platform/ui/Window.h"
+
+namespace ui {
+namespace {
+
+constexpr double kKeyboardLevel = 10;
+constexpr double kKeyboardHeight = 216;
+
+}  // namespace
+
+Application& Application::shared() {
+  static Application* application = new Application();  // windows reach it from destructors
+  return *application;
+}
+
+std::vector<Window*> Application::windows() const {
+  std::vector<Window*> sorted = windows_;
+  std::stable_sort(sorted.begin(), sorted.end(),
+                   [](const Window* a, const Window* b) { return a->windowLevel() < b->windowLevel(); });
+  return sorted;
+}
+
+bool Application::openURL(const std::string& url) {
+  if (url.empty()) return false;
+  openedURLs_.push_back(url);
+  return true;
+}
+
+void Application::showKeyboard() {
+  if (keyboardWindow_) return;
+  Rect screen = Screen::main().bounds();
+  keyboardWindow_ = std::make_shared<Window>(screen);
+  keyboardWindow_->setWindowLevel(kKeyboardLevel);
+  keyboardHost_ = std::make_shared<View>(Rect{0, screen.height() - kKeyboardHeight, screen.width(), kKeyboardHeight});
+  keyboardHost_->setBackgroundColor(Color::rgb255(210, 213, 219));
+  keyboardWindow_->addSubview(keyboardHost_);
+  keyboardWindow_->visible_ = true;
+  windowBecameVisible(*keyboardWindow_);
+}
+
+void Application::hideKeyboard() {
+  keyboardHost_ = nullptr;
+  keyboardWindow_ = nullptr;  // its destructor takes it off the window list
+}
+
+View* Application::keyboardHostView() const { return keyboardHost_.get(); }
+
+void Application::resetForTesting() {
+  hideKeyboard();
+  keyWindow_ = nullptr;
+  windows_.clear();
+  openedURLs_.clear();
+}
+
+void Application::windowBecameVisible(Window& window) {
+  if (std::find(windows_.begin(), windows_.end(), &window) == windows_.end()) windows_.push_back(&window);
+}
+
+void Application::setKeyWindow(Window* window) {
+  keyWindow_ = window;
+  if (window) windowBecameVisible(*window);
+}
+
+void Application::windowDestroyed(Window* window) {
+  windows_.erase(std::remove(windows_.begin(), windows_.end(), window), windows_.end());
+  if (keyWindow_ == window) keyWindow_ = nullptr;
+}
+
+}  // namespace ui

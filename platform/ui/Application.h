@@ -1,0 +1,52 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace ui {
+
+class View;
+class Window;
+
+// The running application as the views see it: its windows and key window, the on-screen
+// keyboard, and the addresses it hands to the system to open. Main thread only.
+class Application {
+ public:
+  // Main thread. The one application, kept for the run.
+  static Application& shared();
+
+  // Main thread. The key window, or nullptr.
+  Window* keyWindow() const { return keyWindow_; }
+  // Main thread. The visible windows from back to front (by level, then by when they were shown).
+  std::vector<Window*> windows() const;
+
+  // Main thread. Hands an address to the system (a browser, another application); the system
+  // here keeps the list of what it was asked to open. False for an empty address.
+  bool openURL(const std::string& url);
+  const std::vector<std::string>& openedURLs() const { return openedURLs_; }
+
+  // Main thread. The on-screen keyboard: shown in a window of its own above the others. Tests
+  // show and hide it; keyboardHostView() is the view holding the keys, nullptr while hidden.
+  void showKeyboard();
+  void hideKeyboard();
+  View* keyboardHostView() const;
+
+  // Main thread. Forgets key window, windows, keyboard and opened addresses (tests only).
+  void resetForTesting();
+
+ private:
+  friend class Window;
+  Application() = default;
+  void windowBecameVisible(Window& window);
+  void setKeyWindow(Window* window);
+  void windowDestroyed(Window* window);
+
+  Window* keyWindow_ = nullptr;
+  std::vector<Window*> windows_;
+  std::shared_ptr<Window> keyboardWindow_;
+  std::shared_ptr<View> keyboardHost_;
+  std::vector<std::string> openedURLs_;
+};
+
+}  // namespace ui

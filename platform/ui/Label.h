@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string>
+
+#include "platform/ui/Font.h"
+#include "platform/ui/View.h"
+
+namespace ui {
+
+// One or more lines of text, centred vertically in the label's bounds. Main thread only.
+class Label : public View {
+ public:
+  // Main thread.
+  explicit Label(const Rect& frame = {});
+
+  // Main thread.
+  const std::string& text() const { return text_; }
+  void setText(std::string text);
+  const Font& font() const { return font_; }
+  void setFont(const Font& font);
+  Color textColor() const { return textColor_; }
+  void setTextColor(Color color);
+  TextAlignment textAlignment() const { return alignment_; }
+  void setTextAlignment(TextAlignment alignment);
+  // Main thread. 0 means as many lines as fit.
+  int numberOfLines() const { return numberOfLines_; }
+  void setNumberOfLines(int lines);
+  LineBreakMode lineBreakMode() const { return lineBreakMode_; }
+  void setLineBreakMode(LineBreakMode mode);
+
+  // Main thread. One line: the text's natural width; more lines: wrapped to size.width.
+  Size sizeThatFits(Size size) const override;
+  void draw(GraphicsContext& context, const Rect& rect) override;
+
+ private:
+  std::string text_;
+  Font font_ = Font::systemFont(17);
+  Color textColor_ = Color::black();
+  TextAlignment alignment_ = TextAlignment::Left;
+  int numberOfLines_ = 1;
+  LineBreakMode lineBreakMode_ = LineBreakMode::TruncateTail;
+};
+
+}  // namespace ui

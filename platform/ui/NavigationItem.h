@@ -1,0 +1,21 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/ui/BarButtonItem.h"
+
+namespace ui {
+
+class View;
+
+// What a controller shows in the navigation bar while it is on top. Main thread only.
+struct NavigationItem {
+  std::string title;
+  std::shared_ptr<View> titleView;
+  std::shared_ptr<BarButtonItem> leftBarButtonItem;
+  std::shared_ptr<BarButtonItem> rightBarButtonItem;
+  bool hidesBackButton = false;
+};
+
+}  // namespace ui

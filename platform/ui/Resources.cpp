@@ -1,0 +1,46 @@
+#include "platform/ui/Resources.h"
+
+#include <filesystem>
+#include <mutex>
+
+namespace ui {
+namespace {
+
+std::mutex& directoryMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
+std::string& directoryStorage() {
+  static std::string directory = ZR_RESOURCES_DIR;
+  return directory;
+}
+
+// A resource name comes from code and nibs but may also be built from server data: it must
+// name a file directly inside the resource folder.
+bool isPlainFileName(const std::string& name) {
+  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
+         name.find('\0') == std::string::npos;
+}
+
+}  // namespace
+
+std::string Resources::directory() {
+  std::lock_guard lock(directoryMutex());
+  return directoryStorage();
+}
+
+void Resources::setDirectory(std::string directory) {
+  std::lock_guard lock(directoryMutex());
+  directoryStorage() = std::move(directory);
+}
+
+std::optional<std::string> Resources::pathFor(const std::string& name) {
+  if (!isPlainFileName(name)) return std::nullopt;
+  std::filesystem::path path = std::filesystem::path(directory()) / name;
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
+  return path.string();
+}
+
+}  // namespace ui

@@ -1,0 +1,24 @@
+#include "platform/ui/Screen.h"
+
+#include <cstdlib>
+
+namespace ui {
+namespace {
+
+Screen& current() {
+  static Screen screen;
+  return screen;
+}
+
+}  // namespace
+
+Screen::Screen(Size size, std::string systemVersion, double scale)
+    : size_(size), systemVersion_(std::move(systemVersion)), scale_(scale) {}
+
+const Screen& Screen::main() { return current(); }
+
+void Screen::setMain(Screen screen) { current() = std::move(screen); }
+
+double Screen::systemVersionNumber() const { return std::strtod(systemVersion_.c_str(), nullptr); }
+
+}  // namespace ui
