@@ -1,0 +1,15 @@
+#include "src/api/models/GenresModel.h"
+
+namespace api {
+
+const framework::QRVModelProperties<GenresModel>& GenresModel::properties() {
+  static const auto table = framework::QRVModelProperties<GenresModel>()
+                                .text("tagId", "tag_id", &GenresModel::tagId_)
+                                .text("tagName", "tag_name", &GenresModel::tagName_)
+                                .text("tcateId", "tcate_id", &GenresModel::tcateId_)
+                                .text("status", &GenresModel::status_)
+                                .text("tagFullName", "tag_fullname", &GenresModel::tagFullName_);
+  return table;
+}
+
+}  // namespace api

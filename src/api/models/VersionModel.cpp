@@ -1,0 +1,14 @@
+#include "src/api/models/VersionModel.h"
+
+namespace api {
+
+const framework::QRVModelProperties<VersionModel>& VersionModel::properties() {
+  static const auto table = framework::QRVModelProperties<VersionModel>()
+                                .text("newv", &VersionModel::newv_)
+                                .text("update", &VersionModel::update_)
+                                .text("url", &VersionModel::url_)
+                                .text("info", &VersionModel::info_);
+  return table;
+}
+
+}  // namespace api

@@ -1,0 +1,14 @@
+#include "src/framework/cache/DataEnvironment.h"
+
+#include "src/framework/cache/DataCacheManager.h"
+
+namespace framework {
+
+DataEnvironment& DataEnvironment::sharedDataEnvironment() {
+  static DataEnvironment instance;
+  return instance;
+}
+
+foundation::Status DataEnvironment::clearNetworkData() { return DataCacheManager::sharedManager().clearAllCache(); }
+
+}  // namespace framework
