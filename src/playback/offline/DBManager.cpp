@@ -1,0 +1,305 @@
+#include "src/playback/offline/DBManager.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <optional>
+
+#include "platform/foundation/Clock.h"
+#include "platform/foundation/FileManager.h"
+#include "platform/foundation/KeyedArchive.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/RunLoop.h"
+#include "src/api/models/UserModel.h"
+#include "src/playback/database/SQLDatabase.h"
+#include "src/playback/database/SQLResultSet.h"
+
+namespace playback {
+namespace {
+
+constexpr const char* kDatabaseFileName = "ZunoRadio.db";
+
+// Kept exactly as files made by earlier versions hold it.
+constexpr const char* kCreateTable =
+    "CREATE TABLE sync_program (uid integer,\"program_id\" integer,\"program_data\" blob,status integer DEFAULT "
+    "0,create_time integer,\"suc_songs\" text,\"fail_songs\" varchar, songs_num integer,dj_id integer,modify_time "
+    "integer, PRIMARY KEY (uid, program_id))";
+
+// The leading decimal integer of a text, as ids and counts arrive from the server: leading
+// spaces and a sign allowed, anything after the digits ignored, 0 without digits.
+std::int64_t integerValue(const std::optional<std::string>& text) {
+  return text ? std::strtoll(text->c_str(), nullptr, 10) : 0;
+}
+
+// The logged-in user's uid, 0 when nobody is logged in. The data cache lives on the main
+// thread; this runs before the manager's lock is taken, so the main thread is never the one
+// waiting for the lock while this waits for it.
+std::int64_t loggedInUid() {
+  std::optional<std::string> uid;
+  foundation::performOnMainThread(
+      [&uid] {
+        if (auto user = api::UserModel::getUser()) uid = user->uid();
+      },
+      true);
+  return integerValue(uid);
+}
+
+std::int64_t nowSeconds() { return static_cast<std::int64_t>(foundation::Clock::current().wallNow().secondsSince1970); }
+
+// The stored list "12,34": a NULL column is no song, an empty text one empty entry.
+std::vector<std::string> splitSongIds(const std::optional<std::string>& text) {
+  std::vector<std::string> ids;
+  if (!text) return ids;
+  std::size_t start = 0;
+  for (std::size_t comma; (comma = text->find(',', start)) != std::string::npos; start = comma + 1) {
+    ids.push_back(text->substr(start, comma - start));
+  }
+  ids.push_back(text->substr(start));
+  return ids;
+}
+
+std::string joinSongIds(const std::vector<std::string>& ids) {
+  std::string joined;
+  for (std::size_t index = 0; index < ids.size(); ++index) joined += (index ? "," : "") + ids[index];
+  return joined;
+}
+
+bool isNotADatabase(int code) { return code == SQLITE_NOTADB || code == SQLITE_CORRUPT; }
+
+std::unique_ptr<DBManager>& sharedInstance() {
+  static std::unique_ptr<DBManager> instance;
+  return instance;
+}
+
+std::mutex& sharedInstanceMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
+}  // namespace
+
+DBManager& DBManager::sharedManager() {
+  std::lock_guard lock(sharedInstanceMutex());
+  auto& instance = sharedInstance();
+  if (!instance) instance.reset(new DBManager());
+  return *instance;
+}
+
+void DBManager::resetSharedManagerForTesting() {
+  std::lock_guard lock(sharedInstanceMutex());
+  sharedInstance().reset();
+}
+
+DBManager::DBManager() : random_(std::random_device{}()) {}
+
+DBManager::~DBManager() {
+  if (db_) db_->close();
+}
+
+void DBManager::seedShuffleForTesting(std::uint32_t seed) {
+  std::lock_guard lock(mutex_);
+  random_.seed(seed);
+}
+
+std::string DBManager::getDBPath() const {
+  return foundation::Paths::appendingPathComponent(foundation::Paths::documentsDirectory(), kDatabaseFileName);
+}
+
+void DBManager::initDBAndTable() {
+  std::lock_guard lock(mutex_);
+  if (!foundation::FileManager::fileExists(getDBPath())) openLocked();
+}
+
+bool DBManager::openDB() {
+  std::lock_guard lock(mutex_);
+  return openLocked();
+}
+
+bool DBManager::openLocked() {
+  if (db_) return true;
+  const std::string path = getDBPath();
+  auto db = SQLDatabase::databaseWithPath(path);
+  if (!db->open()) return false;
+  if (!db->goodConnection() && isNotADatabase(db->lastErrorCode())) {
+    // Keep the unreadable file for inspection and start a new list the sync can fill again.
+    db->close();
+    if (!foundation::FileManager::moveItem(path, path + ".corrupt").ok() || !db->open()) return false;
+  }
+  if (!db->tableExists("sync_program") && !db->executeUpdate(kCreateTable)) return false;
+  db_ = std::move(db);
+  return true;
+}
+
+bool DBManager::insertProgram(const api::ProgramModelPtr& program) {
+  std::int64_t uid = loggedInUid();
+  if (!program) return false;
+  auto archived = program->getArchivedData();
+  if (!archived.ok()) return false;
+  std::lock_guard lock(mutex_);
+  return openLocked() &&
+         db_->executeUpdate(
+             "INSERT OR REPLACE into sync_program (uid, program_id, create_time, program_data, songs_num, dj_id, "
+             "modify_time) values (?, ?, ?, ?, ?, ?, ?)",
+             uid, integerValue(program->programId()), nowSeconds(), *archived, integerValue(program->songNum()),
+             integerValue(program->uid()), integerValue(program->modifyTime()));
+}
+
+DownloadDataModelPtr DBManager::getDownloadInfoById(std::int64_t programId) {
+  std::int64_t uid = loggedInUid();
+  std::lock_guard lock(mutex_);
+  return openLocked() ? getDownloadInfoLocked(uid, programId) : nullptr;
+}
+
+DownloadDataModelPtr DBManager::getDownloadInfoLocked(std::int64_t uid, std::int64_t programId) {
+  auto rows =
+      rowsLocked(db_->executeQuery("select * from sync_program where program_id = ? and uid = ?", programId, uid));
+  return rows.empty() ? nullptr : rows.front();
+}
+
+api::ProgramModelPtr DBManager::getDownloadedProgram(std::int64_t programId) {
+  auto row = getDownloadInfoById(programId);
+  return row ? row->program() : nullptr;
+}
+
+bool DBManager::deleteProgram(std::int64_t programId) {
+  std::int64_t uid = loggedInUid();
+  std::lock_guard lock(mutex_);
+  return openLocked() &&
+         db_->executeUpdate("delete from sync_program where uid = ? and program_id = ?", uid, programId);
+}
+
+bool DBManager::addSucSongsId(std::int64_t songId, std::int64_t withProgramId) {
+  std::int64_t uid = loggedInUid();
+  std::lock_guard lock(mutex_);
+  if (!openLocked()) return false;
+  auto rows =
+      db_->executeQuery("select suc_songs from sync_program where program_id = ? and uid = ?", withProgramId, uid);
+  if (!rows || !rows->next()) return false;
+  std::vector<std::string> songs = splitSongIds(rows->stringForColumnIndex(0));
+  rows->close();
+  const std::string song = std::to_string(songId);
+  if (std::find(songs.begin(), songs.end(), song) != songs.end()) return false;
+  songs.push_back(song);
+  return db_->executeUpdate("update sync_program set suc_songs = ? where program_id = ? and uid = ?",
+                            joinSongIds(songs), withProgramId, uid);
+}
+
+bool DBManager::updateProgramStatusToCompleteWithProgramId(std::int64_t programId) {
+  std::int64_t uid = loggedInUid();
+  std::lock_guard lock(mutex_);
+  return openLocked() &&
+         db_->executeUpdate("update sync_program set status = 1 where program_id = ? and uid = ?", programId, uid);
+}
+
+bool DBManager::programIsExist(std::int64_t programId) {
+  std::int64_t uid = loggedInUid();
+  std::lock_guard lock(mutex_);
+  if (!openLocked()) return false;
+  auto rows = db_->executeQuery("select program_id from sync_program where uid = ? and program_id = ?", uid, programId);
+  bool exists = rows && rows->next();
+  if (rows) rows->close();
+  return exists;
+}
+
+std::int64_t DBManager::getRecentlyWaitingForDownloadProgramId() {
+  std::int64_t uid = loggedInUid();
+  std::lock_guard lock(mutex_);
+  if (!openLocked()) return 0;
+  return db_->longForQuery(
+      "select program_id from sync_program where status = 0 and uid = ? order by create_time, rowid", uid);
+}
+
+std::vector<DownloadDataModelPtr> DBManager::fetchProgramByStatus(std::int64_t status) {
+  std::int64_t uid = loggedInUid();
+  std::lock_guard lock(mutex_);
+  if (!openLocked()) return {};
+  if (status == -1) {
+    return rowsLocked(
+        db_->executeQuery("select * from sync_program where uid = ? order by status, create_time, rowid", uid));
+  }
+  return rowsLocked(db_->executeQuery(
+      "select * from sync_program where status = ? and uid = ? order by create_time, rowid", status, uid));
+}
+
+std::vector<DownloadDataModelPtr> DBManager::fetchSelfProgramByStatus(std::int64_t status) {
+  std::int64_t uid = loggedInUid();
+  std::lock_guard lock(mutex_);
+  if (!openLocked()) return {};
+  return rowsLocked(db_->executeQuery(
+      "select * from sync_program where status = ? and uid = ? and dj_id = ? order by create_time, rowid", status, uid,
+      uid));
+}
+
+std::vector<std::string> DBManager::fetchProgramIdByUserId(const std::string& /*uid*/) {
+  std::int64_t uid = loggedInUid();
+  std::lock_guard lock(mutex_);
+  std::vector<std::string> ids;
+  if (!openLocked()) return ids;
+  auto rows = db_->executeQuery("select program_id from sync_program where uid = ? order by create_time, rowid", uid);
+  while (rows && rows->next()) ids.push_back(std::to_string(rows->longLongIntForColumnIndex(0)));
+  return ids;
+}
+
+std::int64_t DBManager::fetchProgramStatusById(std::int64_t programId) {
+  std::int64_t uid = loggedInUid();
+  std::lock_guard lock(mutex_);
+  if (!openLocked()) return -1;
+  auto rows = db_->executeQuery("select status from sync_program where uid = ? and program_id = ?", uid, programId);
+  if (!rows || !rows->next()) return -1;
+  std::int64_t status = rows->longLongIntForColumnIndex(0);
+  rows->close();
+  return status;
+}
+
+std::string DBManager::fetchDownloadFailSongsWithProgramId(std::int64_t programId) {
+  std::int64_t uid = loggedInUid();
+  std::lock_guard lock(mutex_);
+  if (!openLocked()) return {};
+  return db_->stringForQuery("select fail_songs from sync_program where program_id = ? and uid = ?", programId, uid)
+      .value_or("");
+}
+
+bool DBManager::updateProgramStatusToSyncProgramId(std::int64_t programId, std::int64_t modifyTime) {
+  std::int64_t uid = loggedInUid();
+  std::lock_guard lock(mutex_);
+  return openLocked() &&
+         db_->executeUpdate(
+             "update sync_program set status = 0, suc_songs = '', modify_time = ? where program_id = ? and uid = ?",
+             modifyTime, programId, uid);
+}
+
+std::string DBManager::nowTime() { return std::to_string(static_cast<unsigned long long>(nowSeconds())); }
+
+std::vector<DownloadDataModelPtr> DBManager::rowsLocked(const std::shared_ptr<SQLResultSet>& rows) {
+  std::vector<DownloadDataModelPtr> models;
+  while (rows && rows->next()) models.push_back(parseRow(*rows));
+  return models;
+}
+
+DownloadDataModelPtr DBManager::parseRow(SQLResultSet& row) {
+  auto model = std::make_shared<DownloadDataModel>();
+  model->setUid(row.longLongIntForColumn("uid"));
+  model->setProgramId(row.longLongIntForColumn("program_id"));
+  model->setStatus(row.longLongIntForColumn("status"));
+  model->setSongNum(row.intForColumn("songs_num"));
+  model->setProgram(unarchivedProgram(row));
+  model->setModifyTime(row.stringForColumn("create_time"));
+  model->setSucSongs(splitSongIds(row.stringForColumn("suc_songs")));
+  return model;
+}
+
+// The stored programme with its songs in a fresh random order; nullptr when it cannot be read.
+api::ProgramModelPtr DBManager::unarchivedProgram(SQLResultSet& row) {
+  auto data = row.dataForColumn("program_data");
+  if (!data) return nullptr;
+  auto unarchived = foundation::KeyedArchive::unarchiveObject(*data);
+  auto program = unarchived.ok() ? unarchived->objectAs<api::ProgramModel>() : nullptr;
+  if (!program) return nullptr;
+  auto songs = program->songsArr();
+  std::shuffle(songs.begin(), songs.end(), random_);
+  program->setSongsArr(std::move(songs));
+  return program;
+}
+
+}  // namespace playback
