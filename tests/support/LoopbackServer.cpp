@@ -113,9 +113,12 @@ struct LoopbackServer::Impl {
   }
 
   // The io_context's destruction then closes every socket and drops every suspended session.
+  // Timers of held replies belong to the io_context, so they go while it still exists.
   void stop() {
     io.stop();
     if (thread.joinable()) thread.join();
+    std::lock_guard lock(mutex);
+    gates.clear();
   }
 
   void setUpTLS() {

@@ -1,0 +1,429 @@
+// The request engine against libcurl on the same loopback nginx, and the gzip codec against
+// zlib's own inflate. Run: build/<dir>/bench/bench_http_engine (figures are ratios to curl/zlib).
+#include <benchmark/benchmark.h>
+#include <curl/curl.h>
+#include <dlfcn.h>
+#include <sys/resource.h>
+#include <zlib.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <stdexcept>
+
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/net/ProxySettings.h"
+#include "src/http/DataDecompressor.h"
+#include "src/http/HTTPRequest.h"
+#include "tests/http/NginxServer.h"
+
+namespace {
+
+constexpr int kSmallRequests = 5000;
+constexpr std::uint64_t kMiB = 1 << 20;
+constexpr std::uint64_t kLargeDownload = 1024 * kMiB;
+constexpr std::uint64_t kParallelDownload = 256 * kMiB;
+constexpr int kParallelCount = 4;
+constexpr std::size_t kCompressedTarget = 100 * 1000 * 1000;
+constexpr std::size_t kInflateChunk = 262144;
+
+// libcurl, loaded at run time so that the program needs no link-time dependency on it.
+struct Curl {
+  decltype(&curl_easy_init) easyInit;
+  decltype(&curl_easy_setopt) easySetopt;
+  decltype(&curl_easy_perform) easyPerform;
+  decltype(&curl_easy_cleanup) easyCleanup;
+  decltype(&curl_multi_init) multiInit;
+  decltype(&curl_multi_add_handle) multiAdd;
+  decltype(&curl_multi_perform) multiPerform;
+  decltype(&curl_multi_poll) multiPoll;
+  decltype(&curl_multi_remove_handle) multiRemove;
+  decltype(&curl_multi_cleanup) multiCleanup;
+
+  static const Curl& get() {
+    static const Curl curl = [] {
+      void* library = ::dlopen("libcurl.so.4", RTLD_NOW);
+      if (!library) throw std::runtime_error("libcurl.so.4 is not installed (libcurl4-openssl-dev)");
+      auto symbol = [library](const char* name) {
+        void* found = ::dlsym(library, name);
+        if (!found) throw std::runtime_error(std::string("libcurl lacks ") + name);
+        return found;
+      };
+      Curl loaded{};
+      loaded.easyInit = reinterpret_cast<decltype(loaded.easyInit)>(symbol("curl_easy_init"));
+      loaded.easySetopt = reinterpret_cast<decltype(loaded.easySetopt)>(symbol("curl_easy_setopt"));
+      loaded.easyPerform = reinterpret_cast<decltype(loaded.easyPerform)>(symbol("curl_easy_perform"));
+      loaded.easyCleanup = reinterpret_cast<decltype(loaded.easyCleanup)>(symbol("curl_easy_cleanup"));
+      loaded.multiInit = reinterpret_cast<decltype(loaded.multiInit)>(symbol("curl_multi_init"));
+      loaded.multiAdd = reinterpret_cast<decltype(loaded.multiAdd)>(symbol("curl_multi_add_handle"));
+      loaded.multiPerform = reinterpret_cast<decltype(loaded.multiPerform)>(symbol("curl_multi_perform"));
+      loaded.multiPoll = reinterpret_cast<decltype(loaded.multiPoll)>(symbol("curl_multi_poll"));
+      loaded.multiRemove = reinterpret_cast<decltype(loaded.multiRemove)>(symbol("curl_multi_remove_handle"));
+      loaded.multiCleanup = reinterpret_cast<decltype(loaded.multiCleanup)>(symbol("curl_multi_cleanup"));
+      return loaded;
+    }();
+    return curl;
+  }
+};
+
+// Wall time, CPU time of the whole process and growth of its peak resident set.
+class Measurement {
+ public:
+  Measurement() : residentAtStart_(statusKiB("VmRSS:")), cpuAtStart_(cpuSeconds()) {
+    std::ofstream("/proc/self/clear_refs") << "5";  // the peak starts again from here
+    start_ = std::chrono::steady_clock::now();
+  }
+  double seconds() const { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count(); }
+  double cpu() const { return cpuSeconds() - cpuAtStart_; }
+  double peakGrowthMiB() const { return static_cast<double>(statusKiB("VmHWM:") - residentAtStart_) / 1024.0; }
+
+ private:
+  static long statusKiB(const std::string& field) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+      if (line.rfind(field, 0) == 0) return std::stol(line.substr(field.size()));
+    }
+    return 0;
+  }
+  static double cpuSeconds() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    auto seconds = [](const timeval& t) {
+      return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+    };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+  }
+
+  long residentAtStart_;
+  double cpuAtStart_;
+  std::chrono::steady_clock::time_point start_;
+};
+
+struct Figures {
+  double rate = 0;  // requests/s or MB/s
+  double cpu = 0;
+  double peakGrowthMiB = 0;
+};
+std::map<std::string, Figures> curlFigures;
+
+void report(benchmark::State& state, const std::string& scenario, bool isCurl, const Figures& figures,
+            const char* unit) {
+  state.counters[unit] = figures.rate;
+  state.counters["cpu_s"] = figures.cpu;
+  state.counters["peak_rss_growth_MiB"] = figures.peakGrowthMiB;
+  if (isCurl) {
+    curlFigures[scenario] = figures;
+    return;
+  }
+  auto found = curlFigures.find(scenario);
+  if (found == curlFigures.end()) return;
+  state.counters["rate_vs_curl"] = figures.rate / found->second.rate;
+  state.counters["cpu_vs_curl"] = figures.cpu / found->second.cpu;
+  state.counters["rss_growth_vs_curl"] =
+      found->second.peakGrowthMiB > 0 ? figures.peakGrowthMiB / found->second.peakGrowthMiB : 0;
+}
+
+// One nginx for the whole run, serving sparse files (no disk reads) and a small file.
+class Fixture {
+ public:
+  static Fixture& get() {
+    static Fixture fixture;
+    return fixture;
+  }
+  std::string url(const std::string& path) const { return server_.url(path); }
+  std::string downloadPath(const std::string& name) const { return (downloads_.path() / name).string(); }
+
+ private:
+  Fixture() : server_(false) {
+    foundation::RunLoop::main();
+    foundation::Paths::setHomeForTesting(home_.path().string());
+    net::ProxySettings::setSystemForTesting(net::ProxySettings());
+    http::test::writeFile(server_.www() + "/small.bin", foundation::Bytes(100, 's'));
+    std::filesystem::resize_file(makeEmpty(server_.www() + "/large.bin"), kLargeDownload);
+    std::filesystem::resize_file(makeEmpty(server_.www() + "/quarter.bin"), kParallelDownload);
+    std::string failure = server_.start();
+    if (!failure.empty()) throw std::runtime_error(failure);
+  }
+  static std::string makeEmpty(const std::string& path) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc);
+    return path;
+  }
+
+  http::test::TemporaryDirectory home_;
+  http::test::TemporaryDirectory downloads_;
+  http::test::NginxServer server_;
+};
+
+std::size_t discard(char*, std::size_t size, std::size_t count, void*) { return size * count; }
+std::size_t toFile(char* data, std::size_t size, std::size_t count, void* file) {
+  return std::fwrite(data, size, count, static_cast<FILE*>(file)) * size;
+}
+
+void curlSmallGets(benchmark::State& state) {
+  const Curl& curl = Curl::get();
+  std::string url = Fixture::get().url("/small.bin");
+  for (auto _ : state) {
+    Measurement measurement;
+    CURL* handle = curl.easyInit();
+    curl.easySetopt(handle, CURLOPT_URL, url.c_str());
+    curl.easySetopt(handle, CURLOPT_WRITEFUNCTION, discard);
+    curl.easySetopt(handle, CURLOPT_NOSIGNAL, 1L);
+    for (int i = 0; i < kSmallRequests; ++i) {
+      if (curl.easyPerform(handle) != CURLE_OK) state.SkipWithError("curl request failed");
+    }
+    curl.easyCleanup(handle);
+    report(state, "small", true,
+           {kSmallRequests / measurement.seconds(), measurement.cpu(), measurement.peakGrowthMiB()}, "requests_per_s");
+  }
+}
+
+void engineSmallGets(benchmark::State& state) {
+  std::string url = Fixture::get().url("/small.bin");
+  for (auto _ : state) {
+    Measurement measurement;
+    for (int i = 0; i < kSmallRequests; ++i) {
+      bool done = false;
+      auto request = http::HTTPRequest::requestWithURL(url);
+      request->setCompletionBlock([&done] { done = true; });
+      request->setFailureBlock([&] {
+        done = true;
+        state.SkipWithError("engine request failed");
+      });
+      request->startAsynchronous();
+      foundation::RunLoop::main().runUntil([&done] { return done; }, foundation::Duration(30));
+    }
+    report(state, "small", false,
+           {kSmallRequests / measurement.seconds(), measurement.cpu(), measurement.peakGrowthMiB()}, "requests_per_s");
+  }
+}
+
+void curlDownloads(benchmark::State& state, const std::string& scenario, const std::string& path, int count,
+                   std::uint64_t size) {
+  const Curl& curl = Curl::get();
+  for (auto _ : state) {
+    std::vector<FILE*> files;
+    std::vector<CURL*> handles;
+    Measurement measurement;
+    CURLM* multi = curl.multiInit();
+    for (int i = 0; i < count; ++i) {
+      files.push_back(std::fopen(Fixture::get().downloadPath("curl" + std::to_string(i)).c_str(), "wb"));
+      CURL* handle = curl.easyInit();
+      std::string url = Fixture::get().url(path);
+      curl.easySetopt(handle, CURLOPT_URL, url.c_str());
+      curl.easySetopt(handle, CURLOPT_WRITEFUNCTION, toFile);
+      curl.easySetopt(handle, CURLOPT_WRITEDATA, files.back());
+      curl.easySetopt(handle, CURLOPT_BUFFERSIZE, 262144L);  // the engine's largest read
+      curl.easySetopt(handle, CURLOPT_NOSIGNAL, 1L);
+      curl.multiAdd(multi, handle);
+      handles.push_back(handle);
+    }
+    int running = count;
+    while (running > 0) {
+      curl.multiPerform(multi, &running);
+      if (running > 0) curl.multiPoll(multi, nullptr, 0, 1000, nullptr);
+    }
+    for (std::size_t i = 0; i < handles.size(); ++i) {
+      curl.multiRemove(multi, handles[i]);
+      curl.easyCleanup(handles[i]);
+      std::fclose(files[i]);
+    }
+    curl.multiCleanup(multi);
+    double megabytes = static_cast<double>(size) * count / 1e6;
+    report(state, scenario, true, {megabytes / measurement.seconds(), measurement.cpu(), measurement.peakGrowthMiB()},
+           "MB_per_s");
+    for (int i = 0; i < count; ++i) {
+      if (std::filesystem::file_size(Fixture::get().downloadPath("curl" + std::to_string(i))) != size) {
+        state.SkipWithError("curl download incomplete");
+      }
+      std::filesystem::remove(Fixture::get().downloadPath("curl" + std::to_string(i)));
+    }
+  }
+}
+
+void engineDownloads(benchmark::State& state, const std::string& scenario, const std::string& path, int count,
+                     std::uint64_t size) {
+  for (auto _ : state) {
+    Measurement measurement;
+    int ended = 0;
+    std::vector<std::shared_ptr<http::HTTPRequest>> requests;
+    for (int i = 0; i < count; ++i) {
+      auto request = http::HTTPRequest::requestWithURL(Fixture::get().url(path));
+      request->setDownloadDestinationPath(Fixture::get().downloadPath("engine" + std::to_string(i)));
+      request->setCompletionBlock([&ended] { ++ended; });
+      request->setFailureBlock([&] {
+        ++ended;
+        state.SkipWithError("engine download failed");
+      });
+      requests.push_back(request);
+      request->startAsynchronous();
+    }
+    foundation::RunLoop::main().runUntil([&] { return ended == count; }, foundation::Duration(600));
+    double megabytes = static_cast<double>(size) * count / 1e6;
+    report(state, scenario, false, {megabytes / measurement.seconds(), measurement.cpu(), measurement.peakGrowthMiB()},
+           "MB_per_s");
+    for (int i = 0; i < count; ++i) {
+      if (std::filesystem::file_size(Fixture::get().downloadPath("engine" + std::to_string(i))) != size) {
+        state.SkipWithError("engine download incomplete");
+      }
+      std::filesystem::remove(Fixture::get().downloadPath("engine" + std::to_string(i)));
+    }
+  }
+}
+
+// About kCompressedTarget bytes of gzip: text-like data that compresses about five to one.
+const foundation::Bytes& gzipInput() {
+  static const foundation::Bytes compressed = [] {
+    const std::size_t plainSize = 5 * kCompressedTarget;
+    foundation::Bytes plain(plainSize);
+    unsigned state = 12345;
+    const char* words[] = {"radio ", "channel ", "song ", "programme ", "album ", "offline ", "play ", "list "};
+    std::size_t at = 0;
+    while (at < plainSize) {
+      state = state * 1103515245u + 12345u;
+      const char* word = words[(state >> 16) % 8];
+      for (const char* c = word; *c && at < plainSize; ++c) plain[at++] = static_cast<std::uint8_t>(*c);
+      if (((state >> 8) & 3) == 0 && at < plainSize) plain[at++] = static_cast<std::uint8_t>('0' + (state >> 20) % 10);
+    }
+    z_stream stream{};
+    deflateInit2(&stream, 1, Z_DEFLATED, 31, 8, Z_DEFAULT_STRATEGY);
+    foundation::Bytes out(deflateBound(&stream, plainSize));
+    stream.next_in = plain.data();
+    stream.avail_in = static_cast<uInt>(plain.size());
+    stream.next_out = out.data();
+    stream.avail_out = static_cast<uInt>(out.size());
+    deflate(&stream, Z_FINISH);
+    out.resize(stream.total_out);
+    deflateEnd(&stream);
+    return out;
+  }();
+  return compressed;
+}
+
+void reportInflate(benchmark::State& state, const std::string& scenario, bool isZlib, double seconds,
+                   std::size_t produced) {
+  double rate = static_cast<double>(gzipInput().size()) / 1e6 / seconds;
+  state.counters["input_MB_per_s"] = rate;
+  state.counters["input_MB"] = static_cast<double>(gzipInput().size()) / 1e6;
+  state.counters["output_MB"] = static_cast<double>(produced) / 1e6;
+  if (isZlib) {
+    curlFigures[scenario] = {rate, 0, 0};
+  } else if (curlFigures.count(scenario)) {
+    state.counters["rate_vs_zlib"] = rate / curlFigures[scenario].rate;
+  }
+}
+
+void zlibInflateChunks(benchmark::State& state) {
+  const auto& input = gzipInput();
+  for (auto _ : state) {
+    auto start = std::chrono::steady_clock::now();
+    z_stream stream{};
+    inflateInit2(&stream, 47);
+    foundation::Bytes out(4 * kInflateChunk);
+    std::size_t produced = 0;
+    for (std::size_t offset = 0; offset < input.size(); offset += kInflateChunk) {
+      stream.next_in = const_cast<Bytef*>(input.data() + offset);
+      stream.avail_in = static_cast<uInt>(std::min(kInflateChunk, input.size() - offset));
+      do {
+        stream.next_out = out.data();
+        stream.avail_out = static_cast<uInt>(out.size());
+        inflate(&stream, Z_NO_FLUSH);
+        produced += out.size() - stream.avail_out;
+      } while (stream.avail_out == 0);
+    }
+    inflateEnd(&stream);
+    benchmark::DoNotOptimize(out.data());
+    reportInflate(state, "chunks", true,
+                  std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), produced);
+  }
+}
+
+void codecInflateChunks(benchmark::State& state) {
+  const auto& input = gzipInput();
+  for (auto _ : state) {
+    auto start = std::chrono::steady_clock::now();
+    auto decompressor = http::DataDecompressor::decompressor();
+    foundation::Bytes out;
+    std::size_t produced = 0;
+    for (std::size_t offset = 0; offset < input.size(); offset += kInflateChunk) {
+      out.clear();
+      auto status = decompressor->uncompressBytesAppending(input.data() + offset,
+                                                           std::min(kInflateChunk, input.size() - offset), out);
+      if (!status.ok()) state.SkipWithError("inflate failed");
+      produced += out.size();
+    }
+    benchmark::DoNotOptimize(out.data());
+    reportInflate(state, "chunks", false,
+                  std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), produced);
+  }
+}
+
+void zlibInflateWhole(benchmark::State& state) {
+  const auto& input = gzipInput();
+  for (auto _ : state) {
+    auto start = std::chrono::steady_clock::now();
+    z_stream stream{};
+    inflateInit2(&stream, 47);
+    foundation::Bytes out(input.size() + input.size() / 2);
+    stream.next_in = const_cast<Bytef*>(input.data());
+    stream.avail_in = static_cast<uInt>(input.size());
+    std::size_t produced = 0;
+    for (;;) {
+      if (produced == out.size()) out.resize(out.size() * 2);
+      stream.next_out = out.data() + produced;
+      stream.avail_out = static_cast<uInt>(out.size() - produced);
+      int status = inflate(&stream, Z_NO_FLUSH);
+      produced = out.size() - stream.avail_out;
+      if (status != Z_OK) break;
+    }
+    out.resize(produced);
+    inflateEnd(&stream);
+    reportInflate(state, "whole", true, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
+                  produced);
+  }
+}
+
+void codecInflateWhole(benchmark::State& state) {
+  const auto& input = gzipInput();
+  for (auto _ : state) {
+    auto start = std::chrono::steady_clock::now();
+    auto inflated = http::DataDecompressor::uncompressData(input);
+    if (!inflated.ok()) state.SkipWithError("inflate failed");
+    reportInflate(state, "whole", false,
+                  std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
+                  inflated.ok() ? inflated->size() : 0);
+  }
+}
+
+void registerAll() {
+  auto once = [](benchmark::internal::Benchmark* b) { b->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime(); };
+  once(benchmark::RegisterBenchmark("a_small_gets/curl", curlSmallGets));
+  once(benchmark::RegisterBenchmark("a_small_gets/engine", engineSmallGets));
+  once(benchmark::RegisterBenchmark(
+      "b_1GiB_to_file/curl", [](benchmark::State& s) { curlDownloads(s, "large", "/large.bin", 1, kLargeDownload); }));
+  once(benchmark::RegisterBenchmark("b_1GiB_to_file/engine", [](benchmark::State& s) {
+    engineDownloads(s, "large", "/large.bin", 1, kLargeDownload);
+  }));
+  once(benchmark::RegisterBenchmark("c_4x256MiB_parallel/curl", [](benchmark::State& s) {
+    curlDownloads(s, "parallel", "/quarter.bin", kParallelCount, kParallelDownload);
+  }));
+  once(benchmark::RegisterBenchmark("c_4x256MiB_parallel/engine", [](benchmark::State& s) {
+    engineDownloads(s, "parallel", "/quarter.bin", kParallelCount, kParallelDownload);
+  }));
+  once(benchmark::RegisterBenchmark("d_inflate_256KiB_chunks/zlib", zlibInflateChunks));
+  once(benchmark::RegisterBenchmark("d_inflate_256KiB_chunks/codec", codecInflateChunks));
+  once(benchmark::RegisterBenchmark("d_inflate_whole/zlib", zlibInflateWhole));
+  once(benchmark::RegisterBenchmark("d_inflate_whole/codec", codecInflateWhole));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  registerAll();
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,129 @@
+#include "src/http/HTTPRequest.h"
+
+#include <atomic>
+
+#include "platform/foundation/FileManager.h"
+#include "platform/foundation/OperationQueue.h"
+#include "platform/foundation/Text.h"
+#include "platform/net/HTTPMessage.h"
+#include "platform/net/HTTPReadStream.h"
+#include "src/http/ConnectionPool.h"
+#include "src/http/DataDecompressor.h"
+#include "src/http/HTTPRequestBlocks.h"
+#include "src/http/HeaderDictionary.h"
+#include "src/http/NetworkActivityIndicator.h"
+
+namespace http {
+namespace {
+std::atomic<double> defaultTimeOut{10.0};
+}  // namespace
+
+std::shared_ptr<HTTPRequest> HTTPRequest::requestWithURL(const std::string& url) {
+  return std::shared_ptr<HTTPRequest>(new HTTPRequest(url));
+}
+
+HTTPRequest::HTTPRequest(std::string url)
+    : url_(std::move(url)), timeOutSeconds_(defaultTimeOutSeconds()), blocks_(std::make_unique<Blocks>()) {}
+
+std::shared_ptr<HTTPRequest> HTTPRequest::makeRequestOfSameClass(const std::string& url) const {
+  return requestWithURL(url);
+}
+
+HTTPRequest::~HTTPRequest() {
+  // Nothing can report any more: the clean-up of cancelLoad without its failure report.
+  if (readStreamIsScheduled_) NetworkActivityIndicator::shared().streamUnscheduled();
+  if (readStream_) {
+    // Streams belong to the network thread: one still held here is closed there.
+    networkLoop().post([stream = std::move(readStream_)] { stream->close(); });
+  }
+  (void)removePartialFiles();
+  setStatusTimer(nullptr);
+  releaseBlocksOnMainThread();
+}
+
+foundation::OperationQueue& HTTPRequest::sharedQueue() {
+  static foundation::OperationQueue* queue = [] {
+    auto* made = new foundation::OperationQueue();  // lives for the run, as requests may outlive statics
+    made->setMaxConcurrentOperationCount(4);
+    return made;
+  }();
+  return *queue;
+}
+
+foundation::RunLoop& HTTPRequest::networkLoop() {
+  // One thread for every request's streams, started on first use and never replaced.
+  static foundation::LoopThread* thread = new foundation::LoopThread("HTTPRequest network");
+  return thread->loop();
+}
+
+bool HTTPRequest::isNetworkInUse() { return NetworkActivityIndicator::shared().runningRequestCount() != 0; }
+
+void HTTPRequest::setShouldUpdateNetworkActivityIndicator(bool update) {
+  NetworkActivityIndicator::shared().setShouldUpdate(update);
+}
+
+double HTTPRequest::defaultTimeOutSeconds() { return defaultTimeOut.load(); }
+
+void HTTPRequest::setDefaultTimeOutSeconds(double seconds) { defaultTimeOut.store(seconds); }
+
+foundation::Status HTTPRequest::removeFileAtPath(const std::string& path) {
+  if (!foundation::FileManager::fileExists(path)) return {};
+  auto removed = foundation::FileManager::removeItem(path);
+  if (removed.ok()) return {};
+  return makeRequestError(HTTPRequestErrorCode::fileManagement, "Failed to delete file at path '" + path + "'",
+                          removed.error());
+}
+
+std::shared_ptr<HTTPRequest> HTTPRequest::HEADRequest() {
+  Lock lock(cancelledLock_);
+  auto head = makeRequestOfSameClass(url_);
+  // No other thread knows the new request yet: its fields are set without its lock.
+  head->requestMethod_ = "HEAD";
+  head->mainRequest_ = self();
+  head->requestHeaders_ = requestHeaders_;
+  head->requestCookies_ = requestCookies_;
+  head->useCookiePersistence_ = useCookiePersistence_;
+  head->allowCompressedResponse_ = allowCompressedResponse_;
+  head->proxyHost_ = proxyHost_;
+  head->proxyPort_ = proxyPort_;
+  head->timeOutSeconds_ = timeOutSeconds_;
+  head->useHTTPVersionOne_ = useHTTPVersionOne_;
+  head->validatesSecureCertificate_ = validatesSecureCertificate_;
+  head->numberOfTimesToRetryOnTimeout_ = numberOfTimesToRetryOnTimeout_;
+  head->shouldUseRFC2616RedirectBehaviour_ = shouldUseRFC2616RedirectBehaviour_;
+  head->shouldAttemptPersistentConnection_ = shouldAttemptPersistentConnection_;
+  head->persistentConnectionTimeoutSeconds_ = persistentConnectionTimeoutSeconds_;
+  return head;
+}
+
+bool HTTPRequest::isResponseCompressedLocked() const {
+  auto encoding = headerValue(responseHeaders_, "Content-Encoding");
+  return encoding && encoding->find("gzip") != std::string::npos;
+}
+
+bool HTTPRequest::isResponseCompressed() const {
+  Lock lock(cancelledLock_);
+  return isResponseCompressedLocked();
+}
+
+bool HTTPRequest::isFileDownload() const { return !downloadDestinationPath_.empty(); }
+
+std::optional<foundation::Bytes> HTTPRequest::responseData() const {
+  Lock lock(cancelledLock_);
+  if (isResponseCompressedLocked() && shouldWaitToInflateCompressedResponses_) {
+    auto inflated = DataDecompressor::uncompressData(rawResponseData_);
+    if (!inflated.ok()) return std::nullopt;
+    return std::move(*inflated);
+  }
+  return rawResponseData_;
+}
+
+std::optional<std::string> HTTPRequest::responseString() const {
+  auto data = responseData();
+  if (!data) return std::nullopt;
+  auto text = foundation::Text::decode(*data, responseEncoding());
+  if (!text.ok()) return std::nullopt;
+  return std::move(*text);
+}
+
+}  // namespace http

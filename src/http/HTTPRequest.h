@@ -1,0 +1,445 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/foundation/Clock.h"
+#include "platform/foundation/Operation.h"
+#include "platform/foundation/OutputFileStream.h"
+#include "platform/foundation/Result.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Value.h"
+#include "platform/net/CookieStore.h"
+#include "src/http/HTTPRequestDelegate.h"
+#include "src/http/HTTPRequestErrors.h"
+#include "src/http/HTTPRequestQueueDelegate.h"
+#include "src/http/ProgressDelegate.h"
+
+namespace foundation {
+class OperationQueue;
+}
+
+namespace net {
+class HTTPMessage;
+class HTTPReadStream;
+class InputStream;
+}  // namespace net
+
+namespace http {
+
+class DataDecompressor;
+struct ConnectionRecord;
+
+// One HTTP exchange, run as a concurrent operation. The caller configures it (URL, method,
+// headers, body, destination file, delegate) on any thread and starts it; all stream work runs
+// on the one network thread of the process, and every callback, block and progress report
+// arrives on the main thread (RunLoop::main(), which the main thread must have claimed before the
+// first request starts). Every field is read and written under the request's own lock, so
+// accessors may be called from any thread.
+class HTTPRequest : public foundation::Operation {
+ public:
+  // Configurable delegate methods, standing in for the delegate's selectors.
+  using RequestSelector = void (HTTPRequestDelegate::*)(HTTPRequest&);
+  using HeadersSelector = void (HTTPRequestDelegate::*)(HTTPRequest&, const foundation::Dictionary&);
+  using RedirectSelector = void (HTTPRequestDelegate::*)(HTTPRequest&, const std::string&);
+  using DataSelector = void (HTTPRequestDelegate::*)(HTTPRequest&, const foundation::Bytes&);
+
+  using BasicBlock = std::function<void()>;
+  using HeadersBlock = std::function<void(const foundation::Dictionary&)>;
+  using ProgressBlock = std::function<void(std::uint64_t amount, std::uint64_t total)>;
+  using SizeBlock = std::function<void(std::int64_t amount)>;
+  using DataBlock = std::function<void(const foundation::Bytes&)>;
+
+  // --- Creation (any thread) ---
+  static std::shared_ptr<HTTPRequest> requestWithURL(const std::string& url);
+  ~HTTPRequest() override;
+
+  // --- Starting (any thread) ---
+  // Adds the request to the shared queue (at most 4 run at once).
+  void startAsynchronous();
+  // Operation entry, called by a queue: marks the request executing and runs main() on the
+  // network thread without waiting.
+  void start() override;
+  // Network thread. The main step: builds the message and opens the connection; also run
+  // again by a redirect.
+  void main() override;
+  bool isConcurrent() const override { return true; }
+  // Any thread. Asks for cancellation on the network thread and returns at once.
+  void cancel() override;
+  // Any thread. Silences the request (delegate, queue, progress delegates and blocks are
+  // dropped), then cancels it.
+  void clearDelegatesAndCancel();
+  // Any thread. Continues a redirect that the delegate or queue was asked to confirm.
+  void redirectToURL(const std::string& url);
+  // Any thread. A HEAD request for the same URL and settings, working for this request.
+  std::shared_ptr<HTTPRequest> HEADRequest();
+
+  // --- Class-wide (any thread) ---
+  static foundation::OperationQueue& sharedQueue();
+  // The network thread's run loop, started on first use.
+  static foundation::RunLoop& networkLoop();
+  static bool isNetworkInUse();
+  // Whether requests drive the status bar's network activity indicator (on by default).
+  static void setShouldUpdateNetworkActivityIndicator(bool update);
+  static double defaultTimeOutSeconds();
+  static void setDefaultTimeOutSeconds(double seconds);
+  // Succeeds when nothing is at the path or it was removed; otherwise the code-8 error.
+  static foundation::Status removeFileAtPath(const std::string& path);
+
+  // --- Configuration (any thread) ---
+  std::string url() const;
+  void setURL(const std::string& url);
+  std::string originalURL() const;
+  std::string redirectURL() const;
+  std::shared_ptr<HTTPRequestDelegate> delegate() const;
+  void setDelegate(std::weak_ptr<HTTPRequestDelegate> delegate);
+  std::shared_ptr<HTTPRequestQueueDelegate> queue() const;
+  void setQueue(std::shared_ptr<HTTPRequestQueueDelegate> queue);
+  std::shared_ptr<ProgressDelegate> uploadProgressDelegate() const;
+  void setUploadProgressDelegate(std::weak_ptr<ProgressDelegate> delegate);
+  std::shared_ptr<ProgressDelegate> downloadProgressDelegate() const;
+  void setDownloadProgressDelegate(std::weak_ptr<ProgressDelegate> delegate);
+  std::string requestMethod() const;
+  void setRequestMethod(const std::string& method);
+  void addRequestHeader(const std::string& name, const std::string& value);
+  foundation::Dictionary requestHeaders() const;
+  std::vector<net::Cookie> requestCookies() const;
+  void setRequestCookies(std::vector<net::Cookie> cookies);
+  bool useCookiePersistence() const;
+  void setUseCookiePersistence(bool use);
+  bool allowCompressedResponse() const;
+  void setAllowCompressedResponse(bool allow);
+  bool shouldWaitToInflateCompressedResponses() const;
+  void setShouldWaitToInflateCompressedResponses(bool wait);
+  std::string downloadDestinationPath() const;
+  void setDownloadDestinationPath(const std::string& path);
+  std::string temporaryFileDownloadPath() const;
+  void setTemporaryFileDownloadPath(const std::string& path);
+  std::string temporaryUncompressedDataDownloadPath() const;
+  void setTemporaryUncompressedDataDownloadPath(const std::string& path);
+  bool allowResumeForFileDownloads() const;
+  void setAllowResumeForFileDownloads(bool allow);
+  std::string userAgentString() const;
+  void setUserAgentString(const std::string& userAgent);
+  double timeOutSeconds() const;
+  void setTimeOutSeconds(double seconds);
+  int numberOfTimesToRetryOnTimeout() const;
+  void setNumberOfTimesToRetryOnTimeout(int times);
+  bool showAccurateProgress() const;
+  void setShowAccurateProgress(bool accurate);
+  bool shouldResetUploadProgress() const;
+  void setShouldResetUploadProgress(bool reset);
+  bool shouldResetDownloadProgress() const;
+  void setShouldResetDownloadProgress(bool reset);
+  // IANA charset names; ISO-8859-1 unless changed.
+  std::string defaultResponseEncoding() const;
+  void setDefaultResponseEncoding(const std::string& charset);
+  bool useHTTPVersionOne() const;
+  void setUseHTTPVersionOne(bool use);
+  bool shouldRedirect() const;
+  void setShouldRedirect(bool follow);
+  bool shouldUseRFC2616RedirectBehaviour() const;
+  void setShouldUseRFC2616RedirectBehaviour(bool use);
+  bool validatesSecureCertificate() const;
+  void setValidatesSecureCertificate(bool validates);
+  bool shouldAttemptPersistentConnection() const;
+  void setShouldAttemptPersistentConnection(bool attempt);
+  double persistentConnectionTimeoutSeconds() const;
+  void setPersistentConnectionTimeoutSeconds(double seconds);
+  std::string proxyHost() const;
+  int proxyPort() const;
+  void setProxy(const std::string& host, int port);
+  foundation::Dictionary userInfo() const;
+  void setUserInfo(foundation::Dictionary userInfo);
+  std::int64_t tag() const;
+  void setTag(std::int64_t tag);
+
+  void setDidStartSelector(RequestSelector selector);
+  void setDidReceiveResponseHeadersSelector(HeadersSelector selector);
+  void setWillRedirectSelector(RedirectSelector selector);
+  void setDidFinishSelector(RequestSelector selector);
+  void setDidFailSelector(RequestSelector selector);
+  void setDidReceiveDataSelector(DataSelector selector);
+
+  void setStartedBlock(BasicBlock block);
+  void setHeadersReceivedBlock(HeadersBlock block);
+  void setCompletionBlock(BasicBlock block);
+  void setFailureBlock(BasicBlock block);
+  void setBytesReceivedBlock(ProgressBlock block);
+  void setBytesSentBlock(ProgressBlock block);
+  void setDownloadSizeIncrementedBlock(SizeBlock block);
+  void setUploadSizeIncrementedBlock(SizeBlock block);
+  void setDataReceivedBlock(DataBlock block);
+  void setRequestRedirectedBlock(BasicBlock block);
+
+  // --- Body (any thread, before the start) ---
+  void appendPostData(const foundation::Bytes& data);
+  void appendPostDataFromFile(const std::string& path);
+  foundation::Bytes postBody() const;
+  void setPostBody(foundation::Bytes body);
+  void setShouldStreamPostDataFromDisk(bool stream);
+  void setPostBodyFilePath(const std::string& path);
+  std::uint64_t postLength() const;
+
+  // --- Results (any thread) ---
+  bool complete() const;
+  foundation::ErrorPtr error() const;
+  int responseStatusCode() const;
+  std::string responseStatusMessage() const;
+  foundation::Dictionary responseHeaders() const;
+  std::vector<net::Cookie> responseCookies() const;
+  std::string responseEncoding() const;
+  // The body as received (gzip bytes stay compressed); empty for a file download.
+  foundation::Bytes rawResponseData() const;
+  // The body, inflated when it came gzip-compressed; nullopt when inflation fails.
+  std::optional<foundation::Bytes> responseData() const;
+  // The body as text in responseEncoding(); nullopt without a body or when it cannot be read.
+  std::optional<std::string> responseString() const;
+  bool isResponseCompressed() const;
+  std::uint64_t contentLength() const;
+  std::uint64_t partialDownloadSize() const;
+  std::uint64_t totalBytesRead() const;
+  std::uint64_t totalBytesSent() const;
+  int redirectCount() const;
+  int retryCount() const;
+  int authenticationNeeded() const;
+  std::optional<std::uint32_t> requestID() const;
+  // The persistent connection's number, or nullopt without one.
+  std::optional<int> connectionID() const;
+  std::shared_ptr<HTTPRequest> mainRequest() const;
+
+ protected:
+  explicit HTTPRequest(std::string url);
+  // A new request of the receiver's class; HEADRequest() builds on it.
+  virtual std::shared_ptr<HTTPRequest> makeRequestOfSameClass(const std::string& url) const;
+  // Network thread, under the lock. Builds the body before the message (forms add their parts).
+  virtual void buildPostBody();
+
+  std::shared_ptr<HTTPRequest> self() { return std::static_pointer_cast<HTTPRequest>(shared_from_this()); }
+
+ private:
+  using Lock = std::scoped_lock<std::recursive_mutex>;
+  enum class ProgressReceiver { queue, uploadDelegate, downloadDelegate };
+  struct Blocks;
+
+  // HTTPRequestStart.cpp
+  void runMainStep();
+  foundation::Status createMessage();
+  void markAsFinished();
+  // HTTPRequestHeaders.cpp
+  void buildRequestHeaders();
+  void applyCookieHeader();
+  void applyRequestHeadersToMessage();
+  foundation::Status updatePartialDownloadSize();
+  bool configureProxies();
+  // HTTPRequestConnection.cpp
+  void startRequest();
+  void resetForAttempt();
+  bool createReadStream();
+  // Under the connections lock: picks or makes the record; returns the stream it held before.
+  std::shared_ptr<net::HTTPReadStream> chooseConnection();
+  void scheduleReadStream();
+  void unscheduleReadStream();
+  void destroyReadStream();
+  void handleNetworkEvent(unsigned event);
+  void continueAfterEvent();
+  void startStatusTimer();
+  void setStatusTimer(std::shared_ptr<foundation::Timer> timer);
+  void updateStatus();
+  // HTTPRequestResponse.cpp
+  void readResponseHeaders();
+  void applyResponseLength(const net::HTTPMessage& response);
+  void decideKeepAlive(const net::HTTPMessage& response);
+  void parseStringEncodingFromHeaders(const net::HTTPMessage& response);
+  bool willRedirect(const net::HTTPMessage& response);
+  bool willAskDelegateToConfirmRedirect();
+  void performRedirect();
+  // HTTPRequestBodyReader.cpp
+  void handleBytesAvailable();
+  foundation::Status storeChunk(const std::uint8_t* bytes, std::size_t length);
+  foundation::Status writeChunkToFile(const std::uint8_t* bytes, std::size_t length, const foundation::Bytes* inflated);
+  foundation::Status openDownloadFile();
+  std::size_t readChunkSize() const;
+  // HTTPRequestCompletion.cpp
+  void handleStreamComplete();
+  foundation::ErrorPtr putDownloadInPlace();
+  foundation::ErrorPtr closeDownloadFiles();
+  void releaseConnectionRecord();
+  // HTTPRequestFailure.cpp
+  void checkRequestStatus();
+  bool shouldTimeOut() const;
+  void retryAfterTimeOut();
+  void handleStreamError();
+  bool retryUsingNewConnection();
+  void failWithError(foundation::ErrorPtr error);
+  void cancelOnRequestThread();
+  void cancelLoad();
+  foundation::Status removePartialFiles();
+  void forgetConnectionRecord();
+  // HTTPRequestAuthentication.cpp
+  void attemptToApplyCredentialsAndResume();
+  // HTTPRequestBody.cpp
+  void setupPostBody();
+  void appendPostBytes(const std::uint8_t* bytes, std::size_t length);
+  std::shared_ptr<net::InputStream> makePostBodyStream();
+  foundation::Status removeTemporaryUploadFiles();
+  // HTTPRequestCallbacks.cpp
+  void requestStarted();
+  void requestReceivedResponseHeaders(foundation::Dictionary headers);
+  void requestRedirected();
+  void requestWillRedirectToURL(std::string url);
+  void requestFinished();
+  void reportFailure();
+  void passOnReceivedData(foundation::Bytes data);
+  bool hasDataReceiver() const;
+  // Under the lock. Whether a delegate, a queue or the block would hear a callback now.
+  bool hasListener(const std::function<bool(const Blocks&)>& blockIsSet) const;
+  void releaseBlocksOnMainThread();
+  void onMainThread(std::function<void(HTTPRequest&)> work);
+  // HTTPRequestProgress.cpp
+  void updateProgressIndicators();
+  void updateDownloadProgress();
+  void updateUploadProgress();
+  void incrementDownloadSizeBy(std::int64_t amount);
+  void incrementUploadSizeBy(std::int64_t amount);
+  void removeUploadProgressSoFar();
+  std::shared_ptr<ProgressDelegate> progressReceiver(ProgressReceiver receiver) const;
+  void deliverProgress(ProgressReceiver receiver, std::function<void(ProgressDelegate&, HTTPRequest&)> call);
+  // Sends progress / total (clamped to 0..1) to a receiver's setProgress; skipped for a total of 0.
+  void deliverFraction(ProgressReceiver receiver, std::uint64_t progress, std::uint64_t total);
+  void callProgressBlock(ProgressBlock Blocks::*member, std::int64_t amount, std::uint64_t total);
+  void callSizeBlock(SizeBlock Blocks::*member, std::int64_t amount);
+  // The class-wide progress lock: serialises progress deliveries and putting responses in place.
+  static std::recursive_mutex& progressLock();
+
+  // A field read or written under the lock: accessors, and callbacks on the main thread.
+  template <class T>
+  T lockedCopy(const T& field) const {
+    Lock lock(cancelledLock_);
+    return field;
+  }
+  template <class T, class U>
+  void lockedStore(T& field, U&& value) {
+    Lock lock(cancelledLock_);
+    field = std::forward<U>(value);
+  }
+  // One of the blocks read or replaced under the lock (HTTPRequestBlocks.h).
+  template <class T>
+  T blockCopy(T Blocks::*member) const;
+  template <class T>
+  void setBlock(T Blocks::*member, T block);
+  bool isHEADRequest() const { return !mainRequest_.expired(); }
+  bool isResponseCompressedLocked() const;
+  bool isFileDownload() const;
+
+  mutable std::recursive_mutex cancelledLock_;
+
+  // Configuration.
+  std::string url_;
+  std::string originalURL_;
+  std::string redirectURL_;
+  std::weak_ptr<HTTPRequestDelegate> delegate_;
+  std::shared_ptr<HTTPRequestQueueDelegate> queue_;
+  std::weak_ptr<ProgressDelegate> uploadProgressDelegate_;
+  std::weak_ptr<ProgressDelegate> downloadProgressDelegate_;
+  std::string requestMethod_ = "GET";
+  foundation::Dictionary requestHeaders_;
+  bool haveBuiltRequestHeaders_ = false;
+  std::vector<net::Cookie> requestCookies_;
+  bool useCookiePersistence_ = true;
+  bool allowCompressedResponse_ = true;
+  bool shouldCompressRequestBody_ = false;
+  bool shouldWaitToInflateCompressedResponses_ = true;
+  std::string downloadDestinationPath_;
+  std::string temporaryFileDownloadPath_;
+  std::string temporaryUncompressedDataDownloadPath_;
+  bool allowResumeForFileDownloads_ = false;
+  std::string userAgentString_;
+  double timeOutSeconds_;
+  int numberOfTimesToRetryOnTimeout_ = 0;
+  bool showAccurateProgress_ = true;
+  bool shouldResetUploadProgress_ = true;
+  bool shouldResetDownloadProgress_ = true;
+  std::string defaultResponseEncoding_ = "ISO-8859-1";
+  bool useHTTPVersionOne_ = false;
+  bool shouldRedirect_ = true;
+  bool shouldUseRFC2616RedirectBehaviour_ = false;
+  bool validatesSecureCertificate_ = true;
+  bool shouldAttemptPersistentConnection_ = true;
+  double persistentConnectionTimeoutSeconds_ = 60.0;
+  std::string proxyHost_;
+  int proxyPort_ = 0;
+  foundation::Dictionary userInfo_;
+  std::int64_t tag_ = 0;
+  std::weak_ptr<HTTPRequest> mainRequest_;
+
+  RequestSelector didStartSelector_ = &HTTPRequestDelegate::requestStarted;
+  HeadersSelector didReceiveResponseHeadersSelector_ = &HTTPRequestDelegate::requestDidReceiveResponseHeaders;
+  RedirectSelector willRedirectSelector_ = &HTTPRequestDelegate::requestWillRedirectToURL;
+  RequestSelector didFinishSelector_ = &HTTPRequestDelegate::requestFinished;
+  RequestSelector didFailSelector_ = &HTTPRequestDelegate::requestFailed;
+  DataSelector didReceiveDataSelector_ = &HTTPRequestDelegate::requestDidReceiveData;
+  std::unique_ptr<Blocks> blocks_;
+
+  // Body.
+  foundation::Bytes postBody_;
+  foundation::Bytes compressedPostBody_;
+  bool shouldStreamPostDataFromDisk_ = false;
+  std::string postBodyFilePath_;
+  std::string compressedPostBodyFilePath_;
+  bool didCreateTemporaryPostDataFile_ = false;
+  std::optional<foundation::OutputFileStream> postBodyWriteStream_;
+  std::shared_ptr<net::InputStream> postBodyReadStream_;
+  foundation::ErrorPtr postBodyWriteError_;  // reported when the body is built
+  bool haveBuiltPostBody_ = false;
+  std::uint64_t postLength_ = 0;
+
+  // State of the exchange.
+  bool complete_ = false;
+  foundation::ErrorPtr error_;
+  std::shared_ptr<net::HTTPMessage> request_;
+  std::shared_ptr<net::HTTPReadStream> readStream_;
+  bool readStreamIsScheduled_ = false;
+  std::shared_ptr<foundation::Timer> statusTimer_;
+  std::optional<foundation::TimePoint> lastActivityTime_;
+  std::shared_ptr<ConnectionRecord> connectionInfo_;
+  std::optional<std::uint32_t> requestID_;
+  bool connectionCanBeReused_ = false;
+  bool downloadComplete_ = false;
+  bool needsRedirect_ = false;
+  int redirectCount_ = 0;
+  int retryCount_ = 0;
+  bool willRetryRequest_ = false;
+  int authenticationNeeded_ = 0;
+  bool headersRead_ = false;
+  std::uint64_t sentRangeStart_ = 0;  // the partial size a "Range" header asked to continue from
+
+  // Response.
+  int responseStatusCode_ = 0;
+  std::string responseStatusMessage_;
+  foundation::Dictionary responseHeaders_;
+  std::vector<net::Cookie> responseCookies_;
+  std::string responseEncoding_;
+  foundation::Bytes rawResponseData_;
+  bool fileOutputOpened_ = false;
+  std::optional<foundation::OutputFileStream> fileDownloadOutputStream_;
+  std::optional<foundation::OutputFileStream> inflatedFileDownloadOutputStream_;
+  std::unique_ptr<DataDecompressor> dataDecompressor_;
+
+  // Progress.
+  std::uint64_t contentLength_ = 0;
+  std::uint64_t partialDownloadSize_ = 0;
+  std::uint64_t totalBytesRead_ = 0;
+  std::uint64_t totalBytesSent_ = 0;
+  std::uint64_t lastBytesRead_ = 0;
+  std::uint64_t lastBytesSent_ = 0;
+  std::uint64_t uploadBufferSize_ = 0;
+  bool updatedProgress_ = false;
+};
+
+}  // namespace http

@@ -1,0 +1,110 @@
+// The end of the stream: totals, files put into place, the connection returned, success reported.
+#include "platform/foundation/FileManager.h"
+#include "platform/net/HTTPReadStream.h"
+#include "src/http/ConnectionPool.h"
+#include "src/http/DataDecompressor.h"
+#include "src/http/HTTPRequest.h"
+
+namespace http {
+namespace {
+
+foundation::ErrorPtr moveError(const std::string& from, const std::string& to, foundation::ErrorPtr underlying) {
+  return makeRequestError(HTTPRequestErrorCode::fileManagement,
+                          "Failed to move file from '" + from + "' to '" + to + "'", std::move(underlying));
+}
+
+}  // namespace
+
+void HTTPRequest::handleStreamComplete() {
+  setStatusTimer(nullptr);
+  downloadComplete_ = true;
+  if (!headersRead_) readResponseHeaders();
+  foundation::ErrorPtr fileError;
+  {
+    std::scoped_lock progress(progressLock());
+    lastBytesSent_ = totalBytesSent_;
+    totalBytesSent_ = readStream_->requestBodyBytesWritten();
+    complete_ = true;
+    if (contentLength_ == 0) contentLength_ = totalBytesRead_;
+    updateProgressIndicators();
+    postBodyReadStream_.reset();
+    dataDecompressor_.reset();
+    if (isFileDownload()) fileError = putDownloadInPlace();
+    if (didCreateTemporaryPostDataFile_ && authenticationNeeded_ == 0) {
+      if (auto removed = removeTemporaryUploadFiles(); !removed.ok() && !fileError) fileError = removed.error();
+    }
+  }
+  releaseConnectionRecord();
+  if (authenticationNeeded_ == 0) destroyReadStream();
+  if (needsRedirect_ || authenticationNeeded_ != 0) return;  // the event step goes on with them
+  if (fileError) {
+    failWithError(fileError);
+  } else {
+    requestFinished();
+  }
+  markAsFinished();
+}
+
+foundation::ErrorPtr HTTPRequest::putDownloadInPlace() {
+  foundation::ErrorPtr error = closeDownloadFiles();
+  // With resume allowed, the partial file waits for the next location of a redirect.
+  if (needsRedirect_ && shouldRedirect_ && allowResumeForFileDownloads_) return error;
+  if (!error && !fileOutputOpened_) {
+    // No body arrived: the file is still created (or checked against a resumed range).
+    if (auto opened = openDownloadFile(); !opened.ok()) return opened.error();
+    error = closeDownloadFiles();
+  }
+  if (error) return error;
+
+  const bool compressed = isResponseCompressedLocked();
+  if (compressed && shouldWaitToInflateCompressedResponses_) {
+    auto inflated = DataDecompressor::uncompressDataFromFile(temporaryFileDownloadPath_, downloadDestinationPath_);
+    if (!inflated.ok()) error = inflated.error();
+    if (auto removed = removeFileAtPath(temporaryFileDownloadPath_); !removed.ok() && !error) error = removed.error();
+    temporaryFileDownloadPath_.clear();
+  } else if (compressed) {
+    auto moved = foundation::FileManager::moveItem(temporaryUncompressedDataDownloadPath_, downloadDestinationPath_);
+    if (!moved.ok()) error = moveError(temporaryUncompressedDataDownloadPath_, downloadDestinationPath_, moved.error());
+    temporaryUncompressedDataDownloadPath_.clear();
+    if (auto removed = removeFileAtPath(temporaryFileDownloadPath_); !removed.ok() && !error) error = removed.error();
+    temporaryFileDownloadPath_.clear();
+  } else {
+    if (auto removed = removeFileAtPath(downloadDestinationPath_); !removed.ok()) return removed.error();
+    auto moved = foundation::FileManager::moveItem(temporaryFileDownloadPath_, downloadDestinationPath_);
+    if (!moved.ok()) return moveError(temporaryFileDownloadPath_, downloadDestinationPath_, moved.error());
+    temporaryFileDownloadPath_.clear();
+  }
+  return error;
+}
+
+foundation::ErrorPtr HTTPRequest::closeDownloadFiles() {
+  foundation::ErrorPtr error;
+  for (auto* stream : {&fileDownloadOutputStream_, &inflatedFileDownloadOutputStream_}) {
+    if (!*stream) continue;
+    // Closing reports what some file systems only notice then (a full disk).
+    if (auto closed = (*stream)->close(); !closed.ok() && !error) {
+      error = makeRequestError(HTTPRequestErrorCode::fileManagement,
+                               "Failed to write to file at path '" + (*stream)->path() + "'", closed.error());
+    }
+    stream->reset();
+  }
+  return error;
+}
+
+void HTTPRequest::releaseConnectionRecord() {
+  auto& pool = ConnectionPool::shared();
+  std::scoped_lock poolLock(pool.lock());
+  if (!connectionCanBeReused_) unscheduleReadStream();
+  if (!connectionInfo_) return;
+  connectionInfo_->request.reset();
+  connectionInfo_->expires =
+      foundation::Clock::current().now() + std::chrono::duration_cast<foundation::TimePoint::duration>(
+                                               foundation::Duration(persistentConnectionTimeoutSeconds_));
+  if (!connectionCanBeReused_) {
+    // The socket closes with the stream; a later request must not expect it under this record.
+    pool.remove(connectionInfo_);
+    connectionInfo_.reset();
+  }
+}
+
+}  // namespace http

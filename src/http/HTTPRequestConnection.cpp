@@ -1,0 +1,194 @@
+// The connection step: the read stream, the persistent-connection records, scheduling on the
+// network thread, stream events and the status timer.
+#include "platform/net/HTTPMessage.h"
+#include "platform/net/HTTPReadStream.h"
+#include "platform/net/URLParts.h"
+#include "src/http/ConnectionPool.h"
+#include "src/http/DataDecompressor.h"
+#include "src/http/HTTPRequest.h"
+#include "src/http/NetworkActivityIndicator.h"
+
+namespace http {
+namespace {
+constexpr unsigned kStreamEvents =
+    net::kStreamEventHasBytesAvailable | net::kStreamEventErrorOccurred | net::kStreamEventEndEncountered;
+constexpr foundation::Duration kStatusInterval{0.25};
+
+foundation::TimePoint now() { return foundation::Clock::current().now(); }
+}  // namespace
+
+void HTTPRequest::startRequest() {
+  if (isCancelled()) return;
+  requestStarted();
+  resetForAttempt();
+  if (!createReadStream()) {
+    failWithError(makeRequestError(HTTPRequestErrorCode::internal, "Unable to create read stream"));
+    return;
+  }
+  if (request_->scheme() == "https" && !validatesSecureCertificate_) {
+    net::TLSSettings relaxed;
+    relaxed.allowsExpiredCertificates = true;
+    relaxed.allowsAnyRoot = true;
+    relaxed.validatesCertificateChain = false;
+    relaxed.peerName = "";
+    readStream_->setTLSSettings(relaxed);
+  }
+  if (!proxyHost_.empty() && proxyPort_ != 0) readStream_->setHTTPProxy(net::ProxyServer{proxyHost_, proxyPort_});
+
+  // The idle stream of a reused connection has ended cleanly; closing it leaves its socket for
+  // the new stream under the same stream ID.
+  if (auto oldStream = chooseConnection()) oldStream->close();
+  if (!readStreamIsScheduled_) scheduleReadStream();
+  if (!readStream_->open()) {
+    connectionCanBeReused_ = false;
+    destroyReadStream();
+    failWithError(makeRequestError(HTTPRequestErrorCode::internal, "Unable to start HTTP connection"));
+    return;
+  }
+  if (!isHEADRequest()) {
+    if (shouldResetUploadProgress_) {
+      incrementUploadSizeBy(showAccurateProgress_ ? static_cast<std::int64_t>(postLength_) : 1);
+      deliverFraction(ProgressReceiver::uploadDelegate, 0, 1);
+    }
+    if (shouldResetDownloadProgress_ && partialDownloadSize_ == 0) {
+      deliverFraction(ProgressReceiver::downloadDelegate, 0, 1);
+    }
+  }
+  lastActivityTime_ = now();
+  startStatusTimer();
+}
+
+void HTTPRequest::resetForAttempt() {
+  downloadComplete_ = false;
+  complete_ = false;
+  totalBytesRead_ = 0;
+  lastBytesRead_ = 0;
+  if (redirectCount_ == 0) originalURL_ = url_;
+  if (lastBytesSent_ != 0) removeUploadProgressSoFar();
+  lastBytesSent_ = 0;
+  contentLength_ = 0;
+  responseHeaders_ = {};
+  headersRead_ = false;
+  connectionCanBeReused_ = false;
+  if (!isFileDownload()) rawResponseData_ = {};
+  fileOutputOpened_ = false;
+  dataDecompressor_.reset();
+  readStreamIsScheduled_ = false;
+}
+
+bool HTTPRequest::createReadStream() {
+  postBodyReadStream_ = makePostBodyStream();
+  readStream_ = net::HTTPReadStream::create(*request_, postBodyReadStream_);
+  return readStream_ != nullptr;
+}
+
+std::shared_ptr<net::HTTPReadStream> HTTPRequest::chooseConnection() {
+  auto& pool = ConnectionPool::shared();
+  std::scoped_lock poolLock(pool.lock());
+  pool.expireIdleRecords(now());
+  auto parts = net::parseHTTPURL(url_);
+  if (!parts.ok()) shouldAttemptPersistentConnection_ = false;
+  // A request that does not keep connections never takes, creates or leaves a record.
+  if (!shouldAttemptPersistentConnection_) {
+    connectionInfo_.reset();
+    return nullptr;
+  }
+  int port = parts->explicitPort ? parts->port : 0;
+  if (!pool.keepsRecord(connectionInfo_, parts->host, parts->scheme, port, now())) {
+    connectionInfo_ = pool.findIdleRecord(parts->host, parts->scheme, port);
+  }
+
+  std::shared_ptr<net::HTTPReadStream> oldStream;
+  if (connectionInfo_) {
+    oldStream = connectionInfo_->stream;
+  } else {
+    connectionInfo_ = pool.createRecord(parts->host, parts->scheme, port);
+  }
+  if (!requestID_) requestID_ = pool.nextRequestNumber();
+  connectionInfo_->request = *requestID_;
+  connectionInfo_->stream = readStream_;
+  readStream_->setAttemptPersistentConnection(true);
+  readStream_->setStreamID(connectionInfo_->id);
+  return oldStream;
+}
+
+void HTTPRequest::scheduleReadStream() {
+  if (!readStream_ || readStreamIsScheduled_) return;
+  NetworkActivityIndicator::shared().streamScheduled();
+  lastActivityTime_ = now();
+  std::weak_ptr<HTTPRequest> weak = self();
+  readStream_->setClient(kStreamEvents, [weak](net::StreamEvent event) {
+    if (auto request = weak.lock()) request->handleNetworkEvent(event);
+  });
+  readStream_->scheduleInRunLoop(foundation::RunLoop::current());
+  readStreamIsScheduled_ = true;
+}
+
+void HTTPRequest::unscheduleReadStream() {
+  if (!readStream_ || !readStreamIsScheduled_) return;
+  NetworkActivityIndicator::shared().streamUnscheduled();
+  readStream_->setClient(0, nullptr);
+  readStream_->unscheduleFromRunLoop();
+  readStreamIsScheduled_ = false;
+}
+
+void HTTPRequest::destroyReadStream() {
+  if (!readStream_) return;
+  unscheduleReadStream();
+  bool heldByRecord = false;
+  {
+    std::scoped_lock poolLock(ConnectionPool::shared().lock());
+    heldByRecord = connectionInfo_ && connectionInfo_->stream == readStream_;
+  }
+  // A reusable stream stays open while its connection record holds it.
+  if (!connectionCanBeReused_ || !heldByRecord) readStream_->close();
+  readStream_.reset();
+}
+
+void HTTPRequest::handleNetworkEvent(unsigned event) {
+  Lock lock(cancelledLock_);
+  if (complete_ || isCancelled()) return;
+  auto keepAlive = self();
+  switch (event) {
+    case net::kStreamEventHasBytesAvailable:
+      handleBytesAvailable();
+      break;
+    case net::kStreamEventErrorOccurred:
+      handleStreamError();
+      break;
+    case net::kStreamEventEndEncountered:
+      handleStreamComplete();
+      break;
+    default:
+      break;
+  }
+  continueAfterEvent();
+}
+
+void HTTPRequest::continueAfterEvent() {
+  if (!downloadComplete_) return;
+  if (needsRedirect_) {
+    if (!willAskDelegateToConfirmRedirect()) performRedirect();
+  } else if (authenticationNeeded_ != 0) {
+    attemptToApplyCredentialsAndResume();
+  }
+}
+
+void HTTPRequest::startStatusTimer() {
+  // The timer keeps the request alive until it is invalidated.
+  setStatusTimer(foundation::RunLoop::current().scheduleTimer(kStatusInterval, true,
+                                                              [request = self()] { request->updateStatus(); }));
+}
+
+void HTTPRequest::setStatusTimer(std::shared_ptr<foundation::Timer> timer) {
+  if (statusTimer_ && statusTimer_ != timer) statusTimer_->invalidate();
+  statusTimer_ = std::move(timer);
+}
+
+void HTTPRequest::updateStatus() {
+  Lock lock(cancelledLock_);
+  checkRequestStatus();
+  if (!isExecuting()) setStatusTimer(nullptr);
+}
+
+}  // namespace http

@@ -1,0 +1,42 @@
+#include "src/http/HTTPRequestErrors.h"
+
+namespace http {
+
+foundation::ErrorPtr makeRequestError(HTTPRequestErrorCode code, std::string description,
+                                      foundation::ErrorPtr underlying) {
+  return foundation::makeError(kHTTPRequestErrorDomain, static_cast<long long>(code), std::move(description),
+                               std::move(underlying));
+}
+
+const foundation::ErrorPtr& requestTimedOutError() {
+  static const auto error = makeRequestError(HTTPRequestErrorCode::timedOut, "The request timed out");
+  return error;
+}
+
+const foundation::ErrorPtr& authenticationNeededError() {
+  static const auto error = makeRequestError(HTTPRequestErrorCode::authenticationNeeded, "Authentication needed");
+  return error;
+}
+
+const foundation::ErrorPtr& requestCancelledError() {
+  static const auto error = makeRequestError(HTTPRequestErrorCode::cancelled, "The request was cancelled");
+  return error;
+}
+
+const foundation::ErrorPtr& unableToCreateRequestError() {
+  static const auto error =
+      makeRequestError(HTTPRequestErrorCode::unableToCreateRequest, "Unable to create request (bad url?)");
+  return error;
+}
+
+const foundation::ErrorPtr& tooManyRedirectsError() {
+  static const auto error = makeRequestError(HTTPRequestErrorCode::tooManyRedirects,
+                                             "The request failed because it redirected too many times");
+  return error;
+}
+
+bool isRequestError(const foundation::ErrorPtr& error, HTTPRequestErrorCode code) {
+  return error && error->is(kHTTPRequestErrorDomain, static_cast<long long>(code));
+}
+
+}  // namespace http

@@ -1,0 +1,192 @@
+// Reading the response head: status, cookies, text encoding, length, keep-alive and redirects.
+#include <charconv>
+
+#include "platform/foundation/Text.h"
+#include "platform/foundation/Url.h"
+#include "platform/net/HTTPMessage.h"
+#include "platform/net/HTTPReadStream.h"
+#include "platform/net/URLParts.h"
+#include "src/http/ConnectionPool.h"
+#include "src/http/HTTPRequest.h"
+
+namespace http {
+namespace {
+
+std::string_view trimmed(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  return text;
+}
+
+// Only plain decimal digits: "0x10" or "010" are not lengths a server may send.
+std::optional<std::uint64_t> parseDecimal(std::string_view text) {
+  text = trimmed(text);
+  if (text.empty()) return std::nullopt;
+  std::uint64_t value = 0;
+  auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (status != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+// The integer after `key` in a "Keep-Alive" header ("timeout=15, max=100"); 0 when missing.
+long long keepAliveValue(std::string_view header, std::string_view key) {
+  auto at = header.find(key);
+  if (at == std::string_view::npos) return 0;
+  auto rest = header.substr(at + key.size());
+  long long value = 0;
+  std::from_chars(rest.data(), rest.data() + rest.size(), value);
+  return value;
+}
+
+foundation::Dictionary headerDictionary(const net::HTTPMessage& response) {
+  foundation::Dictionary headers;
+  for (const auto& [name, value] : response.mergedHeaderFields()) headers.set(name, value);
+  return headers;
+}
+
+}  // namespace
+
+void HTTPRequest::readResponseHeaders() {
+  authenticationNeeded_ = 0;
+  auto response = readStream_ ? readStream_->responseHeader() : nullptr;
+  if (!response || !response->isHeaderComplete()) return;
+  headersRead_ = true;
+  responseHeaders_ = headerDictionary(*response);
+  responseStatusCode_ = response->statusCode();
+  responseStatusMessage_ = response->statusLine();
+  if (responseStatusCode_ == 401) authenticationNeeded_ = 1;
+  if (responseStatusCode_ == 407) authenticationNeeded_ = 2;
+  parseStringEncodingFromHeaders(*response);
+
+  responseCookies_ = net::CookieStore::cookiesFromResponse(*response, url_);
+  if (useCookiePersistence_) net::CookieStore::shared().setCookies(responseCookies_, url_);
+
+  if (!willRedirect(*response)) applyResponseLength(*response);
+  if (shouldAttemptPersistentConnection_) decideKeepAlive(*response);
+  requestReceivedResponseHeaders(responseHeaders_);
+}
+
+void HTTPRequest::applyResponseLength(const net::HTTPMessage& response) {
+  auto main = mainRequest_.lock();
+  HTTPRequest& target = main ? *main : *this;
+  Lock targetLock(target.cancelledLock_);
+  bool announce = showAccurateProgress_ && shouldResetDownloadProgress_;
+  auto lengthText = response.headerFieldValue("Content-Length");
+  auto length = lengthText ? parseDecimal(*lengthText) : std::nullopt;
+  if (!length) {
+    if (announce) {
+      target.showAccurateProgress_ = false;
+      target.incrementDownloadSizeBy(1);
+    }
+    return;
+  }
+  // 20 bytes of gzip is an empty body: the size of what it inflates to is unknown.
+  if (isResponseCompressedLocked() && allowCompressedResponse_ && *length == 20 && announce) {
+    if (main) {
+      main->showAccurateProgress_ = false;
+      main->incrementDownloadSizeBy(1);
+    }
+    return;
+  }
+  target.contentLength_ = *length;
+  if (announce)
+    target.incrementDownloadSizeBy(static_cast<std::int64_t>(target.contentLength_ + target.partialDownloadSize_));
+}
+
+void HTTPRequest::decideKeepAlive(const net::HTTPMessage& response) {
+  std::string connection = net::toLowerASCII(response.headerFieldValue("Connection").value_or(""));
+  connectionCanBeReused_ = false;
+  if (response.version() == net::HTTPVersion::HTTP1_0 && connection != "keep-alive") return;
+  if (connection == "close") return;
+  if (auto keepAlive = response.headerFieldValue("Keep-Alive")) {
+    long long timeout = keepAliveValue(*keepAlive, "timeout=");
+    long long max = keepAliveValue(*keepAlive, "max=");
+    if (max <= 5) return;
+    persistentConnectionTimeoutSeconds_ = static_cast<double>(timeout);
+  }
+  connectionCanBeReused_ = true;
+}
+
+void HTTPRequest::parseStringEncodingFromHeaders(const net::HTTPMessage& response) {
+  responseEncoding_ = defaultResponseEncoding_;
+  auto contentType = response.headerFieldValue("Content-Type");
+  if (!contentType) return;
+  auto at = net::toLowerASCII(*contentType).find("charset=");
+  if (at == std::string::npos) return;
+  std::string_view rest = std::string_view(*contentType).substr(at + 8);
+  std::string charset(trimmed(rest.substr(0, rest.find(';'))));
+  if (charset.size() >= 2 && charset.front() == '"' && charset.back() == '"')
+    charset = charset.substr(1, charset.size() - 2);
+  if (foundation::Text::isKnownCharset(charset)) responseEncoding_ = charset;
+}
+
+bool HTTPRequest::willRedirect(const net::HTTPMessage& response) {
+  int status = response.statusCode();
+  auto location = response.headerFieldValue("Location");
+  if (!shouldRedirect_ || !location || (status != 301 && status != 302 && status != 303 && status != 307)) {
+    return false;
+  }
+  requestRedirected();
+  if (status != 307 && (status == 303 || !shouldUseRFC2616RedirectBehaviour_)) {
+    requestMethod_ = "GET";
+    postBody_.clear();
+    compressedPostBody_.clear();
+    shouldStreamPostDataFromDisk_ = false;
+    postLength_ = 0;
+    foundation::Dictionary kept;
+    for (const char* name : {"User-Agent", "Accept"}) {
+      if (const auto* value = requestHeaders_.find(name)) kept.set(name, *value);
+    }
+    requestHeaders_ = std::move(kept);
+    haveBuiltRequestHeaders_ = false;
+  } else {
+    applyCookieHeader();
+  }
+  auto base = foundation::Url::parse(url_);
+  auto target = base.ok() ? base->resolve(*location) : foundation::Result<foundation::Url>(base.error());
+  // An unresolvable Location leaves an empty URL, which the main step refuses as a bad URL.
+  redirectURL_ = target.ok() ? target->absoluteString() : std::string();
+  needsRedirect_ = true;
+  requestCookies_.clear();
+  return true;
+}
+
+bool HTTPRequest::willAskDelegateToConfirmRedirect() {
+  Lock lock(cancelledLock_);
+  auto delegate = delegate_.lock();
+  bool asks = (delegate && delegate->respondsTo(HTTPRequestDelegate::Optional::willRedirect)) ||
+              (queue_ && queue_->respondsTo(HTTPRequestDelegate::Optional::willRedirect));
+  if (!asks) return false;
+  std::string target = std::exchange(redirectURL_, std::string());
+  requestWillRedirectToURL(target);
+  return true;
+}
+
+void HTTPRequest::redirectToURL(const std::string& url) {
+  {
+    Lock lock(cancelledLock_);
+    redirectURL_ = url;
+  }
+  networkLoop().post([request = self()] { request->performRedirect(); });
+}
+
+void HTTPRequest::performRedirect() {
+  Lock lock(cancelledLock_);
+  if (!needsRedirect_ || error_) return;  // not waiting for one (a late or repeated answer)
+  if (redirectURL_ != url_) {
+    url_ = redirectURL_;
+    request_.reset();
+  }
+  redirectURL_.clear();
+  complete_ = true;
+  needsRedirect_ = false;
+  ++redirectCount_;
+  if (redirectCount_ >= 6) {
+    failWithError(tooManyRedirectsError());
+    complete_ = true;
+    return;
+  }
+  main();
+}
+
+}  // namespace http
