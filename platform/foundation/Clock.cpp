@@ -49,8 +49,8 @@ class CurrentClock final : public Clock {
 }  // namespace
 
 Clock& Clock::current() {
-  static CurrentClock current;
-  return current;
+  static auto* current = new CurrentClock();  // lives for the run; loop threads read it at exit
+  return *current;
 }
 
 void Clock::setCurrent(std::shared_ptr<Clock> clock) {

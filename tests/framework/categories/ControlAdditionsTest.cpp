@@ -1,0 +1,93 @@
+#include <gtest/gtest.h>
+
+#include "platform/ui/Window.h"
+#include "src/framework/categories/AlertAdditions.h"
+#include "src/framework/categories/ButtonAdditions.h"
+#include "src/framework/categories/DeviceAdditions.h"
+#include "src/framework/categories/LabelAdditions.h"
+#include "tests/platform/ui/UiFixture.h"
+
+namespace {
+
+using ui::Color;
+using ui::Rect;
+
+class ControlAdditionsTest : public uitest::UiFixture {
+ protected:
+  void TearDown() override {
+    for (const auto& alert : ui::AlertView::visibleAlerts()) alert->dismiss(alert->cancelButtonIndex(), false);
+    UiFixture::TearDown();
+  }
+
+  static ui::ImagePtr picture() { return ui::Image::fromPixels(1, 1, {0xFF00FF00}); }
+};
+
+TEST_F(ControlAdditionsTest, ButtonsGetTitleColoursImagesActionAndTag) {
+  int taps = 0;
+  ui::ImagePtr normal = picture();
+  ui::ImagePtr tapped = picture();
+  auto button = framework::button_additions::buttonWithFrame(
+      Rect{1, 2, 80, 30}, "播放", Color::white(), Color::gray(), ui::Font::boldSystemFont(15), normal, tapped,
+      [&](ui::Control&) { ++taps; }, 7);
+  EXPECT_EQ(button->frame(), (Rect{1, 2, 80, 30}));
+  EXPECT_EQ(button->tag(), 7);
+  EXPECT_EQ(button->titleForState(ui::kStateNormal), "播放");
+  EXPECT_EQ(button->titleColorForState(ui::kStateNormal), Color::white());
+  EXPECT_EQ(button->titleColorForState(ui::kStateHighlighted), Color::gray());
+  EXPECT_EQ(button->titleLabel().font(), ui::Font::boldSystemFont(15));
+  EXPECT_EQ(button->backgroundImageForState(ui::kStateNormal), normal);
+  EXPECT_EQ(button->backgroundImageForState(ui::kStateHighlighted), tapped);
+
+  auto window = std::make_shared<ui::Window>();
+  window->addSubview(button);
+  window->makeKeyAndVisible();
+  window->tap({40, 15});
+  EXPECT_EQ(taps, 1);
+}
+
+TEST_F(ControlAdditionsTest, ButtonsWithoutTitleOrPicturesLeaveThemUnset) {
+  auto button = framework::button_additions::buttonWithFrame(Rect{0, 0, 10, 10}, "", Color::white(), Color::gray(),
+                                                             ui::Font::systemFont(12), nullptr, nullptr, {}, 0);
+  EXPECT_FALSE(button->titleForState(ui::kStateNormal));
+  EXPECT_EQ(button->backgroundImageForState(ui::kStateHighlighted), nullptr);
+  EXPECT_FALSE(button->hasActions(ui::kTouchUpInside));
+}
+
+TEST_F(ControlAdditionsTest, NavigationBarTitlesAreCentredLabels) {
+  auto title =
+      framework::label_additions::labelForNavigationBarWithTitle("频道", Color::black(), ui::Font::boldSystemFont(20));
+  EXPECT_EQ(title->frame(), (Rect{0, 0, 320, 44}));
+  EXPECT_EQ(title->textAlignment(), ui::TextAlignment::Center);
+  EXPECT_EQ(title->backgroundColor(), Color::clear());
+}
+
+TEST_F(ControlAdditionsTest, AlertsShowTheirButtons) {
+  auto plain = framework::alert_additions::popupAlertByDelegate(nullptr, "标题", "内容");
+  EXPECT_TRUE(plain->isVisible());
+  ASSERT_EQ(plain->numberOfButtons(), 1);
+  EXPECT_EQ(plain->buttonTitle(plain->cancelButtonIndex()), "确定");
+
+  auto twoButtons = framework::alert_additions::popupAlertByDelegate(nullptr, std::nullopt, "删除?", "取消", "删除");
+  ASSERT_EQ(twoButtons->numberOfButtons(), 2);
+  EXPECT_EQ(twoButtons->buttonTitle(0), "取消");
+  EXPECT_EQ(twoButtons->buttonTitle(twoButtons->firstOtherButtonIndex()), "删除");
+  EXPECT_EQ(ui::AlertView::visibleAlerts().size(), 2u);
+}
+
+TEST_F(ControlAdditionsTest, HighResolutionNeedsVersionFourAndTwoPixelsPerPoint) {
+  ui::Screen::setMain(ui::Screen({320, 568}, "7.0", 2));
+  EXPECT_TRUE(framework::device_additions::isHighResolutionDevice());
+  ui::Screen::setMain(ui::Screen({320, 480}, "7.0", 1));
+  EXPECT_FALSE(framework::device_additions::isHighResolutionDevice());
+  ui::Screen::setMain(ui::Screen({320, 480}, "3.1.3", 2));
+  EXPECT_FALSE(framework::device_additions::isHighResolutionDevice());
+}
+
+TEST_F(ControlAdditionsTest, HardwareAddressesOrTheFailureTexts) {
+  EXPECT_EQ(framework::device_additions::macAddressOfInterface("no-such-if0"), "if_nametoindex failure");
+  // The loopback interface has a six-byte link-layer address of zeros.
+  EXPECT_EQ(framework::device_additions::macAddressOfInterface("lo"), "00:00:00:00:00:00");
+  EXPECT_EQ(framework::device_additions::getMacAddress(), framework::device_additions::macAddressOfInterface("en0"));
+}
+
+}  // namespace
