@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdint>
 #include <optional>
 
 #include "platform/foundation/TimeZone.h"
@@ -8,7 +7,8 @@
 
 namespace foundation {
 
-// Wall-clock fields of a moment in some time zone. weekday: 1 = Sunday ... 7 = Saturday.
+// Wall-clock fields of a moment in some time zone. year counts astronomically (0 is 1 BC);
+// weekday: 1 = Sunday ... 7 = Saturday, whatever a locale takes as the first day of the week.
 struct DateComponents {
   int year = 1970;
   int month = 1;
@@ -26,7 +26,7 @@ struct DateComponents {
 Date currentDate();
 
 // The Gregorian calendar (also before 1582) in one time zone. Immutable; any thread.
-// Moments are taken within about ±300 million years; NaN reads as 1970.
+// Moments are taken within about ±5.7 million years; NaN reads as 1970.
 class Calendar {
  public:
   explicit Calendar(TimeZone zone);
@@ -38,23 +38,10 @@ class Calendar {
   // Any thread. The wall-clock fields of the moment in this calendar's zone.
   DateComponents components(Date date) const;
   // Any thread. The moment of the fields' wall-clock time (weekday and dayOfYear are ignored);
-  // nullopt when a field is out of range (month 13, 31 April, minute 60...). A time that the
-  // zone skips (spring forward) moves forward by the gap; a repeated time takes the earlier moment.
+  // nullopt when a field is out of range (month 13, 31 April, minute 60, a year beyond the
+  // calendar's reach...). A time that the zone skips (spring forward) moves forward by the gap;
+  // a repeated time takes the earlier moment.
   std::optional<Date> date(const DateComponents& components) const;
-
-  // Any thread; pure civil-date arithmetic.
-  static bool isLeapYear(std::int64_t year);
-  static int daysInMonth(std::int64_t year, int month);
-  // Days since 1970-01-01 of the date, and back.
-  static std::int64_t daysFromCivil(std::int64_t year, int month, int day);
-  struct CivilDay {
-    std::int64_t year;
-    int month;
-    int day;
-  };
-  static CivilDay civilFromDays(std::int64_t days);
-  // 1 = Sunday ... 7 = Saturday.
-  static int weekdayFromDays(std::int64_t days);
 
  private:
   TimeZone zone_;

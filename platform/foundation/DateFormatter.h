@@ -1,29 +1,28 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
-#include "platform/foundation/DatePattern.h"
 #include "platform/foundation/Locale.h"
 #include "platform/foundation/TimeZone.h"
 #include "platform/foundation/Value.h"
 
 namespace foundation {
 
-// Writes and reads dates with a Unicode date pattern in a locale and a time zone.
+// Writes and reads dates with a Unicode date pattern ("yyyy-MM-dd HH:mm:ss", "EEEE",
+// "EEE, dd MMM yyyy HH:mm:ss z") in a locale and a time zone, with the ICU library's formatter
+// and the locale's ICU data. Text in single quotes is literal, two single quotes stand for one.
+// "c" and "e" count weekdays from the locale's first day of the week; Calendar's weekday is the
+// fixed Sunday = 1 count.
 //
-// Pattern letters: G era; y year (yy: two digits); M and L month (1-2 digits, 3 abbreviated,
-// 4 full, 5 narrow name); d day; D day of year; E weekday name (1-3 abbreviated, 4 full,
-// 5 narrow); c and e weekday (1-2 the number, 1 = Sunday, 3+ names as E); a AM/PM; H 0-23,
-// k 1-24, h 1-12, K 0-11; m minute; s second; S fraction of a second; z zone abbreviation
-// ("EST", or "GMT+8" where the zone has none; zzzz "GMT+08:00"); Z offset (1-3 "+0800",
-// 4 "GMT+08:00", 5 "+08:00"). Other letters are written as they are.
-//
-// Reading needs the whole text to match; names match without regard to case; fields that the
-// pattern lacks default to 1970-01-01 00:00:00; a two-digit year lies within 80 years before and
-// 20 after now; an impossible date (31 April, 25 o'clock) does not read.
+// Writing: a pattern with a letter that means nothing ("j", "t") writes "". Reading needs the
+// whole text to match; names match without regard to case; fields that the pattern lacks
+// default to 1970-01-01 00:00:00; a two-digit year lies within 80 years before and 20 after
+// now (the process clock's now when the formatter was set up); an impossible date or time
+// (31 April, 25 o'clock, a wall-clock time the zone skips) does not read.
+// The calendar is the Gregorian one, also before 1582.
 // Setters are for the owning thread; the const methods may be called from any thread.
 class DateFormatter {
  public:
@@ -33,9 +32,9 @@ class DateFormatter {
 
   void setDateFormat(std::string_view pattern);
   const std::string& dateFormat() const { return pattern_; }
-  void setLocale(Locale locale) { locale_ = std::move(locale); }
+  void setLocale(Locale locale);
   const Locale& locale() const { return locale_; }
-  void setTimeZone(TimeZone timeZone) { timeZone_ = std::move(timeZone); }
+  void setTimeZone(TimeZone timeZone);
   const TimeZone& timeZone() const { return timeZone_; }
 
   std::string stringFromDate(Date date) const;
@@ -43,10 +42,14 @@ class DateFormatter {
   std::optional<Date> dateFromString(std::string_view text) const;
 
  private:
+  struct Engine;
+  void rebuild();
+
   std::string pattern_;
-  std::vector<DatePatternPiece> pieces_;
   Locale locale_;
   TimeZone timeZone_;
+  // Shared by copies, which never change it: a setter gives this formatter a new one.
+  std::shared_ptr<Engine> engine_;
 };
 
 }  // namespace foundation

@@ -1,8 +1,7 @@
 #include "platform/foundation/PosixTimeZoneRule.h"
 
+#include <array>
 #include <cctype>
-
-#include "platform/foundation/Calendar.h"
 
 namespace foundation {
 namespace {
@@ -12,7 +11,13 @@ constexpr int kHour = 3600;
 bool isAlpha(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
 bool isDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
 
-std::optional<int> parseNumber(std::string_view& text, int maxDigits, int maxValue) {
+bool consume(std::string_view& text, char expected) {
+  if (text.empty() || text.front() != expected) return false;
+  text.remove_prefix(1);
+  return true;
+}
+
+std::optional<int> parseNumber(std::string_view& text, int maxDigits, int minValue, int maxValue) {
   int value = 0;
   int digits = 0;
   while (digits < maxDigits && !text.empty() && isDigit(text.front())) {
@@ -20,23 +25,23 @@ std::optional<int> parseNumber(std::string_view& text, int maxDigits, int maxVal
     text.remove_prefix(1);
     ++digits;
   }
-  if (digits == 0 || value > maxValue) return std::nullopt;
+  if (digits == 0 || value < minValue || value > maxValue) return std::nullopt;
   return value;
 }
 
-// "EST" (three or more letters) or "<+08>" (quoted, letters, digits and signs).
+// "EST" (three or more letters) or "<+08>" (quoted: letters, digits and signs).
 std::optional<std::string> parseName(std::string_view& text) {
-  std::size_t length = 0;
-  if (!text.empty() && text.front() == '<') {
+  if (consume(text, '<')) {
     std::size_t close = text.find('>');
-    if (close == std::string_view::npos || close < 4) return std::nullopt;
-    for (char c : text.substr(1, close - 1)) {
+    if (close == std::string_view::npos || close < 3) return std::nullopt;
+    for (char c : text.substr(0, close)) {
       if (!isAlpha(c) && !isDigit(c) && c != '+' && c != '-') return std::nullopt;
     }
-    std::string name(text.substr(1, close - 1));
+    std::string name(text.substr(0, close));
     text.remove_prefix(close + 1);
     return name;
   }
+  std::size_t length = 0;
   while (length < text.size() && isAlpha(text[length])) ++length;
   if (length < 3) return std::nullopt;
   std::string name(text.substr(0, length));
@@ -46,67 +51,54 @@ std::optional<std::string> parseName(std::string_view& text) {
 
 // [+-]h[h][:mm[:ss]] in seconds, with hours up to maxHours.
 std::optional<int> parseDuration(std::string_view& text, int maxHours) {
-  int sign = 1;
-  if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
-    sign = text.front() == '-' ? -1 : 1;
-    text.remove_prefix(1);
-  }
-  auto hours = parseNumber(text, 3, maxHours);
+  int sign = consume(text, '-') ? -1 : 1;
+  if (sign > 0) consume(text, '+');
+  auto hours = parseNumber(text, 3, 0, maxHours);
   if (!hours) return std::nullopt;
   int seconds = *hours * kHour;
   for (int unit : {60, 1}) {
-    if (text.empty() || text.front() != ':') break;
-    text.remove_prefix(1);
-    auto part = parseNumber(text, 2, 59);
+    if (!consume(text, ':')) break;
+    auto part = parseNumber(text, 2, 0, 59);
     if (!part) return std::nullopt;
     seconds += *part * unit;
   }
   return sign * seconds;
 }
 
-std::int64_t floorDivide(std::int64_t value, std::int64_t divisor) {
-  std::int64_t quotient = value / divisor;
-  return (value % divisor != 0 && (value < 0) != (divisor < 0)) ? quotient - 1 : quotient;
+// "Jn": day n (1-365) of a year without 29 February, so the same month and day every year.
+PosixTimeZoneRule::Change julianDay(int day) {
+  static constexpr std::array<int, 12> kDays = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  std::size_t month = 0;
+  while (day > kDays[month]) day -= kDays[month++];
+  return {static_cast<int>(month) + 1, 0, day, 7200};
 }
 
-}  // namespace
-
-std::optional<PosixTimeZoneRule::Change> PosixTimeZoneRule::parseChange(std::string_view& text) {
-  Change change;
-  if (!text.empty() && text.front() == 'J') {
-    text.remove_prefix(1);
-    auto day = parseNumber(text, 3, 365);
-    if (!day || *day == 0) return std::nullopt;
-    change.kind = Change::Kind::JulianNoLeap;
-    change.day = *day;
-  } else if (!text.empty() && text.front() == 'M') {
-    text.remove_prefix(1);
-    auto month = parseNumber(text, 2, 12);
-    if (!month || *month == 0 || text.empty() || text.front() != '.') return std::nullopt;
-    text.remove_prefix(1);
-    auto week = parseNumber(text, 1, 5);
-    if (!week || *week == 0 || text.empty() || text.front() != '.') return std::nullopt;
-    text.remove_prefix(1);
-    auto weekday = parseNumber(text, 1, 6);
-    if (!weekday) return std::nullopt;
-    change.kind = Change::Kind::MonthWeekDay;
-    change.month = *month;
-    change.week = *week;
-    change.day = *weekday;
-  } else {
-    auto day = parseNumber(text, 3, 365);
+std::optional<PosixTimeZoneRule::Change> parseChange(std::string_view& text) {
+  PosixTimeZoneRule::Change change;
+  if (consume(text, 'J')) {
+    auto day = parseNumber(text, 3, 1, 365);
     if (!day) return std::nullopt;
-    change.kind = Change::Kind::ZeroBasedDay;
-    change.day = *day;
+    change = julianDay(*day);
+  } else if (consume(text, 'M')) {
+    auto month = parseNumber(text, 2, 1, 12);
+    if (!month || !consume(text, '.')) return std::nullopt;
+    auto week = parseNumber(text, 1, 1, 5);
+    if (!week || !consume(text, '.')) return std::nullopt;
+    auto weekday = parseNumber(text, 1, 0, 6);
+    if (!weekday) return std::nullopt;
+    change = {*month, *week, *weekday, 7200};
+  } else {
+    return std::nullopt;
   }
-  if (!text.empty() && text.front() == '/') {
-    text.remove_prefix(1);
+  if (consume(text, '/')) {
     auto time = parseDuration(text, 167);
     if (!time) return std::nullopt;
     change.secondsIntoDay = *time;
   }
   return change;
 }
+
+}  // namespace
 
 std::optional<PosixTimeZoneRule> PosixTimeZoneRule::parse(std::string_view text) {
   PosixTimeZoneRule rule;
@@ -115,65 +107,35 @@ std::optional<PosixTimeZoneRule> PosixTimeZoneRule::parse(std::string_view text)
   auto standardOffset = parseDuration(text, 24);
   if (!standardOffset) return std::nullopt;
   // POSIX counts hours west of Greenwich; the rest of the system counts east.
-  rule.standard_ = {-*standardOffset, false, *standardName};
+  rule.standardName = *standardName;
+  rule.standardOffsetSeconds = -*standardOffset;
   if (text.empty()) return rule;
 
   auto daylightName = parseName(text);
   if (!daylightName) return std::nullopt;
-  int daylightOffset = rule.standard_.offsetSeconds + kHour;
+  Daylight daylight{*daylightName, rule.standardOffsetSeconds + kHour, {}, {}};
   if (!text.empty() && text.front() != ',') {
     auto offset = parseDuration(text, 24);
     if (!offset) return std::nullopt;
-    daylightOffset = -*offset;
+    daylight.offsetSeconds = -*offset;
   }
-  rule.daylight_ = ZoneType{daylightOffset, true, *daylightName};
   if (text.empty()) {
     // No dates given: the customary rule of the United States.
-    rule.start_ = {Change::Kind::MonthWeekDay, 0, 2, 3, 7200};
-    rule.end_ = {Change::Kind::MonthWeekDay, 0, 1, 11, 7200};
-    return rule;
+    daylight.start = {3, 2, 0, 7200};
+    daylight.end = {11, 1, 0, 7200};
+  } else {
+    if (!consume(text, ',')) return std::nullopt;
+    auto start = parseChange(text);
+    if (!start || !consume(text, ',')) return std::nullopt;
+    auto end = parseChange(text);
+    if (!end || !text.empty()) return std::nullopt;
+    daylight.start = *start;
+    daylight.end = *end;
   }
-  if (text.front() != ',') return std::nullopt;
-  text.remove_prefix(1);
-  auto start = parseChange(text);
-  if (!start || text.empty() || text.front() != ',') return std::nullopt;
-  text.remove_prefix(1);
-  auto end = parseChange(text);
-  if (!end || !text.empty()) return std::nullopt;
-  rule.start_ = *start;
-  rule.end_ = *end;
+  // Summer time that changes nothing cannot be told from standard time.
+  if (daylight.offsetSeconds == rule.standardOffsetSeconds) return std::nullopt;
+  rule.daylight = std::move(daylight);
   return rule;
-}
-
-std::int64_t PosixTimeZoneRule::localMomentIn(std::int64_t year, const Change& change) {
-  std::int64_t day = Calendar::daysFromCivil(year, 1, 1);
-  switch (change.kind) {
-    case Change::Kind::JulianNoLeap:
-      day += change.day - 1 + ((Calendar::isLeapYear(year) && change.day >= 60) ? 1 : 0);
-      break;
-    case Change::Kind::ZeroBasedDay:
-      day += change.day;
-      break;
-    case Change::Kind::MonthWeekDay: {
-      std::int64_t first = Calendar::daysFromCivil(year, change.month, 1);
-      int firstWeekday = Calendar::weekdayFromDays(first) - 1;  // 0 = Sunday, as the rule counts
-      int dayOfMonth = 1 + (change.day - firstWeekday + 7) % 7 + (change.week - 1) * 7;
-      if (dayOfMonth > Calendar::daysInMonth(year, change.month)) dayOfMonth -= 7;
-      day = first + dayOfMonth - 1;
-      break;
-    }
-  }
-  return day * 86400 + change.secondsIntoDay;
-}
-
-const ZoneType& PosixTimeZoneRule::typeAt(std::int64_t utcSeconds) const {
-  if (!daylight_) return standard_;
-  std::int64_t year = Calendar::civilFromDays(floorDivide(utcSeconds + standard_.offsetSeconds, 86400)).year;
-  std::int64_t start = localMomentIn(year, start_) - standard_.offsetSeconds;
-  std::int64_t end = localMomentIn(year, end_) - daylight_->offsetSeconds;
-  bool inDaylight =
-      start < end ? (start <= utcSeconds && utcSeconds < end) : !(end <= utcSeconds && utcSeconds < start);
-  return inDaylight ? *daylight_ : standard_;
 }
 
 }  // namespace foundation

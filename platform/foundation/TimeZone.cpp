@@ -1,200 +1,114 @@
 #include "platform/foundation/TimeZone.h"
 
+#include <unicode/basictz.h>
+#include <unicode/dtrule.h>
+#include <unicode/gregocal.h>
+#include <unicode/rbtz.h>
+#include <unicode/simpletz.h>
+#include <unicode/timezone.h>
+#include <unicode/tzfmt.h>
+#include <unicode/tzrule.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <map>
 #include <mutex>
-#include <vector>
 
 #include "platform/foundation/FileManager.h"
-#include "platform/foundation/Paths.h"
-#include "platform/foundation/PosixTimeZoneRule.h"
+#include "platform/foundation/TimeZoneRules.h"
 
 namespace foundation {
-
-struct TimeZone::Rules {
-  std::string name;
-  std::vector<std::int64_t> transitions;  // ascending, seconds since 1970
-  std::vector<std::uint8_t> typeIndices;  // type in force from each transition on
-  std::vector<ZoneType> types;            // never empty
-  std::optional<PosixTimeZoneRule> footer;
-
-  const ZoneType& typeAt(std::int64_t utcSeconds) const {
-    if (transitions.empty() || utcSeconds >= transitions.back()) {
-      if (footer) return footer->typeAt(utcSeconds);
-      if (transitions.empty()) return types.front();
-    }
-    if (utcSeconds < transitions.front()) return types.front();
-    auto next = std::upper_bound(transitions.begin(), transitions.end(), utcSeconds);
-    return types[typeIndices[static_cast<std::size_t>(next - transitions.begin()) - 1]];
-  }
-};
-
 namespace {
 
-constexpr const char* kDefaultDatabase = "/usr/share/zoneinfo";
 constexpr std::size_t kMaxNameLength = 255;
-// Moments beyond about ±300 million years are taken at that bound.
-constexpr double kSecondsLimit = 1e16;
+constexpr int kMillis = 1000;
+// Within the reach of ICU's calendar, which ends a little beyond ±1.83e14 seconds.
+constexpr double kSecondsLimit = 1.8e14;
+// The first year a POSIX rule's summer time applies; standard time holds before it.
+constexpr std::int32_t kFirstRuleYear = 1;
 
-std::int64_t wholeSeconds(Date date) {
-  double seconds = date.secondsSince1970;
-  if (std::isnan(seconds)) return 0;
-  return static_cast<std::int64_t>(std::floor(std::clamp(seconds, -kSecondsLimit, kSecondsLimit)));
+icu::UnicodeString unicode(std::string_view text) {
+  return icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<std::int32_t>(text.size())));
 }
 
-ErrorPtr corrupt(const std::string& name, const std::string& why) {
-  return makeError(kTimeZoneErrorDomain, kCorruptTimeZoneError, "Cannot read time zone \"" + name + "\": " + why);
+std::string utf8(const icu::UnicodeString& text) {
+  std::string result;
+  text.toUTF8String(result);
+  return result;
 }
 
-// Big-endian reads over a bounds-checked cursor.
-class Reader {
- public:
-  explicit Reader(std::span<const std::uint8_t> data) : data_(data) {}
-  bool has(std::size_t count) const { return count <= data_.size() - position_; }
-  std::uint64_t read(std::size_t width) {
-    std::uint64_t value = 0;
-    for (std::size_t i = 0; i < width; ++i) value = (value << 8) | data_[position_++];
-    return value;
-  }
-  std::int64_t readSigned(std::size_t width) {
-    std::uint64_t raw = read(width);
-    if (width == 4) return static_cast<std::int32_t>(static_cast<std::uint32_t>(raw));
-    return static_cast<std::int64_t>(raw);
-  }
-  void skip(std::size_t count) { position_ += count; }
-  std::span<const std::uint8_t> rest() const { return data_.subspan(position_); }
-
- private:
-  std::span<const std::uint8_t> data_;
-  std::size_t position_ = 0;
-};
-
-struct Header {
-  char version = 0;
-  std::size_t isUtcCount, isStdCount, leapCount, transitionCount, typeCount, charCount;
-
-  std::size_t blockSize(std::size_t timeWidth) const {
-    return transitionCount * timeWidth + transitionCount + typeCount * 6 + charCount + leapCount * (timeWidth + 4) +
-           isStdCount + isUtcCount;
-  }
-};
-
-std::optional<Header> readHeader(Reader& reader) {
-  if (!reader.has(44)) return std::nullopt;
-  if (reader.read(4) != 0x545a6966) return std::nullopt;  // "TZif"
-  Header header;
-  header.version = static_cast<char>(reader.read(1));
-  reader.skip(15);
-  header.isUtcCount = reader.read(4);
-  header.isStdCount = reader.read(4);
-  header.leapCount = reader.read(4);
-  header.transitionCount = reader.read(4);
-  header.typeCount = reader.read(4);
-  header.charCount = reader.read(4);
-  // Counts far beyond any real zone would only serve to overflow the size arithmetic.
-  constexpr std::size_t kLimit = 1 << 20;
-  if (header.isUtcCount > kLimit || header.isStdCount > kLimit || header.leapCount > kLimit ||
-      header.transitionCount > kLimit || header.typeCount > 256 || header.typeCount == 0 || header.charCount == 0 ||
-      header.charCount > kLimit) {
-    return std::nullopt;
-  }
-  return header;
+ErrorPtr unknownZone(const std::string& name) {
+  return makeError(kTimeZoneErrorDomain, kUnknownTimeZoneError, "Unknown time zone \"" + name + "\"");
 }
 
-Result<TimeZone::Rules> readBlock(const std::string& name, Reader& reader, const Header& header, std::size_t width) {
-  if (!reader.has(header.blockSize(width))) return corrupt(name, "truncated");
-  TimeZone::Rules rules;
-  rules.name = name;
-  for (std::size_t i = 0; i < header.transitionCount; ++i) {
-    rules.transitions.push_back(reader.readSigned(width));
-    if (i > 0 && rules.transitions[i] <= rules.transitions[i - 1]) return corrupt(name, "changes out of order");
+// Names of ICU's zone data only: custom offsets ("GMT+8") and anything path-like are not.
+bool isDatabaseName(const std::string& name) {
+  // Database names are ASCII letters, digits and "/_+-"; ICU would overlook what follows a NUL.
+  auto isNameCharacter = [](char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '/' || c == '_' ||
+           c == '+' || c == '-';
+  };
+  if (name.empty() || name.size() > kMaxNameLength || !std::all_of(name.begin(), name.end(), isNameCharacter)) {
+    return false;
   }
-  for (std::size_t i = 0; i < header.transitionCount; ++i) {
-    rules.typeIndices.push_back(static_cast<std::uint8_t>(reader.read(1)));
-    if (rules.typeIndices.back() >= header.typeCount) return corrupt(name, "unknown local time type");
-  }
-  std::vector<std::size_t> abbreviationIndices;
-  for (std::size_t i = 0; i < header.typeCount; ++i) {
-    std::int64_t offset = reader.readSigned(4);
-    if (offset <= -25 * 3600 || offset >= 26 * 3600) return corrupt(name, "offset out of range");
-    bool isDst = reader.read(1) != 0;
-    abbreviationIndices.push_back(reader.read(1));
-    rules.types.push_back({static_cast<int>(offset), isDst, {}});
-  }
-  auto characters = reader.rest().first(header.charCount);
-  for (std::size_t i = 0; i < header.typeCount; ++i) {
-    std::size_t start = abbreviationIndices[i];
-    auto end = std::find(characters.begin() + static_cast<std::ptrdiff_t>(std::min(start, characters.size())),
-                         characters.end(), 0);
-    if (start >= characters.size() || end == characters.end()) return corrupt(name, "bad abbreviation");
-    rules.types[i].abbreviation.assign(characters.begin() + static_cast<std::ptrdiff_t>(start), end);
-  }
-  // Leap-second records and the standard/UT indicators do not change civil time here.
-  reader.skip(header.charCount + header.leapCount * (width + 4) + header.isStdCount + header.isUtcCount);
-  return rules;
+  icu::UnicodeString canonical;
+  UBool isSystemID = false;
+  UErrorCode status = U_ZERO_ERROR;
+  icu::TimeZone::getCanonicalID(unicode(name), canonical, isSystemID, status);
+  return U_SUCCESS(status) && isSystemID;
 }
 
-Result<TimeZone::Rules> parseZoneFile(const std::string& name, std::span<const std::uint8_t> data) {
-  Reader reader(data);
-  auto header = readHeader(reader);
-  if (!header) return corrupt(name, "not a zone file");
-  if (header->version == 0) return readBlock(name, reader, *header, 4);
-  if (!reader.has(header->blockSize(4))) return corrupt(name, "truncated");
-  reader.skip(header->blockSize(4));
-  auto modern = readHeader(reader);
-  if (!modern) return corrupt(name, "missing 64-bit section");
-  auto rules = readBlock(name, reader, *modern, 8);
-  if (!rules) return rules;
-  auto footer = reader.rest();
-  if (footer.size() >= 2 && footer.front() == '\n') {
-    auto close = std::find(footer.begin() + 1, footer.end(), '\n');
-    if (close == footer.end()) return corrupt(name, "unterminated rule");
-    std::string text(footer.begin() + 1, close);
-    if (!text.empty()) {
-      rules->footer = PosixTimeZoneRule::parse(text);
-      if (!rules->footer) return corrupt(name, "bad rule \"" + text + "\"");
-    }
+std::shared_ptr<const TimeZone::Rules> makeRules(std::string name, std::unique_ptr<icu::TimeZone> zone,
+                                                 std::optional<PosixTimeZoneRule> rule = std::nullopt) {
+  // Every zone ICU makes from its data or from rules is a BasicTimeZone.
+  auto* basic = dynamic_cast<icu::BasicTimeZone*>(zone.get());
+  if (!basic) return nullptr;
+  zone.release();
+  return std::make_shared<const TimeZone::Rules>(std::move(name), std::unique_ptr<icu::BasicTimeZone>(basic),
+                                                 std::move(rule));
+}
+
+icu::DateTimeRule dateTimeRule(const PosixTimeZoneRule::Change& change) {
+  int month = change.month - 1;
+  int millis = change.secondsIntoDay * kMillis;
+  if (change.week == 0) return icu::DateTimeRule(month, change.day, millis, icu::DateTimeRule::WALL_TIME);
+  int weekInMonth = change.week == 5 ? -1 : change.week;  // -1: the last of the month
+  int weekday = change.day + UCAL_SUNDAY;
+  return icu::DateTimeRule(month, weekInMonth, weekday, millis, icu::DateTimeRule::WALL_TIME);
+}
+
+std::unique_ptr<icu::TimeZone> zoneFromRule(const std::string& id, const PosixTimeZoneRule& rule) {
+  int standard = rule.standardOffsetSeconds * kMillis;
+  auto zone = std::make_unique<icu::RuleBasedTimeZone>(
+      unicode(id), new icu::InitialTimeZoneRule(unicode(rule.standardName), standard, 0));
+  UErrorCode status = U_ZERO_ERROR;
+  if (rule.daylight) {
+    const PosixTimeZoneRule::Daylight& daylight = *rule.daylight;
+    int savings = (daylight.offsetSeconds - rule.standardOffsetSeconds) * kMillis;
+    zone->addTransitionRule(
+        new icu::AnnualTimeZoneRule(unicode(daylight.name), standard, savings, dateTimeRule(daylight.start),
+                                    kFirstRuleYear, icu::AnnualTimeZoneRule::MAX_YEAR),
+        status);
+    if (U_FAILURE(status)) return nullptr;
+    zone->addTransitionRule(
+        new icu::AnnualTimeZoneRule(unicode(rule.standardName), standard, 0, dateTimeRule(daylight.end), kFirstRuleYear,
+                                    icu::AnnualTimeZoneRule::MAX_YEAR),
+        status);
   }
-  return rules;
-}
-
-bool isSafeZoneName(std::string_view name) {
-  if (name.empty() || name.size() > kMaxNameLength) return false;
-  std::size_t start = 0;
-  while (start <= name.size()) {
-    std::size_t slash = name.find('/', start);
-    std::string_view component =
-        name.substr(start, slash == std::string_view::npos ? std::string_view::npos : slash - start);
-    if (!FileManager::isSafePathComponent(component)) return false;
-    if (slash == std::string_view::npos) break;
-    start = slash + 1;
-  }
-  return true;
-}
-
-std::string databaseFolder() {
-  const char* folder = std::getenv("TZDIR");
-  return folder && folder[0] == '/' ? folder : kDefaultDatabase;
-}
-
-std::shared_ptr<const TimeZone::Rules> builtInUtc(std::string name) {
-  auto rules = std::make_shared<TimeZone::Rules>();
-  rules->name = std::move(name);
-  rules->types.push_back({0, false, rules->name == "GMT" ? "GMT" : "UTC"});
-  return rules;
+  zone->complete(status);
+  if (U_FAILURE(status)) return nullptr;
+  return zone;
 }
 
 struct ZoneCache {
   std::mutex mutex;
-  std::map<std::string, std::shared_ptr<const TimeZone::Rules>> byPath;
+  std::map<std::string, std::shared_ptr<const TimeZone::Rules>> byName;
   std::optional<TimeZone> currentOverride;
 };
 
@@ -218,10 +132,8 @@ std::optional<std::string> nameInDatabasePath(const std::string& path) {
   return path.substr(at + kMarker.size());
 }
 
-std::optional<TimeZone> zoneFromFile(const std::string& path) {
-  auto data = FileManager::readFile(path);
-  if (!data) return std::nullopt;
-  auto zone = TimeZone::fromZoneFile(nameInDatabasePath(path).value_or(path), *data);
+std::optional<TimeZone> zoneNamed(const std::string& name) {
+  auto zone = TimeZone::named(name);
   return zone ? std::optional<TimeZone>(*zone) : std::nullopt;
 }
 
@@ -231,72 +143,96 @@ std::optional<TimeZone> zoneFromEnvironment() {
   std::string text = variable;
   if (!text.empty() && text.front() == ':') text.erase(0, 1);
   if (text.empty()) return TimeZone::utc();
-  if (text.front() == '/') return zoneFromFile(text);
-  if (auto zone = TimeZone::named(text)) return *zone;
+  if (text.front() == '/') {
+    auto name = nameInDatabasePath(text);
+    return name ? zoneNamed(*name) : std::nullopt;
+  }
+  if (auto zone = zoneNamed(text)) return zone;
   if (auto zone = TimeZone::fromPosixRule(text)) return *zone;
   return std::nullopt;
 }
 
 std::optional<TimeZone> zoneFromSystemSettings() {
   if (auto configured = FileManager::readTextFile("/etc/timezone")) {
-    if (auto zone = TimeZone::named(trimmed(*configured))) return *zone;
+    if (auto zone = zoneNamed(trimmed(*configured))) return zone;
   }
   char target[PATH_MAX];
   ssize_t length = ::readlink("/etc/localtime", target, sizeof target - 1);
   if (length > 0) {
     if (auto name = nameInDatabasePath(std::string(target, static_cast<std::size_t>(length)))) {
-      if (auto zone = TimeZone::named(*name)) return *zone;
+      if (auto zone = zoneNamed(*name)) return zone;
     }
   }
-  return zoneFromFile("/etc/localtime");
+  // A copied /etc/localtime: ICU finds the database file with the same content.
+  std::unique_ptr<icu::TimeZone> host(icu::TimeZone::detectHostTimeZone());
+  icu::UnicodeString id;
+  return host ? zoneNamed(utf8(host->getID(id))) : std::nullopt;
+}
+
+int offsetSecondsAt(const icu::BasicTimeZone& zone, double millis, bool* isDaylight = nullptr) {
+  std::int32_t raw = 0;
+  std::int32_t daylight = 0;
+  UErrorCode status = U_ZERO_ERROR;
+  zone.getOffset(millis, false, raw, daylight, status);
+  if (isDaylight) *isDaylight = U_SUCCESS(status) && daylight != 0;
+  return U_SUCCESS(status) ? (raw + daylight) / kMillis : 0;
 }
 
 }  // namespace
 
+TimeZone::Rules::Rules(std::string zoneName, std::unique_ptr<icu::BasicTimeZone> icuZone,
+                       std::optional<PosixTimeZoneRule> rule)
+    : name(std::move(zoneName)), zone(std::move(icuZone)), posixRule(std::move(rule)) {
+  UErrorCode status = U_ZERO_ERROR;
+  auto calendar = std::make_unique<icu::GregorianCalendar>(*zone, icu::Locale::getRoot(), status);
+  calendar->setGregorianChange(-std::numeric_limits<double>::max(), status);
+  calendar->setRepeatedWallTimeOption(UCAL_WALLTIME_FIRST);
+  calendar->setSkippedWallTimeOption(UCAL_WALLTIME_LAST);
+  // ICU's calendar data is built into the library; without it nothing here can work.
+  if (U_FAILURE(status)) std::abort();
+  prototype_ = std::move(calendar);
+}
+
+TimeZone::Rules::~Rules() = default;
+
+std::unique_ptr<icu::GregorianCalendar> TimeZone::Rules::makeCalendar() const {
+  return std::unique_ptr<icu::GregorianCalendar>(prototype_->clone());
+}
+
+double TimeZone::Rules::millisOf(Date date) {
+  double seconds = date.secondsSince1970;
+  if (std::isnan(seconds)) return 0;
+  return std::clamp(seconds, -kSecondsLimit, kSecondsLimit) * kMillis;
+}
+
 Result<TimeZone> TimeZone::named(std::string_view ianaName) {
   std::string name(ianaName);
-  if (!isSafeZoneName(name)) {
-    return makeError(kTimeZoneErrorDomain, kUnknownTimeZoneError, "Unknown time zone \"" + name + "\"");
-  }
-  std::string path = Paths::appendingPathComponent(databaseFolder(), name);
+  if (!isDatabaseName(name)) return unknownZone(name);
   {
     std::lock_guard lock(cache().mutex);
-    if (auto found = cache().byPath.find(path); found != cache().byPath.end()) return TimeZone(found->second);
+    if (auto found = cache().byName.find(name); found != cache().byName.end()) return TimeZone(found->second);
   }
-  auto data = FileManager::readFile(path);
-  std::shared_ptr<const Rules> rules;
-  if (data) {
-    auto parsed = parseZoneFile(name, *data);
-    if (!parsed) return parsed.error();
-    rules = std::make_shared<const Rules>(std::move(*parsed));
-  } else if (name == "UTC" || name == "GMT") {
-    rules = builtInUtc(name);
-  } else {
-    return makeError(kTimeZoneErrorDomain, kUnknownTimeZoneError, "Unknown time zone \"" + name + "\"", data.error());
-  }
+  auto rules = makeRules(name, std::unique_ptr<icu::TimeZone>(icu::TimeZone::createTimeZone(unicode(name))));
+  if (!rules) return unknownZone(name);
   std::lock_guard lock(cache().mutex);
-  cache().byPath.emplace(path, rules);
+  cache().byName.emplace(name, rules);
   return TimeZone(rules);
 }
 
-Result<TimeZone> TimeZone::fromZoneFile(std::string name, std::span<const std::uint8_t> data) {
-  auto parsed = parseZoneFile(name, data);
-  if (!parsed) return parsed.error();
-  return TimeZone(std::make_shared<const Rules>(std::move(*parsed)));
-}
-
-Result<TimeZone> TimeZone::fromPosixRule(std::string_view rule) {
-  auto parsed = PosixTimeZoneRule::parse(rule);
-  if (!parsed) return corrupt(std::string(rule), "not a time zone rule");
-  auto rules = std::make_shared<Rules>();
-  rules->name = std::string(rule);
-  rules->types.push_back(parsed->standard());
-  rules->footer = std::move(parsed);
+Result<TimeZone> TimeZone::fromPosixRule(std::string_view text) {
+  std::string id(text);
+  auto rule = PosixTimeZoneRule::parse(text);
+  std::shared_ptr<const Rules> rules;
+  if (rule) {
+    if (auto zone = zoneFromRule(id, *rule)) rules = makeRules(id, std::move(zone), std::move(rule));
+  }
+  if (!rules) return makeError(kTimeZoneErrorDomain, kCorruptTimeZoneError, "Not a time zone rule: \"" + id + "\"");
   return TimeZone(rules);
 }
 
 TimeZone TimeZone::utc() {
-  static const std::shared_ptr<const Rules> rules = builtInUtc("UTC");
+  static const std::shared_ptr<const Rules> rules =
+      makeRules("UTC", std::unique_ptr<icu::TimeZone>(icu::TimeZone::createTimeZone("UTC")));
   return TimeZone(rules);
 }
 
@@ -305,10 +241,8 @@ TimeZone TimeZone::fixed(int secondsFromGMT) {
   int minutes = std::abs(secondsFromGMT) / 60;
   char name[16];
   std::snprintf(name, sizeof name, "GMT%c%02d%02d", secondsFromGMT < 0 ? '-' : '+', minutes / 60, minutes % 60);
-  auto rules = std::make_shared<Rules>();
-  rules->name = secondsFromGMT == 0 ? "GMT" : name;
-  rules->types.push_back({secondsFromGMT, false, rules->name});
-  return TimeZone(rules);
+  std::string id = secondsFromGMT == 0 ? "GMT" : name;
+  return TimeZone(makeRules(id, std::make_unique<icu::SimpleTimeZone>(secondsFromGMT * kMillis, unicode(id))));
 }
 
 TimeZone TimeZone::current() {
@@ -328,25 +262,39 @@ void TimeZone::setCurrentForTesting(std::optional<TimeZone> zone) {
 
 const std::string& TimeZone::name() const { return rules_->name; }
 
-int TimeZone::secondsFromGMT(Date date) const { return secondsFromGMTAt(wholeSeconds(date)); }
+int TimeZone::secondsFromGMT(Date date) const { return offsetSecondsAt(*rules_->zone, Rules::millisOf(date)); }
 
-int TimeZone::secondsFromGMTAt(std::int64_t utcSeconds) const { return rules_->typeAt(utcSeconds).offsetSeconds; }
+int TimeZone::secondsFromGMTAt(std::int64_t utcSeconds) const {
+  return secondsFromGMT(Date{static_cast<double>(utcSeconds)});
+}
 
-std::string TimeZone::abbreviation(Date date) const { return rules_->typeAt(wholeSeconds(date)).abbreviation; }
+bool TimeZone::isDaylightSavingTime(Date date) const {
+  bool isDaylight = false;
+  offsetSecondsAt(*rules_->zone, Rules::millisOf(date), &isDaylight);
+  return isDaylight;
+}
 
-bool TimeZone::isDaylightSavingTime(Date date) const { return rules_->typeAt(wholeSeconds(date)).isDaylightSaving; }
+std::string TimeZone::abbreviation(Date date) const {
+  if (const auto& rule = rules_->posixRule) {
+    return rule->daylight && isDaylightSavingTime(date) ? rule->daylight->name : rule->standardName;
+  }
+  UErrorCode status = U_ZERO_ERROR;
+  std::unique_ptr<icu::TimeZoneFormat> format(icu::TimeZoneFormat::createInstance(icu::Locale("en_US_POSIX"), status));
+  if (U_FAILURE(status)) return name();
+  icu::UnicodeString text;
+  format->format(UTZFMT_STYLE_SPECIFIC_SHORT, *rules_->zone, Rules::millisOf(date), text, nullptr);
+  return utf8(text);
+}
 
 std::int64_t TimeZone::utcSecondsForLocal(std::int64_t localSeconds) const {
-  constexpr std::int64_t kDay = 86400;
-  // The offsets a day either side bracket any change near this wall-clock time.
-  std::int64_t before = localSeconds - secondsFromGMTAt(localSeconds - kDay);
-  std::int64_t after = localSeconds - secondsFromGMTAt(localSeconds + kDay);
-  bool beforeFits = before + secondsFromGMTAt(before) == localSeconds;
-  bool afterFits = after + secondsFromGMTAt(after) == localSeconds;
-  if (beforeFits && afterFits) return std::min(before, after);
-  if (afterFits) return after;
-  // Fits with the earlier offset, or falls in a gap: the earlier offset lands past the gap.
-  return before;
+  std::int32_t raw = 0;
+  std::int32_t daylight = 0;
+  UErrorCode status = U_ZERO_ERROR;
+  // "Former": a skipped time is read with the offset before the gap, which lands it past the
+  // gap; a repeated time takes the first of its two offsets.
+  rules_->zone->getOffsetFromLocal(Rules::millisOf(Date{static_cast<double>(localSeconds)}), UCAL_TZ_LOCAL_FORMER,
+                                   UCAL_TZ_LOCAL_FORMER, raw, daylight, status);
+  return U_SUCCESS(status) ? localSeconds - (raw + daylight) / kMillis : localSeconds;
 }
 
 }  // namespace foundation
