@@ -78,6 +78,18 @@ class HTTPRequest : public foundation::Operation {
   void redirectToURL(const std::string& url);
   // Any thread. A HEAD request for the same URL and settings, working for this request.
   std::shared_ptr<HTTPRequest> HEADRequest();
+  // Any thread but the network thread. Runs the request and returns once it has finished,
+  // running the calling thread's loop meanwhile (callbacks for the main thread arrive when the
+  // caller is the main thread).
+  void startSynchronous();
+  bool isSynchronous() const;
+  // Any thread. A new request of the same class for the same URL with this one's configuration
+  // (delegates, method, body, headers, cookies, switches, progress settings, user info); none of
+  // the exchange's state is copied.
+  std::shared_ptr<HTTPRequest> copy() const;
+  // Network thread. Holds the read stream while the bandwidth throttle wants it held, and
+  // schedules it again once it may read.
+  void performThrottling();
 
   // --- Class-wide (any thread) ---
   static foundation::OperationQueue& sharedQueue();
@@ -90,6 +102,37 @@ class HTTPRequest : public foundation::Operation {
   static void setDefaultTimeOutSeconds(double seconds);
   // Succeeds when nothing is at the path or it was removed; otherwise the code-8 error.
   static foundation::Status removeFileAtPath(const std::string& path);
+  // Whether the device can run work in the background.
+  static bool isMultitaskingSupported();
+  // Closes and forgets every kept connection that no request uses and whose idle time is over.
+  static void expirePersistentConnections();
+
+  // --- Class-wide options (any thread) ---
+  // "<app> <version> (<model>; <system> <version>; <locale>)", computed once; nullopt when the
+  // application has no name. Sent by requests that set no "User-Agent" of their own.
+  static std::optional<std::string> defaultUserAgentString();
+  // nullopt computes the default again on next use.
+  static void setDefaultUserAgentString(std::optional<std::string> userAgent);
+  // The MIME type of the file's extension ("application/octet-stream" when unknown); nullopt
+  // when nothing is at the path.
+  static std::optional<std::string> mimeTypeForFileAtPath(const std::string& path);
+  // Reads a "Content-Type" header: the MIME type, and the charset when it names one this
+  // system knows (else `encoding` stays). Nothing changes without a header.
+  static void parseMimeType(std::string& mimeType, std::string& encoding,
+                            const std::optional<std::string>& contentType);
+  // Standard Base64 with padding, on one line.
+  static std::string base64forData(const foundation::Bytes& data);
+
+  // --- Bandwidth (any thread; the process-wide BandwidthThrottle) ---
+  static bool isBandwidthThrottled();
+  // Bytes per second for every request's body reads; 0 (the default) is no limit.
+  static std::uint64_t maxBandwidthPerSecond();
+  static void setMaxBandwidthPerSecond(std::uint64_t bytes);
+  static std::uint64_t averageBandwidthUsedPerSecond();
+  // True: 14800 bytes per second while on the mobile network. False: no limit anywhere.
+  static void setShouldThrottleBandwidthForWWAN(bool throttle);
+  // Limits only while the device is on the mobile network.
+  static void throttleBandwidthForWWANUsingLimit(std::uint64_t limit);
 
   // --- Configuration (any thread) ---
   std::string url() const;
@@ -183,6 +226,9 @@ class HTTPRequest : public foundation::Operation {
   foundation::Bytes postBody() const;
   void setPostBody(foundation::Bytes body);
   void setShouldStreamPostDataFromDisk(bool stream);
+  // Send the body gzipped, with "Content-Encoding: gzip" (off by default).
+  bool shouldCompressRequestBody() const;
+  void setShouldCompressRequestBody(bool compress);
   void setPostBodyFilePath(const std::string& path);
   std::uint64_t postLength() const;
 
@@ -219,10 +265,19 @@ class HTTPRequest : public foundation::Operation {
   virtual std::shared_ptr<HTTPRequest> makeRequestOfSameClass(const std::string& url) const;
   // Network thread, under the lock. Builds the body before the message (forms add their parts).
   virtual void buildPostBody();
+  // Any thread. Whether the body has been built (restarts reuse it).
+  bool haveBuiltPostBody() const;
+  // Any thread. Takes the lock and ends the request with `error` (the failure path).
+  void fail(foundation::ErrorPtr error);
+  // Under this request's lock. Copies the configuration into `copy`, a new request of the same
+  // class that no other thread knows yet; subclasses add their own fields.
+  virtual void copyInto(HTTPRequest& copy) const;
 
   std::shared_ptr<HTTPRequest> self() { return std::static_pointer_cast<HTTPRequest>(shared_from_this()); }
 
  private:
+  // Builds bodies ahead of the start to learn their length.
+  friend class NetworkQueue;
   using Lock = std::scoped_lock<std::recursive_mutex>;
   enum class ProgressReceiver { queue, uploadDelegate, downloadDelegate };
   struct Blocks;
@@ -377,6 +432,8 @@ class HTTPRequest : public foundation::Operation {
   foundation::Dictionary userInfo_;
   std::int64_t tag_ = 0;
   std::weak_ptr<HTTPRequest> mainRequest_;
+  bool isSynchronous_ = false;
+  foundation::RunLoop* synchronousLoop_ = nullptr;  // woken when a synchronous run finishes
 
   RequestSelector didStartSelector_ = &HTTPRequestDelegate::requestStarted;
   HeadersSelector didReceiveResponseHeadersSelector_ = &HTTPRequestDelegate::requestDidReceiveResponseHeaders;

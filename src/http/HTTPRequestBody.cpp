@@ -6,9 +6,9 @@
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/Uuid.h"
-#include "platform/net/InputStream.h"
 #include "src/http/DataCompressor.h"
 #include "src/http/HTTPRequest.h"
+#include "src/http/InputStream.h"
 
 namespace http {
 namespace {
@@ -86,6 +86,15 @@ void HTTPRequest::setPostBodyFilePath(const std::string& path) {
   postBodyFilePath_ = path;
 }
 
+bool HTTPRequest::shouldCompressRequestBody() const { return lockedCopy(shouldCompressRequestBody_); }
+
+void HTTPRequest::setShouldCompressRequestBody(bool compress) {
+  Lock lock(cancelledLock_);
+  shouldCompressRequestBody_ = compress;
+}
+
+bool HTTPRequest::haveBuiltPostBody() const { return lockedCopy(haveBuiltPostBody_); }
+
 void HTTPRequest::buildPostBody() {
   if (haveBuiltPostBody_) return;
   if (!postBodyFilePath_.empty()) {
@@ -139,11 +148,12 @@ std::shared_ptr<net::InputStream> HTTPRequest::makePostBodyStream() {
   if (shouldStreamPostDataFromDisk_ && foundation::FileManager::fileExists(postBodyFilePath_)) {
     bool useCompressed =
         !compressedPostBodyFilePath_.empty() && foundation::FileManager::fileExists(compressedPostBodyFilePath_);
-    return net::InputStream::withFileAtPath(useCompressed ? compressedPostBodyFilePath_ : postBodyFilePath_);
+    return InputStream::inputStreamWithFileAtPath(useCompressed ? compressedPostBodyFilePath_ : postBodyFilePath_,
+                                                  self());
   }
   if (postBody_.empty()) return nullptr;
   bool useCompressed = shouldCompressRequestBody_ && !compressedPostBody_.empty();
-  return net::InputStream::withBytes(useCompressed ? compressedPostBody_ : postBody_);
+  return InputStream::inputStreamWithData(useCompressed ? compressedPostBody_ : postBody_, self());
 }
 
 foundation::Status HTTPRequest::removeTemporaryUploadFiles() {

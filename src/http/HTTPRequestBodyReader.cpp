@@ -5,6 +5,7 @@
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/Uuid.h"
 #include "platform/net/HTTPReadStream.h"
+#include "src/http/BandwidthThrottle.h"
 #include "src/http/DataDecompressor.h"
 #include "src/http/HTTPRequest.h"
 #include "src/http/HeaderDictionary.h"
@@ -39,9 +40,10 @@ foundation::ErrorPtr writeError(const std::string& path, foundation::ErrorPtr un
 }  // namespace
 
 std::size_t HTTPRequest::readChunkSize() const {
-  if (contentLength_ > 262144) return 262144;
-  if (contentLength_ > 65536) return 65536;
-  return 16384;
+  std::size_t chunk = contentLength_ > 262144 ? 262144 : contentLength_ > 65536 ? 65536 : 16384;
+  auto& throttle = BandwidthThrottle::shared();
+  if (!throttle.isBandwidthThrottled()) return chunk;
+  return static_cast<std::size_t>(std::min<std::uint64_t>(throttle.maxDownloadReadLength(), chunk));
 }
 
 void HTTPRequest::handleBytesAvailable() {
@@ -54,11 +56,14 @@ void HTTPRequest::handleBytesAvailable() {
       return;
     }
     if (count == 0) return;
+    BandwidthThrottle::shared().incrementBandwidthUsedInLastSecond(static_cast<std::uint64_t>(count));
     if (auto stored = storeChunk(buffer.data(), static_cast<std::size_t>(count)); !stored.ok()) {
       cancelLoad();
       failWithError(stored.error());
       return;
     }
+    // A throttled stream takes one chunk per event, so that the throttle can hold it in between.
+    if (BandwidthThrottle::shared().isBandwidthThrottled()) return;
   }
 }
 

@@ -3,6 +3,7 @@
 #include "platform/net/HTTPMessage.h"
 #include "platform/net/HTTPReadStream.h"
 #include "platform/net/URLParts.h"
+#include "src/http/BandwidthThrottle.h"
 #include "src/http/ConnectionPool.h"
 #include "src/http/DataDecompressor.h"
 #include "src/http/HTTPRequest.h"
@@ -38,7 +39,8 @@ void HTTPRequest::startRequest() {
   // The idle stream of a reused connection has ended cleanly; closing it leaves its socket for
   // the new stream under the same stream ID.
   if (auto oldStream = chooseConnection()) oldStream->close();
-  if (!readStreamIsScheduled_) scheduleReadStream();
+  // A stream held by the throttle is scheduled by the throttling step once it may read.
+  if (!readStreamIsScheduled_ && !BandwidthThrottle::shared().holdsStreams()) scheduleReadStream();
   if (!readStream_->open()) {
     connectionCanBeReused_ = false;
     destroyReadStream();
@@ -162,6 +164,7 @@ void HTTPRequest::handleNetworkEvent(unsigned event) {
     default:
       break;
   }
+  performThrottling();
   continueAfterEvent();
 }
 

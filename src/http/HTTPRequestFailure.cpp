@@ -35,6 +35,7 @@ void HTTPRequest::checkRequestStatus() {
     totalBytesSent_ = readStream_->requestBodyBytesWritten();
     if (totalBytesSent_ > lastBytesSent_) lastActivityTime_ = now();
   }
+  performThrottling();
   updateProgressIndicators();
 }
 
@@ -121,15 +122,25 @@ void HTTPRequest::failWithError(foundation::ErrorPtr error) {
   if (isCancelled() || error_) return;  // the first failure wins
   error_ = error;
   if (auto main = mainRequest_.lock()) {
+    bool mainHadFailed = true;
     {
       Lock mainLock(main->cancelledLock_);
-      if (!main->error_) main->error_ = error;
+      if (!main->error_) {
+        main->error_ = error;
+        mainHadFailed = false;
+      }
     }
-    main->reportFailure();
+    // A main request that failed by itself has reported it: a queue counts each request once.
+    if (!mainHadFailed) main->reportFailure();
   } else {
     reportFailure();
   }
   if (isExecuting()) markAsFinished();
+}
+
+void HTTPRequest::fail(foundation::ErrorPtr error) {
+  Lock lock(cancelledLock_);
+  failWithError(std::move(error));
 }
 
 void HTTPRequest::cancel() {

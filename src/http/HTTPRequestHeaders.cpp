@@ -15,8 +15,9 @@ void HTTPRequest::buildRequestHeaders() {
     return;
   }
   applyCookieHeader();
-  if (!requestHeaders_.contains("User-Agent") && !userAgentString_.empty()) {
-    requestHeaders_.set("User-Agent", userAgentString_);
+  if (!requestHeaders_.contains("User-Agent")) {
+    auto userAgent = userAgentString_.empty() ? defaultUserAgentString() : userAgentString_;
+    if (userAgent) requestHeaders_.set("User-Agent", *userAgent);
   }
   if (allowCompressedResponse_) requestHeaders_.set("Accept-Encoding", "gzip");
   if (shouldCompressRequestBody_) requestHeaders_.set("Content-Encoding", "gzip");

@@ -1,7 +1,6 @@
 // Reading the response head: status, cookies, text encoding, length, keep-alive and redirects.
 #include <charconv>
 
-#include "platform/foundation/Text.h"
 #include "platform/foundation/Url.h"
 #include "platform/net/HTTPMessage.h"
 #include "platform/net/HTTPReadStream.h"
@@ -109,15 +108,8 @@ void HTTPRequest::decideKeepAlive(const net::HTTPMessage& response) {
 
 void HTTPRequest::parseStringEncodingFromHeaders(const net::HTTPMessage& response) {
   responseEncoding_ = defaultResponseEncoding_;
-  auto contentType = response.headerFieldValue("Content-Type");
-  if (!contentType) return;
-  auto at = net::toLowerASCII(*contentType).find("charset=");
-  if (at == std::string::npos) return;
-  std::string_view rest = std::string_view(*contentType).substr(at + 8);
-  std::string charset(trimmed(rest.substr(0, rest.find(';'))));
-  if (charset.size() >= 2 && charset.front() == '"' && charset.back() == '"')
-    charset = charset.substr(1, charset.size() - 2);
-  if (foundation::Text::isKnownCharset(charset)) responseEncoding_ = charset;
+  std::string mimeType;
+  parseMimeType(mimeType, responseEncoding_, response.headerFieldValue("Content-Type"));
 }
 
 bool HTTPRequest::willRedirect(const net::HTTPMessage& response) {

@@ -65,6 +65,8 @@ void HTTPRequest::markAsFinished() {
   request_.reset();
   setStatusTimer(nullptr);
   markFinished();
+  // A synchronous caller looks at its condition again only when its loop runs something.
+  if (synchronousLoop_) synchronousLoop_->post([] {});
 }
 
 }  // namespace http

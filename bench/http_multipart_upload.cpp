@@ -1,0 +1,283 @@
+// A 100 MB multipart upload from a file: the form request against libcurl's multipart upload of
+// the same file to the same loopback sink, in the same run. Figures: time to the first body byte
+// at the server and throughput, each as a ratio to curl's (1.0 = as fast, higher is better).
+// Run: build/<dir>/bench/bench_http_multipart_upload
+#include <arpa/inet.h>
+#include <benchmark/benchmark.h>
+#include <curl/curl.h>
+#include <dlfcn.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <thread>
+
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/net/ProxySettings.h"
+#include "src/http/FormDataRequest.h"
+#include "tests/http/TemporaryDirectory.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr std::uint64_t kUploadSize = 100 * 1000 * 1000;
+
+// libcurl, loaded at run time so that the program needs no link-time dependency on it.
+struct Curl {
+  decltype(&curl_easy_init) easyInit;
+  decltype(&curl_easy_setopt) easySetopt;
+  decltype(&curl_easy_perform) easyPerform;
+  decltype(&curl_easy_cleanup) easyCleanup;
+  decltype(&curl_mime_init) mimeInit;
+  decltype(&curl_mime_addpart) mimeAddpart;
+  decltype(&curl_mime_name) mimeName;
+  decltype(&curl_mime_data) mimeData;
+  decltype(&curl_mime_filedata) mimeFiledata;
+  decltype(&curl_mime_type) mimeType;
+  decltype(&curl_mime_free) mimeFree;
+  decltype(&curl_slist_append) slistAppend;
+  decltype(&curl_slist_free_all) slistFreeAll;
+
+  static const Curl& get() {
+    static const Curl curl = [] {
+      void* library = ::dlopen("libcurl.so.4", RTLD_NOW);
+      if (!library) throw std::runtime_error("libcurl.so.4 is not installed (libcurl4-openssl-dev)");
+      auto symbol = [library](const char* name) {
+        void* found = ::dlsym(library, name);
+        if (!found) throw std::runtime_error(std::string("libcurl lacks ") + name);
+        return found;
+      };
+      Curl loaded{};
+      loaded.easyInit = reinterpret_cast<decltype(loaded.easyInit)>(symbol("curl_easy_init"));
+      loaded.easySetopt = reinterpret_cast<decltype(loaded.easySetopt)>(symbol("curl_easy_setopt"));
+      loaded.easyPerform = reinterpret_cast<decltype(loaded.easyPerform)>(symbol("curl_easy_perform"));
+      loaded.easyCleanup = reinterpret_cast<decltype(loaded.easyCleanup)>(symbol("curl_easy_cleanup"));
+      loaded.mimeInit = reinterpret_cast<decltype(loaded.mimeInit)>(symbol("curl_mime_init"));
+      loaded.mimeAddpart = reinterpret_cast<decltype(loaded.mimeAddpart)>(symbol("curl_mime_addpart"));
+      loaded.mimeName = reinterpret_cast<decltype(loaded.mimeName)>(symbol("curl_mime_name"));
+      loaded.mimeData = reinterpret_cast<decltype(loaded.mimeData)>(symbol("curl_mime_data"));
+      loaded.mimeFiledata = reinterpret_cast<decltype(loaded.mimeFiledata)>(symbol("curl_mime_filedata"));
+      loaded.mimeType = reinterpret_cast<decltype(loaded.mimeType)>(symbol("curl_mime_type"));
+      loaded.mimeFree = reinterpret_cast<decltype(loaded.mimeFree)>(symbol("curl_mime_free"));
+      loaded.slistAppend = reinterpret_cast<decltype(loaded.slistAppend)>(symbol("curl_slist_append"));
+      loaded.slistFreeAll = reinterpret_cast<decltype(loaded.slistFreeAll)>(symbol("curl_slist_free_all"));
+      return loaded;
+    }();
+    return curl;
+  }
+};
+
+// A loopback HTTP sink on its own thread: reads one request per connection (its head, then
+// Content-Length body bytes), notes when the first body byte came, answers 200 and closes.
+class UploadSink {
+ public:
+  struct Upload {
+    Clock::time_point firstBodyByte;
+    std::uint64_t bodyBytes = 0;
+  };
+
+  UploadSink() {
+    listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (::bind(listener_, reinterpret_cast<sockaddr*>(&address), length) != 0 || ::listen(listener_, 8) != 0 ||
+        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+      throw std::runtime_error("cannot listen on loopback");
+    }
+    port_ = ntohs(address.sin_port);
+    thread_ = std::thread([this] { serve(); });
+  }
+  ~UploadSink() {
+    ::shutdown(listener_, SHUT_RDWR);
+    ::close(listener_);
+    thread_.join();
+  }
+
+  std::string url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/upload"; }
+  // The next upload the sink finished reading.
+  Upload waitForUpload() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return finished_.has_value(); });
+    return *std::exchange(finished_, std::nullopt);
+  }
+
+ private:
+  void serve() {
+    std::vector<char> buffer(1 << 20);
+    for (;;) {
+      int connection = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+      if (connection < 0) return;
+      Upload upload = receive(connection, buffer);
+      const char reply[] = "HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\nok";
+      (void)!::write(connection, reply, sizeof reply - 1);
+      ::close(connection);
+      std::scoped_lock lock(mutex_);
+      finished_ = upload;
+      changed_.notify_all();
+    }
+  }
+  static Upload receive(int connection, std::vector<char>& buffer) {
+    Upload upload;
+    std::string head;
+    std::uint64_t expected = 0;
+    bool inBody = false;
+    for (;;) {
+      ssize_t count = ::read(connection, buffer.data(), buffer.size());
+      if (count <= 0) return upload;
+      std::size_t bodyStart = 0;
+      if (!inBody) {
+        head.append(buffer.data(), static_cast<std::size_t>(count));
+        auto end = head.find("\r\n\r\n");
+        if (end == std::string::npos) continue;
+        inBody = true;
+        expected = contentLength(head);
+        if (head.find("100-continue") != std::string::npos)
+          (void)!::write(connection, "HTTP/1.1 100 Continue\r\n\r\n", 25);
+        bodyStart = static_cast<std::size_t>(count) - (head.size() - end - 4);
+      }
+      std::uint64_t bodyBytes = static_cast<std::size_t>(count) - bodyStart;
+      if (bodyBytes > 0 && upload.bodyBytes == 0) upload.firstBodyByte = Clock::now();
+      upload.bodyBytes += bodyBytes;
+      if (upload.bodyBytes >= expected) return upload;
+    }
+  }
+  static std::uint64_t contentLength(const std::string& head) {
+    std::string lower;
+    for (char c : head) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    auto at = lower.find("content-length:");
+    return at == std::string::npos ? 0 : std::stoull(head.substr(at + 15));
+  }
+
+  int listener_ = -1;
+  int port_ = 0;
+  std::thread thread_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::optional<Upload> finished_;
+};
+
+class Fixture {
+ public:
+  static Fixture& get() {
+    static Fixture fixture;
+    return fixture;
+  }
+  const std::string& file() const { return file_; }
+  UploadSink& sink() { return sink_; }
+
+ private:
+  Fixture() : file_(files_.file("upload.bin")) {
+    foundation::RunLoop::main();
+    foundation::Paths::setHomeForTesting(home_.path().string());
+    net::ProxySettings::setSystemForTesting(net::ProxySettings());
+    http::test::writeFile(file_, http::test::noise(kUploadSize, 3));
+  }
+
+  http::test::TemporaryDirectory home_;
+  http::test::TemporaryDirectory files_;
+  std::string file_;
+  UploadSink sink_;
+};
+
+struct Figures {
+  double firstByteMs = 0;
+  double megabytesPerSecond = 0;
+};
+std::optional<Figures> curlFigures;
+
+void report(benchmark::State& state, const Figures& figures, std::uint64_t bodyBytes, bool isCurl) {
+  if (bodyBytes < kUploadSize) state.SkipWithError("the upload did not arrive whole");
+  state.counters["first_byte_ms"] = figures.firstByteMs;
+  state.counters["MB_per_s"] = figures.megabytesPerSecond;
+  if (isCurl) {
+    curlFigures = figures;
+  } else if (curlFigures) {
+    state.counters["first_byte_vs_curl"] = curlFigures->firstByteMs / figures.firstByteMs;
+    state.counters["throughput_vs_curl"] = figures.megabytesPerSecond / curlFigures->megabytesPerSecond;
+  }
+}
+
+Figures measure(Clock::time_point start, Clock::time_point end, const UploadSink::Upload& upload) {
+  double total = std::chrono::duration<double>(end - start).count();
+  double firstByte = std::chrono::duration<double, std::milli>(upload.firstBodyByte - start).count();
+  return {firstByte, static_cast<double>(upload.bodyBytes) / 1e6 / total};
+}
+
+std::size_t discard(char*, std::size_t size, std::size_t count, void*) { return size * count; }
+
+void curlUpload(benchmark::State& state) {
+  const Curl& curl = Curl::get();
+  auto& fixture = Fixture::get();
+  for (auto _ : state) {
+    auto start = Clock::now();
+    CURL* handle = curl.easyInit();
+    curl_mime* mime = curl.mimeInit(handle);
+    curl_mimepart* value = curl.mimeAddpart(mime);
+    curl.mimeName(value, "id");
+    curl.mimeData(value, "1", CURL_ZERO_TERMINATED);
+    curl_mimepart* file = curl.mimeAddpart(mime);
+    curl.mimeName(file, "upload");
+    curl.mimeFiledata(file, fixture.file().c_str());
+    curl.mimeType(file, "application/octet-stream");
+    curl_slist* headers = curl.slistAppend(nullptr, "Expect:");  // no 100-continue round trip
+    std::string url = fixture.sink().url();
+    curl.easySetopt(handle, CURLOPT_URL, url.c_str());
+    curl.easySetopt(handle, CURLOPT_MIMEPOST, mime);
+    curl.easySetopt(handle, CURLOPT_HTTPHEADER, headers);
+    curl.easySetopt(handle, CURLOPT_WRITEFUNCTION, discard);
+    curl.easySetopt(handle, CURLOPT_NOSIGNAL, 1L);
+    if (curl.easyPerform(handle) != CURLE_OK) state.SkipWithError("curl upload failed");
+    auto end = Clock::now();
+    curl.easyCleanup(handle);
+    curl.mimeFree(mime);
+    curl.slistFreeAll(headers);
+    auto upload = fixture.sink().waitForUpload();
+    report(state, measure(start, end, upload), upload.bodyBytes, true);
+  }
+}
+
+void engineUpload(benchmark::State& state) {
+  auto& fixture = Fixture::get();
+  for (auto _ : state) {
+    auto start = Clock::now();
+    bool done = false;
+    auto form = http::FormDataRequest::requestWithURL(fixture.sink().url());
+    form->addPostValue("1", "id");
+    form->addFile(fixture.file(), std::nullopt, "application/octet-stream", "upload");
+    form->setCompletionBlock([&done] { done = true; });
+    form->setFailureBlock([&] {
+      done = true;
+      state.SkipWithError("engine upload failed");
+    });
+    form->startAsynchronous();
+    foundation::RunLoop::main().runUntil([&done] { return done; }, foundation::Duration(600));
+    auto end = Clock::now();
+    auto upload = fixture.sink().waitForUpload();
+    report(state, measure(start, end, upload), upload.bodyBytes, false);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  auto once = [](benchmark::internal::Benchmark* b) { b->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime(); };
+  once(benchmark::RegisterBenchmark("multipart_100MB_from_file/curl", curlUpload));
+  once(benchmark::RegisterBenchmark("multipart_100MB_from_file/engine", engineUpload));
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
