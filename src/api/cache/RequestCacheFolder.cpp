@@ -1,0 +1,59 @@
+#include "src/api/cache/RequestCacheFolder.h"
+
+#include "platform/foundation/FileManager.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/PropertyList.h"
+#include "src/framework/util/WDTools.h"
+
+namespace api {
+
+std::string RequestCacheFolder::path() {
+  const std::string folder =
+      foundation::Paths::appendingPathComponent(framework::WDTools::getCachesFileDir(), kFolderName);
+  // A failure shows in the file operation that follows.
+  if (!foundation::FileManager::isDirectory(folder)) (void)foundation::FileManager::createDirectory(folder, false);
+  return folder;
+}
+
+std::string RequestCacheFolder::pathOf(std::string_view fileName) {
+  return foundation::Paths::appendingPathComponent(path(), fileName);
+}
+
+foundation::Result<foundation::Value> RequestCacheFolder::readPropertyList(std::string_view fileName) {
+  foundation::Result<foundation::Bytes> bytes = readData(fileName);
+  if (!bytes.ok()) return bytes.error();
+  return foundation::PropertyList::parse(bytes.value());
+}
+
+foundation::Status RequestCacheFolder::writePropertyList(std::string_view fileName, const foundation::Value& value) {
+  foundation::Result<std::string> document = foundation::PropertyList::serialize(withoutNulls(value));
+  if (!document.ok()) return document.error();
+  return foundation::FileManager::writeAtomically(pathOf(fileName), document.value());
+}
+
+foundation::Result<foundation::Bytes> RequestCacheFolder::readData(std::string_view fileName) {
+  return foundation::FileManager::readFile(pathOf(fileName));
+}
+
+foundation::Status RequestCacheFolder::writeData(std::string_view fileName, const foundation::Bytes& bytes) {
+  return foundation::FileManager::writeAtomically(pathOf(fileName), bytes);
+}
+
+foundation::Value RequestCacheFolder::withoutNulls(const foundation::Value& value) {
+  if (const foundation::Array* array = value.getArray()) {
+    foundation::Array kept;
+    kept.reserve(array->size());
+    for (const foundation::Value& element : *array)
+      if (!element.isNull()) kept.push_back(withoutNulls(element));
+    return kept;
+  }
+  if (const foundation::Dictionary* dictionary = value.getDictionary()) {
+    foundation::Dictionary kept;
+    for (const auto& [key, element] : *dictionary)
+      if (!element.isNull()) kept.set(key, withoutNulls(element));
+    return kept;
+  }
+  return value;
+}
+
+}  // namespace api

@@ -1,0 +1,31 @@
+#include "src/api/requests/BaseDataRequest.h"
+
+namespace api {
+namespace {
+
+constexpr const char* kCompiledInApiBaseUrl = "http://api.zunoradio.com";
+
+std::string& currentApiBaseUrl() {
+  static std::string url = kCompiledInApiBaseUrl;
+  return url;
+}
+
+}  // namespace
+
+const std::string& BaseDataRequest::apiBaseUrl() { return currentApiBaseUrl(); }
+
+void BaseDataRequest::setApiBaseUrlForTesting(const std::string& url) {
+  currentApiBaseUrl() = url.empty() ? kCompiledInApiBaseUrl : url;
+}
+
+std::string BaseDataRequest::urlForMethod(std::string_view method) {
+  if (method == "call") return apiBaseUrl() + "/api/call";
+  return apiBaseUrl() + "/api/" + std::string(method) + ".json?";
+}
+
+bool BaseDataRequest::succeeded() const {
+  const std::string* err = resultDic()["err"].getString();
+  return isSuccess() && err && *err == kErrOk;
+}
+
+}  // namespace api

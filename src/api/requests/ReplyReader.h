@@ -1,0 +1,77 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/foundation/Value.h"
+#include "src/api/models/ProgramModel.h"
+
+namespace api {
+
+// Type-checked reading of reply values for the result steps: a value of the wrong type counts
+// as missing, so a broken or hostile reply never reaches a model as something it is not.
+class ReplyReader {
+ public:
+  // The dictionary the value is, or a shared empty one.
+  static const foundation::Dictionary& dictionaryOrEmpty(const foundation::Value& value);
+  // Whether the value is a dictionary or an array with entries, or non-empty text.
+  static bool isNonEmpty(const foundation::Value& value);
+
+  // A model of class T from each dictionary of the list, in order, each then passed with its
+  // dictionary to `dress`; other elements and a list that is not an array give nothing.
+  template <class T, class Dress>
+  static std::vector<std::shared_ptr<T>> modelsOf(const foundation::Value& list, Dress dress) {
+    std::vector<std::shared_ptr<T>> models;
+    if (const foundation::Array* array = list.getArray()) {
+      models.reserve(array->size());
+      for (const foundation::Value& element : *array) {
+        const foundation::Dictionary* fields = element.getDictionary();
+        if (!fields) continue;
+        models.push_back(T::initWithDataDic(*fields));
+        dress(*models.back(), *fields);
+      }
+    }
+    return models;
+  }
+  template <class T>
+  static std::vector<std::shared_ptr<T>> modelsOf(const foundation::Value& list) {
+    return modelsOf<T>(list, [](T&, const foundation::Dictionary&) {});
+  }
+
+  // The same models as an array of values, as results file them.
+  template <class T>
+  static foundation::Array valuesOf(const std::vector<std::shared_ptr<T>>& models) {
+    foundation::Array values;
+    values.reserve(models.size());
+    for (const auto& model : models) values.emplace_back(model);
+    return values;
+  }
+  template <class T>
+  static foundation::Array modelValuesOf(const foundation::Value& list) {
+    return valuesOf(modelsOf<T>(list));
+  }
+
+  // Sets the entry unless the value is null: a missing reply value adds no key.
+  static void setIfPresent(foundation::Dictionary& dictionary, std::string key, foundation::Value value);
+
+  // A model of class T from the value, empty when it is not a dictionary.
+  template <class T>
+  static std::shared_ptr<T> modelOf(const foundation::Value& value) {
+    return T::initWithDataDic(dictionaryOrEmpty(value));
+  }
+
+  // A programme takes its user from a "user" dictionary as it is made; one without gets an
+  // empty user, so that callers always find one.
+  static void ensureUser(ProgramModel& programme);
+
+  // Whether list programmes get the channels their element lists.
+  enum class Channels { listed, none };
+  // Dresses a programme of a list reply: its user (empty when missing), its channels (none when
+  // the element lists none), and its cover count and pictures from "cover".
+  static void dressListProgramme(ProgramModel& programme, const foundation::Dictionary& element, Channels channels);
+  // A dressed programme for each dictionary of the list.
+  static std::vector<ProgramModelPtr> listProgrammes(const foundation::Value& list, Channels channels);
+};
+
+}  // namespace api
