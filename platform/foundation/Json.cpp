@@ -5,6 +5,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <iterator>
 #include <optional>
 
 #include "platform/foundation/Utf8.h"
@@ -16,6 +17,8 @@ namespace {
 namespace bj = boost::json;
 
 // Builds a Value straight from the parser's events, so that no intermediate tree is made.
+// Values wait on one stack (keys on another) until their container closes; the parser then
+// tells how many there are, so each array and dictionary is made at its exact size at once.
 class ValueBuilder {
  public:
   static constexpr std::size_t max_object_size = static_cast<std::size_t>(-1);
@@ -25,19 +28,18 @@ class ValueBuilder {
 
   bool on_document_begin(bj::error_code&) { return true; }
   bool on_document_end(bj::error_code&) { return true; }
-  bool on_array_begin(bj::error_code&) { return open(Value(Array{})); }
-  bool on_array_end(std::size_t, bj::error_code&) { return close(); }
-  bool on_object_begin(bj::error_code&) { return open(Value(Dictionary{})); }
-  bool on_object_end(std::size_t, bj::error_code&) { return close(); }
+  bool on_array_begin(bj::error_code&) { return true; }
+  bool on_array_end(std::size_t count, bj::error_code&) { return closeArray(count); }
+  bool on_object_begin(bj::error_code&) { return true; }
+  bool on_object_end(std::size_t count, bj::error_code&) { return closeObject(count); }
   bool on_string_part(bj::string_view s, std::size_t, bj::error_code&) { return appendPart(s); }
   bool on_string(bj::string_view s, std::size_t, bj::error_code&) {
-    appendPart(s);
-    return add(Value(takePart()));
+    values_.emplace_back(takeText(s));
+    return true;
   }
   bool on_key_part(bj::string_view s, std::size_t, bj::error_code&) { return appendPart(s); }
   bool on_key(bj::string_view s, std::size_t, bj::error_code&) {
-    appendPart(s);
-    frames_.back().key = takePart();
+    keys_.push_back(takeText(s));
     return true;
   }
   bool on_number_part(bj::string_view s, bj::error_code&) {
@@ -61,14 +63,9 @@ class ValueBuilder {
   bool on_comment(bj::string_view, bj::error_code&) { return true; }
 
   bool numberOutOfRange() const { return numberOutOfRange_; }
-  Value takeResult() { return std::move(result_); }
+  Value takeResult() { return values_.empty() ? Value() : std::move(values_.back()); }
 
  private:
-  struct Frame {
-    Value container;
-    std::string key;  // the key awaiting its value, in an object
-  };
-
   // The parser's own conversion can be off in the last bit; the text gives the nearest double.
   static double exactDouble(const std::string& text, double approximate) {
     double exact = 0;
@@ -79,41 +76,45 @@ class ValueBuilder {
     numberText_.clear();
     return add(std::move(number));
   }
+  bool add(Value value) {
+    values_.push_back(std::move(value));
+    return true;
+  }
   bool appendPart(bj::string_view s) {
     part_.append(s.data(), s.size());
     return true;
   }
-  std::string takePart() {
+  // The whole text of a string or key whose last piece is `last`.
+  std::string takeText(bj::string_view last) {
+    if (part_.empty()) return std::string(last.data(), last.size());
+    part_.append(last.data(), last.size());
     std::string text = std::move(part_);
     part_.clear();
     return text;
   }
-  bool open(Value container) {
-    frames_.push_back({std::move(container), {}});
-    return true;
+  bool closeArray(std::size_t count) {
+    Array array;
+    array.reserve(count);
+    const auto first = values_.end() - static_cast<std::ptrdiff_t>(count);
+    std::move(first, values_.end(), std::back_inserter(array));
+    values_.erase(first, values_.end());
+    return add(Value(std::move(array)));
   }
-  bool close() {
-    Value done = std::move(frames_.back().container);
-    frames_.pop_back();
-    return add(std::move(done));
-  }
-  bool add(Value value) {
-    if (frames_.empty()) {
-      result_ = std::move(value);
-      return true;
-    }
-    Frame& top = frames_.back();
-    if (Array* array = top.container.getArray())
-      array->push_back(std::move(value));
-    else
-      top.container.getDictionary()->set(std::move(top.key), std::move(value));
-    return true;
+  bool closeObject(std::size_t count) {
+    Dictionary dictionary;
+    dictionary.reserve(count);
+    const auto firstValue = values_.end() - static_cast<std::ptrdiff_t>(count);
+    const auto firstKey = keys_.end() - static_cast<std::ptrdiff_t>(count);
+    for (std::size_t i = 0; i < count; ++i) dictionary.set(std::move(firstKey[i]), std::move(firstValue[i]));
+    values_.erase(firstValue, values_.end());
+    keys_.erase(firstKey, keys_.end());
+    return add(Value(std::move(dictionary)));
   }
 
-  std::vector<Frame> frames_;
+  std::vector<Value> values_;
+  std::vector<std::string> keys_;
   std::string part_;
   std::string numberText_;  // the text of a number split across input pieces
-  Value result_;
   bool numberOutOfRange_ = false;
 };
 

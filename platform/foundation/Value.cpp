@@ -1,5 +1,6 @@
 #include "platform/foundation/Value.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -12,22 +13,43 @@ namespace {
 constexpr std::size_t kIndexThreshold = 8;
 constexpr std::size_t kAbsent = static_cast<std::size_t>(-1);
 
+std::size_t hashOf(std::string_view key) { return std::hash<std::string_view>{}(key); }
+
+// Slots for `count` entries at most half full, a power of two so that probing can mask.
+std::size_t slotCountFor(std::size_t count) { return std::bit_ceil(count * 2); }
+
 }  // namespace
 
 std::size_t Dictionary::positionOf(std::string_view key) const {
-  if (index_.empty()) {
+  if (slots_.empty()) {
     for (std::size_t i = 0; i < entries_.size(); ++i)
       if (entries_[i].first == key) return i;
     return kAbsent;
   }
-  auto it = index_.find(key);
-  return it == index_.end() ? kAbsent : it->second;
+  const std::size_t mask = slots_.size() - 1;
+  for (std::size_t slot = hashOf(key) & mask;; slot = (slot + 1) & mask) {
+    const std::uint32_t mark = slots_[slot];
+    if (mark == 0) return kAbsent;
+    if (entries_[mark - 1].first == key) return mark - 1;
+  }
 }
 
-void Dictionary::reindex() {
-  index_.clear();
-  if (entries_.size() <= kIndexThreshold) return;
-  for (std::size_t i = 0; i < entries_.size(); ++i) index_.emplace(entries_[i].first, i);
+void Dictionary::indexEntry(std::size_t position) {
+  const std::size_t mask = slots_.size() - 1;
+  std::size_t slot = hashOf(entries_[position].first) & mask;
+  while (slots_[slot] != 0) slot = (slot + 1) & mask;
+  slots_[slot] = static_cast<std::uint32_t>(position + 1);
+}
+
+// Rebuilds the index for room of `capacity` entries, or drops it while the dictionary is small.
+void Dictionary::reindex(std::size_t capacity) {
+  slots_.clear();
+  if (capacity <= kIndexThreshold) {
+    slots_.shrink_to_fit();
+    return;
+  }
+  slots_.resize(slotCountFor(capacity));
+  for (std::size_t i = 0; i < entries_.size(); ++i) indexEntry(i);
 }
 
 const Value* Dictionary::find(std::string_view key) const {
@@ -51,23 +73,29 @@ void Dictionary::set(std::string key, Value value) {
     return;
   }
   entries_.emplace_back(std::move(key), std::move(value));
-  if (!index_.empty())
-    index_.emplace(entries_.back().first, entries_.size() - 1);
-  else if (entries_.size() > kIndexThreshold)
-    reindex();
+  if (slots_.empty() && entries_.size() <= kIndexThreshold) return;
+  if (slots_.size() < slotCountFor(entries_.size()))
+    reindex(entries_.size());
+  else
+    indexEntry(entries_.size() - 1);
 }
 
 bool Dictionary::erase(std::string_view key) {
   std::size_t position = positionOf(key);
   if (position == kAbsent) return false;
   entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(position));
-  reindex();
+  reindex(entries_.size());
   return true;
 }
 
 void Dictionary::clear() {
   entries_.clear();
-  index_.clear();
+  slots_.clear();
+}
+
+void Dictionary::reserve(std::size_t count) {
+  entries_.reserve(count);
+  if (count > kIndexThreshold && slots_.size() < slotCountFor(count)) reindex(count);
 }
 
 std::vector<std::string> Dictionary::keys() const {

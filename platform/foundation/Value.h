@@ -55,6 +55,9 @@ class Dictionary {
   void set(std::string key, Value value);
   bool erase(std::string_view key);
   void clear();
+  // Makes room for `count` entries in all, so that filling a dictionary of known size
+  // allocates once.
+  void reserve(std::size_t count);
 
   std::size_t size() const;
   bool empty() const;
@@ -70,16 +73,14 @@ class Dictionary {
 
  private:
   std::size_t positionOf(std::string_view key) const;
-  void reindex();
+  void indexEntry(std::size_t position);
+  void reindex(std::size_t capacity);
 
   std::vector<Entry> entries_;
-  // Key -> position in entries_, kept (by the non-const members only, so that concurrent
-  // readers stay safe) once there are more than a few entries.
-  struct KeyHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view key) const { return std::hash<std::string_view>{}(key); }
-  };
-  std::unordered_map<std::string, std::size_t, KeyHash, std::equal_to<>> index_;
+  // Open-addressed hash index of key -> position + 1 (0 marks a free slot), kept (by the
+  // non-const members only, so that concurrent readers stay safe) once there are more than a
+  // few entries. Flat, so that building and freeing a dictionary costs one allocation for it.
+  std::vector<std::uint32_t> slots_;
 };
 
 // The platform's object value: null, bool, signed or unsigned 64-bit integer, double, text,

@@ -31,7 +31,7 @@ class QRVBaseModelObject : public foundation::Archivable, public std::enable_sha
   // Sets every mapped property from the dictionary: numbers become their decimal text, nulls
   // and missing keys nil, other values go to the setter as they are. Properties without a
   // setter are skipped.
-  void setAttributes(const foundation::Dictionary& dataDic);
+  virtual void setAttributes(const foundation::Dictionary& dataDic);
 
   // Extra text for description(); empty in the base.
   virtual std::string customDescription() const { return {}; }

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 #include "platform/foundation/KeyedArchive.h"
 #include "platform/foundation/Value.h"
@@ -36,6 +37,17 @@ class QRVModel : public QRVBaseModelObject {
 
   std::optional<AttributeMap> attributeMapDictionary() const override { return Derived::properties().attributeMap(); }
 
+  // Straight from the property table when the class maps its table's attributes: the same
+  // result as the setters looked up by name, without rebuilding the map and the setter names.
+  void setAttributes(const foundation::Dictionary& dataDic) override {
+    if constexpr (kMapsOwnAttributes) {
+      QRVBaseModelObject::setAttributes(dataDic);
+    } else {
+      for (const auto& property : Derived::properties().all())
+        property.set(static_cast<Derived&>(*this), dataDic[property.jsonKey]);
+    }
+  }
+
  protected:
   // Naming the registration here makes every program that makes a model able to unarchive it.
   QRVModel() { (void)kRegisteredForArchives; }
@@ -62,6 +74,10 @@ class QRVModel : public QRVBaseModelObject {
   }
 
   static inline const bool kRegisteredForArchives = registerForArchives();
+
+  // Whether the class declares an attribute map of its own instead of its table's.
+  static constexpr bool kMapsOwnAttributes =
+      !std::is_same_v<decltype(&Derived::attributeMapDictionary), decltype(&QRVModel::attributeMapDictionary)>;
 };
 
 }  // namespace framework

@@ -29,7 +29,8 @@
 namespace framework {
 
 // The mapped properties of a model class: for each, its name, its JSON key and how to read and
-// write it as a foundation::Value. Built once per class, read-only afterwards.
+// write it as a foundation::Value. Built once per class, read-only afterwards. Setters take a
+// reply value as it is (they read numbers as their text themselves).
 template <class Model>
 class QRVModelProperties {
  public:
@@ -77,6 +78,8 @@ class QRVModelProperties {
     for (const Property& property : properties_) map.emplace_back(property.name, property.jsonKey);
     return map;
   }
+
+  const std::vector<Property>& all() const { return properties_; }
 
   const Property* findSetter(std::string_view setterName) const {
     for (const Property& property : properties_)

@@ -11,7 +11,8 @@ foundation::Value fromReply(const foundation::Value& value) {
 }
 
 std::optional<std::string> toText(const foundation::Value& value) {
-  if (value.isString() || value.isNumber() || value.isBool()) return fromReply(value).toString();
+  if (const std::string* text = value.getString()) return *text;
+  if (value.isNumber() || value.isBool()) return fromReply(value).toString();
   return std::nullopt;
 }
 

@@ -44,6 +44,18 @@ class GhostModel final : public QRVModel<GhostModel> {
   QRV_TEXT_PROPERTY(name, Name)
 };
 
+// Reads its one property from a JSON key other than its table's.
+class AliasModel final : public QRVModel<AliasModel> {
+ public:
+  static constexpr const char* kClassName = "TestAliasModel";
+  static const QRVModelProperties<AliasModel>& properties() {
+    static const auto table = QRVModelProperties<AliasModel>().text("name", &AliasModel::name_);
+    return table;
+  }
+  std::optional<AttributeMap> attributeMapDictionary() const override { return AttributeMap{{"name", "alias"}}; }
+  QRV_TEXT_PROPERTY(name, Name)
+};
+
 class PlainModel final : public QRVBaseModelObject {
  public:
   std::string archiveClassName() const override { return "TestPlainModel"; }
@@ -91,6 +103,13 @@ TEST(QRVBaseModelObjectTest, SkipsAttributesWithoutAccessors) {
   auto restored = foundation::KeyedArchive::unarchivePropertyList(*archived);
   ASSERT_TRUE(restored.ok());
   EXPECT_EQ(restored->objectAs<GhostModel>()->name(), "n");
+}
+
+TEST(QRVBaseModelObjectTest, AModelsOwnAttributeMapDecidesTheJsonKeys) {
+  auto alias = AliasModel::initWithDataDic(Dictionary{{"name", "table key"}, {"alias", 42}});
+  EXPECT_EQ(alias->name(), "42");
+  alias->setAttributes(Dictionary{{"name", "table key"}});
+  EXPECT_EQ(alias->name(), std::nullopt);
 }
 
 TEST(QRVBaseModelObjectTest, ModelWithoutMapStaysEmptyAndEncodesNothing) {

@@ -73,6 +73,25 @@ TEST(JsonTest, LargeObjectsStayCorrectPastTheLookupIndex) {
   EXPECT_EQ(object["k1999"], Value(1999));
 }
 
+TEST(JsonTest, NestedContainersGetExactlyTheirOwnMembers) {
+  Value value = parsed(R"([[1,[2,3]],{"a":[4,{"b":{}}],"c":"d"},[],{},"e"])");
+  ASSERT_EQ(value.getArray()->size(), 5u);
+  EXPECT_EQ(value, Value(Array{Array{1, Array{2, 3}}, Dictionary{{"a", Array{4, Dictionary{{"b", Dictionary{}}}}}, {"c", "d"}},
+                               Array{}, Dictionary{}, "e"}));
+  EXPECT_EQ(written(value), R"([[1,[2,3]],{"a":[4,{"b":{}}],"c":"d"},[],{},"e"])");
+}
+
+TEST(JsonTest, RepeatedKeyInALargeObjectKeepsItsFirstPlaceAndLastValue) {
+  std::string text = "{\"dup\":\"first\"";
+  for (int i = 0; i < 20; ++i) text += ",\"k" + std::to_string(i) + "\":" + std::to_string(i);
+  text += ",\"dup\":\"last\"}";
+  Value object = parsed(text);
+  ASSERT_EQ(object.getDictionary()->size(), 21u);
+  EXPECT_EQ(object.getDictionary()->begin()->first, "dup");
+  EXPECT_EQ(object["dup"], Value("last"));
+  EXPECT_EQ(object["k19"], Value(19));
+}
+
 TEST(JsonTest, UnicodeIsDecodedAndInvalidTextRefused) {
   EXPECT_EQ(parsed(R"("\u4e2d\u6587")"), Value("中文"));
   EXPECT_EQ(parsed(R"("\ud83c\udfb5")"), Value("\xF0\x9F\x8E\xB5"));

@@ -69,6 +69,32 @@ TEST(ValueTest, LargeDictionariesKeepOrderThroughReplaceAndErase) {
   EXPECT_EQ(d["k39"], Value(39));
 }
 
+TEST(ValueTest, DictionaryIndexFindsEveryKeyThroughGrowthAndReserve) {
+  Dictionary grown;
+  Dictionary reserved;
+  reserved.reserve(300);
+  for (int i = 0; i < 300; ++i) {
+    grown.set("key" + std::to_string(i), i);
+    reserved.set("key" + std::to_string(i), i);
+  }
+  for (int i = 0; i < 300; ++i) {
+    ASSERT_EQ(grown["key" + std::to_string(i)], Value(i)) << i;
+    ASSERT_EQ(reserved["key" + std::to_string(i)], Value(i)) << i;
+  }
+  EXPECT_EQ(grown.find("key300"), nullptr);
+  EXPECT_EQ(reserved.find(""), nullptr);
+  EXPECT_EQ(grown, reserved);
+
+  Dictionary small;
+  small.reserve(50);
+  small.set("a", 1);
+  small.set("a", 2);
+  EXPECT_EQ(small.size(), 1u);
+  EXPECT_EQ(small["a"], Value(2));
+  EXPECT_TRUE(small.erase("a"));
+  EXPECT_FALSE(small.contains("a"));
+}
+
 TEST(ValueTest, AnEmptyObjectPointerIsNull) {
   struct Picture : Object {};
   EXPECT_TRUE(Value(std::shared_ptr<Picture>()).isNull());
