@@ -2,7 +2,6 @@
 // zlib's own inflate. Run: build/<dir>/bench/bench_http_engine (figures are ratios to curl/zlib).
 #include <benchmark/benchmark.h>
 #include <curl/curl.h>
-#include <dlfcn.h>
 #include <sys/resource.h>
 #include <zlib.h>
 
@@ -19,6 +18,8 @@
 #include "src/http/HTTPRequest.h"
 #include "tests/http/NginxServer.h"
 
+#include "bench/Measurement.h"
+
 namespace {
 
 constexpr int kSmallRequests = 5000;
@@ -29,78 +30,8 @@ constexpr int kParallelCount = 4;
 constexpr std::size_t kCompressedTarget = 100 * 1000 * 1000;
 constexpr std::size_t kInflateChunk = 262144;
 
-// libcurl, loaded at run time so that the program needs no link-time dependency on it.
-struct Curl {
-  decltype(&curl_easy_init) easyInit;
-  decltype(&curl_easy_setopt) easySetopt;
-  decltype(&curl_easy_perform) easyPerform;
-  decltype(&curl_easy_cleanup) easyCleanup;
-  decltype(&curl_multi_init) multiInit;
-  decltype(&curl_multi_add_handle) multiAdd;
-  decltype(&curl_multi_perform) multiPerform;
-  decltype(&curl_multi_poll) multiPoll;
-  decltype(&curl_multi_remove_handle) multiRemove;
-  decltype(&curl_multi_cleanup) multiCleanup;
 
-  static const Curl& get() {
-    static const Curl curl = [] {
-      void* library = ::dlopen("libcurl.so.4", RTLD_NOW);
-      if (!library) throw std::runtime_error("libcurl.so.4 is not installed (libcurl4-openssl-dev)");
-      auto symbol = [library](const char* name) {
-        void* found = ::dlsym(library, name);
-        if (!found) throw std::runtime_error(std::string("libcurl lacks ") + name);
-        return found;
-      };
-      Curl loaded{};
-      loaded.easyInit = reinterpret_cast<decltype(loaded.easyInit)>(symbol("curl_easy_init"));
-      loaded.easySetopt = reinterpret_cast<decltype(loaded.easySetopt)>(symbol("curl_easy_setopt"));
-      loaded.easyPerform = reinterpret_cast<decltype(loaded.easyPerform)>(symbol("curl_easy_perform"));
-      loaded.easyCleanup = reinterpret_cast<decltype(loaded.easyCleanup)>(symbol("curl_easy_cleanup"));
-      loaded.multiInit = reinterpret_cast<decltype(loaded.multiInit)>(symbol("curl_multi_init"));
-      loaded.multiAdd = reinterpret_cast<decltype(loaded.multiAdd)>(symbol("curl_multi_add_handle"));
-      loaded.multiPerform = reinterpret_cast<decltype(loaded.multiPerform)>(symbol("curl_multi_perform"));
-      loaded.multiPoll = reinterpret_cast<decltype(loaded.multiPoll)>(symbol("curl_multi_poll"));
-      loaded.multiRemove = reinterpret_cast<decltype(loaded.multiRemove)>(symbol("curl_multi_remove_handle"));
-      loaded.multiCleanup = reinterpret_cast<decltype(loaded.multiCleanup)>(symbol("curl_multi_cleanup"));
-      return loaded;
-    }();
-    return curl;
-  }
-};
-
-// Wall time, CPU time of the whole process and growth of its peak resident set.
-class Measurement {
- public:
-  Measurement() : residentAtStart_(statusKiB("VmRSS:")), cpuAtStart_(cpuSeconds()) {
-    std::ofstream("/proc/self/clear_refs") << "5";  // the peak starts again from here
-    start_ = std::chrono::steady_clock::now();
-  }
-  double seconds() const { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count(); }
-  double cpu() const { return cpuSeconds() - cpuAtStart_; }
-  double peakGrowthMiB() const { return static_cast<double>(statusKiB("VmHWM:") - residentAtStart_) / 1024.0; }
-
- private:
-  static long statusKiB(const std::string& field) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-      if (line.rfind(field, 0) == 0) return std::stol(line.substr(field.size()));
-    }
-    return 0;
-  }
-  static double cpuSeconds() {
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    auto seconds = [](const timeval& t) {
-      return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
-    };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-  }
-
-  long residentAtStart_;
-  double cpuAtStart_;
-  std::chrono::steady_clock::time_point start_;
-};
+using bench::Measurement;
 
 struct Figures {
   double rate = 0;  // requests/s or MB/s
@@ -163,18 +94,17 @@ std::size_t toFile(char* data, std::size_t size, std::size_t count, void* file) 
 }
 
 void curlSmallGets(benchmark::State& state) {
-  const Curl& curl = Curl::get();
   std::string url = Fixture::get().url("/small.bin");
   for (auto _ : state) {
     Measurement measurement;
-    CURL* handle = curl.easyInit();
-    curl.easySetopt(handle, CURLOPT_URL, url.c_str());
-    curl.easySetopt(handle, CURLOPT_WRITEFUNCTION, discard);
-    curl.easySetopt(handle, CURLOPT_NOSIGNAL, 1L);
+    CURL* handle = curl_easy_init();
+    curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, discard);
+    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
     for (int i = 0; i < kSmallRequests; ++i) {
-      if (curl.easyPerform(handle) != CURLE_OK) state.SkipWithError("curl request failed");
+      if (curl_easy_perform(handle) != CURLE_OK) state.SkipWithError("curl request failed");
     }
-    curl.easyCleanup(handle);
+    curl_easy_cleanup(handle);
     report(state, "small", true,
            {kSmallRequests / measurement.seconds(), measurement.cpu(), measurement.peakGrowthMiB()}, "requests_per_s");
   }
@@ -202,35 +132,34 @@ void engineSmallGets(benchmark::State& state) {
 
 void curlDownloads(benchmark::State& state, const std::string& scenario, const std::string& path, int count,
                    std::uint64_t size) {
-  const Curl& curl = Curl::get();
   for (auto _ : state) {
     std::vector<FILE*> files;
     std::vector<CURL*> handles;
     Measurement measurement;
-    CURLM* multi = curl.multiInit();
+    CURLM* multi = curl_multi_init();
     for (int i = 0; i < count; ++i) {
       files.push_back(std::fopen(Fixture::get().downloadPath("curl" + std::to_string(i)).c_str(), "wb"));
-      CURL* handle = curl.easyInit();
+      CURL* handle = curl_easy_init();
       std::string url = Fixture::get().url(path);
-      curl.easySetopt(handle, CURLOPT_URL, url.c_str());
-      curl.easySetopt(handle, CURLOPT_WRITEFUNCTION, toFile);
-      curl.easySetopt(handle, CURLOPT_WRITEDATA, files.back());
-      curl.easySetopt(handle, CURLOPT_BUFFERSIZE, 262144L);  // the engine's largest read
-      curl.easySetopt(handle, CURLOPT_NOSIGNAL, 1L);
-      curl.multiAdd(multi, handle);
+      curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
+      curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, toFile);
+      curl_easy_setopt(handle, CURLOPT_WRITEDATA, files.back());
+      curl_easy_setopt(handle, CURLOPT_BUFFERSIZE, 262144L);  // the engine's largest read
+      curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+      curl_multi_add_handle(multi, handle);
       handles.push_back(handle);
     }
     int running = count;
     while (running > 0) {
-      curl.multiPerform(multi, &running);
-      if (running > 0) curl.multiPoll(multi, nullptr, 0, 1000, nullptr);
+      curl_multi_perform(multi, &running);
+      if (running > 0) curl_multi_poll(multi, nullptr, 0, 1000, nullptr);
     }
     for (std::size_t i = 0; i < handles.size(); ++i) {
-      curl.multiRemove(multi, handles[i]);
-      curl.easyCleanup(handles[i]);
+      curl_multi_remove_handle(multi, handles[i]);
+      curl_easy_cleanup(handles[i]);
       std::fclose(files[i]);
     }
-    curl.multiCleanup(multi);
+    curl_multi_cleanup(multi);
     double megabytes = static_cast<double>(size) * count / 1e6;
     report(state, scenario, true, {megabytes / measurement.seconds(), measurement.cpu(), measurement.peakGrowthMiB()},
            "MB_per_s");

@@ -5,7 +5,6 @@
 #include <arpa/inet.h>
 #include <benchmark/benchmark.h>
 #include <curl/curl.h>
-#include <dlfcn.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -33,50 +32,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr std::uint64_t kUploadSize = 100 * 1000 * 1000;
 
-// libcurl, loaded at run time so that the program needs no link-time dependency on it.
-struct Curl {
-  decltype(&curl_easy_init) easyInit;
-  decltype(&curl_easy_setopt) easySetopt;
-  decltype(&curl_easy_perform) easyPerform;
-  decltype(&curl_easy_cleanup) easyCleanup;
-  decltype(&curl_mime_init) mimeInit;
-  decltype(&curl_mime_addpart) mimeAddpart;
-  decltype(&curl_mime_name) mimeName;
-  decltype(&curl_mime_data) mimeData;
-  decltype(&curl_mime_filedata) mimeFiledata;
-  decltype(&curl_mime_type) mimeType;
-  decltype(&curl_mime_free) mimeFree;
-  decltype(&curl_slist_append) slistAppend;
-  decltype(&curl_slist_free_all) slistFreeAll;
-
-  static const Curl& get() {
-    static const Curl curl = [] {
-      void* library = ::dlopen("libcurl.so.4", RTLD_NOW);
-      if (!library) throw std::runtime_error("libcurl.so.4 is not installed (libcurl4-openssl-dev)");
-      auto symbol = [library](const char* name) {
-        void* found = ::dlsym(library, name);
-        if (!found) throw std::runtime_error(std::string("libcurl lacks ") + name);
-        return found;
-      };
-      Curl loaded{};
-      loaded.easyInit = reinterpret_cast<decltype(loaded.easyInit)>(symbol("curl_easy_init"));
-      loaded.easySetopt = reinterpret_cast<decltype(loaded.easySetopt)>(symbol("curl_easy_setopt"));
-      loaded.easyPerform = reinterpret_cast<decltype(loaded.easyPerform)>(symbol("curl_easy_perform"));
-      loaded.easyCleanup = reinterpret_cast<decltype(loaded.easyCleanup)>(symbol("curl_easy_cleanup"));
-      loaded.mimeInit = reinterpret_cast<decltype(loaded.mimeInit)>(symbol("curl_mime_init"));
-      loaded.mimeAddpart = reinterpret_cast<decltype(loaded.mimeAddpart)>(symbol("curl_mime_addpart"));
-      loaded.mimeName = reinterpret_cast<decltype(loaded.mimeName)>(symbol("curl_mime_name"));
-      loaded.mimeData = reinterpret_cast<decltype(loaded.mimeData)>(symbol("curl_mime_data"));
-      loaded.mimeFiledata = reinterpret_cast<decltype(loaded.mimeFiledata)>(symbol("curl_mime_filedata"));
-      loaded.mimeType = reinterpret_cast<decltype(loaded.mimeType)>(symbol("curl_mime_type"));
-      loaded.mimeFree = reinterpret_cast<decltype(loaded.mimeFree)>(symbol("curl_mime_free"));
-      loaded.slistAppend = reinterpret_cast<decltype(loaded.slistAppend)>(symbol("curl_slist_append"));
-      loaded.slistFreeAll = reinterpret_cast<decltype(loaded.slistFreeAll)>(symbol("curl_slist_free_all"));
-      return loaded;
-    }();
-    return curl;
-  }
-};
 
 // A loopback HTTP sink on its own thread: reads one request per connection (its head, then
 // Content-Length body bytes), notes when the first body byte came, answers 200 and closes.
@@ -219,31 +174,30 @@ Figures measure(Clock::time_point start, Clock::time_point end, const UploadSink
 std::size_t discard(char*, std::size_t size, std::size_t count, void*) { return size * count; }
 
 void curlUpload(benchmark::State& state) {
-  const Curl& curl = Curl::get();
   auto& fixture = Fixture::get();
   for (auto _ : state) {
     auto start = Clock::now();
-    CURL* handle = curl.easyInit();
-    curl_mime* mime = curl.mimeInit(handle);
-    curl_mimepart* value = curl.mimeAddpart(mime);
-    curl.mimeName(value, "id");
-    curl.mimeData(value, "1", CURL_ZERO_TERMINATED);
-    curl_mimepart* file = curl.mimeAddpart(mime);
-    curl.mimeName(file, "upload");
-    curl.mimeFiledata(file, fixture.file().c_str());
-    curl.mimeType(file, "application/octet-stream");
-    curl_slist* headers = curl.slistAppend(nullptr, "Expect:");  // no 100-continue round trip
+    CURL* handle = curl_easy_init();
+    curl_mime* mime = curl_mime_init(handle);
+    curl_mimepart* value = curl_mime_addpart(mime);
+    curl_mime_name(value, "id");
+    curl_mime_data(value, "1", CURL_ZERO_TERMINATED);
+    curl_mimepart* file = curl_mime_addpart(mime);
+    curl_mime_name(file, "upload");
+    curl_mime_filedata(file, fixture.file().c_str());
+    curl_mime_type(file, "application/octet-stream");
+    curl_slist* headers = curl_slist_append(nullptr, "Expect:");  // no 100-continue round trip
     std::string url = fixture.sink().url();
-    curl.easySetopt(handle, CURLOPT_URL, url.c_str());
-    curl.easySetopt(handle, CURLOPT_MIMEPOST, mime);
-    curl.easySetopt(handle, CURLOPT_HTTPHEADER, headers);
-    curl.easySetopt(handle, CURLOPT_WRITEFUNCTION, discard);
-    curl.easySetopt(handle, CURLOPT_NOSIGNAL, 1L);
-    if (curl.easyPerform(handle) != CURLE_OK) state.SkipWithError("curl upload failed");
+    curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(handle, CURLOPT_MIMEPOST, mime);
+    curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers);
+    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, discard);
+    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+    if (curl_easy_perform(handle) != CURLE_OK) state.SkipWithError("curl upload failed");
     auto end = Clock::now();
-    curl.easyCleanup(handle);
-    curl.mimeFree(mime);
-    curl.slistFreeAll(headers);
+    curl_easy_cleanup(handle);
+    curl_mime_free(mime);
+    curl_slist_free_all(headers);
     auto upload = fixture.sink().waitForUpload();
     report(state, measure(start, end, upload), upload.bodyBytes, true);
   }

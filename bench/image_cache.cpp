@@ -20,6 +20,8 @@
 #include "tests/http/NginxServer.h"
 #include "tests/http/TemporaryDirectory.h"
 
+#include "bench/Measurement.h"
+
 namespace {
 
 using framework::QRVImageCacheManager;
@@ -31,29 +33,7 @@ constexpr int kMemoryLoads = 3000;
 constexpr int kDiskPictures = 200;  // 200 x 1.6 MB does not
 constexpr int kMissPictures = 200;
 
-// Wall time and growth of the peak resident set from construction on.
-class Measurement {
- public:
-  Measurement() : residentAtStart_(statusKiB("VmRSS:")) {
-    std::ofstream("/proc/self/clear_refs") << "5";  // the peak starts again from here
-    start_ = std::chrono::steady_clock::now();
-  }
-  double seconds() const { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count(); }
-  double peakGrowthMiB() const { return static_cast<double>(statusKiB("VmHWM:") - residentAtStart_) / 1024.0; }
-
- private:
-  static long statusKiB(const std::string& field) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-      if (line.rfind(field, 0) == 0) return std::stol(line.substr(field.size()));
-    }
-    return 0;
-  }
-
-  long residentAtStart_;
-  std::chrono::steady_clock::time_point start_;
-};
+using bench::Measurement;
 
 // A picture with detail everywhere, so that its JPEG is of a realistic size.
 foundation::Bytes coverJpeg() {
