@@ -101,14 +101,14 @@ class ValueBuilder {
     return add(Value(std::move(array)));
   }
   bool closeObject(std::size_t count) {
-    Dictionary dictionary;
-    dictionary.reserve(count);
+    std::vector<Dictionary::Entry> entries;
+    entries.reserve(count);
     const auto firstValue = values_.end() - static_cast<std::ptrdiff_t>(count);
     const auto firstKey = keys_.end() - static_cast<std::ptrdiff_t>(count);
-    for (std::size_t i = 0; i < count; ++i) dictionary.set(std::move(firstKey[i]), std::move(firstValue[i]));
+    for (std::size_t i = 0; i < count; ++i) entries.emplace_back(std::move(firstKey[i]), std::move(firstValue[i]));
     values_.erase(firstValue, values_.end());
     keys_.erase(firstKey, keys_.end());
-    return add(Value(std::move(dictionary)));
+    return add(Value(Dictionary(std::move(entries))));
   }
 
   std::vector<Value> values_;

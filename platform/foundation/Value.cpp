@@ -52,6 +52,32 @@ void Dictionary::reindex(std::size_t capacity) {
   for (std::size_t i = 0; i < entries_.size(); ++i) indexEntry(i);
 }
 
+Dictionary::Dictionary(std::vector<Entry> entries) : entries_(std::move(entries)) {
+  if (entries_.size() > kIndexThreshold) slots_.resize(slotCountFor(entries_.size()));
+  bool repeated = false;
+  for (std::size_t i = 0; i < entries_.size() && !repeated; ++i) {
+    if (slots_.empty()) {
+      repeated = positionOf(entries_[i].first) < i;
+      continue;
+    }
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t slot = hashOf(entries_[i].first) & mask;
+    for (; slots_[slot] != 0 && !repeated; slot = (slot + 1) & mask)
+      repeated = entries_[slots_[slot] - 1].first == entries_[i].first;
+    if (!repeated) slots_[slot] = static_cast<std::uint32_t>(i + 1);
+  }
+  if (repeated) mergeRepeatedKeys();
+}
+
+// The rare slow road of a reply that repeats a key: rebuilt entry by entry as set() leaves it.
+void Dictionary::mergeRepeatedKeys() {
+  std::vector<Entry> entries = std::move(entries_);
+  entries_.clear();
+  slots_.clear();
+  reserve(entries.size());
+  for (Entry& entry : entries) set(std::move(entry.first), std::move(entry.second));
+}
+
 const Value* Dictionary::find(std::string_view key) const {
   std::size_t position = positionOf(key);
   return position == kAbsent ? nullptr : &entries_[position].second;

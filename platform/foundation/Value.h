@@ -44,6 +44,9 @@ class Dictionary {
 
   Dictionary() = default;
   Dictionary(std::initializer_list<Entry> entries);
+  // The entries as read, in order; a repeated key keeps its first place and its last value,
+  // as set() would leave it. Indexes the keys in one pass.
+  explicit Dictionary(std::vector<Entry> entries);
 
   // nullptr when the key is absent.
   const Value* find(std::string_view key) const;
@@ -75,6 +78,7 @@ class Dictionary {
   std::size_t positionOf(std::string_view key) const;
   void indexEntry(std::size_t position);
   void reindex(std::size_t capacity);
+  void mergeRepeatedKeys();
 
   std::vector<Entry> entries_;
   // Open-addressed hash index of key -> position + 1 (0 marks a free slot), kept (by the
@@ -130,6 +134,7 @@ class Value {
   // Typed views; nullptr when the value is of another kind.
   const bool* getBool() const { return std::get_if<bool>(&storage_); }
   const std::string* getString() const { return std::get_if<std::string>(&storage_); }
+  std::string* getString() { return std::get_if<std::string>(&storage_); }
   const Bytes* getBytes() const { return std::get_if<Bytes>(&storage_); }
   const Date* getDate() const { return std::get_if<Date>(&storage_); }
   const Array* getArray() const { return std::get_if<Array>(&storage_); }

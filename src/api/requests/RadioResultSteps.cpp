@@ -51,10 +51,11 @@ void radioChannels(BaseDataRequest& request) {
 
 void listPattern(BaseDataRequest& request) {
   if (!request.succeeded() || !dataOf(request)["lists"].isArray()) return;
-  const foundation::Value& data = dataOf(request);
-  foundation::Dictionary result{
-      {kKeyArray, ReplyReader::valuesOf(ReplyReader::listProgrammes(data["lists"], ReplyReader::Channels::listed))}};
-  if (const foundation::Value& total = data["total"]; !total.isNull()) result.set(kKeyTotal, total);
+  // The reply is replaced by the result, so the programmes take their values out of it.
+  foundation::Dictionary& data = *request.resultDic().find("data")->getDictionary();
+  foundation::Dictionary result{{kKeyArray, ReplyReader::valuesOf(ReplyReader::listProgrammes(
+                                                std::move(*data.find("lists")), ReplyReader::Channels::listed))}};
+  if (foundation::Value* total = data.find("total"); total && !total->isNull()) result.set(kKeyTotal, std::move(*total));
   request.setResultDic(std::move(result));
 }
 

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "platform/foundation/Value.h"
@@ -20,23 +21,23 @@ class ReplyReader {
 
   // A model of class T from each dictionary of the list, in order, each then passed with its
   // dictionary to `dress`; other elements and a list that is not an array give nothing.
+  // Given a list about to be thrown away, the models take their values out of it instead of
+  // copying them, and `dress` gets a mutable dictionary holding the keys the model does not map.
   template <class T, class Dress>
   static std::vector<std::shared_ptr<T>> modelsOf(const foundation::Value& list, Dress dress) {
-    std::vector<std::shared_ptr<T>> models;
-    if (const foundation::Array* array = list.getArray()) {
-      models.reserve(array->size());
-      for (const foundation::Value& element : *array) {
-        const foundation::Dictionary* fields = element.getDictionary();
-        if (!fields) continue;
-        models.push_back(T::initWithDataDic(*fields));
-        dress(*models.back(), *fields);
-      }
-    }
-    return models;
+    return collectModels<T>(list, dress);
+  }
+  template <class T, class Dress>
+  static std::vector<std::shared_ptr<T>> modelsOf(foundation::Value&& list, Dress dress) {
+    return collectModels<T>(list, dress);
   }
   template <class T>
   static std::vector<std::shared_ptr<T>> modelsOf(const foundation::Value& list) {
     return modelsOf<T>(list, [](T&, const foundation::Dictionary&) {});
+  }
+  template <class T>
+  static std::vector<std::shared_ptr<T>> modelsOf(foundation::Value&& list) {
+    return modelsOf<T>(std::move(list), [](T&, const foundation::Dictionary&) {});
   }
 
   // The same models as an array of values, as results file them.
@@ -67,11 +68,31 @@ class ReplyReader {
 
   // Whether list programmes get the channels their element lists.
   enum class Channels { listed, none };
-  // Dresses a programme of a list reply: its user (empty when missing), its channels (none when
-  // the element lists none), and its cover count and pictures from "cover".
-  static void dressListProgramme(ProgramModel& programme, const foundation::Dictionary& element, Channels channels);
-  // A dressed programme for each dictionary of the list.
+  // A programme for each dictionary of a list reply, dressed with its user (empty when
+  // missing), its channels (none when the element lists none), and its cover count and
+  // pictures from "cover". A list about to be thrown away is taken rather than copied.
   static std::vector<ProgramModelPtr> listProgrammes(const foundation::Value& list, Channels channels);
+  static std::vector<ProgramModelPtr> listProgrammes(foundation::Value&& list, Channels channels);
+
+ private:
+  // ListValue is a const foundation::Value to copy from or a foundation::Value to take from.
+  template <class T, class ListValue, class Dress>
+  static std::vector<std::shared_ptr<T>> collectModels(ListValue& list, Dress dress) {
+    std::vector<std::shared_ptr<T>> models;
+    if (auto* array = list.getArray()) {
+      models.reserve(array->size());
+      for (auto& element : *array) {
+        auto* fields = element.getDictionary();
+        if (!fields) continue;
+        if constexpr (std::is_const_v<ListValue>)
+          models.push_back(T::initWithDataDic(*fields));
+        else
+          models.push_back(T::initTakingDataDic(*fields));
+        dress(*models.back(), *fields);
+      }
+    }
+    return models;
+  }
 };
 
 }  // namespace api

@@ -25,6 +25,13 @@ class QRVModel : public QRVBaseModelObject {
     model->setAttributes(dataDic);
     return model;
   }
+  // The same from a reply about to be thrown away: the values the model maps are moved out of
+  // the dictionary into it; the other keys are left as they were.
+  static std::shared_ptr<Derived> initTakingDataDic(foundation::Dictionary& dataDic) {
+    auto model = std::make_shared<Derived>();
+    model->takeAttributes(dataDic);
+    return model;
+  }
 
   // A new model restored from what encode() wrote.
   static std::shared_ptr<Derived> initWithCoder(const foundation::ArchiveDecoder& decoder) {
@@ -45,6 +52,21 @@ class QRVModel : public QRVBaseModelObject {
     } else {
       for (const auto& property : Derived::properties().all())
         property.set(static_cast<Derived&>(*this), dataDic[property.jsonKey]);
+    }
+  }
+
+  // setAttributes() moving the values out of the dictionary, where the table allows it.
+  void takeAttributes(foundation::Dictionary& dataDic) {
+    const auto& properties = Derived::properties();
+    if (kMapsOwnAttributes || !properties.readsEachKeyOnce()) {
+      setAttributes(dataDic);
+      return;
+    }
+    for (const auto& property : properties.all()) {
+      if (foundation::Value* value = dataDic.find(property.jsonKey))
+        property.take(static_cast<Derived&>(*this), std::move(*value));
+      else
+        property.set(static_cast<Derived&>(*this), foundation::Value::null());
     }
   }
 

@@ -30,7 +30,8 @@ namespace framework {
 
 // The mapped properties of a model class: for each, its name, its JSON key and how to read and
 // write it as a foundation::Value. Built once per class, read-only afterwards. Setters take a
-// reply value as it is (they read numbers as their text themselves).
+// reply value as it is (they read numbers as their text themselves); `take` is the setter for a
+// value about to be thrown away, which moves what it keeps instead of copying it.
 template <class Model>
 class QRVModelProperties {
  public:
@@ -40,6 +41,7 @@ class QRVModelProperties {
     std::string setterName;
     std::function<foundation::Value(const Model&)> get;
     std::function<void(Model&, const foundation::Value&)> set;
+    std::function<void(Model&, foundation::Value&&)> take;
   };
 
   // A text property whose JSON key is `jsonKey` (or its own name).
@@ -47,7 +49,10 @@ class QRVModelProperties {
     return add(
         std::move(name), std::move(jsonKey),
         [member](const Model& model) { return model_values::fromText(model.*member); },
-        [member](Model& model, const foundation::Value& value) { model.*member = model_values::toText(value); });
+        [member](Model& model, const foundation::Value& value) { model.*member = model_values::toText(value); },
+        [member](Model& model, foundation::Value&& value) {
+          model.*member = model_values::takeText(std::move(value));
+        });
   }
   QRVModelProperties& text(std::string name, std::optional<std::string> Model::*member) {
     std::string jsonKey = name;
@@ -60,7 +65,10 @@ class QRVModelProperties {
     return add(
         std::move(name), std::move(jsonKey),
         [member](const Model& model) { return model_values::fromModel(model.*member); },
-        [member](Model& model, const foundation::Value& value) { model.*member = model_values::toModel<T>(value); });
+        [member](Model& model, const foundation::Value& value) { model.*member = model_values::toModel<T>(value); },
+        [member](Model& model, foundation::Value&& value) {
+          model.*member = model_values::takeModel<T>(std::move(value));
+        });
   }
 
   // A property holding a list of models of class T.
@@ -69,7 +77,10 @@ class QRVModelProperties {
     return add(
         std::move(name), std::move(jsonKey),
         [member](const Model& model) { return model_values::fromModels(model.*member); },
-        [member](Model& model, const foundation::Value& value) { model.*member = model_values::toModels<T>(value); });
+        [member](Model& model, const foundation::Value& value) { model.*member = model_values::toModels<T>(value); },
+        [member](Model& model, foundation::Value&& value) {
+          model.*member = model_values::takeModels<T>(std::move(value));
+        });
   }
 
   QRVBaseModelObject::AttributeMap attributeMap() const {
@@ -80,6 +91,8 @@ class QRVModelProperties {
   }
 
   const std::vector<Property>& all() const { return properties_; }
+  // Whether no two properties read the same JSON key, so that each may take its value.
+  bool readsEachKeyOnce() const { return readsEachKeyOnce_; }
 
   const Property* findSetter(std::string_view setterName) const {
     for (const Property& property : properties_)
@@ -95,13 +108,18 @@ class QRVModelProperties {
 
  private:
   QRVModelProperties& add(std::string name, std::string jsonKey, std::function<foundation::Value(const Model&)> get,
-                          std::function<void(Model&, const foundation::Value&)> set) {
+                          std::function<void(Model&, const foundation::Value&)> set,
+                          std::function<void(Model&, foundation::Value&&)> take) {
+    for (const Property& property : properties_)
+      if (property.jsonKey == jsonKey) readsEachKeyOnce_ = false;
     std::string setterName = QRVBaseModelObject::getSetterSelWithAttibuteName(name);
-    properties_.push_back({std::move(name), std::move(jsonKey), std::move(setterName), std::move(get), std::move(set)});
+    properties_.push_back({std::move(name), std::move(jsonKey), std::move(setterName), std::move(get), std::move(set),
+                           std::move(take)});
     return *this;
   }
 
   std::vector<Property> properties_;
+  bool readsEachKeyOnce_ = true;
 };
 
 }  // namespace framework

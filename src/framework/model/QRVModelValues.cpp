@@ -16,6 +16,11 @@ std::optional<std::string> toText(const foundation::Value& value) {
   return std::nullopt;
 }
 
+std::optional<std::string> takeText(foundation::Value&& value) {
+  if (std::string* text = value.getString()) return std::move(*text);
+  return toText(value);
+}
+
 foundation::Value fromText(const std::optional<std::string>& text) {
   return text ? foundation::Value(*text) : foundation::Value();
 }

@@ -1,5 +1,6 @@
 #include "src/framework/request/QRVBaseDataRequest.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "platform/foundation/ArchiveFormat.h"
@@ -32,10 +33,10 @@ std::string loggedInUserLoginId() {
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 
-std::string trimmed(std::string_view text) {
-  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
-  return std::string(text);
+void trim(std::string& text) {
+  while (!text.empty() && isBlank(text.back())) text.pop_back();
+  const auto firstKept = std::find_if_not(text.begin(), text.end(), isBlank);
+  text.erase(text.begin(), firstKept);
 }
 
 foundation::ErrorPtr unreadableReply(std::string why, foundation::ErrorPtr underlying = nullptr) {
@@ -163,8 +164,9 @@ void QRVBaseDataRequest::showIndicator(bool show) {
   }
 }
 
-bool QRVBaseDataRequest::handleResultString(const std::optional<std::string>& text) {
-  resultString_ = trimmed(text.value_or(""));
+bool QRVBaseDataRequest::handleResultString(std::optional<std::string> text) {
+  resultString_ = std::move(text).value_or("");
+  trim(resultString_);
   foundation::Result<foundation::Dictionary> reply = parseReply(resultString_);
   if (!reply.ok()) {
     reportFailure(reply.error());

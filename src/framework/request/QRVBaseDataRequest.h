@@ -102,7 +102,8 @@ class QRVBaseDataRequest : public std::enable_shared_from_this<QRVBaseDataReques
   // Main thread. The reply road: trims the text, reads it as a JSON object (an array arrives
   // under "data"), runs the result step, caches a successful result and calls back. A blank,
   // unreadable or non-object reply ends in the failure callback. Whether the reply was read.
-  bool handleResultString(const std::optional<std::string>& text);
+  // Takes the text, which replies of a megabyte make worth moving rather than copying.
+  bool handleResultString(std::optional<std::string> text);
   // Any thread. The JSON object in the text; an error for anything else.
   static foundation::Result<foundation::Dictionary> getDicFromString(const std::string& text);
 

@@ -151,7 +151,7 @@ void QRVHTTPBaseDataRequest::requestFinished(http::HTTPRequest& engineRequest) {
     setResult(QRVRequestResult(foundation::Value(), ""));
     reportFinish();
   } else if (foundation::Result<std::string> text = replyText(engineRequest); text.ok()) {
-    handleResultString(text.value());
+    handleResultString(std::move(text.value()));
   } else {
     reportFailure(text.error());
   }

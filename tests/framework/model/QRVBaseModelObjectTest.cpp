@@ -56,6 +56,19 @@ class AliasModel final : public QRVModel<AliasModel> {
   QRV_TEXT_PROPERTY(name, Name)
 };
 
+// Two properties read the same JSON key.
+class TwinModel final : public QRVModel<TwinModel> {
+ public:
+  static constexpr const char* kClassName = "TestTwinModel";
+  static const QRVModelProperties<TwinModel>& properties() {
+    static const auto table =
+        QRVModelProperties<TwinModel>().text("first", "name", &TwinModel::first_).text("second", "name", &TwinModel::second_);
+    return table;
+  }
+  QRV_TEXT_PROPERTY(first, First)
+  QRV_TEXT_PROPERTY(second, Second)
+};
+
 class PlainModel final : public QRVBaseModelObject {
  public:
   std::string archiveClassName() const override { return "TestPlainModel"; }
@@ -92,6 +105,24 @@ TEST(QRVBaseModelObjectTest, BuildsNestedModelsFromDictionaries) {
   EXPECT_EQ(track->next()->trackId(), "n");
   ASSERT_EQ(track->parts().size(), 2u);
   EXPECT_EQ(track->parts()[1]->title(), "b");
+}
+
+TEST(QRVBaseModelObjectTest, TakingFromAReplyFillsTheSameModelAndLeavesUnmappedKeys) {
+  const Dictionary reply{{"track_id", 7},
+                         {"title", "一首很长很长的歌的名字，长得放不进短字符串"},
+                         {"next", Dictionary{{"title", "下一首也有一个很长很长的名字"}}},
+                         {"parts", Array{Dictionary{{"track_id", "p1"}}, "junk", Dictionary{{"title", "b"}}}},
+                         {"unmapped", "还在这里的一个很长很长的值"}};
+  Dictionary taken = reply;
+  auto copied = TrackModel::initWithDataDic(reply);
+  auto moved = TrackModel::initTakingDataDic(taken);
+  EXPECT_EQ(moved->description(), copied->description());
+  EXPECT_EQ(taken["unmapped"], reply["unmapped"]);
+
+  Dictionary twinReply{{"name", "一个足够长以至于要放在堆上的名字"}};
+  auto twin = TwinModel::initTakingDataDic(twinReply);
+  EXPECT_EQ(twin->first(), "一个足够长以至于要放在堆上的名字");
+  EXPECT_EQ(twin->second(), twin->first()) << "a key two properties read is copied, not taken";
 }
 
 TEST(QRVBaseModelObjectTest, SkipsAttributesWithoutAccessors) {
