@@ -39,7 +39,8 @@ class Operation : public std::enable_shared_from_this<Operation> {
   Operation(const Operation&) = delete;
   Operation& operator=(const Operation&) = delete;
 
-  // Any thread (a queue calls it on one of its workers). Runs main() and then, unless the
+  // Any thread (a queue calls it on one of its workers, or in place when startsWithoutBlocking()
+  // says so). Runs main() and then, unless the
   // operation is concurrent, finishes it; a cancelled operation finishes without running main();
   // a finished or executing one is left alone. Overrides must finish a cancelled operation too.
   virtual void start();
@@ -47,6 +48,9 @@ class Operation : public std::enable_shared_from_this<Operation> {
   virtual void main() {}
   // Any thread. Whether the operation stays executing after start() returns.
   virtual bool isConcurrent() const { return false; }
+  // Any thread. Whether start() only hands the work to another thread and returns at once; a
+  // queue then starts it on the thread that makes room for it rather than waking a worker.
+  virtual bool startsWithoutBlocking() const { return false; }
   // Any thread. Marks the operation cancelled (it becomes ready); work under way looks at
   // isCancelled() to stop early. Overrides must call this base.
   virtual void cancel();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <deque>
 #include <mutex>
 
 #include "platform/foundation/WorkerPool.h"
@@ -120,8 +121,29 @@ class OperationQueue::State final : public OperationObserver, public std::enable
       }
     }
     for (auto& operation : starting) {
-      WorkerPool::shared().run([operation = std::move(operation)] { operation->start(); });
+      if (operation->startsWithoutBlocking())
+        startInPlace(std::move(operation));
+      else
+        WorkerPool::shared().run([operation = std::move(operation)] { operation->start(); });
     }
+  }
+
+  // An operation started in place may finish at once and so start the next one: those are
+  // started by the outermost call, in order, so that a long queue cannot deepen the stack.
+  static void startInPlace(std::shared_ptr<Operation> operation) {
+    thread_local std::deque<std::shared_ptr<Operation>>* pending = nullptr;
+    if (pending) {
+      pending->push_back(std::move(operation));
+      return;
+    }
+    std::deque<std::shared_ptr<Operation>> starting{std::move(operation)};
+    pending = &starting;
+    while (!starting.empty()) {
+      std::shared_ptr<Operation> next = std::move(starting.front());
+      starting.pop_front();
+      next->start();
+    }
+    pending = nullptr;
   }
 
   mutable std::mutex mutex_;  // guards the fields below

@@ -9,7 +9,9 @@
 namespace foundation {
 
 // Runs operations on a small pool of worker threads: at most maxConcurrentOperationCount at once,
-// the ready operation of highest priority first and, among equals, the one added first.
+// the ready operation of highest priority first and, among equals, the one added first. One
+// whose start() returns at once (startsWithoutBlocking()) is started on the thread that adds it
+// or makes room for it, which spares a thread hop per operation.
 // Operations leave the queue when they finish. Every method may be called from any thread.
 // Destroying the queue lets the operations in it run on to their end.
 class OperationQueue {

@@ -27,7 +27,10 @@ pid_t currentThreadId() {
   return id;
 }
 
-bool onMainThread() { return currentThreadId() == getpid(); }
+bool onMainThread() {
+  thread_local const bool isProcessFirstThread = currentThreadId() == getpid();
+  return isProcessFirstThread;
+}
 
 // A real-time wait: not a number or below zero is none; longer ones are cut to kLongestWait.
 SteadyDuration toWait(Duration duration) {

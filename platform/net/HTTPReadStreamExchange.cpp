@@ -91,9 +91,17 @@ void HTTPReadStream::Impl::readMore() {
   if (reading || closed() || terminalReached() || !connection) return;
   if (!tunnelling && !exchanging) return;
   if (available() >= kBodyHighWater) return;  // read() resumes
-  receiveBuffer.resize(received + kReceiveChunk);
+  reserveReceiveChunk();
   reading = true;
-  connection->readSome(receiveBuffer.data() + received, kReceiveChunk, weakCall(&Impl::onRead));
+  connection->readSome(receiveBuffer.get() + received, kReceiveChunk, weakCall(&Impl::onRead));
+}
+
+void HTTPReadStream::Impl::reserveReceiveChunk() {
+  if (receiveCapacity >= received + kReceiveChunk) return;
+  auto larger = std::make_unique_for_overwrite<std::uint8_t[]>(received + kReceiveChunk);
+  if (received > 0) std::memcpy(larger.get(), receiveBuffer.get(), received);
+  receiveBuffer = std::move(larger);
+  receiveCapacity = received + kReceiveChunk;
 }
 
 void HTTPReadStream::Impl::onRead(std::size_t bytes, const IOOutcome& outcome) {
@@ -109,9 +117,9 @@ void HTTPReadStream::Impl::onRead(std::size_t bytes, const IOOutcome& outcome) {
 void HTTPReadStream::Impl::consumeReceived() {
   const bool wasTunnelling = tunnelling;
   HTTPResponseParser& active = activeParser();
-  const std::size_t used = active.feed(receiveBuffer.data(), received);
+  const std::size_t used = active.feed(receiveBuffer.get(), received);
   if (active.error()) return fail(active.error());
-  std::memmove(receiveBuffer.data(), receiveBuffer.data() + used, received - used);
+  std::memmove(receiveBuffer.get(), receiveBuffer.get() + used, received - used);
   received -= used;
   if (wasTunnelling && active.isHeaderComplete()) {
     onConnectAnswered();

@@ -80,13 +80,18 @@ struct HTTPReadStream::Impl {
   // Response side.
   std::unique_ptr<HTTPResponseParser> parser;
   std::unique_ptr<HTTPResponseParser> connectParser;
-  std::vector<std::uint8_t> receiveBuffer;
+  // Left uninitialised: every read asks for a large chunk, and a stream per request would
+  // otherwise zero it for replies of a few hundred bytes.
+  std::unique_ptr<std::uint8_t[]> receiveBuffer;
+  std::size_t receiveCapacity = 0;
   std::size_t received = 0;
   bool reading = false;
   std::vector<std::uint8_t> bodyBuffer;
   std::size_t bodyOffset = 0;
 
   std::size_t available() const { return bodyBuffer.size() - bodyOffset; }
+  // Room for a read chunk after the bytes not yet consumed.
+  void reserveReceiveChunk();
   bool terminalReached() const { return responseEnded || error != nullptr; }
   bool closed() const { return phase == Phase::kClosed; }
   HTTPResponseParser& activeParser() { return tunnelling ? *connectParser : *parser; }

@@ -69,6 +69,8 @@ class HTTPRequest : public foundation::Operation {
   // again by a redirect.
   void main() override;
   bool isConcurrent() const override { return true; }
+  // start() only posts the main step to the network thread.
+  bool startsWithoutBlocking() const override { return true; }
   // Any thread. Asks for cancellation on the network thread and returns at once.
   void cancel() override;
   // Any thread. Silences the request (delegate, queue, progress delegates and blocks are

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/foundation/OperationQueue.h"
@@ -68,6 +70,31 @@ class HeldOperation : public Operation {
 
  private:
   Journal& journal_;
+};
+
+// Starts where the queue is and finishes at once, noting its thread and how deeply starts nest.
+class InPlaceOperation : public Operation {
+ public:
+  InPlaceOperation(std::vector<int>& order, int number) : order_(order), number_(number) {}
+  bool isConcurrent() const override { return true; }
+  bool startsWithoutBlocking() const override { return true; }
+  void start() override {
+    ++depth;
+    maxDepth = std::max(maxDepth, depth);
+    startedOn = std::this_thread::get_id();
+    order_.push_back(number_);
+    markExecuting();
+    markFinished();
+    --depth;
+  }
+
+  static inline int depth = 0;
+  static inline int maxDepth = 0;
+  std::thread::id startedOn;
+
+ private:
+  std::vector<int>& order_;
+  int number_;
 };
 
 class OperationQueueTest : public ::testing::Test {
@@ -176,6 +203,25 @@ TEST_F(OperationQueueTest, DependenciesAndCompletionHandlersOrderTheWork) {
   EXPECT_EQ(journal.events(),
             (std::vector<std::string>{"start first", "main first", "first done", "start second", "main second"}));
   EXPECT_EQ(countInHandler, 2u);  // the queue still held it
+}
+
+TEST_F(OperationQueueTest, OperationsThatStartWithoutBlockingStartInPlaceOneAfterAnother) {
+  queue.setMaxConcurrentOperationCount(1);
+  queue.setSuspended(true);
+  std::vector<int> order;
+  std::vector<std::shared_ptr<InPlaceOperation>> operations;
+  for (int i = 0; i < 2000; ++i) {
+    operations.push_back(std::make_shared<InPlaceOperation>(order, i));
+    queue.addOperation(operations.back());
+  }
+
+  queue.setSuspended(false);  // each one finishing starts the next, all on this thread
+
+  EXPECT_EQ(queue.operationCount(), 0u);
+  ASSERT_EQ(order.size(), 2000u);
+  for (int i = 0; i < 2000; ++i) EXPECT_EQ(order[i], i);
+  for (const auto& operation : operations) EXPECT_EQ(operation->startedOn, std::this_thread::get_id());
+  EXPECT_EQ(InPlaceOperation::maxDepth, 1) << "a start made during another waits for it to return";
 }
 
 TEST_F(OperationQueueTest, RefusesOperationsItCannotTake) {

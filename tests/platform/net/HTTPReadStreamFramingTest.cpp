@@ -65,6 +65,23 @@ TEST_F(HTTPReadStreamFramingTest, ChunkedBodyIsDecodedAndTrailersAreNotHeaders) 
   EXPECT_FALSE(trailer.stream->responseHeader()->headerFieldValue("X-Trailer"));
 }
 
+TEST_F(HTTPReadStreamFramingTest, AReplyArrivingAFewBytesAtATimeIsReadWhole) {
+  Reply trickled;
+  trickled.rawBytes =
+      "HTTP/1.1 200 OK\r\nX-Long-Header: " + std::string(40, 'h') +
+      "\r\nTransfer-Encoding: chunked\r\n\r\n4\r\nWiki\r\n5;ext=1\r\npedia\r\n0\r\nX-Trailer: t\r\n\r\n";
+  trickled.trickleBytes = 3;
+  trickled.trickleInterval = std::chrono::milliseconds(1);
+  server.route("GET", "/trickled", trickled);
+
+  StreamExchange exchange(server.url("/trickled"));
+  ASSERT_TRUE(exchange.run());
+  EXPECT_FALSE(exchange.error);
+  EXPECT_EQ(exchange.body, "Wikipedia");
+  ASSERT_TRUE(exchange.stream->responseHeader());
+  EXPECT_EQ(exchange.stream->responseHeader()->headerFieldValue("X-Long-Header"), std::string(40, 'h'));
+}
+
 TEST_F(HTTPReadStreamFramingTest, CloseDelimitedBodyEndsWhenTheServerCloses) {
   Reply reply = Reply::text(std::string(100000, 'z'));
   reply.framing = BodyFraming::kCloseDelimited;
