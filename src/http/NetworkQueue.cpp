@@ -295,125 +295,61 @@ void NetworkQueue::resetProgress(const std::shared_ptr<ProgressDelegate>& delega
 
 // --- Accessors ---
 
-std::shared_ptr<HTTPRequestDelegate> NetworkQueue::delegate() const {
-  Lock lock(lock_);
-  return delegate_.lock();
-}
+std::shared_ptr<HTTPRequestDelegate> NetworkQueue::delegate() const { return lockedRead(delegate_).lock(); }
 void NetworkQueue::setDelegate(std::weak_ptr<HTTPRequestDelegate> delegate) {
-  Lock lock(lock_);
-  delegate_ = std::move(delegate);
+  lockedWrite(delegate_, std::move(delegate));
 }
 void NetworkQueue::setRequestDidStartSelector(RequestSelector selector) {
-  Lock lock(lock_);
-  requestDidStartSelector_ = std::move(selector);
+  lockedWrite(requestDidStartSelector_, std::move(selector));
 }
 void NetworkQueue::setRequestDidReceiveResponseHeadersSelector(HeadersSelector selector) {
-  Lock lock(lock_);
-  requestDidReceiveResponseHeadersSelector_ = std::move(selector);
+  lockedWrite(requestDidReceiveResponseHeadersSelector_, std::move(selector));
 }
 void NetworkQueue::setRequestWillRedirectSelector(RedirectSelector selector) {
-  Lock lock(lock_);
-  requestWillRedirectSelector_ = std::move(selector);
+  lockedWrite(requestWillRedirectSelector_, std::move(selector));
 }
 void NetworkQueue::setRequestDidFinishSelector(RequestSelector selector) {
-  Lock lock(lock_);
-  requestDidFinishSelector_ = std::move(selector);
+  lockedWrite(requestDidFinishSelector_, std::move(selector));
 }
 void NetworkQueue::setRequestDidFailSelector(RequestSelector selector) {
-  Lock lock(lock_);
-  requestDidFailSelector_ = std::move(selector);
+  lockedWrite(requestDidFailSelector_, std::move(selector));
 }
 void NetworkQueue::setQueueDidFinishSelector(QueueSelector selector) {
-  Lock lock(lock_);
-  queueDidFinishSelector_ = std::move(selector);
+  lockedWrite(queueDidFinishSelector_, std::move(selector));
 }
 
 std::shared_ptr<ProgressDelegate> NetworkQueue::uploadProgressDelegate() const {
-  Lock lock(lock_);
-  return uploadProgressDelegate_.lock();
+  return lockedRead(uploadProgressDelegate_).lock();
 }
 void NetworkQueue::setUploadProgressDelegate(std::weak_ptr<ProgressDelegate> delegate) {
-  {
-    Lock lock(lock_);
-    uploadProgressDelegate_ = delegate;
-  }
+  lockedWrite(uploadProgressDelegate_, delegate);
   resetProgress(delegate.lock());
 }
 std::shared_ptr<ProgressDelegate> NetworkQueue::downloadProgressDelegate() const {
-  Lock lock(lock_);
-  return downloadProgressDelegate_.lock();
+  return lockedRead(downloadProgressDelegate_).lock();
 }
 void NetworkQueue::setDownloadProgressDelegate(std::weak_ptr<ProgressDelegate> delegate) {
-  {
-    Lock lock(lock_);
-    downloadProgressDelegate_ = delegate;
-  }
+  lockedWrite(downloadProgressDelegate_, delegate);
   resetProgress(delegate.lock());
 }
 
-std::uint64_t NetworkQueue::bytesUploadedSoFar() const {
-  Lock lock(lock_);
-  return bytesUploadedSoFar_;
-}
-void NetworkQueue::setBytesUploadedSoFar(std::uint64_t bytes) {
-  Lock lock(lock_);
-  bytesUploadedSoFar_ = bytes;
-}
-std::uint64_t NetworkQueue::totalBytesToUpload() const {
-  Lock lock(lock_);
-  return totalBytesToUpload_;
-}
-void NetworkQueue::setTotalBytesToUpload(std::uint64_t bytes) {
-  Lock lock(lock_);
-  totalBytesToUpload_ = bytes;
-}
-std::uint64_t NetworkQueue::bytesDownloadedSoFar() const {
-  Lock lock(lock_);
-  return bytesDownloadedSoFar_;
-}
-void NetworkQueue::setBytesDownloadedSoFar(std::uint64_t bytes) {
-  Lock lock(lock_);
-  bytesDownloadedSoFar_ = bytes;
-}
-std::uint64_t NetworkQueue::totalBytesToDownload() const {
-  Lock lock(lock_);
-  return totalBytesToDownload_;
-}
-void NetworkQueue::setTotalBytesToDownload(std::uint64_t bytes) {
-  Lock lock(lock_);
-  totalBytesToDownload_ = bytes;
-}
-bool NetworkQueue::shouldCancelAllRequestsOnFailure() const {
-  Lock lock(lock_);
-  return shouldCancelAllRequestsOnFailure_;
-}
+std::uint64_t NetworkQueue::bytesUploadedSoFar() const { return lockedRead(bytesUploadedSoFar_); }
+void NetworkQueue::setBytesUploadedSoFar(std::uint64_t bytes) { lockedWrite(bytesUploadedSoFar_, bytes); }
+std::uint64_t NetworkQueue::totalBytesToUpload() const { return lockedRead(totalBytesToUpload_); }
+void NetworkQueue::setTotalBytesToUpload(std::uint64_t bytes) { lockedWrite(totalBytesToUpload_, bytes); }
+std::uint64_t NetworkQueue::bytesDownloadedSoFar() const { return lockedRead(bytesDownloadedSoFar_); }
+void NetworkQueue::setBytesDownloadedSoFar(std::uint64_t bytes) { lockedWrite(bytesDownloadedSoFar_, bytes); }
+std::uint64_t NetworkQueue::totalBytesToDownload() const { return lockedRead(totalBytesToDownload_); }
+void NetworkQueue::setTotalBytesToDownload(std::uint64_t bytes) { lockedWrite(totalBytesToDownload_, bytes); }
+bool NetworkQueue::shouldCancelAllRequestsOnFailure() const { return lockedRead(shouldCancelAllRequestsOnFailure_); }
 void NetworkQueue::setShouldCancelAllRequestsOnFailure(bool cancel) {
-  Lock lock(lock_);
-  shouldCancelAllRequestsOnFailure_ = cancel;
+  lockedWrite(shouldCancelAllRequestsOnFailure_, cancel);
 }
-int NetworkQueue::requestsCount() const {
-  Lock lock(lock_);
-  return requestsCount_;
-}
-void NetworkQueue::setRequestsCount(int count) {
-  Lock lock(lock_);
-  requestsCount_ = count;
-}
-bool NetworkQueue::showAccurateProgress() const {
-  Lock lock(lock_);
-  return showAccurateProgress_;
-}
-void NetworkQueue::setShowAccurateProgress(bool accurate) {
-  Lock lock(lock_);
-  showAccurateProgress_ = accurate;
-}
-foundation::Dictionary NetworkQueue::userInfo() const {
-  Lock lock(lock_);
-  return userInfo_;
-}
-void NetworkQueue::setUserInfo(foundation::Dictionary userInfo) {
-  Lock lock(lock_);
-  userInfo_ = std::move(userInfo);
-}
+int NetworkQueue::requestsCount() const { return lockedRead(requestsCount_); }
+void NetworkQueue::setRequestsCount(int count) { lockedWrite(requestsCount_, count); }
+bool NetworkQueue::showAccurateProgress() const { return lockedRead(showAccurateProgress_); }
+void NetworkQueue::setShowAccurateProgress(bool accurate) { lockedWrite(showAccurateProgress_, accurate); }
+foundation::Dictionary NetworkQueue::userInfo() const { return lockedRead(userInfo_); }
+void NetworkQueue::setUserInfo(foundation::Dictionary userInfo) { lockedWrite(userInfo_, std::move(userInfo)); }
 
 }  // namespace http

@@ -130,6 +130,17 @@ class NetworkQueue : public foundation::OperationQueue,
   // it on.
   template <class Selector>
   Selector selectorLocked(const Selector NetworkQueue::*selector) const;
+  // A field read or written under the lock.
+  template <class T>
+  T lockedRead(const T& field) const {
+    Lock lock(lock_);
+    return field;
+  }
+  template <class T>
+  void lockedWrite(T& field, T value) {
+    Lock lock(lock_);
+    field = std::move(value);
+  }
 
   mutable std::mutex lock_;  // guards every field below
   std::weak_ptr<HTTPRequestDelegate> delegate_;
