@@ -137,8 +137,9 @@ ErrorPtr parseError(const bj::error_code& ec, bool numberOutOfRange, std::string
   if (numberOutOfRange)
     return makeError(kJSONErrorDomain, kJSONNumberRangeError, "The JSON number at " + where + " is too large.");
   if (ec == bj::error::too_deep)
-    return makeError(kJSONErrorDomain, kJSONTooDeepError,
-                     "The JSON text nests deeper than " + std::to_string(Json::kMaxDepth) + " levels at " + where + ".");
+    return makeError(
+        kJSONErrorDomain, kJSONTooDeepError,
+        "The JSON text nests deeper than " + std::to_string(Json::kMaxDepth) + " levels at " + where + ".");
   return makeError(kJSONErrorDomain, kJSONMalformedError,
                    "The JSON text is not valid at " + where + ": " + ec.message() + ".");
 }
@@ -146,19 +147,33 @@ ErrorPtr parseError(const bj::error_code& ec, bool numberOutOfRange, std::string
 class Writer {
  public:
   ErrorPtr write(const Value& value) {
-    if (path_.size() > Json::kMaxDepth) return refuse("nests deeper than " + std::to_string(Json::kMaxDepth) + " levels");
+    if (path_.size() > Json::kMaxDepth)
+      return refuse("nests deeper than " + std::to_string(Json::kMaxDepth) + " levels");
     switch (value.kind()) {
-      case Value::Kind::Null: out_ += "null"; return nullptr;
-      case Value::Kind::Bool: out_ += *value.getBool() ? "true" : "false"; return nullptr;
+      case Value::Kind::Null:
+        out_ += "null";
+        return nullptr;
+      case Value::Kind::Bool:
+        out_ += *value.getBool() ? "true" : "false";
+        return nullptr;
       case Value::Kind::Int:
-      case Value::Kind::UInt: out_ += value.toString(); return nullptr;
-      case Value::Kind::Double: return writeDouble(value.toDouble());
-      case Value::Kind::String: return writeString(*value.getString());
-      case Value::Kind::Array: return writeArray(*value.getArray());
-      case Value::Kind::Dictionary: return writeDictionary(*value.getDictionary());
-      case Value::Kind::Bytes: return refuse("is bytes, which JSON has no form for");
-      case Value::Kind::Date: return refuse("is a date, which JSON has no form for");
-      case Value::Kind::Object: return refuse("is an object, which JSON has no form for");
+      case Value::Kind::UInt:
+        out_ += value.toString();
+        return nullptr;
+      case Value::Kind::Double:
+        return writeDouble(value.toDouble());
+      case Value::Kind::String:
+        return writeString(*value.getString());
+      case Value::Kind::Array:
+        return writeArray(*value.getArray());
+      case Value::Kind::Dictionary:
+        return writeDictionary(*value.getDictionary());
+      case Value::Kind::Bytes:
+        return refuse("is bytes, which JSON has no form for");
+      case Value::Kind::Date:
+        return refuse("is a date, which JSON has no form for");
+      case Value::Kind::Object:
+        return refuse("is an object, which JSON has no form for");
     }
     return refuse("is of an unknown kind");
   }
@@ -216,7 +231,8 @@ class Writer {
   ErrorPtr refuse(const std::string& why) const {
     std::string where = "$";
     for (const auto& step : path_) where += step;
-    return makeError(kJSONErrorDomain, kJSONUnwritableError, "Cannot write JSON: the value at " + where + " " + why + ".");
+    return makeError(kJSONErrorDomain, kJSONUnwritableError,
+                     "Cannot write JSON: the value at " + where + " " + why + ".");
   }
 
   std::string out_;

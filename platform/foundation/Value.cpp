@@ -148,17 +148,28 @@ const Value& Value::null() {
 
 const char* Value::kindName(Kind kind) {
   switch (kind) {
-    case Kind::Null: return "null";
-    case Kind::Bool: return "bool";
-    case Kind::Int: return "integer";
-    case Kind::UInt: return "unsigned integer";
-    case Kind::Double: return "real";
-    case Kind::String: return "string";
-    case Kind::Bytes: return "bytes";
-    case Kind::Date: return "date";
-    case Kind::Array: return "array";
-    case Kind::Dictionary: return "dictionary";
-    case Kind::Object: return "object";
+    case Kind::Null:
+      return "null";
+    case Kind::Bool:
+      return "bool";
+    case Kind::Int:
+      return "integer";
+    case Kind::UInt:
+      return "unsigned integer";
+    case Kind::Double:
+      return "real";
+    case Kind::String:
+      return "string";
+    case Kind::Bytes:
+      return "bytes";
+    case Kind::Date:
+      return "date";
+    case Kind::Array:
+      return "array";
+    case Kind::Dictionary:
+      return "dictionary";
+    case Kind::Object:
+      return "object";
   }
   return "unknown";
 }
@@ -184,8 +195,10 @@ bool parseNumber(const std::string& text, T& out) {
 
 std::int64_t Value::toInt64(std::int64_t fallback) const {
   switch (kind()) {
-    case Kind::Bool: return *getBool() ? 1 : 0;
-    case Kind::Int: return std::get<std::int64_t>(storage_);
+    case Kind::Bool:
+      return *getBool() ? 1 : 0;
+    case Kind::Int:
+      return std::get<std::int64_t>(storage_);
     case Kind::UInt: {
       auto u = std::get<std::uint64_t>(storage_);
       return u > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())
@@ -205,19 +218,22 @@ std::int64_t Value::toInt64(std::int64_t fallback) const {
       double d = 0;
       return parseNumber(*getString(), d) ? Value(d).toInt64(fallback) : fallback;
     }
-    default: return fallback;
+    default:
+      return fallback;
   }
 }
 
 std::uint64_t Value::toUInt64(std::uint64_t fallback) const {
   switch (kind()) {
-    case Kind::UInt: return std::get<std::uint64_t>(storage_);
+    case Kind::UInt:
+      return std::get<std::uint64_t>(storage_);
     case Kind::String: {
       std::uint64_t n = 0;
       if (parseNumber(*getString(), n)) return n;
       break;
     }
-    default: break;
+    default:
+      break;
   }
   if (!isNumber() && !isBool() && !isString()) return fallback;
   std::int64_t n = toInt64(0);
@@ -226,38 +242,49 @@ std::uint64_t Value::toUInt64(std::uint64_t fallback) const {
 
 double Value::toDouble(double fallback) const {
   switch (kind()) {
-    case Kind::Bool: return *getBool() ? 1 : 0;
-    case Kind::Int: return static_cast<double>(std::get<std::int64_t>(storage_));
-    case Kind::UInt: return static_cast<double>(std::get<std::uint64_t>(storage_));
-    case Kind::Double: return std::get<double>(storage_);
+    case Kind::Bool:
+      return *getBool() ? 1 : 0;
+    case Kind::Int:
+      return static_cast<double>(std::get<std::int64_t>(storage_));
+    case Kind::UInt:
+      return static_cast<double>(std::get<std::uint64_t>(storage_));
+    case Kind::Double:
+      return std::get<double>(storage_);
     case Kind::String: {
       double d = 0;
       return parseNumber(*getString(), d) ? d : fallback;
     }
-    default: return fallback;
+    default:
+      return fallback;
   }
 }
 
 bool Value::toBool(bool fallback) const {
   switch (kind()) {
-    case Kind::Bool: return *getBool();
+    case Kind::Bool:
+      return *getBool();
     case Kind::Int:
     case Kind::UInt:
-    case Kind::Double: return toDouble() != 0;
+    case Kind::Double:
+      return toDouble() != 0;
     case Kind::String: {
       const std::string& s = *getString();
       if (s == "true" || s == "YES" || s == "yes") return true;
       return toInt64(0) != 0;
     }
-    default: return fallback;
+    default:
+      return fallback;
   }
 }
 
 std::string Value::toString(const std::string& fallback) const {
   switch (kind()) {
-    case Kind::String: return *getString();
-    case Kind::Int: return std::to_string(std::get<std::int64_t>(storage_));
-    case Kind::UInt: return std::to_string(std::get<std::uint64_t>(storage_));
+    case Kind::String:
+      return *getString();
+    case Kind::Int:
+      return std::to_string(std::get<std::int64_t>(storage_));
+    case Kind::UInt:
+      return std::to_string(std::get<std::uint64_t>(storage_));
     case Kind::Double: {
       double d = std::get<double>(storage_);
       if (std::isfinite(d) && d == std::floor(d) && std::fabs(d) < 1e15)
@@ -266,7 +293,8 @@ std::string Value::toString(const std::string& fallback) const {
       auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, d);
       return ec == std::errc() ? std::string(buffer, end) : fallback;
     }
-    default: return fallback;
+    default:
+      return fallback;
   }
 }
 

@@ -101,9 +101,11 @@ class Value {
   Value() = default;
   Value(std::nullptr_t) {}
   Value(bool b) : storage_(b) {}
-  template <class T, std::enable_if_t<std::is_integral_v<T> && !std::is_same_v<T, bool> && std::is_signed_v<T>, int> = 0>
+  template <class T,
+            std::enable_if_t<std::is_integral_v<T> && !std::is_same_v<T, bool> && std::is_signed_v<T>, int> = 0>
   Value(T n) : storage_(static_cast<std::int64_t>(n)) {}
-  template <class T, std::enable_if_t<std::is_integral_v<T> && !std::is_same_v<T, bool> && std::is_unsigned_v<T>, int> = 0>
+  template <class T,
+            std::enable_if_t<std::is_integral_v<T> && !std::is_same_v<T, bool> && std::is_unsigned_v<T>, int> = 0>
   Value(T n) : storage_(static_cast<std::uint64_t>(n)) {}
   Value(double d) : storage_(d) {}
   Value(const char* s) : storage_(std::string(s)) {}
@@ -169,8 +171,8 @@ class Value {
   const char* kindName() const { return kindName(kind()); }
 
  private:
-  std::variant<std::monostate, bool, std::int64_t, std::uint64_t, double, std::string, Bytes, Date, Array,
-               Dictionary, std::shared_ptr<Object>>
+  std::variant<std::monostate, bool, std::int64_t, std::uint64_t, double, std::string, Bytes, Date, Array, Dictionary,
+               std::shared_ptr<Object>>
       storage_;
 };
 

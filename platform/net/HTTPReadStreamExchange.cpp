@@ -10,7 +10,8 @@ namespace net {
 // Appends the next piece of the body to writeBuffer; false after a failure.
 bool HTTPReadStream::Impl::queueBodyPiece() {
   std::size_t limit = kRequestBodyChunk;
-  if (declaredLength) limit = static_cast<std::size_t>(std::min<std::uint64_t>(limit, *declaredLength - bodyBytesWritten));
+  if (declaredLength)
+    limit = static_cast<std::size_t>(std::min<std::uint64_t>(limit, *declaredLength - bodyBytesWritten));
   long long count = 0;
   const std::size_t offset = writeBuffer.size() + (chunked ? 32 : 0);
   if (limit > 0) {
@@ -138,8 +139,8 @@ void HTTPReadStream::Impl::onResponseEnded() {
 // The response is complete: keep the socket idle for reuse when everything allows it.
 void HTTPReadStream::Impl::settleConnection(bool strayBytes) {
   if (!connection) return;
-  const bool reusable = persistent && parser->keepsConnection() && !strayBytes && !proxyAnswered &&
-                        requestSent && !writeFailure && connection->isOpen();
+  const bool reusable = persistent && parser->keepsConnection() && !strayBytes && !proxyAnswered && requestSent &&
+                        !writeFailure && connection->isOpen();
   if (reusable)
     IdleConnectionPool::put(*loop, key, std::move(connection));
   else
@@ -176,7 +177,8 @@ foundation::ErrorPtr HTTPReadStream::Impl::endedError(const IOOutcome& outcome) 
                                    cause.error);
     return streamError(kNetworkConnectionLost, "The network connection was lost.", cause.error);
   }
-  if (noReply) return streamError(kConnectionLostDuringResponse, "The server closed the connection without replying", cause.error);
+  if (noReply)
+    return streamError(kConnectionLostDuringResponse, "The server closed the connection without replying", cause.error);
   return streamError(kConnectionLostDuringResponse, "The connection ended before the response was complete",
                      cause.error);
 }

@@ -20,8 +20,8 @@ std::string parameterText(const BaseDataRequest& request, std::string_view key) 
 void nowChannels(BaseDataRequest& request) {
   if (!request.succeeded() || !dataOf(request).isArray()) return;
   const foundation::Dictionary slots = ChannelSlotCache::slotsOf(*dataOf(request).getArray());
-  std::vector<ChannelModelPtr> channels = ChannelSlotCache::channelsAt(
-      slots, parameterText(request, "dayofweek"), parameterText(request, "timeid"));
+  std::vector<ChannelModelPtr> channels =
+      ChannelSlotCache::channelsAt(slots, parameterText(request, "dayofweek"), parameterText(request, "timeid"));
   request.resultDic().set(kKeyArray, ReplyReader::valuesOf(channels));
   (void)ChannelSlotCache::save(slots);
 }
@@ -55,7 +55,8 @@ void listPattern(BaseDataRequest& request) {
   foundation::Dictionary& data = *request.resultDic().find("data")->getDictionary();
   foundation::Dictionary result{{kKeyArray, ReplyReader::valuesOf(ReplyReader::listProgrammes(
                                                 std::move(*data.find("lists")), ReplyReader::Channels::listed))}};
-  if (foundation::Value* total = data.find("total"); total && !total->isNull()) result.set(kKeyTotal, std::move(*total));
+  if (foundation::Value* total = data.find("total"); total && !total->isNull())
+    result.set(kKeyTotal, std::move(*total));
   request.setResultDic(std::move(result));
 }
 

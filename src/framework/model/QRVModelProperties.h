@@ -113,8 +113,8 @@ class QRVModelProperties {
     for (const Property& property : properties_)
       if (property.jsonKey == jsonKey) readsEachKeyOnce_ = false;
     std::string setterName = QRVBaseModelObject::getSetterSelWithAttibuteName(name);
-    properties_.push_back({std::move(name), std::move(jsonKey), std::move(setterName), std::move(get), std::move(set),
-                           std::move(take)});
+    properties_.push_back(
+        {std::move(name), std::move(jsonKey), std::move(setterName), std::move(get), std::move(set), std::move(take)});
     return *this;
   }
 

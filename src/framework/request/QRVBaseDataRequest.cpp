@@ -79,17 +79,24 @@ void QRVBaseDataRequest::initWithDelegate(std::shared_ptr<DataRequestDelegate> d
                                           std::shared_ptr<ui::View> indicatorView, std::string cancelSubject,
                                           bool silentAlert, std::string cacheKey, std::int32_t cacheType,
                                           std::string filePath) {
-  initialise({std::move(delegate), std::move(requestUrl), std::move(parameters), std::move(indicatorView),
-              std::move(cancelSubject), silentAlert, std::move(cacheKey), cacheType, std::move(filePath), {}});
+  initialise({std::move(delegate),
+              std::move(requestUrl),
+              std::move(parameters),
+              std::move(indicatorView),
+              std::move(cancelSubject),
+              silentAlert,
+              std::move(cacheKey),
+              cacheType,
+              std::move(filePath),
+              {}});
 }
 
 void QRVBaseDataRequest::initWithParameters(foundation::Dictionary parameters, std::optional<std::string> requestUrl,
                                             std::shared_ptr<ui::View> indicatorView, std::string cancelSubject,
                                             bool silentAlert, std::string cacheKey, std::int32_t cacheType,
                                             std::string filePath, QRVRequestBlocks blocks) {
-  initialise({nullptr, std::move(requestUrl), std::move(parameters), std::move(indicatorView),
-              std::move(cancelSubject), silentAlert, std::move(cacheKey), cacheType, std::move(filePath),
-              std::move(blocks)});
+  initialise({nullptr, std::move(requestUrl), std::move(parameters), std::move(indicatorView), std::move(cancelSubject),
+              silentAlert, std::move(cacheKey), cacheType, std::move(filePath), std::move(blocks)});
 }
 
 void QRVBaseDataRequest::initialise(Settings settings) {
@@ -133,9 +140,7 @@ foundation::Dictionary QRVBaseDataRequest::getStaticParams() const {
   };
 }
 
-void QRVBaseDataRequest::processResult() {
-  result_ = QRVRequestResult(resultDic_["result"]["code"], "");
-}
+void QRVBaseDataRequest::processResult() { result_ = QRVRequestResult(resultDic_["result"]["code"], ""); }
 
 bool QRVBaseDataRequest::onReceivedCacheData(const foundation::Value&) { return false; }
 
@@ -182,8 +187,8 @@ bool QRVBaseDataRequest::handleResultString(std::optional<std::string> text) {
 void QRVBaseDataRequest::storeResultInCache() const {
   DataCacheManager& cache = DataCacheManager::sharedManager();
   // A result the cache cannot keep is simply not cached; the caller still gets it.
-  foundation::Status stored = cacheType_ != 0 ? cache.addObject(resultDic_, cacheKey_)
-                                              : cache.addObjectToMemory(resultDic_, cacheKey_);
+  foundation::Status stored =
+      cacheType_ != 0 ? cache.addObject(resultDic_, cacheKey_) : cache.addObjectToMemory(resultDic_, cacheKey_);
   (void)stored;
 }
 

@@ -61,8 +61,9 @@ class TwinModel final : public QRVModel<TwinModel> {
  public:
   static constexpr const char* kClassName = "TestTwinModel";
   static const QRVModelProperties<TwinModel>& properties() {
-    static const auto table =
-        QRVModelProperties<TwinModel>().text("first", "name", &TwinModel::first_).text("second", "name", &TwinModel::second_);
+    static const auto table = QRVModelProperties<TwinModel>()
+                                  .text("first", "name", &TwinModel::first_)
+                                  .text("second", "name", &TwinModel::second_);
     return table;
   }
   QRV_TEXT_PROPERTY(first, First)

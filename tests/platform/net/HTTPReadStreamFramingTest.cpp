@@ -100,8 +100,8 @@ TEST_F(HTTPReadStreamFramingTest, HeadNoContentAndNotModifiedEndWithoutBodyAndKe
   notModified.header("ETag", "\"v1\"");
   server.route("GET", "/cached", notModified);
 
-  for (const auto& [method, path] : std::vector<std::pair<std::string, std::string>>{
-           {"HEAD", "/file"}, {"GET", "/empty"}, {"GET", "/cached"}}) {
+  for (const auto& [method, path] :
+       std::vector<std::pair<std::string, std::string>>{{"HEAD", "/file"}, {"GET", "/empty"}, {"GET", "/cached"}}) {
     StreamExchange exchange(server.url(path), StreamOptions().method(method).persistent());
     ASSERT_TRUE(exchange.run()) << path;
     EXPECT_FALSE(exchange.error) << path;
@@ -141,8 +141,8 @@ TEST_F(HTTPReadStreamFramingTest, UnscheduledStreamHoldsItsEventsAndLosesNoData)
   StreamExchange exchange(server.url("/data"));
   exchange.stream->unscheduleFromRunLoop();
   auto& loop = foundation::RunLoop::main();
-  ASSERT_TRUE(loop.runUntil([&] { return exchange.stream->status() == StreamStatus::Open &&
-                                         exchange.stream->hasBytesAvailable(); }));
+  ASSERT_TRUE(loop.runUntil(
+      [&] { return exchange.stream->status() == StreamStatus::Open && exchange.stream->hasBytesAvailable(); }));
   loop.pumpOnce();
   EXPECT_TRUE(exchange.events.empty());
   exchange.stream->scheduleInRunLoop(loop);
@@ -155,17 +155,17 @@ TEST_F(HTTPReadStreamFramingTest, RequestBodyIsSentWithItsLengthOrChunked) {
   server.route("POST", "/upload", Reply::text("ok"));
   const foundation::Bytes payload(200000, 0x41);
 
-  StreamExchange withLength(server.url("/upload"),
-                            StreamOptions()
-                                .method("POST")
-                                .header("Content-Length", "200000")
-                                .header("Content-Type", "application/octet-stream")
-                                .body(InputStream::withBytes(payload)));
+  StreamExchange withLength(server.url("/upload"), StreamOptions()
+                                                       .method("POST")
+                                                       .header("Content-Length", "200000")
+                                                       .header("Content-Type", "application/octet-stream")
+                                                       .body(InputStream::withBytes(payload)));
   ASSERT_TRUE(withLength.run());
   EXPECT_FALSE(withLength.error);
   EXPECT_EQ(withLength.stream->requestBodyBytesWritten(), 200000u);
 
-  StreamExchange chunked(server.url("/upload"), StreamOptions().method("POST").body(InputStream::withBytes({'a', 'b', 'c'})));
+  StreamExchange chunked(server.url("/upload"),
+                         StreamOptions().method("POST").body(InputStream::withBytes({'a', 'b', 'c'})));
   ASSERT_TRUE(chunked.run());
   EXPECT_EQ(chunked.stream->requestBodyBytesWritten(), 3u);
 
@@ -179,7 +179,9 @@ TEST_F(HTTPReadStreamFramingTest, RequestBodyIsSentWithItsLengthOrChunked) {
 
 TEST_F(HTTPReadStreamFramingTest, RequestBodyShorterThanItsLengthIsAnError) {
   server.route("POST", "/upload", Reply::text("ok"));
-  StreamExchange exchange(server.url("/upload"), StreamOptions().method("POST").header("Content-Length", "10").body(InputStream::withBytes({'a', 'b'})));
+  StreamExchange exchange(
+      server.url("/upload"),
+      StreamOptions().method("POST").header("Content-Length", "10").body(InputStream::withBytes({'a', 'b'})));
   ASSERT_TRUE(exchange.run());
   ASSERT_TRUE(exchange.error);
   EXPECT_TRUE(exchange.error->is(kCFNetworkErrorDomain, kRequestBodyReadFailed));
