@@ -17,6 +17,12 @@ struct HTTPRequest::Blocks {
   SizeBlock uploadSizeIncremented;
   DataBlock dataReceived;
   BasicBlock requestRedirected;
+
+  // Whether no block is set: there is then nothing to let go of on the main thread.
+  bool empty() const {
+    return !started && !headersReceived && !completion && !failure && !bytesReceived && !bytesSent &&
+           !downloadSizeIncremented && !uploadSizeIncremented && !dataReceived && !requestRedirected;
+  }
 };
 
 template <class T>

@@ -115,7 +115,7 @@ void HTTPRequest::passOnReceivedData(foundation::Bytes data) {
 void HTTPRequest::releaseBlocksOnMainThread() {
   // Blocks may hold objects that must be let go on the main thread.
   auto released = std::shared_ptr<Blocks>(std::exchange(blocks_, std::make_unique<Blocks>()));
-  if (foundation::RunLoop::isMainThread()) return;
+  if (foundation::RunLoop::isMainThread() || released->empty()) return;
   foundation::performOnMainThread([released = std::move(released)]() mutable { released.reset(); });
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "platform/foundation/OperationQueue.h"
 #include "src/http/HeaderDictionary.h"
 #include "tests/http/EngineTestSupport.h"
@@ -47,6 +49,24 @@ TEST_F(EngineTest, BlocksRunAfterTheDelegateOnTheMainThread) {
       [&] { order.push_back(foundation::RunLoop::isMainThread() ? "completion block" : "off main"); });
   runToEnd(request);
   EXPECT_EQ(order, (std::vector<std::string>{"started block", "headers block", "completion block"}));
+}
+
+TEST_F(EngineTest, BlocksOfARequestReleasedOnTheNetworkThreadAreLetGoOnTheMainThread) {
+  // Notes on which thread the last block holding it let it go.
+  struct ReleaseProbe {
+    std::shared_ptr<std::optional<bool>> releasedOnMain = std::make_shared<std::optional<bool>>();
+    ~ReleaseProbe() { *releasedOnMain = foundation::RunLoop::isMainThread(); }
+  };
+  auto probe = std::make_shared<ReleaseProbe>();
+  auto releasedOnMain = probe->releasedOnMain;
+  auto request = HTTPRequest::requestWithURL(server.url("/never-started"));
+  request->setCompletionBlock([probe] {});
+  probe.reset();
+
+  HTTPRequest::networkLoop().post([request = std::move(request)]() mutable { request.reset(); });
+
+  ASSERT_TRUE(runUntil([&] { return releasedOnMain->has_value(); }));
+  EXPECT_TRUE(**releasedOnMain);
 }
 
 TEST_F(EngineTest, BodyWithoutLengthEndsWithTheBytesRead) {
