@@ -67,7 +67,6 @@ std::vector<ProgramModelPtr> ReplyReader::listProgrammes(const foundation::Value
 }
 
 std::vector<ProgramModelPtr> ReplyReader::listProgrammes(foundation::Value&& list, Channels channels) {
-  // The elements stay mutable underneath: the list itself is being taken.
   return modelsOf<ProgramModel>(std::move(list), [channels](ProgramModel& programme, foundation::Dictionary& element) {
     dressListProgramme(programme, element, channels);
   });
