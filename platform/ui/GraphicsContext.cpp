@@ -65,24 +65,24 @@ void GraphicsContext::strokeRoundedRect(const Rect& rect, double radius) {
 
 void GraphicsContext::fillEllipse(const Rect& rect) {
   if (rect.isEmpty()) return;
-  cairo_save(cairo_);
-  cairo_translate(cairo_, rect.midX(), rect.midY());
-  cairo_scale(cairo_, rect.width() / 2, rect.height() / 2);
-  cairo_new_path(cairo_);
-  cairo_arc(cairo_, 0, 0, 1, 0, 2 * std::numbers::pi);
-  cairo_restore(cairo_);
+  addEllipse(rect);
   fillPath();
 }
 
 void GraphicsContext::strokeEllipse(const Rect& rect) {
   if (rect.isEmpty()) return;
+  addEllipse(rect);
+  strokePath();
+}
+
+// A unit circle drawn in a scaled space; the path keeps its shape once the scale is undone.
+void GraphicsContext::addEllipse(const Rect& rect) {
   cairo_save(cairo_);
   cairo_translate(cairo_, rect.midX(), rect.midY());
   cairo_scale(cairo_, rect.width() / 2, rect.height() / 2);
   cairo_new_path(cairo_);
   cairo_arc(cairo_, 0, 0, 1, 0, 2 * std::numbers::pi);
   cairo_restore(cairo_);
-  strokePath();
 }
 
 void GraphicsContext::moveTo(Point p) { cairo_move_to(cairo_, p.x, p.y); }

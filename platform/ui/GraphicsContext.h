@@ -52,6 +52,7 @@ class GraphicsContext {
   void addArc(Point center, double radius, double startAngle, double endAngle, bool clockwise);
   void addRect(const Rect& rect);
   void addRoundedRect(const Rect& rect, double radius);
+  void addEllipse(const Rect& rect);
   void closePath();
   void fillPath();
   void strokePath();
