@@ -1,5 +1,6 @@
 #include <gst/gst.h>
 
+#include <atomic>
 #include <cmath>
 #include <limits>
 #include <mutex>
@@ -45,6 +46,14 @@ struct BusEvent {
   enum Kind { asyncDone, durationChanged, endOfStream, error } kind = asyncDone;
   bool seekRefused = false;  // an error about seeking (a server that ignores Range)
   std::string text;
+  unsigned generation = 0;
+};
+
+// Shared by a pipeline and its bus handler. The generation moves on when the pipeline restarts,
+// so that what the old run still reported is told apart from the new run's news.
+struct BusContext {
+  std::weak_ptr<class Pipeline> pipeline;
+  std::atomic<unsigned> generation{0};
 };
 
 // The pipeline and its state on the main thread; the bus handler reaches it only through a weak
@@ -77,10 +86,14 @@ class Pipeline {
                  makeSink(), nullptr);
     g_signal_connect(playbin_, "source-setup", G_CALLBACK(&Pipeline::setUpSource), this);
     GstBus* bus = gst_element_get_bus(playbin_);
-    gst_bus_set_sync_handler(bus, &Pipeline::onBusMessage, new std::weak_ptr<Pipeline>(self),
-                             [](gpointer data) { delete static_cast<std::weak_ptr<Pipeline>*>(data); });
+    busContext_->pipeline = self;
+    gst_bus_set_sync_handler(bus, &Pipeline::onBusMessage, new std::shared_ptr<BusContext>(busContext_),
+                             [](gpointer data) { delete static_cast<std::shared_ptr<BusContext>*>(data); });
     gst_object_unref(bus);
-    if (gst_element_set_state(playbin_, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) stopped_ = true;
+    if (gst_element_set_state(playbin_, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) {
+      stopped_ = true;
+      events_->failed(foundation::makeError(kMediaErrorDomain, kMediaErrorLoadFailed, "Cannot open " + source));
+    }
   }
 
   void setPlaying(bool playing) {
@@ -110,14 +123,13 @@ class Pipeline {
   }
 
   void handle(const BusEvent& event) {
+    if (event.generation != busContext_->generation.load()) return;
     switch (event.kind) {
       case BusEvent::asyncDone: return onAsyncDone();
       case BusEvent::durationChanged:
         if (ready_) events_->durationChanged(queryDuration());
         return;
-      case BusEvent::endOfStream:
-        if (ready_ && !stopped_) events_->reachedEnd();
-        return;
+      case BusEvent::endOfStream: return onEndOfStream();
       case BusEvent::error: return onError(event);
     }
   }
@@ -165,7 +177,9 @@ class Pipeline {
       }
       default: return GST_BUS_DROP;
     }
-    foundation::RunLoop::main().post([weak = *static_cast<std::weak_ptr<Pipeline>*>(data), event] {
+    const auto& context = *static_cast<std::shared_ptr<BusContext>*>(data);
+    event.generation = context->generation.load();
+    foundation::RunLoop::main().post([weak = context->pipeline, event] {
       if (auto self = weak.lock()) self->handle(event);
     });
     return GST_BUS_DROP;
@@ -192,6 +206,14 @@ class Pipeline {
     }
   }
 
+  void onEndOfStream() {
+    if (!ready_ || stopped_) return;
+    // A stream that never told its length has shown it by ending.
+    double duration = queryDuration();
+    events_->durationChanged(std::isnan(duration) ? position() : duration);
+    events_->reachedEnd();
+  }
+
   void onError(const BusEvent& event) {
     if (stopped_) return;
     if (seekId_ != 0 && event.seekRefused) {
@@ -203,6 +225,7 @@ class Pipeline {
       ready_ = false;
       restarting_ = true;
       gst_element_set_state(playbin_, GST_STATE_READY);
+      ++busContext_->generation;
       gst_element_set_state(playbin_, GST_STATE_PAUSED);
       return;
     }
@@ -222,6 +245,7 @@ class Pipeline {
   std::shared_ptr<PlayerEvents> events_;
   GStreamerOptions options_;
   GstElement* playbin_ = nullptr;
+  std::shared_ptr<BusContext> busContext_ = std::make_shared<BusContext>();
   bool ready_ = false;
   bool restarting_ = false;
   bool stopped_ = false;
