@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "platform/foundation/RunLoop.h"
+#include "platform/media/NowPlayingInfoCenter.h"
 #include "platform/media/PlayerEngine.h"
 
 namespace media {
@@ -24,6 +25,7 @@ std::shared_ptr<AudioPlayer> AudioPlayer::create(const std::string& source) {
 AudioPlayer::AudioPlayer(std::string source) : source_(std::move(source)) {}
 
 AudioPlayer::~AudioPlayer() {
+  if (rate_ == 1) NowPlayingInfoCenter::defaultCenter().playerRateChanged(false);
   for (auto& observer : timeObservers_) observer->timer->invalidate();
 }
 
@@ -31,6 +33,7 @@ void AudioPlayer::play() {
   engine_->setPlaying(true);
   if (rate_ == 1) return;
   rate_ = 1;
+  NowPlayingInfoCenter::defaultCenter().playerRateChanged(true);
   post([](AudioPlayer& self) {
     if (self.onRateChange_) self.onRateChange_();
   });
@@ -41,6 +44,7 @@ void AudioPlayer::pause() {
   engine_->setPlaying(false);
   if (rate_ == 0) return;
   rate_ = 0;
+  NowPlayingInfoCenter::defaultCenter().playerRateChanged(false);
   post([](AudioPlayer& self) {
     if (self.onRateChange_) self.onRateChange_();
   });

@@ -1,5 +1,7 @@
 #include "platform/media/NowPlayingInfoCenter.h"
 
+#include <algorithm>
+
 #include "platform/foundation/RunLoop.h"
 
 namespace media {
@@ -11,6 +13,16 @@ NowPlayingInfoCenter& NowPlayingInfoCenter::defaultCenter() {
 
 void NowPlayingInfoCenter::setNowPlayingInfo(std::optional<NowPlayingInfo> info) {
   info_ = std::move(info);
+  tellWatchers();
+}
+
+void NowPlayingInfoCenter::playerRateChanged(bool playing) {
+  bool wasPlaying = isPlaying();
+  playingPlayers_ = std::max(0, playingPlayers_ + (playing ? 1 : -1));
+  if (wasPlaying != isPlaying()) tellWatchers();
+}
+
+void NowPlayingInfoCenter::tellWatchers() {
   foundation::RunLoop::main().post([this] {
     auto watchers = watchers_;  // a watcher may remove itself
     for (auto& [id, watcher] : watchers) watcher();
@@ -29,6 +41,7 @@ void NowPlayingInfoCenter::removeWatcher(std::uint64_t id) {
 void NowPlayingInfoCenter::resetForTesting() {
   info_.reset();
   watchers_.clear();
+  playingPlayers_ = 0;
 }
 
 }  // namespace media

@@ -30,6 +30,11 @@ class NowPlayingInfoCenter {
   // Watchers hear of the change later on the main run loop.
   void setNowPlayingInfo(std::optional<NowPlayingInfo> info);
 
+  // Main thread. Whether any audio player has been told to play and not to pause since; kept by
+  // the players themselves.
+  bool isPlaying() const { return playingPlayers_ > 0; }
+  void playerRateChanged(bool playing);
+
   // Main thread. For the platform's own publishers (the session bus); returns a handle for
   // removeWatcher.
   std::uint64_t addWatcher(std::function<void()> watcher);
@@ -40,9 +45,11 @@ class NowPlayingInfoCenter {
 
  private:
   NowPlayingInfoCenter() = default;
+  void tellWatchers();
   std::optional<NowPlayingInfo> info_;
   std::vector<std::pair<std::uint64_t, std::function<void()>>> watchers_;
   std::uint64_t lastWatcherId_ = 0;
+  int playingPlayers_ = 0;
 };
 
 }  // namespace media
