@@ -103,7 +103,7 @@ void oneSongAgainstGstLaunch(benchmark::State& state) {
   ChildRun ours, peer;
   int rounds = 0;
   for (auto _ : state) {
-    for (int i = 0; i < 5; ++i, ++rounds) {
+    for (int i = 0; i < 10; ++i, ++rounds) {
       ChildRun a = runChild({self, "--play", url}, "READY");
       ChildRun b = runChild({"gst-launch-1.0", "playbin", "uri=" + url, "flags=0x12", "audio-sink=fakesink sync=false"},
                             "Setting pipeline to PLAYING");
