@@ -23,6 +23,7 @@ void iconToast(const std::string& title, const std::string& iconName) {
 void errorToast(const std::string& title) { framework::toast::showErrorToastForTitle(window(), title); }
 
 void topToast(const std::string& message, const char* position) {
+  (void)window();  // the key window, made at launch in the running application
   framework::toast::topViewToast(message, kTopToastSeconds, position);
 }
 
