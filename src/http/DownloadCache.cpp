@@ -296,6 +296,11 @@ bool DownloadCache::isCachedDataCurrentForRequest(HTTPRequest& request) {
 bool DownloadCache::isCurrent(const RequestFacts& facts) {
   auto headers = cachedResponseHeadersForURL(facts.url);
   if (!storagePath_ || !headers || !pathToCachedResponseDataForURL(facts.url)) return false;
+  return isCurrent(facts, *headers);
+}
+
+bool DownloadCache::isCurrent(const RequestFacts& facts, const foundation::Dictionary& entry) {
+  const auto* headers = &entry;
   if (facts.status == 304) return true;
   if (!facts.responseHeaders.empty() && facts.complete) {
     for (const char* validator : {"Etag", "Last-Modified"}) {
@@ -329,7 +334,7 @@ bool DownloadCache::canUse(const RequestFacts& facts) {
   if (policy & (kDontLoad | kOnlyLoadIfNotCached)) return true;
   if (facts.complete && (policy & kFallbackToCacheIfLoadFails)) return true;
   if ((policy & kAskServerIfModifiedWhenStale) || ((policy & kAskServerIfModified) && !facts.responseHeaders.empty())) {
-    return isCurrent(facts);
+    return isCurrent(facts, *headers);
   }
   return false;
 }

@@ -81,6 +81,8 @@ class DownloadCache : public CacheDelegate {
   // The file of that name in the store; nullopt without a folder or for an unsafe name.
   std::optional<std::string> storePath(int storagePolicy, const std::string& name) const;
   bool isCurrent(const RequestFacts& facts);
+  // The same against stored headers already read (an entry whose body exists).
+  bool isCurrent(const RequestFacts& facts, const foundation::Dictionary& entry);
   bool canUse(const RequestFacts& facts);
   void removeEntry(const std::string& folder, const std::string& url);
 

@@ -1,5 +1,7 @@
 #include "src/framework/json/JsonStreamParserAdapter.h"
 
+#include <iterator>
+
 namespace framework {
 
 JsonStreamParserAdapter::JsonStreamParserAdapter() {
@@ -8,22 +10,34 @@ JsonStreamParserAdapter::JsonStreamParserAdapter() {
 }
 
 void JsonStreamParserAdapter::containerStarted(bool isArray) {
-  if (++depth_ > levelsToSkip_) stack_.push_back(Container{isArray, {}, {}});
+  if (++depth_ <= levelsToSkip_) return;
+  if (openCount_ == stack_.size()) stack_.emplace_back();
+  stack_[openCount_++].isArray = isArray;
 }
+
+namespace {
+// The gathered members in a vector of their own size; the scratch keeps its room for the next
+// container at this depth, so growing it is paid once per depth, not once per container.
+template <class T>
+std::vector<T> takeExactly(std::vector<T>& scratch) {
+  std::vector<T> exact(std::make_move_iterator(scratch.begin()), std::make_move_iterator(scratch.end()));
+  scratch.clear();
+  return exact;
+}
+}  // namespace
 
 void JsonStreamParserAdapter::containerEnded(JsonStreamParser& parser) {
   if (depth_-- <= levelsToSkip_) return;
-  Container finished = std::move(stack_.back());
-  stack_.pop_back();
+  Container& finished = stack_[--openCount_];
   if (finished.isArray) {
-    addValue(parser, foundation::Value(std::move(finished.array)));
+    addValue(parser, foundation::Value(takeExactly(finished.array)));
   } else {
-    addValue(parser, foundation::Value(foundation::Dictionary(std::move(finished.entries))));
+    addValue(parser, foundation::Value(foundation::Dictionary(takeExactly(finished.entries))));
   }
 }
 
 void JsonStreamParserAdapter::addValue(JsonStreamParser& parser, foundation::Value value) {
-  if (stack_.empty()) {
+  if (openCount_ == 0) {
     if (!delegate_) return;
     if (auto* array = value.getArray()) {
       delegate_->parserFoundArray(parser, std::move(*array));
@@ -32,7 +46,7 @@ void JsonStreamParserAdapter::addValue(JsonStreamParser& parser, foundation::Val
     }
     return;
   }
-  Container& current = stack_.back();
+  Container& current = stack_[openCount_ - 1];
   if (current.isArray) {
     current.array.push_back(std::move(value));
   } else {

@@ -44,7 +44,7 @@ class JsonStreamParserAdapter : public JsonStreamParserDelegate {
  private:
   // An open container: an array, or a dictionary's entries in the order read.
   struct Container {
-    bool isArray;
+    bool isArray = false;
     foundation::Array array;
     std::vector<foundation::Dictionary::Entry> entries;
   };
@@ -55,7 +55,8 @@ class JsonStreamParserAdapter : public JsonStreamParserDelegate {
 
   std::uint64_t depth_ = 0;
   std::vector<std::string> keyStack_;
-  std::vector<Container> stack_;
+  std::vector<Container> stack_;  // the first openCount_ are open; the rest keep their room
+  std::size_t openCount_ = 0;
   JsonStreamParserAdapterDelegate* delegate_ = nullptr;
   std::uint64_t levelsToSkip_ = 0;
 };

@@ -130,14 +130,16 @@ JsonToken JsonTokeniser::getStringToken() {
   bool gathered = false;  // whether string_ already holds earlier runs
   while (true) {
     std::size_t runStart = at;
+    unsigned char seen = 0;  // any byte of 0x80 and above sets the top bit: only then decode
     while (at < input.size()) {
       auto byte = static_cast<unsigned char>(input[at]);
       if (byte == '"' || byte == '\\' || byte < 0x20) break;
+      seen |= byte;
       ++at;
     }
     if (at >= input.size()) return JsonToken::eof;
     std::string_view run = input.substr(runStart, at - runStart);
-    if (!foundation::isValidUtf8(run)) return fail("Broken Unicode encoding");
+    if ((seen & 0x80) && !foundation::isValidUtf8(run)) return fail("Broken Unicode encoding");
     if (gathered) {
       string_.append(run);
     } else {
