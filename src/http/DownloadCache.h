@@ -37,8 +37,8 @@ class DownloadCache : public CacheDelegate {
 
   std::optional<std::string> storagePath() const;
   // Clears the session store of the old folder, then makes sure the new folder and its
-  // "SessionStore" and "PermanentStore" exist. The first path set on a cache also has its
-  // session store cleared: entries of an earlier run are not of this session.
+  // "SessionStore" and "PermanentStore" exist. The new folder's session store is cleared too:
+  // what an earlier run left there is not of this session.
   foundation::Status setStoragePath(const std::string& path);
   int defaultCachePolicy() const override;
   // 0 stands for the default, kAskServerIfModifiedWhenStale.
