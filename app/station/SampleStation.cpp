@@ -136,11 +136,15 @@ std::vector<StationCall> SampleStation::playLogs() const {
 
 net::LocalReply SampleStation::answerApi(const net::LocalRequest& request) {
   StationCall call = decodeCall(request);
-  std::lock_guard lock(mutex_);
-  calls_.push_back(call);
   std::string err = kOk;
-  foundation::Value data = dataFor(call, err);
+  foundation::Value data;
+  {
+    std::lock_guard lock(mutex_);
+    calls_.push_back(call);
+    data = dataFor(call, err);
+  }
   if (data.isNull()) return net::LocalReply::text("{\"err\":\"hapn.u_method\",\"data\":{}}", kJsonType, 404);
+  if (observer_) observer_(call, err);
   foundation::Result<std::string> text =
       foundation::Json::serialize(foundation::Dictionary{{"err", err}, {"data", std::move(data)}});
   return net::LocalReply::text(text.ok() ? text.value() : "{}", kJsonType);
