@@ -21,10 +21,12 @@ inline constexpr const char* kAudioSessionInterruptionNotification = "AudioSessi
 // userInfo "reason": why the route changed (the system's number, passed on as given).
 inline constexpr const char* kAudioSessionRouteChangeNotification = "AudioSessionRouteChangeNotification";
 // userInfo "AVSystemController_AudioVolumeNotificationParameter": the new volume, 0..1.
-inline constexpr const char* kSystemVolumeDidChangeNotification = "AVSystemController_SystemVolumeDidChangeNotification";
+inline constexpr const char* kSystemVolumeDidChangeNotification =
+    "AVSystemController_SystemVolumeDidChangeNotification";
 inline constexpr const char* kSystemVolumeParameter = "AVSystemController_AudioVolumeNotificationParameter";
 // userInfo "available": whether wireless routes can be chosen now.
-inline constexpr const char* kWirelessRoutesAvailableDidChangeNotification = "WirelessRoutesAvailableDidChangeNotification";
+inline constexpr const char* kWirelessRoutesAvailableDidChangeNotification =
+    "WirelessRoutesAvailableDidChangeNotification";
 
 // The application's one audio session: its category and active flag, the output route and the
 // system music volume. Changes from outside the application (a call, headphones pulled, the

@@ -26,7 +26,7 @@ class CallCenter {
   // Any thread. Stands for the telephone: every live call centre hears of the call, later.
   static void injectCall(const Call& call);
 
- struct Shared;  // the handler, shared with events in flight
+  struct Shared;  // the handler, shared with events in flight
 
  private:
   CallCenter() = default;

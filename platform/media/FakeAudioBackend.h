@@ -54,8 +54,8 @@ class FakeAudioItem {
   bool playing_ = false;
   bool ready_ = false;
   Seconds duration_ = std::numeric_limits<double>::quiet_NaN();
-  Seconds base_ = 0;                 // position when the clock last started counting
-  foundation::TimePoint since_{};    // when playing began, on the installed clock
+  Seconds base_ = 0;               // position when the clock last started counting
+  foundation::TimePoint since_{};  // when playing began, on the installed clock
   unsigned long long seekId_ = 0;
   Seconds seekTarget_ = 0;
 };

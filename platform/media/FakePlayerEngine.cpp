@@ -21,8 +21,7 @@ void FakePlayerEngine::seek(Seconds to, std::uint64_t seekId) {
   item_->seekTarget_ = to;
 }
 
-std::unique_ptr<PlayerEngine> FakeEngineFactory::make(const std::string& source,
-                                                      std::shared_ptr<PlayerEvents> events) {
+std::unique_ptr<PlayerEngine> FakeEngineFactory::make(const std::string& source, std::shared_ptr<PlayerEvents> events) {
   std::shared_ptr<FakeAudioItem> item(new FakeAudioItem(source));
   backend_->items_.push_back(item);
   return std::make_unique<FakePlayerEngine>(item, std::move(events));

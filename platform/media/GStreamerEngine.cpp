@@ -82,8 +82,8 @@ class Pipeline {
       return;
     }
     gst_object_ref_sink(playbin_);
-    g_object_set(playbin_, "uri", uri.c_str(), "flags", kPlayFlagAudio | kPlayFlagSoftVolume, "audio-sink",
-                 makeSink(), nullptr);
+    g_object_set(playbin_, "uri", uri.c_str(), "flags", kPlayFlagAudio | kPlayFlagSoftVolume, "audio-sink", makeSink(),
+                 nullptr);
     g_signal_connect(playbin_, "source-setup", G_CALLBACK(&Pipeline::setUpSource), this);
     GstBus* bus = gst_element_get_bus(playbin_);
     busContext_->pipeline = self;
@@ -125,12 +125,15 @@ class Pipeline {
   void handle(const BusEvent& event) {
     if (event.generation != busContext_->generation.load()) return;
     switch (event.kind) {
-      case BusEvent::asyncDone: return onAsyncDone();
+      case BusEvent::asyncDone:
+        return onAsyncDone();
       case BusEvent::durationChanged:
         if (ready_) events_->durationChanged(queryDuration());
         return;
-      case BusEvent::endOfStream: return onEndOfStream();
-      case BusEvent::error: return onError(event);
+      case BusEvent::endOfStream:
+        return onEndOfStream();
+      case BusEvent::error:
+        return onError(event);
     }
   }
 
@@ -163,9 +166,15 @@ class Pipeline {
   static GstBusSyncReply onBusMessage(GstBus*, GstMessage* message, gpointer data) {
     BusEvent event;
     switch (GST_MESSAGE_TYPE(message)) {
-      case GST_MESSAGE_ASYNC_DONE: event.kind = BusEvent::asyncDone; break;
-      case GST_MESSAGE_DURATION_CHANGED: event.kind = BusEvent::durationChanged; break;
-      case GST_MESSAGE_EOS: event.kind = BusEvent::endOfStream; break;
+      case GST_MESSAGE_ASYNC_DONE:
+        event.kind = BusEvent::asyncDone;
+        break;
+      case GST_MESSAGE_DURATION_CHANGED:
+        event.kind = BusEvent::durationChanged;
+        break;
+      case GST_MESSAGE_EOS:
+        event.kind = BusEvent::endOfStream;
+        break;
       case GST_MESSAGE_ERROR: {
         GError* error = nullptr;
         gst_message_parse_error(message, &error, nullptr);
@@ -175,7 +184,8 @@ class Pipeline {
         g_clear_error(&error);
         break;
       }
-      default: return GST_BUS_DROP;
+      default:
+        return GST_BUS_DROP;
     }
     const auto& context = *static_cast<std::shared_ptr<BusContext>*>(data);
     event.generation = context->generation.load();

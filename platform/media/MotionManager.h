@@ -34,7 +34,8 @@ class MotionManager {
   void setGyroUpdateInterval(foundation::Duration interval) { interval_ = interval; }
 
   // Each update runs `handler` on `queue`; a second start replaces the first.
-  void startGyroUpdates(std::shared_ptr<foundation::OperationQueue> queue, std::function<void(const GyroData&)> handler);
+  void startGyroUpdates(std::shared_ptr<foundation::OperationQueue> queue,
+                        std::function<void(const GyroData&)> handler);
   void stopGyroUpdates();
 
   // Any thread. Every active manager hears of the rotation on its queue.

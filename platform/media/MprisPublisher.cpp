@@ -139,8 +139,8 @@ struct MprisPublisher::Impl {
     g_variant_builder_add(&changed, "{sv}", "Metadata", metadata());
     g_variant_builder_add(&changed, "{sv}", "PlaybackStatus", playbackStatus());
     g_dbus_connection_emit_signal(connection, nullptr, kObjectPath, "org.freedesktop.DBus.Properties",
-                                  "PropertiesChanged",
-                                  g_variant_new("(sa{sv}as)", kPlayerInterface, &changed, nullptr), nullptr);
+                                  "PropertiesChanged", g_variant_new("(sa{sv}as)", kPlayerInterface, &changed, nullptr),
+                                  nullptr);
   }
 
   // Main thread. Takes a copy of what the centre holds and tells the bus thread.
@@ -171,8 +171,8 @@ struct MprisPublisher::Impl {
     g_clear_error(&error);
     bool registered = connection && registerObjects();
     if (registered) {
-      ownerId = g_bus_own_name_on_connection(connection, busName.c_str(), G_BUS_NAME_OWNER_FLAGS_NONE, nullptr,
-                                             nullptr, nullptr, nullptr);
+      ownerId = g_bus_own_name_on_connection(connection, busName.c_str(), G_BUS_NAME_OWNER_FLAGS_NONE, nullptr, nullptr,
+                                             nullptr, nullptr);
       // A round trip makes sure the name request has been handled before anyone calls us.
       GVariant* reply = g_dbus_connection_call_sync(connection, "org.freedesktop.DBus", "/org/freedesktop/DBus",
                                                     "org.freedesktop.DBus", "GetId", nullptr, nullptr,
@@ -221,9 +221,8 @@ bool MprisPublisher::start(const std::string& name) {
   std::promise<bool> published;
   auto answer = published.get_future();
   Impl* raw = impl.get();
-  impl->thread = std::thread([raw, busName = "org.mpris.MediaPlayer2." + name, &published] {
-    raw->run(busName, published);
-  });
+  impl->thread =
+      std::thread([raw, busName = "org.mpris.MediaPlayer2." + name, &published] { raw->run(busName, published); });
   if (!answer.get()) {
     impl->thread.join();
     return false;

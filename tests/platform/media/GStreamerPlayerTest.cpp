@@ -20,7 +20,9 @@ const std::string kMedia = ZR_SAMPLE_MEDIA_DIR;
 // A player on GStreamer with a silent sink that runs as fast as it decodes, and what it reported.
 class GStreamerPlayerTest : public ::testing::Test {
  protected:
-  void SetUp() override { media::AudioBackend::useGStreamer({media::AudioSink::fake, false, foundation::Duration(2), 0}); }
+  void SetUp() override {
+    media::AudioBackend::useGStreamer({media::AudioSink::fake, false, foundation::Duration(2), 0});
+  }
   void TearDown() override { media::AudioBackend::useGStreamer(); }
 
   std::shared_ptr<AudioPlayer> open(const std::string& source) {
@@ -83,7 +85,8 @@ TEST_F(GStreamerPlayerTest, SeekOnAServerWithoutRangeIsRefusedAndTheSongPlaysOn)
 
 TEST_F(GStreamerPlayerTest, WhatIsNotASongFailsToLoad) {
   server.route("GET", "/500.mp3", Reply::text("oops", 500));
-  server.route("GET", "/page.mp3", Reply::text("<html><body>not here</body></html>").header("Content-Type", "text/html"));
+  server.route("GET", "/page.mp3",
+               Reply::text("<html><body>not here</body></html>").header("Content-Type", "text/html"));
   std::string noise(20000, '\0');
   for (std::size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<char>((i * 7919 + 13) % 251);
   testsupport::routeMedia(server, "/noise.mp3", noise, RangeMode::kHonour);

@@ -17,8 +17,10 @@ using namespace media;
 
 // What a desktop client prints for a method call on the published player.
 std::string busCall(const std::string& method, const std::string& arguments = "") {
-  std::string command = "gdbus call --session --dest org.mpris.MediaPlayer2.zunoradio_test "
-                        "--object-path /org/mpris/MediaPlayer2 --method " + method + " " + arguments + " 2>&1";
+  std::string command =
+      "gdbus call --session --dest org.mpris.MediaPlayer2.zunoradio_test "
+      "--object-path /org/mpris/MediaPlayer2 --method " +
+      method + " " + arguments + " 2>&1";
   std::string output;
   if (FILE* pipe = popen(command.c_str(), "r")) {
     char buffer[512];
@@ -39,7 +41,8 @@ TEST(MprisTest, BusCommandsBecomeRemoteCommandsAndMetadataKeepsChineseTitles) {
 
   std::string metadata;
   std::thread client([&] {
-    for (const char* method : {"PlayPause", "Pause", "Next"}) busCall(std::string("org.mpris.MediaPlayer2.Player.") + method);
+    for (const char* method : {"PlayPause", "Pause", "Next"})
+      busCall(std::string("org.mpris.MediaPlayer2.Player.") + method);
   });
   foundation::RunLoop::main().runUntil([&] { return received.size() == 3; });
   client.join();
