@@ -6,6 +6,7 @@
 
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Url.h"
+#include "platform/media/MprisPublisher.h"
 #include "src/api/models/RadioModel.h"
 #include "src/api/models/UserModel.h"
 #include "src/api/requests/ApiRequests.h"
@@ -96,7 +97,10 @@ std::string RadioProgram::playLogLine(const station::StationCall& call, const st
 RadioProgram::RadioProgram(ProgramOptions options, Console& console)
     : options_(std::move(options)), console_(console) {}
 
-RadioProgram::~RadioProgram() { foundation::NotificationCenter::defaultCenter().removeObserver(this); }
+RadioProgram::~RadioProgram() {
+  foundation::NotificationCenter::defaultCenter().removeObserver(this);
+  media::MprisPublisher::stop();
+}
 
 void RadioProgram::fail(const std::string& sentence) {
   console_.error(sentence);
@@ -111,6 +115,8 @@ bool RadioProgram::start() {
   auto& delegate = services::AppDelegate::sharedDelegate();
   delegate.setInitProgramId(options_.programId);
   startReachability(api::BaseDataRequest::apiBaseUrl());
+  // Remote commands from the desktop reach the player like the phone's lock-screen ones.
+  media::MprisPublisher::start("zunoradio");
   playback::DBManager::sharedManager().initDBAndTable();
   if (options_.offline) {
     delegate.setIsOffline(true);
@@ -153,7 +159,7 @@ bool RadioProgram::chooseServer() {
 }
 
 // Watches the web host itself, so that a station on this machine counts as reachable even where
-// there is no route to the internet; waits briefly for the first reading.
+// there is no route to the internet.
 void RadioProgram::startReachability(const std::string& serverUrl) {
   foundation::Result<foundation::Url> url = foundation::Url::parse(serverUrl);
   const std::string host = url.ok() ? url->host() : std::string();
@@ -165,9 +171,10 @@ void RadioProgram::startReachability(const std::string& serverUrl) {
     reachability_ = framework::Reachability::reachabilityWithHostName(host);
   if (!reachability_) reachability_ = framework::Reachability::reachabilityForInternetConnection();
   reachability_->startNotifier();
-  auto& delegate = services::AppDelegate::sharedDelegate();
-  foundation::RunLoop::main().runUntil([&] { return delegate.networkStatus() != framework::kNotReachable; },
-                                       foundation::Duration(2));
+  // The notifier speaks only of changes; without this first reading the application would take
+  // itself for offline (and keep every play log) until the network next changed.
+  foundation::NotificationCenter::defaultCenter().postNotificationName(framework::kReachabilityChangedNotification,
+                                                                       reachability_);
 }
 
 // The station's radios and channels, as the side menu loads them; false when the server cannot
