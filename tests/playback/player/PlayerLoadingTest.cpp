@@ -47,8 +47,8 @@ class PlayerLoadingTest : public PlayerTest {
   void SetUp() override {
     PlayerTest::SetUp();
     startPanel();
-    foundation::NotificationCenter::defaultCenter().addObserver(
-        this, playback::kSongSourceDidLoadedNotification, [this](const foundation::Notification&) { ++loaded; });
+    foundation::NotificationCenter::defaultCenter().addObserver(this, playback::kSongSourceDidLoadedNotification,
+                                                                [this](const foundation::Notification&) { ++loaded; });
   }
   void TearDown() override {
     foundation::NotificationCenter::defaultCenter().removeObserver(this);
