@@ -15,6 +15,7 @@
 #include "src/framework/network/Reachability.h"
 #include "src/playback/adverts/AdvertisementManager.h"
 #include "src/playback/managers/PlayApiManager.h"
+#include "src/playback/offline/DownloadManager.h"
 #include "src/playback/player/AudioPlayerView.h"
 #include "src/services/shell/AppDelegate.h"
 #include "tests/api/requests/ApiRequestTestSupport.h"
@@ -115,6 +116,20 @@ class PlayerTest : public apitest::ApiRequestTest {
   void hear(double seconds) {
     step(seconds);
     settle();
+  }
+
+  // A logged-in user, whose downloads are the ones the player finds.
+  static void logIn(const std::string& uid) {
+    auto user = std::make_shared<api::UserModel>();
+    user->setUid(uid);
+    ASSERT_TRUE(framework::DataCacheManager::sharedManager().addObject(user, "userIsLogin"));
+  }
+  // A downloaded song file of the logged-in user.
+  static std::string downloadedSong(std::int64_t songId, std::int64_t programId) {
+    const std::string file = playback::DownloadManager::sharedManager().getSongPathBySongId(songId, programId);
+    EXPECT_TRUE(foundation::FileManager::createDirectory(file.substr(0, file.rfind('/'))));
+    EXPECT_TRUE(foundation::FileManager::writeAtomically(file, "mp3"));
+    return file;
   }
 
   std::string selectedId() const {
