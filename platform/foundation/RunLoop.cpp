@@ -13,6 +13,7 @@
 #include <unordered_map>
 
 #include "platform/foundation/TimerSchedule.h"
+#include "platform/sanitizers/Suppressions.h"
 
 namespace foundation {
 namespace {
@@ -163,6 +164,7 @@ RunLoop::~RunLoop() { liveLoops().remove(impl_->id); }
 
 RunLoop& RunLoop::main() {
   static RunLoop* const loop = [] {
+    sanitizers::keepSuppressions();
     auto* mainLoop = new RunLoop();  // lives for the run, like the main thread
     mainLoop->impl_->owner = getpid();
     return mainLoop;

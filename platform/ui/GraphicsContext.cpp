@@ -89,6 +89,8 @@ void GraphicsContext::moveTo(Point p) { cairo_move_to(cairo_, p.x, p.y); }
 void GraphicsContext::lineTo(Point p) { cairo_line_to(cairo_, p.x, p.y); }
 
 void GraphicsContext::addArc(Point center, double radius, double startAngle, double endAngle, bool clockwise) {
+  // Cairo ends the process on a non-finite angle; a slider whose range is empty computes one.
+  if (!std::isfinite(startAngle) || !std::isfinite(endAngle) || !std::isfinite(radius)) return;
   // With y growing downwards, increasing angles already turn clockwise on screen.
   if (clockwise) {
     cairo_arc(cairo_, center.x, center.y, radius, startAngle, endAngle);

@@ -48,7 +48,7 @@ class GraphicsContext {
   void moveTo(Point p);
   void lineTo(Point p);
   // An arc from `startAngle` to `endAngle` (radians, 0 at three o'clock), turning clockwise on
-  // screen when `clockwise`.
+  // screen when `clockwise`. Non-finite angles or radius add nothing.
   void addArc(Point center, double radius, double startAngle, double endAngle, bool clockwise);
   void addRect(const Rect& rect);
   void addRoundedRect(const Rect& rect, double radius);

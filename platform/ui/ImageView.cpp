@@ -1,5 +1,8 @@
 #include "platform/ui/ImageView.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "platform/ui/GraphicsContext.h"
 
 namespace ui {
@@ -22,8 +25,47 @@ void ImageView::setImage(ImagePtr image) {
 Size ImageView::sizeThatFits(Size) const { return image_ ? image_->size() : Size{}; }
 
 void ImageView::draw(GraphicsContext& context, const Rect& rect) {
-  if (!image_) return;
-  context.drawImage(*image_, placeContent(contentMode(), image_->size(), rect));
+  ImagePtr image = displayedImage();
+  if (!image) return;
+  context.drawImage(*image, placeContent(contentMode(), image->size(), rect));
+}
+
+void ImageView::setAnimationImages(std::vector<ImagePtr> images) {
+  std::erase(images, nullptr);
+  animationImages_ = std::move(images);
+  if (animationImages_.empty()) stopAnimating();
+  setNeedsDisplay();
+}
+
+void ImageView::startAnimating() {
+  if (animationImages_.empty() || isAnimating()) return;
+  animationStart_ = foundation::Clock::current().now();
+  setNeedsDisplay();
+}
+
+void ImageView::stopAnimating() {
+  animationStart_.reset();
+  setNeedsDisplay();
+}
+
+foundation::Duration ImageView::cycle() const {
+  if (animationDuration_.count() > 0) return animationDuration_;
+  return foundation::Duration(static_cast<double>(animationImages_.size()) / 30.0);
+}
+
+bool ImageView::isAnimating() const {
+  if (!animationStart_ || animationImages_.empty()) return false;
+  if (animationRepeatCount_ <= 0) return true;
+  foundation::Duration elapsed = foundation::Clock::current().now() - *animationStart_;
+  return elapsed < cycle() * animationRepeatCount_;
+}
+
+ImagePtr ImageView::displayedImage() const {
+  if (!isAnimating()) return image_;
+  double elapsed = foundation::Duration(foundation::Clock::current().now() - *animationStart_).count();
+  double phase = std::fmod(elapsed, cycle().count()) / cycle().count();
+  auto index = static_cast<std::size_t>(phase * static_cast<double>(animationImages_.size()));
+  return animationImages_[std::min(index, animationImages_.size() - 1)];
 }
 
 }  // namespace ui

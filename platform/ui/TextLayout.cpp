@@ -140,19 +140,6 @@ LineSummary summarizeLines(PangoLayout* layout, double maxHeight, int maxLines) 
 
 }  // namespace
 
-#if defined(__SANITIZE_ADDRESS__)
-// Fontconfig links its patterns by encoded offsets that the leak checker cannot follow, so the
-// font set that lives for the run looks lost to it.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
-#endif
-#if defined(__SANITIZE_THREAD__)
-// Fontconfig and GLib synchronise their caches in ways the uninstrumented libraries hide from
-// the race detector.
-extern "C" const char* __tsan_default_suppressions() {
-  return "race:libfontconfig.so\nrace:libglib-2.0.so\nrace:libpango-1.0.so\n";
-}
-#endif
-
 struct TextLayout::Impl {
   PangoLayout* layout = nullptr;
   double clipHeight = kNoLimit;

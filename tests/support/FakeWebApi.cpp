@@ -63,7 +63,8 @@ void decodeMultipart(const std::string& body, const std::string& boundary, ApiCa
     const std::string name = headerParameter(head, "name");
     if (head.find("filename=") != std::string::npos) {
       const std::size_t typeAt = head.find("Content-Type: ");
-      const std::string type = typeAt == std::string::npos ? "" : head.substr(typeAt + 14, head.find("\r\n", typeAt) - typeAt - 14);
+      const std::string type =
+          typeAt == std::string::npos ? "" : head.substr(typeAt + 14, head.find("\r\n", typeAt) - typeAt - 14);
       call.files.push_back({name, headerParameter(head, "filename"), type, content});
     } else {
       call.form.emplace_back(name, content);
@@ -144,11 +145,21 @@ void FakeWebApi::answer(const std::string& method, Reply reply) {
   routeMethod(method);
 }
 
+void FakeWebApi::answerEach(const std::string& method, std::function<Reply(const ApiCall&)> answer) {
+  {
+    std::scoped_lock lock(mutex_);
+    handlers_[method] = std::move(answer);
+  }
+  routeMethod(method);
+}
+
 void FakeWebApi::answerWithFixture(const std::string& method, const std::string& fixtureName) {
   answer(method, jsonReply(fixture(fixtureName)));
 }
 
-void FakeWebApi::answerWithBody(const std::string& method, std::string body) { answer(method, jsonReply(std::move(body))); }
+void FakeWebApi::answerWithBody(const std::string& method, std::string body) {
+  answer(method, jsonReply(std::move(body)));
+}
 
 void FakeWebApi::answerWithErr(const std::string& method, const std::string& errCode) {
   answer(method, jsonReply("{\"err\":\"" + errCode + "\",\"data\":{}}"));
@@ -181,7 +192,14 @@ std::optional<Reply> FakeWebApi::overrideFor(const std::string& method) const {
 }
 
 Reply FakeWebApi::answerFor(const RecordedRequest& request) {
-  const std::string method = decodeCall(request).apiMethod;
+  const ApiCall call = decodeCall(request);
+  const std::string& method = call.apiMethod;
+  std::function<Reply(const ApiCall&)> handler;
+  {
+    std::scoped_lock lock(mutex_);
+    if (auto found = handlers_.find(method); found != handlers_.end()) handler = found->second;
+  }
+  if (handler) return handler(call);
   if (std::optional<Reply> reply = overrideFor(method)) return *reply;
   if (method == "call") return batchAnswer(request);
   return jsonReply(fixture(method + kJsonSuffix));
@@ -196,7 +214,8 @@ Reply FakeWebApi::batchAnswer(const RecordedRequest& request) {
   for (const foundation::Value& call : *calls.value().getArray()) {
     const std::string name = call["name"].toString();
     std::optional<Reply> own = overrideFor(name);
-    foundation::Result<foundation::Value> reply = foundation::Json::parse(own ? own->body : fixture(name + kJsonSuffix));
+    foundation::Result<foundation::Value> reply =
+        foundation::Json::parse(own ? own->body : fixture(name + kJsonSuffix));
     results.push_back(reply.ok() ? reply.value()["data"] : foundation::Value());
   }
   foundation::Dictionary envelope{{"err", "hapn.ok"}, {"data", std::move(results)}};

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -60,6 +61,8 @@ class FakeWebApi {
   // --- Answers for one server method ("play.playChannel", or "call") ---
   void answer(const std::string& method, Reply reply);
   void answerWithFixture(const std::string& method, const std::string& fixtureName);
+  // Answers each call from what it carries (a programme detail per "program_id").
+  void answerEach(const std::string& method, std::function<Reply(const ApiCall&)> answer);
   // A JSON (or any) text with status 200.
   void answerWithBody(const std::string& method, std::string body);
   // {"err": code, "data": {}}.
@@ -85,6 +88,7 @@ class FakeWebApi {
 
   mutable std::mutex mutex_;  // guards overrides_; the server's thread reads it
   std::map<std::string, Reply> overrides_;
+  std::map<std::string, std::function<Reply(const ApiCall&)>> handlers_;
   LoopbackServer server_;
 };
 

@@ -52,6 +52,8 @@ class DBManager {
   bool deleteProgram(std::int64_t programId);
   // Records a downloaded song; false when the programme has no row or the song is recorded.
   bool addSucSongsId(std::int64_t songId, std::int64_t withProgramId);
+  // Records a song that could not be downloaded; false as above.
+  bool addFailSongsId(std::int64_t songId, std::int64_t withProgramId);
   bool updateProgramStatusToCompleteWithProgramId(std::int64_t programId);
   bool programIsExist(std::int64_t programId);
   // The waiting programme stored first; 0 when none waits.
@@ -81,6 +83,8 @@ class DBManager {
   DBManager();
 
   bool openLocked();
+  // Adds the song id to the row's id list in `column` (one of the two song-list columns).
+  bool addSongId(const std::string& column, std::int64_t songId, std::int64_t programId);
   bool createTableLocked();
   DownloadDataModelPtr getDownloadInfoLocked(std::int64_t uid, std::int64_t programId);
   std::vector<DownloadDataModelPtr> rowsLocked(const std::shared_ptr<SQLResultSet>& rows);

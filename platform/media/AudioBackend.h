@@ -1,0 +1,37 @@
+#pragma once
+
+#include <memory>
+
+#include "platform/foundation/Clock.h"
+
+namespace media {
+
+class FakeAudioBackend;
+
+// Where the GStreamer backend sends the sound.
+enum class AudioSink {
+  automatic,  // the system's sound output
+  fake,       // nowhere: for tests, benchmarks and machines without a sound card
+};
+
+struct GStreamerOptions {
+  AudioSink sink = AudioSink::automatic;
+  // Plays in real time; off (fake sink only) runs through a song as fast as it decodes.
+  bool sync = true;
+  // An HTTP source that hears nothing for this long fails, so a dropped connection ends a song in
+  // seconds rather than a minute.
+  foundation::Duration sourceTimeout{10};
+  int sourceRetries = 2;
+};
+
+// Chooses how the AudioPlayers made from now on play. The GStreamer backend with the automatic
+// sink is used until one is chosen. Players already made keep their backend.
+class AudioBackend {
+ public:
+  // Main thread.
+  static void useGStreamer(GStreamerOptions options = {});
+  // Main thread. Players that only do what the returned backend is told; for tests.
+  static std::shared_ptr<FakeAudioBackend> useFake();
+};
+
+}  // namespace media

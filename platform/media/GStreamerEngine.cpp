@@ -1,0 +1,310 @@
+#include <gst/gst.h>
+
+#include <atomic>
+#include <cmath>
+#include <limits>
+#include <mutex>
+#include <utility>
+
+#include "platform/foundation/RunLoop.h"
+#include "platform/media/AudioBackend.h"
+#include "platform/media/PlayerEngine.h"
+
+namespace media {
+namespace {
+
+constexpr double kUnknown = std::numeric_limits<double>::quiet_NaN();
+constexpr unsigned kPlayFlagAudio = 1u << 1;
+constexpr unsigned kPlayFlagSoftVolume = 1u << 4;
+
+bool initialiseGStreamer(std::string& failure) {
+  static std::once_flag once;
+  static std::string initFailure;
+  std::call_once(once, [] {
+    GError* error = nullptr;
+    if (!gst_init_check(nullptr, nullptr, &error)) {
+      initFailure = error ? error->message : "GStreamer could not start";
+      g_clear_error(&error);
+    }
+  });
+  failure = initFailure;
+  return failure.empty();
+}
+
+std::string uriFor(const std::string& source) {
+  if (source.rfind("http:", 0) == 0) return source;
+  GError* error = nullptr;
+  gchar* uri = gst_filename_to_uri(source.c_str(), &error);
+  g_clear_error(&error);
+  std::string text = uri ? uri : "";
+  g_free(uri);
+  return text;
+}
+
+// What the bus reported, copied off the streaming thread.
+struct BusEvent {
+  enum Kind { asyncDone, durationChanged, endOfStream, error } kind = asyncDone;
+  bool seekRefused = false;  // an error about seeking (a server that ignores Range)
+  std::string text;
+  unsigned generation = 0;
+};
+
+// Shared by a pipeline and its bus handler. The generation moves on when the pipeline restarts,
+// so that what the old run still reported is told apart from the new run's news.
+struct BusContext {
+  std::weak_ptr<class Pipeline> pipeline;
+  std::atomic<unsigned> generation{0};
+};
+
+// The pipeline and its state on the main thread; the bus handler reaches it only through a weak
+// reference carried to the main loop.
+class Pipeline {
+ public:
+  Pipeline(std::shared_ptr<PlayerEvents> events, const GStreamerOptions& options)
+      : events_(std::move(events)), options_(options) {}
+  ~Pipeline() {
+    if (!playbin_) return;
+    gst_element_set_state(playbin_, GST_STATE_NULL);
+    GstBus* bus = gst_element_get_bus(playbin_);
+    gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
+    gst_object_unref(bus);
+    gst_object_unref(playbin_);
+  }
+
+  void start(const std::string& source, const std::weak_ptr<Pipeline>& self) {
+    std::string failure;
+    std::string uri = initialiseGStreamer(failure) ? uriFor(source) : "";
+    if (failure.empty() && uri.empty()) failure = "Not a playable location: " + source;
+    if (failure.empty()) playbin_ = gst_element_factory_make("playbin", nullptr);
+    if (failure.empty() && !playbin_) failure = "The GStreamer playbin element is missing";
+    if (!failure.empty()) {
+      events_->failed(foundation::makeError(kMediaErrorDomain, kMediaErrorLoadFailed, failure));
+      return;
+    }
+    gst_object_ref_sink(playbin_);
+    g_object_set(playbin_, "uri", uri.c_str(), "flags", kPlayFlagAudio | kPlayFlagSoftVolume, "audio-sink", makeSink(),
+                 nullptr);
+    g_signal_connect(playbin_, "source-setup", G_CALLBACK(&Pipeline::setUpSource), this);
+    GstBus* bus = gst_element_get_bus(playbin_);
+    busContext_->pipeline = self;
+    gst_bus_set_sync_handler(bus, &Pipeline::onBusMessage, new std::shared_ptr<BusContext>(busContext_),
+                             [](gpointer data) { delete static_cast<std::shared_ptr<BusContext>*>(data); });
+    gst_object_unref(bus);
+    if (gst_element_set_state(playbin_, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) {
+      stopped_ = true;
+      events_->failed(foundation::makeError(kMediaErrorDomain, kMediaErrorLoadFailed, "Cannot open " + source));
+    }
+  }
+
+  void setPlaying(bool playing) {
+    wantPlaying_ = playing;
+    if (ready_ && !stopped_) gst_element_set_state(playbin_, playing ? GST_STATE_PLAYING : GST_STATE_PAUSED);
+  }
+
+  double position() const {
+    gint64 nanos = 0;
+    if (ready_ && !stopped_ && gst_element_query_position(playbin_, GST_FORMAT_TIME, &nanos) && nanos >= 0) {
+      lastPosition_ = nanos / 1e9;
+    }
+    return lastPosition_;
+  }
+
+  void seek(double to, std::uint64_t seekId) {
+    if (seekId_ != 0) events_->seekFinished(seekId_, false);
+    seekId_ = 0;
+    auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
+    if (!ready_ || stopped_ || !seekable_ ||
+        !gst_element_seek_simple(playbin_, GST_FORMAT_TIME, flags, static_cast<gint64>(to * 1e9))) {
+      events_->seekFinished(seekId, false);
+      return;
+    }
+    seekId_ = seekId;
+    seekTarget_ = to;
+  }
+
+  void handle(const BusEvent& event) {
+    drainBus();
+    if (event.generation != busContext_->generation.load()) return;
+    switch (event.kind) {
+      case BusEvent::asyncDone:
+        return onAsyncDone();
+      case BusEvent::durationChanged:
+        if (ready_) events_->durationChanged(queryDuration());
+        return;
+      case BusEvent::endOfStream:
+        return onEndOfStream();
+      case BusEvent::error:
+        return onError(event);
+    }
+  }
+
+ private:
+  GstElement* makeSink() const {
+    GstElement* sink = nullptr;
+    if (options_.sink == AudioSink::automatic) sink = gst_element_factory_make("autoaudiosink", nullptr);
+    if (!sink) {
+      sink = gst_element_factory_make("fakesink", nullptr);
+      g_object_set(sink, "sync", options_.sink == AudioSink::automatic || options_.sync ? TRUE : FALSE, nullptr);
+    }
+    return sink;
+  }
+
+  // Streaming thread. Lets a dropped connection fail within the time-out instead of the source's
+  // own minutes-long default.
+  static void setUpSource(GstElement*, GstElement* source, gpointer data) {
+    auto* self = static_cast<Pipeline*>(data);
+    GObjectClass* type = G_OBJECT_GET_CLASS(source);
+    if (g_object_class_find_property(type, "timeout")) {
+      auto seconds = static_cast<guint>(std::max(1.0, std::ceil(self->options_.sourceTimeout.count())));
+      g_object_set(source, "timeout", seconds, nullptr);
+    }
+    if (g_object_class_find_property(type, "retries")) {
+      g_object_set(source, "retries", self->options_.sourceRetries, nullptr);
+    }
+  }
+
+  // Any GStreamer thread. Copies what matters and carries it to the main loop.
+  static GstBusSyncReply onBusMessage(GstBus*, GstMessage* message, gpointer data) {
+    BusEvent event;
+    switch (GST_MESSAGE_TYPE(message)) {
+      case GST_MESSAGE_ASYNC_DONE:
+        event.kind = BusEvent::asyncDone;
+        break;
+      case GST_MESSAGE_DURATION_CHANGED:
+        event.kind = BusEvent::durationChanged;
+        break;
+      case GST_MESSAGE_EOS:
+        event.kind = BusEvent::endOfStream;
+        break;
+      case GST_MESSAGE_ERROR: {
+        GError* error = nullptr;
+        gst_message_parse_error(message, &error, nullptr);
+        event.kind = BusEvent::error;
+        event.text = error && error->message ? error->message : "Playback failed";
+        event.seekRefused = error && error->domain == GST_RESOURCE_ERROR && error->code == GST_RESOURCE_ERROR_SEEK;
+        g_clear_error(&error);
+        break;
+      }
+      default:
+        return GST_BUS_PASS;
+    }
+    const auto& context = *static_cast<std::shared_ptr<BusContext>*>(data);
+    event.generation = context->generation.load();
+    foundation::RunLoop::main().post([weak = context->pipeline, event] {
+      if (auto self = weak.lock()) self->handle(event);
+    });
+    return GST_BUS_PASS;
+  }
+
+  // Messages are left on the bus rather than dropped in the handler: dropping them on the
+  // streaming threads made every finished pipeline leave about 170 KiB behind. Nothing reads
+  // them, so they go whenever an event of ours reaches the main loop.
+  void drainBus() {
+    GstBus* bus = gst_element_get_bus(playbin_);
+    while (GstMessage* message = gst_bus_pop(bus)) gst_message_unref(message);
+    gst_object_unref(bus);
+  }
+
+  void onAsyncDone() {
+    if (stopped_) return;
+    if (!ready_) {
+      ready_ = true;
+      GstQuery* query = gst_query_new_seeking(GST_FORMAT_TIME);
+      if (gst_element_query(playbin_, query)) {
+        gboolean seekable = FALSE;
+        gst_query_parse_seeking(query, nullptr, &seekable, nullptr, nullptr);
+        seekable_ = seekable;
+      }
+      gst_query_unref(query);
+      events_->ready(queryDuration());
+      if (wantPlaying_) gst_element_set_state(playbin_, GST_STATE_PLAYING);
+      return;
+    }
+    if (seekId_ != 0) {
+      lastPosition_ = seekTarget_;
+      events_->seekFinished(std::exchange(seekId_, 0), true);
+    }
+  }
+
+  void onEndOfStream() {
+    if (!ready_ || stopped_) return;
+    // A stream that never told its length has shown it by ending.
+    double duration = queryDuration();
+    events_->durationChanged(std::isnan(duration) ? position() : duration);
+    events_->reachedEnd();
+  }
+
+  void onError(const BusEvent& event) {
+    if (stopped_) return;
+    if (seekId_ != 0 && event.seekRefused) {
+      // The server ignored the range: the seek fails and the song starts again from where the
+      // source can serve it, which is the beginning.
+      events_->seekFinished(std::exchange(seekId_, 0), false);
+      seekable_ = false;
+      lastPosition_ = 0;
+      ready_ = false;
+      restarting_ = true;
+      gst_element_set_state(playbin_, GST_STATE_READY);
+      ++busContext_->generation;
+      gst_element_set_state(playbin_, GST_STATE_PAUSED);
+      return;
+    }
+    stopped_ = true;
+    gst_element_set_state(playbin_, GST_STATE_READY);
+    if (seekId_ != 0) events_->seekFinished(std::exchange(seekId_, 0), false);
+    auto code = ready_ || restarting_ ? kMediaErrorPlaybackFailed : kMediaErrorLoadFailed;
+    events_->failed(foundation::makeError(kMediaErrorDomain, code, event.text));
+  }
+
+  double queryDuration() const {
+    gint64 nanos = -1;
+    if (!gst_element_query_duration(playbin_, GST_FORMAT_TIME, &nanos) || nanos <= 0) return kUnknown;
+    return nanos / 1e9;
+  }
+
+  std::shared_ptr<PlayerEvents> events_;
+  GStreamerOptions options_;
+  GstElement* playbin_ = nullptr;
+  std::shared_ptr<BusContext> busContext_ = std::make_shared<BusContext>();
+  bool ready_ = false;
+  bool restarting_ = false;
+  bool stopped_ = false;
+  bool wantPlaying_ = false;
+  bool seekable_ = true;
+  std::uint64_t seekId_ = 0;
+  double seekTarget_ = 0;
+  mutable double lastPosition_ = 0;
+};
+
+class GStreamerEngine final : public PlayerEngine {
+ public:
+  GStreamerEngine(const std::string& source, std::shared_ptr<PlayerEvents> events, const GStreamerOptions& options)
+      : pipeline_(std::make_shared<Pipeline>(std::move(events), options)) {
+    pipeline_->start(source, pipeline_);
+  }
+  void setPlaying(bool playing) override { pipeline_->setPlaying(playing); }
+  Seconds position() const override { return pipeline_->position(); }
+  void seek(Seconds to, std::uint64_t seekId) override { pipeline_->seek(to, seekId); }
+
+ private:
+  std::shared_ptr<Pipeline> pipeline_;
+};
+
+class GStreamerFactory final : public EngineFactory {
+ public:
+  explicit GStreamerFactory(const GStreamerOptions& options) : options_(options) {}
+  std::unique_ptr<PlayerEngine> make(const std::string& source, std::shared_ptr<PlayerEvents> events) override {
+    return std::make_unique<GStreamerEngine>(source, std::move(events), options_);
+  }
+
+ private:
+  GStreamerOptions options_;
+};
+
+}  // namespace
+
+std::shared_ptr<EngineFactory> makeGStreamerFactory(const GStreamerOptions& options) {
+  return std::make_shared<GStreamerFactory>(options);
+}
+
+}  // namespace media

@@ -1,0 +1,23 @@
+#include "platform/media/RemoteCommandCenter.h"
+
+#include "platform/foundation/RunLoop.h"
+
+namespace media {
+
+RemoteCommandCenter& RemoteCommandCenter::sharedCenter() {
+  static RemoteCommandCenter center;
+  return center;
+}
+
+void RemoteCommandCenter::injectCommand(RemoteCommand command) {
+  foundation::RunLoop::main().post([this, command] {
+    if (receiving_ && handler_) handler_(command);
+  });
+}
+
+void RemoteCommandCenter::resetForTesting() {
+  handler_ = nullptr;
+  receiving_ = false;
+}
+
+}  // namespace media

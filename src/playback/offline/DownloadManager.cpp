@@ -1,0 +1,442 @@
+#include "src/playback/offline/DownloadManager.h"
+
+#include <algorithm>
+
+#include "platform/foundation/FileManager.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/UserDefaults.h"
+#include "src/api/models/UserModel.h"
+#include "src/api/requests/RadioRequests.h"
+#include "src/framework/cache/DataCacheManager.h"
+#include "src/framework/images/QRVImageCacheManager.h"
+#include "src/framework/network/NetWorkUitil.h"
+#include "src/http/HTTPRequest.h"
+#include "src/http/HTTPRequestErrors.h"
+#include "src/http/NetworkQueue.h"
+#include "src/playback/offline/DBManager.h"
+#include "src/playback/offline/DownloadPaths.h"
+#include "src/services/shell/AppDelegate.h"
+
+namespace playback {
+namespace {
+
+std::shared_ptr<DownloadManager>& instance() {
+  static std::shared_ptr<DownloadManager> manager;
+  return manager;
+}
+
+// The song ids of a stored id list ("12,13").
+std::set<std::int64_t> songIdSet(const std::string& list) {
+  std::set<std::int64_t> ids;
+  std::size_t start = 0;
+  while (start <= list.size()) {
+    std::size_t comma = std::min(list.find(',', start), list.size());
+    if (auto id = DownloadPaths::idNumber(std::string_view(list).substr(start, comma - start))) ids.insert(*id);
+    start = comma + 1;
+  }
+  return ids;
+}
+
+bool isWebAddress(const std::string& url) { return url.rfind("http://", 0) == 0 || url.rfind("https://", 0) == 0; }
+
+}  // namespace
+
+DownloadManager& DownloadManager::sharedManager() {
+  std::shared_ptr<DownloadManager>& manager = instance();
+  if (!manager) {
+    manager.reset(new DownloadManager());
+    manager->start();
+  }
+  return *manager;
+}
+
+void DownloadManager::resetSharedManagerForTesting() { instance().reset(); }
+
+DownloadManager::DownloadManager() = default;
+
+DownloadManager::~DownloadManager() {
+  foundation::NotificationCenter::defaultCenter().removeObserver(this);
+  if (retryTimer_) retryTimer_->invalidate();
+  if (downloadQueue_) downloadQueue_->reset();
+}
+
+void DownloadManager::start() {
+  downloadQueue_ = http::NetworkQueue::queue();
+  downloadQueue_->reset();
+  downloadQueue_->setShowAccurateProgress(true);
+  downloadQueue_->setMaxConcurrentOperationCount(kSongsAtOnce);
+  downloadQueue_->go();
+  auto& center = foundation::NotificationCenter::defaultCenter();
+  center.addObserver(this, "userLogoutEvent", [this](const foundation::Notification&) { handleUserLogoutEvent(); });
+  center.addObserver(this, "userLoginEvent", [this](const foundation::Notification&) { handleUserLogInEvent(); });
+}
+
+void DownloadManager::post(const char* name, foundation::Dictionary userInfo) {
+  foundation::NotificationCenter::defaultCenter().postNotificationName(name, {}, std::move(userInfo));
+}
+
+std::optional<std::int64_t> DownloadManager::userNumber() const {
+  return DownloadPaths::userNumber(api::UserModel::getUserId());
+}
+
+// --- Adding and starting ---
+
+bool DownloadManager::addDownloadProgramAndSyncWithId(const std::string& programId) {
+  fetchDetail(programId, false);
+  return true;
+}
+
+void DownloadManager::fetchDetail(const std::string& programId, bool replaceRow) {
+  std::weak_ptr<DownloadManager> weak = weak_from_this();
+  api::GetProgramDetailRequest::requestWithParameters(
+      {{"program_id", programId}}, nullptr, "", [weak, replaceRow](framework::QRVBaseDataRequest& request) {
+        auto self = weak.lock();
+        auto& reply = static_cast<api::BaseDataRequest&>(request);
+        if (!self || !reply.succeeded()) return;
+        if (auto program = reply.resultDic()["program"].objectAs<api::ProgramModel>())
+          self->programDetailArrived(program, replaceRow);
+      });
+}
+
+void DownloadManager::programDetailArrived(const api::ProgramModelPtr& program, bool replaceRow) {
+  std::optional<std::int64_t> id = DownloadPaths::idNumber(program->programId().value_or(""));
+  if (!id) return;
+  DBManager& db = DBManager::sharedManager();
+  if (db.programIsExist(*id) && !replaceRow) return;
+  if (replaceRow && *id == currentDownloadingProgramId_) {
+    // The old song list is being fetched: stop it before the row changes under it.
+    cancelSongsInFlight();
+    currentDownloadingProgramId_ = 0;
+  }
+  if (!db.insertProgram(program)) return;
+  downloadProgramPic(program->picUrl().value_or(""), *id);
+  downloadUserPic(program->user() ? program->user()->picUrl().value_or("") : "", *id);
+  if (!downloadProgramById(*id)) post(kProgramWatingForDownload, {{"ProgramId", program->programId().value_or("")}});
+}
+
+bool DownloadManager::downloadProgramById(std::int64_t programId) {
+  if (isDownloadPauseNil() || isDownloadPause() || !isNetStatusAllowDownloading() || isDownloading()) return false;
+  std::int64_t oldest = DBManager::sharedManager().getRecentlyWaitingForDownloadProgramId();
+  if (oldest != programId) {
+    if (oldest != 0) continueDownload();
+    return false;
+  }
+  std::optional<std::int64_t> uid = userNumber();
+  if (!uid) return false;
+  if (programId != currentDownloadingProgramId_) failures_.clear();
+  currentDownloadingProgramId_ = programId;
+  if (queueSongs(programId, *uid)) {
+    post(kProgramIsStartDownload, {{"ProgramId", std::to_string(programId)}});
+    return true;
+  }
+  if (!programHasAllSongs(programId)) {
+    // An unreadable row: nothing to fetch and nothing to call complete.
+    currentDownloadingProgramId_ = 0;
+    return false;
+  }
+  if (!DBManager::sharedManager().updateProgramStatusToCompleteWithProgramId(programId)) {
+    post(kProgramIsStartDownload, {{"ProgramId", std::to_string(programId)}});
+    return true;
+  }
+  post(kProgramIsDownloaded, {{"ProgramId", std::to_string(programId)}});
+  currentDownloadingProgramId_ = 0;
+  continueDownload();
+  return true;
+}
+
+bool DownloadManager::queueSongs(std::int64_t programId, std::int64_t uid) {
+  DBManager& db = DBManager::sharedManager();
+  DownloadDataModelPtr row = db.getDownloadInfoById(programId);
+  if (!row || !row->program()) return false;
+  const std::set<std::int64_t> failed = songIdSet(db.fetchDownloadFailSongsWithProgramId(programId));
+  std::set<std::int64_t> seen;
+  bool queued = false;
+  for (const api::SongModelPtr& song : row->program()->songsArr()) {
+    std::optional<std::int64_t> songId = DownloadPaths::idNumber(song->songId().value_or(""));
+    // One download per song id: two at once would write the same partial file.
+    if (!songId || failed.count(*songId) || !seen.insert(*songId).second) continue;
+    if (foundation::FileManager::fileExists(DownloadPaths::songFile(uid, programId, *songId))) {
+      if (db.addSucSongsId(*songId, programId))
+        post(kSongIsDownloaded, {{"ProgramId", std::to_string(programId)}, {"SongId", *song->songId()}});
+      continue;
+    }
+    const std::string url = song->audioUrl().value_or("");
+    if (!isWebAddress(url)) {
+      (void)db.addFailSongsId(*songId, programId);
+      continue;
+    }
+    queued |= downloadSong(url, *songId, programId, uid, song->filesize().value_or(""));
+  }
+  return queued;
+}
+
+bool DownloadManager::downloadSong(const std::string& url, std::int64_t songId, std::int64_t programId,
+                                   std::int64_t uid, const std::string& filesize) {
+  if (!foundation::FileManager::createDirectory(DownloadPaths::programDir(uid, programId)).ok()) return false;
+  auto request = http::HTTPRequest::requestWithURL(url);
+  request->setDelegate(weak_from_this());
+  request->setNumberOfTimesToRetryOnTimeout(kTimeOutRetries);
+  request->setShowAccurateProgress(true);
+  request->setDownloadDestinationPath(DownloadPaths::songFile(uid, programId, songId));
+  request->setTemporaryFileDownloadPath(DownloadPaths::songTemporaryFile(uid, programId, songId));
+  request->setAllowResumeForFileDownloads(true);
+  request->setTag(songId);
+  request->setUserInfo({{"programId", programId}, {"filesize", filesize}});
+  inFlight_[request.get()] = {programId, songId};
+  if (downloadQueue_->addOperation(request)) return true;
+  inFlight_.erase(request.get());
+  return false;
+}
+
+bool DownloadManager::programHasAllSongs(std::int64_t programId) {
+  DBManager& db = DBManager::sharedManager();
+  std::optional<std::int64_t> uid = userNumber();
+  DownloadDataModelPtr row = db.getDownloadInfoById(programId);
+  if (!uid || !row || !row->program()) return false;
+  const std::set<std::int64_t> failed = songIdSet(db.fetchDownloadFailSongsWithProgramId(programId));
+  return std::all_of(row->program()->songsArr().begin(), row->program()->songsArr().end(), [&](const auto& song) {
+    std::optional<std::int64_t> songId = DownloadPaths::idNumber(song->songId().value_or(""));
+    return !songId || failed.count(*songId) ||
+           foundation::FileManager::fileExists(DownloadPaths::songFile(*uid, programId, *songId));
+  });
+}
+
+void DownloadManager::completeProgram(std::int64_t programId) {
+  if (!programHasAllSongs(programId) ||
+      !DBManager::sharedManager().updateProgramStatusToCompleteWithProgramId(programId))
+    return;
+  post(kProgramIsDownloaded, {{"ProgramId", std::to_string(programId)}});
+  currentDownloadingProgramId_ = 0;
+  if (std::int64_t next = DBManager::sharedManager().getRecentlyWaitingForDownloadProgramId())
+    downloadProgramById(next);
+}
+
+void DownloadManager::continueDownload() {
+  if (isDownloading()) {
+    // Songs still ending (a pause or a removal): go on once the last has landed.
+    startWhenIdle_ = true;
+    return;
+  }
+  if (std::int64_t oldest = DBManager::sharedManager().getRecentlyWaitingForDownloadProgramId())
+    downloadProgramById(oldest);
+}
+
+void DownloadManager::startWhenIdle() {
+  if (!startWhenIdle_ || isDownloading()) return;
+  startWhenIdle_ = false;
+  std::weak_ptr<DownloadManager> weak = weak_from_this();
+  foundation::RunLoop::main().post([weak] {
+    if (auto self = weak.lock()) self->continueDownload();
+  });
+}
+
+void DownloadManager::cancelSongsInFlight() {
+  if (isDownloading()) downloadQueue_->cancelAllOperations();
+}
+
+void DownloadManager::pauseDownload() {
+  startWhenIdle_ = false;
+  cancelSongsInFlight();
+  post(kProgramPauseDownload);
+}
+
+bool DownloadManager::cancelDownloadByProgramId(std::int64_t programId) {
+  return cancelDownloadByProgramId(programId, true);
+}
+
+bool DownloadManager::cancelDownloadByProgramId(std::int64_t programId, bool isRemoveLocal) {
+  if (!DBManager::sharedManager().deleteProgram(programId)) return false;
+  if (programId == currentDownloadingProgramId_) {
+    cancelSongsInFlight();
+    currentDownloadingProgramId_ = 0;
+    failures_.clear();
+    continueDownload();
+  }
+  if (isRemoveLocal && !removeProgramFileByProgramId(programId)) return false;
+  post(kProgramCancelDownload, {{"ProgramId", std::to_string(programId)}});
+  return true;
+}
+
+// --- Song outcomes ---
+
+std::optional<DownloadManager::SongJob> DownloadManager::takeJob(http::HTTPRequest& request) {
+  auto found = inFlight_.find(&request);
+  if (found == inFlight_.end()) return std::nullopt;
+  SongJob job = found->second;
+  inFlight_.erase(found);
+  return job;
+}
+
+void DownloadManager::requestFinished(http::HTTPRequest& request) {
+  std::optional<SongJob> job = takeJob(request);
+  if (!job) return;
+  const int status = request.responseStatusCode();
+  if (status != 200 && status != 206) {
+    // An error page is not a song.
+    (void)foundation::FileManager::removeItem(request.downloadDestinationPath());
+    (void)foundation::FileManager::removeItem(request.temporaryFileDownloadPath());
+    songFailed(*job);
+  } else {
+    failures_.erase(job->songId);
+    if (DBManager::sharedManager().addSucSongsId(job->songId, job->programId))
+      post(kSongIsDownloaded, {{"ProgramId", std::to_string(job->programId)}, {"SongId", std::to_string(job->songId)}});
+  }
+  songEnded(*job);
+  if (!isNetStatusAllowDownloading()) pauseDownload();
+}
+
+void DownloadManager::requestFailed(http::HTTPRequest& request) {
+  std::optional<SongJob> job = takeJob(request);
+  if (!job) return;
+  if (!http::isRequestError(request.error(), http::HTTPRequestErrorCode::cancelled)) songFailed(*job);
+  songEnded(*job);
+}
+
+void DownloadManager::songFailed(const SongJob& job) {
+  if (!isNetStatusAllowDownloading()) {
+    pauseDownload();
+    return;
+  }
+  if (isDownloadPause() || services::AppDelegate::sharedDelegate().isOffline()) return;
+  const int attempts = ++failures_[job.songId];
+  if (attempts >= kSongAttempts) {
+    // Given up on: the programme goes on without it.
+    failures_.erase(job.songId);
+    (void)DBManager::sharedManager().addFailSongsId(job.songId, job.programId);
+    startWhenIdle_ = true;
+    return;
+  }
+  scheduleRetry(std::min(kFirstRetrySeconds * (1 << (attempts - 1)), kLongestRetrySeconds));
+}
+
+void DownloadManager::scheduleRetry(double seconds) {
+  if (retryTimer_ && retryTimer_->isValid()) return;
+  std::weak_ptr<DownloadManager> weak = weak_from_this();
+  retryTimer_ = foundation::RunLoop::main().scheduleTimer(foundation::Duration(seconds), false, [weak] {
+    if (auto self = weak.lock()) self->continueDownload();
+  });
+}
+
+void DownloadManager::songEnded(const SongJob& job) {
+  const bool programmeIdle = std::none_of(inFlight_.begin(), inFlight_.end(),
+                                          [&](const auto& entry) { return entry.second.programId == job.programId; });
+  if (programmeIdle && job.programId == currentDownloadingProgramId_ && !startWhenIdle_ &&
+      !(retryTimer_ && retryTimer_->isValid()))
+    completeProgram(job.programId);
+  startWhenIdle();
+}
+
+// --- State and files ---
+
+int DownloadManager::checkProgramStateById(std::int64_t programId) {
+  if (programId == currentDownloadingProgramId_ && !isDownloadPause()) return kDownloading;
+  switch (DBManager::sharedManager().fetchProgramStatusById(programId)) {
+    case -1:
+      return kNotOffline;
+    case 1:
+      return kComplete;
+    default:
+      return kWaiting;
+  }
+}
+
+bool DownloadManager::checkProgramIsDownloadById(std::int64_t programId) {
+  return DBManager::sharedManager().fetchProgramStatusById(programId) == 1;
+}
+
+bool DownloadManager::isDownloadedSong(std::int64_t songId, std::int64_t programId) {
+  const std::string path = getSongPathBySongId(songId, programId);
+  return !path.empty() && foundation::FileManager::fileExists(path);
+}
+
+std::string DownloadManager::getSongPathBySongId(std::int64_t songId, std::int64_t programId) {
+  std::optional<std::int64_t> uid = userNumber();
+  return uid ? DownloadPaths::songFile(*uid, programId, songId) : std::string();
+}
+
+std::string DownloadManager::getDownloadSongsDir() { return DownloadPaths::songsDir(); }
+
+std::string DownloadManager::getProgramDirByProgramId(std::int64_t programId) {
+  std::optional<std::int64_t> uid = userNumber();
+  return uid ? DownloadPaths::programDir(*uid, programId) : std::string();
+}
+
+std::string DownloadManager::getProgramPicPath(std::int64_t programId) {
+  std::optional<std::int64_t> uid = userNumber();
+  return uid ? DownloadPaths::programPicture(*uid, programId) : std::string();
+}
+
+ui::ImagePtr DownloadManager::getProgramPic(std::int64_t programId) {
+  const std::string path = getProgramPicPath(programId);
+  if (path.empty() || !foundation::FileManager::fileExists(path)) return nullptr;
+  auto& cache = framework::QRVImageCacheManager::sharedManager();
+  if (ui::ImagePtr cached = cache.getImageFromMemoryCache(path)) return cached;
+  auto image = ui::Image::contentsOfFile(path);
+  if (!image.ok()) return nullptr;
+  cache.saveToMemory(image.value(), path);
+  return image.value();
+}
+
+ui::ImagePtr DownloadManager::getUserPic(std::int64_t programId) {
+  std::optional<std::int64_t> uid = userNumber();
+  if (!uid) return nullptr;
+  auto image = ui::Image::contentsOfFile(DownloadPaths::userPicture(*uid, programId));
+  return image.ok() ? image.value() : nullptr;
+}
+
+int DownloadManager::countDownloadedSongWithProgramId(std::int64_t programId) {
+  const std::string dir = getProgramDirByProgramId(programId);
+  auto entries = foundation::FileManager::subpathsOfDirectory(dir);
+  if (dir.empty() || !entries.ok()) return 0;
+  return static_cast<int>(std::count_if(entries.value().begin(), entries.value().end(), [](const std::string& entry) {
+    return entry.size() > 4 && entry.compare(entry.size() - 4, 4, ".mp3") == 0;
+  }));
+}
+
+bool DownloadManager::removeProgramFileByProgramId(std::int64_t programId) {
+  const std::string dir = getProgramDirByProgramId(programId);
+  if (dir.empty()) return false;
+  return !foundation::FileManager::fileExists(dir) || foundation::FileManager::removeItem(dir).ok();
+}
+
+// --- Settings and account events ---
+
+std::string DownloadManager::pauseFlagKey() const {
+  return std::string(kPauseFlagKeyPrefix) + "_" + api::UserModel::getUserId();
+}
+
+bool DownloadManager::isDownloadPauseNil() {
+  return !foundation::UserDefaults::standardUserDefaults().stringForKey(pauseFlagKey());
+}
+
+bool DownloadManager::isDownloadPause() {
+  return foundation::UserDefaults::standardUserDefaults().stringForKey(pauseFlagKey()) == "1";
+}
+
+void DownloadManager::setDownlodPause(bool pause) {
+  auto& defaults = foundation::UserDefaults::standardUserDefaults();
+  (void)defaults.setObject(std::string(pause ? "1" : "0"), pauseFlagKey());
+  (void)defaults.synchronize();
+}
+
+bool DownloadManager::isNetStatusAllowDownloading() {
+  const std::string kind = framework::NetWorkUitil::defaultUitil().KindOfNetWork();
+  if (kind == framework::kNetWorkKindNone) return false;
+  const foundation::Value wifiOnly = framework::DataCacheManager::sharedManager().getCachedObjectByKey(
+      framework::kUserSettingDownloadOfflineWifiOnlyCacheKey);
+  return wifiOnly.toString() == "0" || kind == framework::kNetWorkKindWiFi;
+}
+
+void DownloadManager::handleUserLogInEvent() {
+  sync_downloads();
+  continueDownload();
+}
+
+void DownloadManager::handleUserLogoutEvent() {
+  pauseDownload();
+  // The programme belonged to the user who left.
+  currentDownloadingProgramId_ = 0;
+  failures_.clear();
+}
+
+}  // namespace playback

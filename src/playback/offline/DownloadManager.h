@@ -1,0 +1,163 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Value.h"
+#include "platform/ui/AlertView.h"
+#include "platform/ui/Image.h"
+#include "src/api/models/ProgramModel.h"
+#include "src/http/HTTPRequestDelegate.h"
+
+namespace http {
+class NetworkQueue;
+}
+
+namespace playback {
+
+// The offline programmes of the logged-in user: each one's row in the offline database, its
+// songs, cover and creator picture in the user's song tree (DownloadPaths), one programme at a
+// time in the order they were added, two songs at once. It pauses and resumes on the user's
+// choice, obeys the Wi-Fi-only setting, retries failed songs with growing pauses up to a limit,
+// keeps the list in step with the server's and says what happens through notifications.
+// Main thread, except where a method says otherwise.
+class DownloadManager : public http::HTTPRequestDelegate,
+                        public ui::AlertViewDelegate,
+                        public std::enable_shared_from_this<DownloadManager> {
+ public:
+  static constexpr const char* kProgramIsStartDownload = "notificationProgramIsStartDownload";
+  static constexpr const char* kSongIsDownloaded = "notificationSongIsDownloaded";
+  static constexpr const char* kProgramIsDownloaded = "notificationProgramIsDownloaded";
+  static constexpr const char* kProgramPauseDownload = "notificationProgramPauseDownload";
+  static constexpr const char* kProgramCancelDownload = "notificationProgramCancelDownload";
+  static constexpr const char* kProgramWatingForDownload = "notificationProgramWatingForDownload";
+  static constexpr const char* kNewSynclist = "notificationNewSynclist";
+  static constexpr const char* kPauseFlagKeyPrefix = "IS_DOWNLOAD_PAUSE";
+
+  static constexpr int kSongsAtOnce = 2;
+  static constexpr int kTimeOutRetries = 30;
+  // A song is tried this many times, with pauses doubling from kFirstRetrySeconds up to
+  // kLongestRetrySeconds, before it is recorded as failed and the rest go on without it.
+  static constexpr int kSongAttempts = 5;
+  static constexpr double kFirstRetrySeconds = 5.0;
+  static constexpr double kLongestRetrySeconds = 300.0;
+
+  enum State : int { kComplete = 0, kDownloading = 1, kWaiting = 2, kNotOffline = 3 };
+
+  static DownloadManager& sharedManager();
+  // Test hook: stops every download and forgets the manager; the next use makes a new one.
+  static void resetSharedManagerForTesting();
+  ~DownloadManager() override;
+
+  // Fetches the programme's detail, stores it and starts it or leaves it waiting. Always true.
+  bool addDownloadProgramAndSyncWithId(const std::string& programId);
+  // Starts the programme when every gate allows; true when it started or completed.
+  bool downloadProgramById(std::int64_t programId);
+  void continueDownload();
+  void pauseDownload();
+  bool cancelDownloadByProgramId(std::int64_t programId);
+  bool cancelDownloadByProgramId(std::int64_t programId, bool isRemoveLocal);
+
+  int checkProgramStateById(std::int64_t programId);
+  bool checkProgramIsDownloadById(std::int64_t programId);
+  // Whether song downloads are under way (including cancelled ones that have not ended yet).
+  bool isDownloading() const { return !inFlight_.empty(); }
+  bool isDownloadedSong(std::int64_t songId, std::int64_t programId);
+
+  // Paths of the logged-in user's tree; empty when the user id is not a decimal number.
+  std::string getSongPathBySongId(std::int64_t songId, std::int64_t programId);
+  std::string getDownloadSongsDir();
+  std::string getProgramDirByProgramId(std::int64_t programId);
+  std::string getProgramPicPath(std::int64_t programId);
+  ui::ImagePtr getProgramPic(std::int64_t programId);
+  ui::ImagePtr getUserPic(std::int64_t programId);
+  int countDownloadedSongWithProgramId(std::int64_t programId);
+  bool removeProgramFileByProgramId(std::int64_t programId);
+
+  // Brings the local list into line with the server's.
+  void sync_downloads();
+  bool isSync() const { return isSync_; }
+
+  bool isDownloadPauseNil();
+  bool isDownloadPause();
+  void setDownlodPause(bool pause);
+  // Any thread.
+  bool isNetStatusAllowDownloading();
+
+  std::int64_t currentDownloadingProgramId() const { return currentDownloadingProgramId_; }
+  void setCurrentDownloadingProgramId(std::int64_t programId) { currentDownloadingProgramId_ = programId; }
+
+  void handleUserLogInEvent();
+  void handleUserLogoutEvent();
+
+  void requestFinished(http::HTTPRequest& request) override;
+  void requestFailed(http::HTTPRequest& request) override;
+  void clickedButtonAtIndex(ui::AlertView& alert, int buttonIndex) override;
+
+ private:
+  struct SongJob {
+    std::int64_t programId;
+    std::int64_t songId;
+  };
+  // What the merge decided, applied on the main thread.
+  struct SyncPlan {
+    std::string uid;
+    std::set<std::int64_t> add;
+    std::set<std::int64_t> refresh;
+    std::set<std::int64_t> remove;
+  };
+
+  DownloadManager();
+  void start();
+  std::optional<std::int64_t> userNumber() const;
+  std::string pauseFlagKey() const;
+
+  // Adding and starting.
+  // Fetches the detail; the row is stored when new, or replaced when `replaceRow` (a programme
+  // the server changed keeps its row and files until the new detail is in).
+  void fetchDetail(const std::string& programId, bool replaceRow);
+  void programDetailArrived(const api::ProgramModelPtr& program, bool replaceRow);
+  bool queueSongs(std::int64_t programId, std::int64_t uid);
+  bool downloadSong(const std::string& url, std::int64_t songId, std::int64_t programId, std::int64_t uid,
+                    const std::string& filesize);
+  bool programHasAllSongs(std::int64_t programId);
+  void completeProgram(std::int64_t programId);
+  void cancelSongsInFlight();
+  void startWhenIdle();
+
+  // Song outcomes.
+  std::optional<SongJob> takeJob(http::HTTPRequest& request);
+  void songFailed(const SongJob& job);
+  void scheduleRetry(double seconds);
+  void songEnded(const SongJob& job);
+
+  // Pictures.
+  void downloadProgramPic(const std::string& url, std::int64_t programId);
+  void downloadUserPic(const std::string& url, std::int64_t programId);
+  void downloadPicture(const std::string& url, std::int64_t programId, bool cover);
+
+  // Sync.
+  void subscriptionStatusArrived(const foundation::Dictionary& result, const std::string& uid);
+  static std::optional<SyncPlan> planMerge(const foundation::Value& list, std::string uid);
+  void applyMerge(const SyncPlan& plan);
+
+  static void post(const char* name, foundation::Dictionary userInfo = {});
+
+  std::shared_ptr<http::NetworkQueue> downloadQueue_;
+  std::int64_t currentDownloadingProgramId_ = 0;
+  bool isSync_ = false;
+  // Song requests queued and not ended yet, whichever programme they belong to: the queue
+  // counts a request out only after its delegate heard the end.
+  std::map<const http::HTTPRequest*, SongJob> inFlight_;
+  std::map<std::int64_t, int> failures_;  // by song id, for the current programme
+  bool startWhenIdle_ = false;
+  std::shared_ptr<foundation::Timer> retryTimer_;
+  std::shared_ptr<ui::AlertView> syncAlert_;
+};
+
+}  // namespace playback

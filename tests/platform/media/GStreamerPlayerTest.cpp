@@ -1,0 +1,158 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "platform/foundation/RunLoop.h"
+#include "platform/media/AudioBackend.h"
+#include "platform/media/AudioPlayer.h"
+#include "tests/support/MediaRoutes.h"
+
+namespace {
+
+using media::AudioPlayer;
+using media::ItemStatus;
+using testsupport::RangeMode;
+using testsupport::Reply;
+
+const std::string kMedia = ZR_SAMPLE_MEDIA_DIR;
+
+// A player on GStreamer with a silent sink that runs as fast as it decodes, and what it reported.
+class GStreamerPlayerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    media::AudioBackend::useGStreamer({media::AudioSink::fake, false, foundation::Duration(2), 0});
+  }
+  void TearDown() override { media::AudioBackend::useGStreamer(); }
+
+  std::shared_ptr<AudioPlayer> open(const std::string& source) {
+    ended = failedToEnd = durationChanges = 0;
+    auto player = AudioPlayer::create(source);
+    player->setOnDidPlayToEnd([this] { ++ended; });
+    player->setOnFailedToPlayToEnd([this] { ++failedToEnd; });
+    player->setOnDurationChange([this] { ++durationChanges; });
+    return player;
+  }
+  static bool settle(const std::shared_ptr<AudioPlayer>& player) {
+    return foundation::RunLoop::main().runUntil([&] { return player->status() != ItemStatus::unknown; });
+  }
+  // Seeks and waits for the answer.
+  static std::optional<bool> seek(AudioPlayer& player, double to) {
+    std::optional<bool> finished;
+    player.seekTo(to, [&](bool ok) { finished = ok; });
+    foundation::RunLoop::main().runUntil([&] { return finished.has_value(); });
+    return finished;
+  }
+  bool playToTheEnd(AudioPlayer& player) {
+    player.play();
+    return foundation::RunLoop::main().runUntil([&] { return ended + failedToEnd > 0; });
+  }
+
+  testsupport::LoopbackServer server;
+  int ended = 0, failedToEnd = 0, durationChanges = 0;
+};
+
+TEST_F(GStreamerPlayerTest, FileIsReadyWithItsLengthSeeksAndPlaysToTheEnd) {
+  auto player = open(kMedia + "/song-2s.mp3");
+  ASSERT_TRUE(settle(player));
+  ASSERT_EQ(player->status(), ItemStatus::readyToPlay);
+  EXPECT_NEAR(player->duration(), 2.0, 0.1);
+  EXPECT_EQ(seek(*player, 1.5), true);
+  EXPECT_NEAR(player->currentTime(), 1.5, 0.1);
+  ASSERT_TRUE(playToTheEnd(*player));
+  EXPECT_EQ(ended, 1);
+  EXPECT_EQ(failedToEnd, 0);
+  EXPECT_LE(player->currentTime(), player->duration());
+}
+
+TEST_F(GStreamerPlayerTest, SeekOnAServerWithoutRangeIsRefusedAndTheSongPlaysOn) {
+  std::string song = testsupport::readFile(kMedia + "/song-3s.mp3");
+  testsupport::routeMedia(server, "/ranged.mp3", song, RangeMode::kHonour);
+  testsupport::routeMedia(server, "/whole.mp3", song, RangeMode::kIgnore);
+
+  auto ranged = open(server.url("/ranged.mp3"));
+  ASSERT_TRUE(settle(ranged));
+  EXPECT_EQ(seek(*ranged, 2.0), true);
+  EXPECT_NEAR(ranged->currentTime(), 2.0, 0.2);
+
+  auto whole = open(server.url("/whole.mp3"));
+  ASSERT_TRUE(settle(whole));
+  ASSERT_EQ(whole->status(), ItemStatus::readyToPlay);
+  EXPECT_EQ(seek(*whole, 2.0), false);
+  ASSERT_TRUE(playToTheEnd(*whole));
+  EXPECT_EQ(ended, 1) << "a refused seek is not an item failure";
+}
+
+TEST_F(GStreamerPlayerTest, WhatIsNotASongFailsToLoad) {
+  server.route("GET", "/500.mp3", Reply::text("oops", 500));
+  server.route("GET", "/page.mp3",
+               Reply::text("<html><body>not here</body></html>").header("Content-Type", "text/html"));
+  std::string noise(20000, '\0');
+  for (std::size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<char>((i * 7919 + 13) % 251);
+  testsupport::routeMedia(server, "/noise.mp3", noise, RangeMode::kHonour);
+  for (std::string source : {server.url("/404.mp3"), server.url("/500.mp3"), server.url("/page.mp3"),
+                             server.url("/noise.mp3"), kMedia + "/no-such-song.mp3"}) {
+    auto player = open(source);
+    ASSERT_TRUE(settle(player)) << source;
+    EXPECT_EQ(player->status(), ItemStatus::failed) << source;
+    ASSERT_TRUE(player->error()) << source;
+    EXPECT_FALSE(player->error()->description().empty());
+  }
+}
+
+TEST_F(GStreamerPlayerTest, ConnectionDroppedOrStalledMidSongFailsToPlayToTheEndOnce) {
+  std::string song = testsupport::readFile(kMedia + "/song-3s.mp3");
+  Reply dropped;
+  dropped.body = song;
+  dropped.fault = testsupport::Fault::kCloseAfterBytes;
+  dropped.faultAfterBytes = song.size() / 2;
+  dropped.trickleBytes = 4096;
+  dropped.trickleInterval = std::chrono::milliseconds(20);
+  server.route("GET", "/dropped.mp3", dropped);
+  Reply stalled;
+  stalled.body = song;
+  stalled.stallAfterBytes = song.size() / 2;
+  server.route("GET", "/stalled.mp3", stalled);
+
+  for (std::string path : {"/dropped.mp3", "/stalled.mp3"}) {
+    auto player = open(server.url(path));
+    ASSERT_TRUE(settle(player)) << path;
+    ASSERT_EQ(player->status(), ItemStatus::readyToPlay) << path;
+    ASSERT_TRUE(playToTheEnd(*player)) << path << " ends within the source's time-out";
+    foundation::RunLoop::main().pumpOnce();
+    EXPECT_EQ(failedToEnd, 1) << path;
+    EXPECT_EQ(ended, 0) << path;
+  }
+}
+
+TEST_F(GStreamerPlayerTest, TruncatedFileEndsEarly) {
+  std::string song = testsupport::readFile(kMedia + "/song-3s.mp3");
+  testsupport::routeMedia(server, "/short.mp3", song.substr(0, song.size() / 2), RangeMode::kHonour);
+  auto player = open(server.url("/short.mp3"));
+  ASSERT_TRUE(settle(player));
+  ASSERT_TRUE(playToTheEnd(*player));
+  EXPECT_EQ(ended + failedToEnd, 1);
+  EXPECT_LE(player->currentTime(), player->duration());
+}
+
+TEST_F(GStreamerPlayerTest, UnknownLengthIsReportedOnceLearnt) {
+  std::string song = testsupport::readFile(kMedia + "/song-vbr.mp3");
+  Reply chunked;
+  chunked.body = song;
+  chunked.framing = testsupport::BodyFraming::kChunked;
+  chunked.chunkSize = 4096;
+  server.route("GET", "/vbr.mp3", chunked);
+  auto player = open(server.url("/vbr.mp3"));
+  ASSERT_TRUE(settle(player));
+  ASSERT_EQ(player->status(), ItemStatus::readyToPlay);
+  bool knownAtReady = std::isfinite(player->duration());
+  ASSERT_TRUE(playToTheEnd(*player));
+  foundation::RunLoop::main().pumpOnce();
+  EXPECT_EQ(ended, 1);
+  if (!knownAtReady) {
+    EXPECT_GE(durationChanges, 1);
+  }
+  EXPECT_NEAR(player->duration(), 4.0, 0.5);
+}
+
+}  // namespace

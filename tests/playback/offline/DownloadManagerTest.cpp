@@ -1,0 +1,216 @@
+#include <gtest/gtest.h>
+
+#include "tests/playback/offline/DownloadFixture.h"
+
+namespace playback {
+namespace {
+
+using testsupport::Fault;
+using testsupport::RangeMode;
+using testsupport::RecordedRequest;
+using testsupport::Reply;
+
+class DownloadManagerTest : public testing::DownloadFixture {};
+
+TEST_F(DownloadManagerTest, AProgrammeDownloadsTwoSongsAtATimeThenTheNextWaitingOneStarts) {
+  const std::string one = song(1), two = song(2), three = song(3), four = song(4);
+  serveSongs();
+  programme("101", {1, 2, 3, 2});  // the repeated song is fetched once
+  programme("102", {4});
+  downloads().addDownloadProgramAndSyncWithId("101");
+  runUntilPosted("notificationProgramIsStartDownload 101");
+  downloads().addDownloadProgramAndSyncWithId("102");
+  runUntilPosted("notificationProgramIsDownloaded 102");
+
+  EXPECT_EQ(fileAt(101, 1), one);
+  EXPECT_EQ(fileAt(101, 2), two);
+  EXPECT_EQ(fileAt(101, 3), three);
+  EXPECT_EQ(fileAt(102, 4), four);
+  EXPECT_LE(songServer.maxConcurrentRequests(), 2);
+  EXPECT_EQ(songServer.requestCount("/song/2.mp3"), 1u);
+  const std::vector<std::string> expected{
+      "notificationProgramIsStartDownload 101", "notificationProgramWatingForDownload 102",
+      "notificationProgramIsDownloaded 101",    "notificationProgramIsStartDownload 102",
+      "notificationSongIsDownloaded 102 4",     "notificationProgramIsDownloaded 102"};
+  std::vector<std::string> withoutFirstSongs;
+  for (const auto& entry : posted)
+    if (entry.rfind("notificationSongIsDownloaded 101", 0) != 0) withoutFirstSongs.push_back(entry);
+  EXPECT_EQ(withoutFirstSongs, expected);
+  EXPECT_EQ(std::count_if(posted.begin(), posted.end(),
+                          [](const auto& e) { return e.rfind("notificationSongIsDownloaded 101", 0) == 0; }),
+            3);
+  EXPECT_EQ(downloads().checkProgramStateById(101), DownloadManager::kComplete);
+  EXPECT_EQ(downloads().countDownloadedSongWithProgramId(101), 3);
+  EXPECT_EQ(downloads().checkProgramStateById(103), DownloadManager::kNotOffline);
+}
+
+TEST_F(DownloadManagerTest, ADroppedSongResumesWithRangeWithoutFetchingBytesTwice) {
+  for (RangeMode mode : {RangeMode::kHonour, RangeMode::kIgnore}) {
+    SCOPED_TRACE(mode == RangeMode::kHonour ? "server honours Range" : "server ignores Range");
+    const std::string content = song(7, 200000);
+    Reply dropped = Reply::text(content);
+    dropped.fault = Fault::kCloseAfterBytes;
+    dropped.faultAfterBytes = 70000;
+    int attempts = 0;
+    std::string secondRange;
+    testsupport::LoopbackServer server;
+    server.route("GET", "/song/7.mp3", [&, mode](const RecordedRequest& request) {
+      if (++attempts == 1) return dropped;
+      secondRange = request.header("Range").value_or("");
+      return Reply::ranged(request, content, mode);
+    });
+    programme(mode == RangeMode::kHonour ? "201" : "202", {});
+    std::string& detail = details[mode == RangeMode::kHonour ? "201" : "202"];
+    detail.replace(detail.find("\"lists\":[]"), 10,
+                   "\"lists\":[{\"song_id\":\"7\",\"audio_url\":\"" + server.url("/song/7.mp3") + "\"}]");
+    const std::int64_t id = mode == RangeMode::kHonour ? 201 : 202;
+    downloads().addDownloadProgramAndSyncWithId(std::to_string(id));
+    ASSERT_TRUE(runUntil([&] { return attempts == 1 && !downloads().isDownloading(); }));
+    EXPECT_EQ(downloads().checkProgramStateById(id), DownloadManager::kDownloading);
+    wait(DownloadManager::kFirstRetrySeconds);
+    runUntilPosted("notificationProgramIsDownloaded " + std::to_string(id));
+    EXPECT_EQ(attempts, 2);
+    EXPECT_EQ(fileAt(id, 7), content);
+    if (mode == RangeMode::kHonour) {
+      std::string partial = secondRange.substr(6, secondRange.size() - 7);
+      EXPECT_GT(std::stoul(partial), 0u) << secondRange;
+    }
+  }
+}
+
+TEST_F(DownloadManagerTest, ErrorPagesAreNeverSongsAndASongThatKeepsFailingIsSetAside) {
+  const std::string good = song(1);
+  serveSongs();
+  songServer.route("GET", "/song/404.mp3", Reply::text("<html>not found</html>", 404));
+  songServer.route("GET", "/song/500.mp3", Reply::text("<html>oops</html>", 500));
+  programme("301", {1, 404, 500});
+  downloads().addDownloadProgramAndSyncWithId("301");
+  ASSERT_TRUE(runUntil([&] { return songServer.requestCount("/song/500.mp3") == 1 && !downloads().isDownloading(); }));
+  EXPECT_FALSE(foundation::FileManager::fileExists(DownloadPaths::songFile(5821, 301, 404)));
+  EXPECT_FALSE(foundation::FileManager::fileExists(DownloadPaths::songFile(5821, 301, 500)));
+  EXPECT_EQ(downloads().checkProgramStateById(301), DownloadManager::kDownloading);
+
+  double pause = DownloadManager::kFirstRetrySeconds;
+  for (int attempt = 2; attempt <= DownloadManager::kSongAttempts; ++attempt, pause *= 2) {
+    wait(pause - 0.5);
+    EXPECT_EQ(songServer.requestCount("/song/404.mp3"), static_cast<std::size_t>(attempt - 1)) << "retried too soon";
+    wait(0.5);
+    ASSERT_TRUE(runUntil([&] {
+      return songServer.requestCount("/song/404.mp3") == static_cast<std::size_t>(attempt) &&
+             !downloads().isDownloading();
+    }));
+  }
+  runUntilPosted("notificationProgramIsDownloaded 301");
+  EXPECT_EQ(fileAt(301, 1), good);
+  const std::string failed = DBManager::sharedManager().fetchDownloadFailSongsWithProgramId(301);
+  EXPECT_TRUE(failed == "404,500" || failed == "500,404") << failed;
+  EXPECT_EQ(downloads().countDownloadedSongWithProgramId(301), 1);
+}
+
+TEST_F(DownloadManagerTest, StartGates) {
+  struct Network {
+    net::ReachabilityFlags flags;
+    const char* name;
+  };
+  const Network networks[] = {{testing::kWiFi, "wifi"}, {testing::k3G, "3G"}, {testing::kNoNetwork, "none"}};
+  programme("401", {});
+  ASSERT_TRUE(DBManager::sharedManager().insertProgram(
+      api::ProgramModel::initWithDataDic(foundation::Dictionary{{"program_id", "401"}, {"modify_time", "1"}})));
+  for (const char* flag : {"", "1", "0"}) {
+    for (const Network& net : networks) {
+      for (const char* wifiOnly : {"", "0"}) {
+        SCOPED_TRACE(std::string("flag '") + flag + "' on " + net.name + " with setting '" + wifiOnly + "'");
+        auto& defaults = foundation::UserDefaults::standardUserDefaults();
+        if (*flag) {
+          ASSERT_TRUE(defaults.setObject(std::string(flag), "IS_DOWNLOAD_PAUSE_5821").ok());
+        } else {
+          defaults.removeObjectForKey("IS_DOWNLOAD_PAUSE_5821");
+        }
+        auto& cache = framework::DataCacheManager::sharedManager();
+        if (*wifiOnly) {
+          ASSERT_TRUE(
+              cache.addObjectToMemory(std::string(wifiOnly), framework::kUserSettingDownloadOfflineWifiOnlyCacheKey)
+                  .ok());
+        } else {
+          (void)cache.removeObjectInCacheByKey(framework::kUserSettingDownloadOfflineWifiOnlyCacheKey);
+        }
+        network->setFlags(net.flags);
+        const bool allowed = std::string(flag) == "0" && (net.flags == testing::kWiFi ||
+                                                          (net.flags == testing::k3G && std::string(wifiOnly) == "0"));
+        EXPECT_EQ(downloads().downloadProgramById(401), allowed);
+        if (allowed) {
+          runUntilPosted("notificationProgramIsDownloaded 401");
+          posted.clear();
+          ASSERT_TRUE(DBManager::sharedManager().insertProgram(
+              api::ProgramModel::initWithDataDic(foundation::Dictionary{{"program_id", "401"}, {"modify_time", "1"}})));
+        }
+      }
+    }
+  }
+}
+
+TEST_F(DownloadManagerTest, PauseResumeLogoutAndRemovingTheCurrentProgramme) {
+  song(1, 3'000'000);
+  song(2, 3'000'000);
+  song(3);
+  for (auto& [id, content] : songs) {
+    songServer.route("GET", "/song/" + std::to_string(id) + ".mp3", [content = content](const RecordedRequest& r) {
+      Reply reply = Reply::ranged(r, content, RangeMode::kHonour);
+      if (content.size() > 1'000'000) reply.stallAfterBytes = 100000;
+      return reply;
+    });
+  }
+  programme("501", {1, 2});
+  programme("502", {3});
+  downloads().addDownloadProgramAndSyncWithId("501");
+  runUntilPosted("notificationProgramIsStartDownload 501");
+  downloads().addDownloadProgramAndSyncWithId("502");
+  runUntilPosted("notificationProgramWatingForDownload 502");
+
+  downloads().setDownlodPause(true);
+  downloads().pauseDownload();
+  ASSERT_TRUE(runUntil([&] { return !downloads().isDownloading(); }));
+  EXPECT_EQ(downloads().checkProgramStateById(501), DownloadManager::kWaiting);
+  downloads().setDownlodPause(false);
+  downloads().continueDownload();
+  EXPECT_EQ(downloads().checkProgramStateById(501), DownloadManager::kDownloading);
+  ASSERT_TRUE(downloads().isDownloading());
+
+  foundation::NotificationCenter::defaultCenter().postNotificationName("userLogoutEvent");
+  ASSERT_TRUE(runUntil([&] { return !downloads().isDownloading(); }));
+  EXPECT_EQ(posted.back(), "notificationProgramPauseDownload");
+
+  downloads().continueDownload();
+  ASSERT_TRUE(downloads().isDownloading());
+  EXPECT_TRUE(downloads().cancelDownloadByProgramId(501));
+  EXPECT_FALSE(foundation::FileManager::fileExists(downloads().getProgramDirByProgramId(501)));
+  runUntilPosted("notificationProgramIsDownloaded 502");
+  EXPECT_EQ(downloads().checkProgramStateById(501), DownloadManager::kNotOffline);
+}
+
+TEST_F(DownloadManagerTest, SongsAlreadyOnDiskCompleteTheProgrammeAtOnce) {
+  programme("601", {1, 2});
+  ASSERT_TRUE(foundation::FileManager::createDirectory(DownloadPaths::programDir(5821, 601)).ok());
+  for (int songId : {1, 2})
+    ASSERT_TRUE(foundation::FileManager::writeAtomically(DownloadPaths::songFile(5821, 601, songId), "bytes").ok());
+  downloads().addDownloadProgramAndSyncWithId("601");
+  runUntilPosted("notificationProgramIsDownloaded 601");
+  std::sort(posted.begin(), posted.begin() + 2);  // songs are walked in a random order
+  EXPECT_EQ(posted,
+            (std::vector<std::string>{"notificationSongIsDownloaded 601 1", "notificationSongIsDownloaded 601 2",
+                                      "notificationProgramIsDownloaded 601"}));
+  EXPECT_EQ(songServer.requestCount(), 0u);
+}
+
+TEST_F(DownloadManagerTest, AUserIdThatIsNotANumberNamesNoFolder) {
+  logIn("../../etc");
+  EXPECT_EQ(downloads().getProgramDirByProgramId(1), "");
+  EXPECT_EQ(downloads().getSongPathBySongId(1, 1), "");
+  EXPECT_FALSE(downloads().removeProgramFileByProgramId(1));
+  EXPECT_EQ(DownloadPaths::idNumber("-1"), std::nullopt);
+  EXPECT_EQ(DownloadPaths::idNumber("99999999999999999999"), std::nullopt);
+  EXPECT_EQ(DownloadPaths::idNumber("9007199254740993"), 9007199254740993);
+}
+
+}  // namespace
+}  // namespace playback

@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include "tests/playback/offline/DownloadFixture.h"
+
+namespace playback {
+namespace {
+
+class DownloadSyncTest : public testing::DownloadFixture {
+ protected:
+  static void store(const std::string& id, const std::string& modifyTime) {
+    ASSERT_TRUE(DBManager::sharedManager().insertProgram(
+        api::ProgramModel::initWithDataDic(foundation::Dictionary{{"program_id", id}, {"modify_time", modifyTime}})));
+  }
+  static std::vector<std::string> localIds() { return DBManager::sharedManager().fetchProgramIdByUserId("5821"); }
+  void sync(const std::string& reply) {
+    api.answerWithBody("user.listSubscriptionStatus", reply);
+    downloads().sync_downloads();
+    ASSERT_TRUE(downloads().isSync());
+    ASSERT_TRUE(runUntil([&] { return !downloads().isSync() && liveRequests().empty(); }));
+  }
+};
+
+TEST_F(DownloadSyncTest, TheLocalListFollowsTheServersWhicheverWayItWritesIds) {
+  store("801", "100");
+  store("802", "100");
+  store("803", "100");
+  const std::string kept = DownloadPaths::songFile(5821, 802, 1);
+  ASSERT_TRUE(foundation::FileManager::createDirectory(DownloadPaths::programDir(5821, 802)).ok());
+  ASSERT_TRUE(foundation::FileManager::writeAtomically(kept, "song").ok());
+  programme("802", {}, "200");
+  programme("804", {});
+  sync(R"({"err":"hapn.ok","data":[{"program_id":801,"modify_time":"100"},
+          {"program_id":"802","modify_time":200},{"program_id":"804"}]})");
+  ASSERT_TRUE(runUntil([&] { return localIds().size() == 3 && liveRequests().empty(); }));
+  EXPECT_EQ(std::count(posted.begin(), posted.end(), "notificationNewSynclist"), 2);
+  EXPECT_EQ(DBManager::sharedManager().fetchProgramStatusById(803), -1);
+  EXPECT_EQ(DBManager::sharedManager().getDownloadedProgram(802)->modifyTime(), "200");
+  EXPECT_TRUE(foundation::FileManager::fileExists(kept));
+  EXPECT_EQ(api.callsTo("radio.getProgramDetail").size(), 2u);
+  EXPECT_EQ(api.callsTo("user.listSubscriptionStatus")[0].formValue("sync"), "1");
+}
+
+TEST_F(DownloadSyncTest, AReplyWithoutAListRemovesNothingAndAnEmptyListRemovesEverything) {
+  store("811", "100");
+  store("812", "100");
+  sync(R"({"err":"hapn.ok"})");
+  sync(R"({"err":"hapn.ok","data":{"program_id":"811"}})");
+  sync(R"({"err":"hapn.u_param","data":[]})");
+  EXPECT_EQ(localIds().size(), 2u);
+  sync(R"({"err":"hapn.ok","data":[]})");
+  EXPECT_TRUE(localIds().empty());
+}
+
+TEST_F(DownloadSyncTest, AListThatArrivesForAnotherUserIsDropped) {
+  store("821", "100");
+  api.answerWithBody("user.listSubscriptionStatus", R"({"err":"hapn.ok","data":[]})");
+  downloads().sync_downloads();
+  logIn("6000");
+  ASSERT_TRUE(runUntil([&] { return !downloads().isSync(); }));
+  logIn("5821");
+  EXPECT_EQ(localIds(), std::vector<std::string>{"821"});
+}
+
+TEST_F(DownloadSyncTest, AUserWhoNeverChoseIsAskedOnceSomethingWasAdded) {
+  foundation::UserDefaults::standardUserDefaults().removeObjectForKey("IS_DOWNLOAD_PAUSE_5821");
+  programme("831", {});
+  sync(R"({"err":"hapn.ok","data":[{"program_id":"831"}]})");
+  ASSERT_EQ(ui::AlertView::visibleAlerts().size(), 1u);
+  auto alert = ui::AlertView::visibleAlerts().front();
+  EXPECT_EQ(alert->title(), "离线节目");
+  EXPECT_EQ(alert->buttonTitle(0), "稍候再看");
+  EXPECT_EQ(alert->buttonTitle(1), "立即同步");
+  runUntilPosted("notificationProgramWatingForDownload 831");
+  alert->pressButton(1);
+  runUntilPosted("notificationProgramIsDownloaded 831");
+  EXPECT_FALSE(downloads().isDownloadPause());
+}
+
+}  // namespace
+}  // namespace playback
