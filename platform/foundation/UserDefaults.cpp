@@ -61,8 +61,11 @@ Status UserDefaults::setObject(Value value, std::string_view key) {
     removeObjectForKey(key);
     return Status::success();
   }
-  // What cannot be written must not get in: it would make every later synchronize() fail.
-  if (auto written = PropertyList::serialize(value); !written) return written.error();
+  // What cannot be written, key or value, must not get in: it would make every later
+  // synchronize() fail.
+  Dictionary entry;
+  entry.set(std::string(key), value);
+  if (auto written = PropertyList::serialize(Value(std::move(entry))); !written) return written.error();
   std::lock_guard lock(mutex_);
   values_.set(std::string(key), std::move(value));
   ++generation_;

@@ -24,8 +24,8 @@ class UserDefaults {
   // Any thread. The value, or the null value when the key is absent.
   Value objectForKey(std::string_view key) const;
   // Any thread. Stores a copy of the value; a null value removes the key. An error, and nothing
-  // changed, for a value a property list cannot hold (objects, null inside containers, text that
-  // is not UTF-8).
+  // changed, for a key or value a property list cannot hold (objects, null inside containers,
+  // text that is not UTF-8 or holds a NUL).
   Status setObject(Value value, std::string_view key);
   // Any thread.
   void removeObjectForKey(std::string_view key);

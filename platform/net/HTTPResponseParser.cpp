@@ -127,12 +127,13 @@ std::size_t HTTPResponseParser::feed(const std::uint8_t* data, std::size_t size)
     error_code ec;
     const std::size_t n = impl.parser->put(boost::asio::const_buffer(data + used, size - used), ec);
     used += n;
+    // A body that fails to parse leaves the head that arrived whole readable.
+    if (impl.parser->is_header_done()) impl.head->setHeaderComplete();
     if (ec == http::error::need_more) break;
     if (ec) {
       impl.fail(ec);
       return 0;
     }
-    if (impl.parser->is_header_done()) impl.head->setHeaderComplete();
     if (impl.parser->is_done()) {
       if (impl.continueAfterInterim()) continue;
       if (!impl.error) impl.done = true;

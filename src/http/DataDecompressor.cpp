@@ -11,7 +11,10 @@ namespace http {
 
 struct DataDecompressor::ZStream {
   z_stream stream{};
-  bool ended = false;  // the end of the gzip member was reached; later bytes are ignored
+  // The end of a member was reached: a following gzip member is inflated in turn, other trailing
+  // bytes are ignored.
+  bool ended = false;
+  bool trailing = false;  // bytes that open no member followed: everything after is ignored
 };
 
 namespace {
@@ -20,6 +23,7 @@ constexpr int kAutomaticHeaderWindowBits = 47;
 constexpr std::size_t kMinimumOutput = 256;
 // zlib counts in 32 bits; larger inputs are fed in slices.
 constexpr std::size_t kMaximumSlice = std::size_t{1} << 30;
+constexpr std::uint8_t kGzipMagic = 0x1f;
 }  // namespace
 
 std::unique_ptr<DataDecompressor> DataDecompressor::decompressor() {
@@ -58,7 +62,7 @@ foundation::Result<foundation::Bytes> DataDecompressor::uncompressBytes(const st
 
 foundation::Status DataDecompressor::uncompressBytesAppending(const std::uint8_t* bytes, std::size_t length,
                                                               foundation::Bytes& output) {
-  if (length == 0 || zStream_->ended) return {};
+  if (length == 0) return {};
   if (!streamReady_) return inflateErrorWithCode(Z_STREAM_ERROR);
   z_stream& stream = zStream_->stream;
   const std::uint8_t* unread = bytes;
@@ -74,6 +78,7 @@ foundation::Status DataDecompressor::uncompressBytesAppending(const std::uint8_t
       unread += slice;
       remaining -= slice;
     }
+    if (zStream_->ended && (stream.avail_in == 0 || !startsNextMember(*stream.next_in))) break;
     if (produced == output.size()) output.resize(output.size() * 2);
     stream.next_out = output.data() + produced;
     stream.avail_out = static_cast<uInt>(std::min(output.size() - produced, kMaximumSlice));
@@ -82,7 +87,7 @@ foundation::Status DataDecompressor::uncompressBytesAppending(const std::uint8_t
     produced += room - stream.avail_out;
     if (status == Z_STREAM_END) {
       zStream_->ended = true;
-      break;
+      continue;
     }
     // Z_BUF_ERROR: nothing more can be done with what was given, as with data cut short.
     if (status != Z_OK && status != Z_BUF_ERROR) {
@@ -97,6 +102,17 @@ foundation::Status DataDecompressor::uncompressBytesAppending(const std::uint8_t
   stream.next_in = nullptr;
   stream.avail_in = 0;
   return {};
+}
+
+bool DataDecompressor::startsNextMember(std::uint8_t firstByte) {
+  if (zStream_->trailing || firstByte != kGzipMagic) {
+    zStream_->trailing = true;
+    return false;
+  }
+  // A gzip body may hold several members one after another; each is part of the body.
+  if (inflateReset(&zStream_->stream) != Z_OK) return false;
+  zStream_->ended = false;
+  return true;
 }
 
 foundation::Result<foundation::Bytes> DataDecompressor::uncompressData(const foundation::Bytes& bytes) {

@@ -43,6 +43,10 @@ class DataDecompressor {
 
  private:
   struct ZStream;
+  // After a member's end: whether the next bytes (starting with `firstByte`) open another gzip
+  // member, in which case the stream is made ready for it.
+  bool startsNextMember(std::uint8_t firstByte);
+
   std::unique_ptr<ZStream> zStream_;
   bool streamReady_ = false;
 };

@@ -97,8 +97,8 @@ std::shared_ptr<HTTPRequest> HTTPRequest::HEADRequest() {
 }
 
 bool HTTPRequest::isResponseCompressedLocked() const {
-  auto encoding = headerValue(responseHeaders_, "Content-Encoding");
-  return encoding && encoding->find("gzip") != std::string::npos;
+  return headerListsToken(responseHeaders_, "Content-Encoding", "gzip") ||
+         headerListsToken(responseHeaders_, "Content-Encoding", "x-gzip");
 }
 
 bool HTTPRequest::isResponseCompressed() const {

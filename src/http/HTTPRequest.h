@@ -312,6 +312,8 @@ class HTTPRequest : public foundation::Operation {
   void readResponseHeaders();
   void applyResponseLength(const net::HTTPMessage& response);
   void decideKeepAlive(const net::HTTPMessage& response);
+  // A response whose body broke off still tells its status and headers when its head arrived whole.
+  void keepHeadOfFailedResponse();
   void parseStringEncodingFromHeaders(const net::HTTPMessage& response);
   bool willRedirect(const net::HTTPMessage& response);
   bool willAskDelegateToConfirmRedirect();
@@ -321,11 +323,21 @@ class HTTPRequest : public foundation::Operation {
   foundation::Status storeChunk(const std::uint8_t* bytes, std::size_t length);
   foundation::Status writeChunkToFile(const std::uint8_t* bytes, std::size_t length, const foundation::Bytes* inflated);
   foundation::Status openDownloadFile();
+  // The resume validator (ETag, else Last-Modified of the reply that began the partial file) is
+  // kept in a file beside the partial file, so that a resume never mixes two versions.
+  std::string resumeValidatorPath() const;
+  std::optional<std::string> storedResumeValidator() const;
+  void rememberResumeValidator();
+  // What a 416 reply to a resumed download says of the partial file.
+  enum class RefusedRange { notRefused, partialIsComplete, partialIsKept, partialIsForeign };
+  RefusedRange judgeRefusedRange() const;
   std::size_t readChunkSize() const;
   // HTTPRequestCompletion.cpp
   void handleStreamComplete();
   foundation::ErrorPtr putDownloadInPlace();
   foundation::ErrorPtr closeDownloadFiles();
+  // The inflate error of a compressed body kept in memory to be inflated when asked for, if any.
+  foundation::ErrorPtr inflateErrorOfBodyInMemory() const;
   void releaseConnectionRecord();
   // HTTPRequestFailure.cpp
   void checkRequestStatus();
@@ -486,6 +498,7 @@ class HTTPRequest : public foundation::Operation {
   std::string responseEncoding_;
   foundation::Bytes rawResponseData_;
   bool fileOutputOpened_ = false;
+  bool replyCompletesPartialFile_ = false;  // a 416 said the partial file is already the whole body
   std::optional<foundation::OutputFileStream> fileDownloadOutputStream_;
   std::optional<foundation::OutputFileStream> inflatedFileDownloadOutputStream_;
   std::unique_ptr<DataDecompressor> dataDecompressor_;

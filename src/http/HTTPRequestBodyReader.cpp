@@ -99,6 +99,7 @@ foundation::Status HTTPRequest::writeChunkToFile(const std::uint8_t* bytes, std:
   if (!fileOutputOpened_) {
     if (auto opened = openDownloadFile(); !opened.ok()) return opened;
   }
+  if (replyCompletesPartialFile_) return {};
   if (auto written = fileDownloadOutputStream_->write({bytes, length}); !written.ok()) {
     return writeError(temporaryFileDownloadPath_, written.error());
   }
@@ -132,17 +133,25 @@ foundation::Status HTTPRequest::openDownloadFile() {
       // The server sent the whole body again: start the file over.
       incrementDownloadSizeBy(-static_cast<std::int64_t>(partialDownloadSize_));
       partialDownloadSize_ = 0;
+    } else if (auto refused = judgeRefusedRange(); refused == RefusedRange::partialIsComplete) {
+      // The partial file already holds the whole body: the reply's own body is not part of it.
+      replyCompletesPartialFile_ = true;
+      return {};
     } else {
       auto error =
           makeRequestError(HTTPRequestErrorCode::fileManagement,
                            "The reply (status " + std::to_string(responseStatusCode_) +
                                ") does not continue the partial file at path '" + temporaryFileDownloadPath_ + "'");
+      // A refused range may be a passing fault: the partial file waits for the next attempt.
+      if (refused == RefusedRange::partialIsKept) return error;
       // The partial file cannot be continued: the next attempt starts afresh.
       (void)removeFileAtPath(temporaryFileDownloadPath_);
+      (void)removeFileAtPath(resumeValidatorPath());
       partialDownloadSize_ = 0;
       return error;
     }
   }
+  if (!append) rememberResumeValidator();
   auto mode = append ? foundation::OutputFileStream::Mode::Append : foundation::OutputFileStream::Mode::Truncate;
   auto opened = foundation::OutputFileStream::open(temporaryFileDownloadPath_, mode);
   if (!opened.ok()) return writeError(temporaryFileDownloadPath_, opened.error());

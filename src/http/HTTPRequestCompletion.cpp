@@ -29,7 +29,13 @@ void HTTPRequest::handleStreamComplete() {
     updateProgressIndicators();
     postBodyReadStream_.reset();
     dataDecompressor_.reset();
-    if (isFileDownload()) fileError = putDownloadInPlace();
+    if (isFileDownload()) {
+      std::string validatorPath = resumeValidatorPath();
+      fileError = putDownloadInPlace();
+      // The partial file is gone (into place or removed): its validator goes with it.
+      if (temporaryFileDownloadPath_.empty()) (void)removeFileAtPath(validatorPath);
+    }
+    if (!fileError) fileError = inflateErrorOfBodyInMemory();
     if (didCreateTemporaryPostDataFile_ && authenticationNeeded_ == 0) {
       if (auto removed = removeTemporaryUploadFiles(); !removed.ok() && !fileError) fileError = removed.error();
     }
@@ -56,7 +62,7 @@ foundation::ErrorPtr HTTPRequest::putDownloadInPlace() {
   }
   if (error) return error;
 
-  const bool compressed = isResponseCompressedLocked();
+  const bool compressed = isResponseCompressedLocked() && !replyCompletesPartialFile_;
   if (compressed && shouldWaitToInflateCompressedResponses_) {
     auto inflated = DataDecompressor::uncompressDataFromFile(temporaryFileDownloadPath_, downloadDestinationPath_);
     if (!inflated.ok()) error = inflated.error();
@@ -75,6 +81,16 @@ foundation::ErrorPtr HTTPRequest::putDownloadInPlace() {
     temporaryFileDownloadPath_.clear();
   }
   return error;
+}
+
+foundation::ErrorPtr HTTPRequest::inflateErrorOfBodyInMemory() const {
+  if (isFileDownload() || hasDataReceiver() || !shouldWaitToInflateCompressedResponses_ || rawResponseData_.empty() ||
+      !isResponseCompressedLocked()) {
+    return nullptr;
+  }
+  // A body that cannot be inflated is a failed request, as it is for a download.
+  auto inflated = DataDecompressor::uncompressData(rawResponseData_);
+  return inflated.ok() ? nullptr : inflated.error();
 }
 
 foundation::ErrorPtr HTTPRequest::closeDownloadFiles() {

@@ -74,6 +74,7 @@ void HTTPRequest::resetForAttempt() {
   connectionCanBeReused_ = false;
   if (!isFileDownload()) rawResponseData_ = {};
   fileOutputOpened_ = false;
+  replyCompletesPartialFile_ = false;
   dataDecompressor_.reset();
   readStreamIsScheduled_ = false;
 }

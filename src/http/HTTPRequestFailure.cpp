@@ -66,6 +66,7 @@ void HTTPRequest::retryAfterTimeOut() {
   } else {
     request_->setHeaderFieldValue("Range", std::nullopt);
   }
+  request_->setHeaderFieldValue("If-Range", storedResumeValidator());
   ++retryCount_;
   startRequest();
 }
@@ -76,6 +77,7 @@ void HTTPRequest::handleStreamError() {
   if (!error_) {
     // Only a connection that was reused may be sent again: a fresh one might have been processed.
     if (streamError && wasReused && net::isRestartCase(*streamError) && retryUsingNewConnection()) return;
+    keepHeadOfFailedResponse();
     std::string description = kConnectionFailure;
     if (streamError && net::isTLSError(*streamError)) description += kSSLProblem;
     cancelLoad();

@@ -27,6 +27,7 @@ void HTTPRequest::buildRequestHeaders() {
   }
   sentRangeStart_ = partialDownloadSize_;
   if (partialDownloadSize_ != 0) requestHeaders_.set("Range", "bytes=" + std::to_string(partialDownloadSize_) + "-");
+  if (auto validator = storedResumeValidator()) requestHeaders_.set("If-Range", *validator);
 }
 
 void HTTPRequest::applyCookieHeader() {

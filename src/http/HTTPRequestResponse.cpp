@@ -27,10 +27,10 @@ std::optional<std::uint64_t> parseDecimal(std::string_view text) {
   return value;
 }
 
-// The integer after `key` in a "Keep-Alive" header ("timeout=15, max=100"); 0 when missing.
-long long keepAliveValue(std::string_view header, std::string_view key) {
+// The integer after `key` in a "Keep-Alive" header ("timeout=15, max=100"), if present.
+std::optional<long long> keepAliveValue(std::string_view header, std::string_view key) {
   auto at = header.find(key);
-  if (at == std::string_view::npos) return 0;
+  if (at == std::string_view::npos) return std::nullopt;
   auto rest = header.substr(at + key.size());
   long long value = 0;
   std::from_chars(rest.data(), rest.data() + rest.size(), value);
@@ -63,6 +63,15 @@ void HTTPRequest::readResponseHeaders() {
   if (!willRedirect(*response)) applyResponseLength(*response);
   if (shouldAttemptPersistentConnection_) decideKeepAlive(*response);
   requestReceivedResponseHeaders(responseHeaders_);
+}
+
+void HTTPRequest::keepHeadOfFailedResponse() {
+  auto response = readStream_ ? readStream_->responseHeader() : nullptr;
+  if (headersRead_ || !response || !response->isHeaderComplete()) return;
+  headersRead_ = true;
+  responseHeaders_ = headerDictionary(*response);
+  responseStatusCode_ = response->statusCode();
+  responseStatusMessage_ = response->statusLine();
 }
 
 void HTTPRequest::applyResponseLength(const net::HTTPMessage& response) {
@@ -98,10 +107,10 @@ void HTTPRequest::decideKeepAlive(const net::HTTPMessage& response) {
   if (response.version() == net::HTTPVersion::HTTP1_0 && connection != "keep-alive") return;
   if (connection == "close") return;
   if (auto keepAlive = response.headerFieldValue("Keep-Alive")) {
-    long long timeout = keepAliveValue(*keepAlive, "timeout=");
-    long long max = keepAliveValue(*keepAlive, "max=");
-    if (max <= 5) return;
-    persistentConnectionTimeoutSeconds_ = static_cast<double>(timeout);
+    auto timeout = keepAliveValue(*keepAlive, "timeout=");
+    if (keepAliveValue(*keepAlive, "max=").value_or(0) <= 5) return;
+    // Without a timeout the server leaves the idle time to us: the default stays.
+    if (timeout) persistentConnectionTimeoutSeconds_ = static_cast<double>(*timeout);
   }
   connectionCanBeReused_ = true;
 }

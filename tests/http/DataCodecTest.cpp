@@ -66,10 +66,19 @@ TEST(DataCodecTest, ChunksWithFinishOnTheLastMakeOneMember) {
   EXPECT_TRUE(isCompleteMemberOf(member, input));
 }
 
-TEST(DataCodecTest, InflatingInPiecesGivesTheSameBytesAsInOneCall) {
-  Bytes input = noise(100000);
-  input.insert(input.end(), 100000, 'a');  // highly compressible tail
-  Bytes compressed = gzip(input);
+TEST(DataCodecTest, InflatingMembersInPiecesGivesTheSameBytesAsInOneCall) {
+  Bytes first = noise(100000);
+  first.insert(first.end(), 100000, 'a');  // highly compressible tail
+  Bytes second = bytesOf("a second gzip member");
+  Bytes compressed = gzip(first);
+  Bytes secondMember = gzip(second);
+  compressed.insert(compressed.end(), secondMember.begin(), secondMember.end());
+  Bytes input = first;
+  input.insert(input.end(), second.begin(), second.end());
+  compressed.insert(compressed.end(), 16, 0);  // padding after the last member is ignored
+  auto whole = DataDecompressor::uncompressData(compressed);
+  ASSERT_TRUE(whole.ok());
+  EXPECT_EQ(*whole, input);
   for (std::size_t piece : {std::size_t{1}, std::size_t{13}, std::size_t{4096}}) {
     auto decompressor = DataDecompressor::decompressor();
     Bytes inflated;

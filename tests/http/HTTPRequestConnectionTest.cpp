@@ -63,6 +63,13 @@ TEST_F(ConnectionTest, KeepAliveTimeoutReplacesTheDefaultIdleTime) {
   EXPECT_EQ(server.acceptedConnections(), 1);
 }
 
+TEST_F(ConnectionTest, KeepAliveWithoutATimeoutKeepsTheDefaultIdleTime) {
+  server.route("GET", "/max", Reply::text("m").header("Keep-Alive", "max=100"));
+  EXPECT_EQ(get("/max")->persistentConnectionTimeoutSeconds(), 60.0);
+  get("/max");
+  EXPECT_EQ(server.acceptedConnections(), 1);
+}
+
 TEST_F(ConnectionTest, AKeptConnectionDroppedBeforeTheReplyIsRetriedOnceOnANewOne) {
   Reply dropped;
   dropped.fault = testsupport::Fault::kCloseWithoutReply;

@@ -92,15 +92,50 @@ TEST_F(DownloadTest, AServerIgnoringTheRangeStartsTheFileAgain) {
   EXPECT_EQ(progress->downloadSize, static_cast<std::int64_t>(content.size()));
 }
 
-TEST_F(DownloadTest, ARefusedRangeNeverBecomesTheFile) {
+TEST_F(DownloadTest, ARefusedRangeNeverBecomesTheFileButTheCompletePartialDoes) {
   route(RangeMode::kUnsatisfiable);
   servePartialFile(1000);
-  auto request = download("/file", true);
-  runToEnd(request);
+  auto refused = download("/file", true);
+  runToEnd(refused);
   ASSERT_NE(delegate->failure, nullptr);
   EXPECT_TRUE(isRequestError(delegate->failure, HTTPRequestErrorCode::fileManagement));
   EXPECT_FALSE(std::filesystem::exists(destination));
-  EXPECT_FALSE(std::filesystem::exists(temporary));  // the next attempt starts afresh
+  EXPECT_EQ(fileText(temporary), content.substr(0, 1000));  // kept for the next attempt
+
+  // A partial file of the whole length is refused as a range but is the finished file.
+  delegate = std::make_shared<RecordingDelegate>();
+  route(RangeMode::kHonour);
+  servePartialFile(content.size());
+  auto complete = download("/file", true);
+  runToEnd(complete);
+  EXPECT_EQ(delegate->count("finished"), 1);
+  EXPECT_EQ(complete->responseStatusCode(), 416);
+  EXPECT_EQ(fileText(destination), content);
+  EXPECT_FALSE(std::filesystem::exists(temporary));
+}
+
+TEST_F(DownloadTest, AResumeAfterTheFileChangedOnTheServerStartsAgain) {
+  std::string changed(content.rbegin(), content.rend());
+  Reply cut = Reply::text(content).header("ETag", "\"v1\"");
+  cut.fault = testsupport::Fault::kCloseAfterBytes;
+  cut.faultAfterBytes = 5000;
+  server.route("GET", "/file", std::vector<Reply>{cut});
+  runToEnd(download("/file", true));
+  ASSERT_EQ(delegate->count("failed"), 1);
+  ASSERT_GT(std::filesystem::file_size(temporary), 0u);
+  ASSERT_TRUE(std::filesystem::exists(temporary + ".validator"));
+
+  server.route("GET", "/file", [&](const RecordedRequest& request) {
+    // The server's file is now another one: a range of it would not continue the partial file.
+    if (request.header("If-Range") != "\"v2\"") return Reply::text(changed).header("ETag", "\"v2\"");
+    return Reply::ranged(request, changed, RangeMode::kHonour);
+  });
+  delegate = std::make_shared<RecordingDelegate>();
+  runToEnd(download("/file", true));
+  EXPECT_EQ(server.requests().back().header("If-Range"), "\"v1\"");
+  EXPECT_EQ(delegate->count("finished"), 1);
+  EXPECT_EQ(fileText(destination), changed);
+  EXPECT_FALSE(std::filesystem::exists(temporary + ".validator"));
 }
 
 TEST_F(DownloadTest, AnErrorPageIsNeverAppendedToThePartialFile) {

@@ -3,6 +3,7 @@
 #include <future>
 
 #include "platform/net/HTTPReadStream.h"
+#include "src/http/HeaderDictionary.h"
 #include "tests/http/EngineTestSupport.h"
 
 namespace http::test {
@@ -32,6 +33,18 @@ TEST_F(EngineTest, ABodyCutShortIsAConnectionFailure) {
   EXPECT_TRUE(isRequestError(delegate->failure, HTTPRequestErrorCode::connectionFailure));
   EXPECT_NE(delegate->failure->underlying(), nullptr);
   EXPECT_TRUE(request->rawResponseData().empty());  // a failed connection drops what it read
+}
+
+TEST_F(EngineTest, ABrokenBodyFramingKeepsTheStatusOfTheHeadThatArrived) {
+  Reply broken;
+  broken.rawBytes = "HTTP/1.1 201 Created\r\nTransfer-Encoding: chunked\r\nX-Kept: yes\r\n\r\nzz\r\nhello\r\n";
+  server.route("GET", "/broken", broken);
+  auto request = makeRequest(server.url("/broken"));
+  runToEnd(request);
+  ASSERT_NE(delegate->failure, nullptr);
+  EXPECT_TRUE(isRequestError(delegate->failure, HTTPRequestErrorCode::connectionFailure));
+  EXPECT_EQ(request->responseStatusCode(), 201);
+  EXPECT_EQ(headerValue(request->responseHeaders(), "X-Kept"), "yes");
 }
 
 TEST_F(EngineTest, CancellingRunningRequestReportsOnceAndLaterCancelsDoNothing) {

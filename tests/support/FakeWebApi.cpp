@@ -16,7 +16,7 @@ constexpr const char* kHeld = "fake-web-api-held";
 constexpr const char* kApiPrefix = "/api/";
 constexpr const char* kJsonSuffix = ".json";
 
-std::filesystem::path fixtureFolder() { return std::filesystem::path(__FILE__).parent_path() / "fixtures"; }
+std::filesystem::path fixtureFolder() { return std::filesystem::path(ZR_TEST_SUPPORT_DIR) / "fixtures"; }
 
 std::string decoded(std::string_view text) {
   foundation::Result<std::string> plain = foundation::Url::percentUnescape(text);

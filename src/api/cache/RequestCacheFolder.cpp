@@ -1,5 +1,7 @@
 #include "src/api/cache/RequestCacheFolder.h"
 
+#include <cerrno>
+
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/PropertyList.h"
@@ -19,6 +21,14 @@ std::string RequestCacheFolder::pathOf(std::string_view fileName) {
   return foundation::Paths::appendingPathComponent(path(), fileName);
 }
 
+foundation::Result<std::string> RequestCacheFolder::checkedPathOf(std::string_view fileName) {
+  // Names may come from server ids: "../x" must not reach outside the folder.
+  if (!foundation::FileManager::isSafePathComponent(fileName)) {
+    return foundation::posixError(EINVAL, "refused request cache file name '" + std::string(fileName) + "'");
+  }
+  return pathOf(fileName);
+}
+
 foundation::Result<foundation::Value> RequestCacheFolder::readPropertyList(std::string_view fileName) {
   foundation::Result<foundation::Bytes> bytes = readData(fileName);
   if (!bytes.ok()) return bytes.error();
@@ -28,15 +38,21 @@ foundation::Result<foundation::Value> RequestCacheFolder::readPropertyList(std::
 foundation::Status RequestCacheFolder::writePropertyList(std::string_view fileName, const foundation::Value& value) {
   foundation::Result<std::string> document = foundation::PropertyList::serialize(withoutNulls(value));
   if (!document.ok()) return document.error();
-  return foundation::FileManager::writeAtomically(pathOf(fileName), document.value());
+  foundation::Result<std::string> file = checkedPathOf(fileName);
+  if (!file.ok()) return file.error();
+  return foundation::FileManager::writeAtomically(file.value(), document.value());
 }
 
 foundation::Result<foundation::Bytes> RequestCacheFolder::readData(std::string_view fileName) {
-  return foundation::FileManager::readFile(pathOf(fileName));
+  foundation::Result<std::string> file = checkedPathOf(fileName);
+  if (!file.ok()) return file.error();
+  return foundation::FileManager::readFile(file.value());
 }
 
 foundation::Status RequestCacheFolder::writeData(std::string_view fileName, const foundation::Bytes& bytes) {
-  return foundation::FileManager::writeAtomically(pathOf(fileName), bytes);
+  foundation::Result<std::string> file = checkedPathOf(fileName);
+  if (!file.ok()) return file.error();
+  return foundation::FileManager::writeAtomically(file.value(), bytes);
 }
 
 foundation::Value RequestCacheFolder::withoutNulls(const foundation::Value& value) {

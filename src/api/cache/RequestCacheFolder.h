@@ -33,6 +33,10 @@ class RequestCacheFolder {
 
   // Any thread. The value without nulls, at any depth.
   static foundation::Value withoutNulls(const foundation::Value& value);
+
+ private:
+  // The file's path, or an error for a name that is not one safe path component.
+  static foundation::Result<std::string> checkedPathOf(std::string_view fileName);
 };
 
 }  // namespace api

@@ -107,12 +107,24 @@ foundation::Status DataCacheManager::addObject(const foundation::Value& object, 
   if (foundation::Result<foundation::Value> archived = foundation::KeyedArchive::archivedPropertyList(object);
       !archived)
     return archived.error();
-  if (hasObjectInCacheByKey(key)) {
-    if (foundation::Status removed = removeObjectInCacheByKey(key); !removed) return removed;
-  }
+  // One save for the update: a crash or a full disk between a removal and an addition would
+  // lose the key. On a failure the previous entries stay, in memory and on disk.
+  auto keys = keys_;
+  auto objects = cachedObjects_;
+  auto memoryKeys = memoryCacheKeys_;
+  auto memoryObjects = memoryCachedObjects_;
+  forgetKey(key);
   keys_.push_back(key);
   cachedObjects_.set(key, object);
-  return doSave();
+  foundation::Status saved = doSave();
+  if (!saved) {
+    keys_ = std::move(keys);
+    cachedObjects_ = std::move(objects);
+    memoryCacheKeys_ = std::move(memoryKeys);
+    memoryCachedObjects_ = std::move(memoryObjects);
+    (void)doSave();  // puts the previous entries back into the defaults; the file still holds them
+  }
+  return saved;
 }
 
 foundation::Status DataCacheManager::addObjectToMemory(const foundation::Value& object, const std::string& key) {
@@ -136,11 +148,15 @@ bool DataCacheManager::hasObjectInCacheByKey(std::string_view key) const { retur
 
 foundation::Status DataCacheManager::removeObjectInCacheByKey(std::string_view key) {
   if (!isValidKey(key)) return {};
+  forgetKey(key);
+  return doSave();
+}
+
+void DataCacheManager::forgetKey(std::string_view key) {
   cachedObjects_.erase(key);
   removeKey(key, keys_);
   memoryCachedObjects_.erase(key);
   removeKey(key, memoryCacheKeys_);
-  return doSave();
 }
 
 void DataCacheManager::clearMemoryCache() {

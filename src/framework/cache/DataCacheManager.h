@@ -65,6 +65,8 @@ class DataCacheManager {
   void restore();
   static void removeKey(std::string_view key, std::vector<std::string>& keyArray);
   foundation::Status doSave() const;
+  // Drops the key's entries from memory and from the saved set, without saving.
+  void forgetKey(std::string_view key);
 
   std::vector<std::string> memoryCacheKeys_;
   foundation::Dictionary memoryCachedObjects_;

@@ -32,7 +32,7 @@ class QRVDataScanner {
   void setScanLocation(std::size_t location);
   bool isAtEnd() const { return current_ >= data_.size(); }
 
-  // The bytes a number may be made of; "0123456789eE-." unless changed.
+  // The bytes a number may be made of; "0123456789eE-+." unless changed (JSON allows "1e+2").
   const ByteSet& doubleCharacters() const { return doubleCharacters_; }
   void setDoubleCharacters(ByteSet characters) { doubleCharacters_ = characters; }
 
@@ -69,7 +69,7 @@ class QRVDataScanner {
 
   foundation::Bytes data_;
   std::size_t current_ = 0;
-  ByteSet doubleCharacters_{"0123456789eE-."};
+  ByteSet doubleCharacters_{"0123456789eE-+."};
 };
 
 }  // namespace framework

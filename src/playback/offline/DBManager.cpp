@@ -67,6 +67,15 @@ std::string joinSongIds(const std::vector<std::string>& ids) {
 
 bool isNotADatabase(int code) { return code == SQLITE_NOTADB || code == SQLITE_CORRUPT; }
 
+// A file with one damaged page opens as good and then fails every write: it is checked at open.
+// A busy or locked file is not damaged.
+bool isDamaged(SQLDatabase& db) {
+  if (!db.goodConnection()) return isNotADatabase(db.lastErrorCode());
+  auto verdict = db.stringForQuery("PRAGMA quick_check");
+  if (!verdict) return isNotADatabase(db.lastErrorCode());
+  return *verdict != "ok";
+}
+
 std::unique_ptr<DBManager>& sharedInstance() {
   static std::unique_ptr<DBManager> instance;
   return instance;
@@ -102,6 +111,16 @@ void DBManager::seedShuffleForTesting(std::uint32_t seed) {
   random_.seed(seed);
 }
 
+std::string DBManager::lastErrorMessage() const {
+  std::lock_guard lock(mutex_);
+  return db_ ? db_->lastErrorMessage() : std::string();
+}
+
+int DBManager::lastErrorCode() const {
+  std::lock_guard lock(mutex_);
+  return db_ ? db_->lastErrorCode() : SQLITE_OK;
+}
+
 std::string DBManager::getDBPath() const {
   return foundation::Paths::appendingPathComponent(foundation::Paths::documentsDirectory(), kDatabaseFileName);
 }
@@ -121,8 +140,8 @@ bool DBManager::openLocked() {
   const std::string path = getDBPath();
   auto db = SQLDatabase::databaseWithPath(path);
   if (!db->open()) return false;
-  if (!db->goodConnection() && isNotADatabase(db->lastErrorCode())) {
-    // Keep the unreadable file for inspection and start a new list the sync can fill again.
+  if (isDamaged(*db)) {
+    // Keep the damaged file for inspection and start a new list the sync can fill again.
     db->close();
     if (!foundation::FileManager::moveItem(path, path + ".corrupt").ok() || !db->open()) return false;
   }

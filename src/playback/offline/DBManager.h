@@ -32,8 +32,12 @@ class DBManager {
   // At launch: creates the database file with its table when there is no file yet.
   void initDBAndTable();
   // Opens the connection when it is not open; also creates a missing table, and replaces a
-  // file that is not a database (kept aside as "ZunoRadio.db.corrupt") with a new one.
+  // file that is not a database or is damaged (kept aside as "ZunoRadio.db.corrupt") with a new one.
   bool openDB();
+  // The database's text and result code for the last statement, so that a caller told NO can
+  // tell why (a full disk, a damaged file); empty and 0 while no database is open.
+  std::string lastErrorMessage() const;
+  int lastErrorCode() const;
   // Documents folder + "ZunoRadio.db".
   std::string getDBPath() const;
 
@@ -87,7 +91,7 @@ class DBManager {
   DownloadDataModelPtr parseRow(SQLResultSet& row);
   api::ProgramModelPtr unarchivedProgram(SQLResultSet& row);
 
-  std::mutex mutex_;
+  mutable std::mutex mutex_;
   std::shared_ptr<SQLDatabase> db_;
   std::mt19937 random_;
 };

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/foundation/FileManager.h"
+#include "platform/foundation/Paths.h"
 #include "platform/foundation/PropertyList.h"
 #include "src/api/cache/ChannelSlotCache.h"
 #include "src/api/cache/RadioCache.h"
@@ -100,6 +101,15 @@ TEST_F(RequestCacheTest, TheRadioListIsCachedAndMissingFilesReadAsNothing) {
                                                        std::string_view("<plist><dict>"))
                   .ok());
   EXPECT_TRUE(ListRadiosRequest::localRadios().empty());
+}
+
+TEST_F(RequestCacheTest, ANameThatLeavesTheFolderIsRefused) {
+  const std::string outside = foundation::Paths::appendingPathComponent(RequestCacheFolder::path(), "../escaped");
+  EXPECT_FALSE(RequestCacheFolder::writeData("../escaped", {1, 2}).ok());
+  EXPECT_FALSE(foundation::FileManager::fileExists(outside));
+  ASSERT_TRUE(foundation::FileManager::writeAtomically(outside, std::string_view("x")).ok());
+  EXPECT_FALSE(RequestCacheFolder::readData("../escaped").ok());
+  EXPECT_FALSE(RequestCacheFolder::writePropertyList("a/b", Value(1.0)).ok());
 }
 
 }  // namespace

@@ -112,6 +112,16 @@ TEST_F(DataCacheManagerTest, RefusesAnUnarchivableObjectAndKeepsWhatWasThere) {
   EXPECT_EQ(cache().getCachedObjectByKey("other"), Value("next"));
 }
 
+TEST_F(DataCacheManagerTest, AFailedSaveKeepsThePreviousValueAndNoRefusedKey) {
+  ASSERT_TRUE(cache().addObject("old", "k").ok());
+  const std::string badKey("k\xff", 2);  // not UTF-8: the store cannot write it
+  ASSERT_FALSE(cache().addObject("new", badKey).ok());
+  EXPECT_FALSE(cache().hasObjectInCacheByKey(badKey));
+  ASSERT_TRUE(cache().addObject("newer", "k").ok()) << "later saves still work";
+  restart();
+  EXPECT_EQ(cache().getCachedObjectByKey("k"), Value("newer"));
+}
+
 TEST_F(DataCacheManagerTest, UnreadableStoredArchiveStartsEmptyAndCanBeWrittenAgain) {
   auto& defaults = foundation::UserDefaults::standardUserDefaults();
   ASSERT_TRUE(defaults.setObject(foundation::Bytes{'n', 'o', 't'}, kDataCacheObjectsDefaultsKey).ok());

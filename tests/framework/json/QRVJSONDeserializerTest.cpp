@@ -42,6 +42,7 @@ TEST(QRVJSONDeserializerTest, ReadsValuesKeepingKeyOrder) {
   EXPECT_TRUE((*dictionary)["b"].getArray()->at(3).isBool());
   EXPECT_EQ((*dictionary)["a"], Value(Dictionary{}));
   EXPECT_EQ(read("[]"), Value(Array{}));
+  EXPECT_EQ(read("[1e+2, 0e+1, 1E+2, 2e-1]"), Value(Array{100.0, 0.0, 100.0, 0.2}));
 }
 
 TEST(QRVJSONDeserializerTest, DecodesEscapesAndUnicode) {

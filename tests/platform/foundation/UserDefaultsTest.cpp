@@ -85,6 +85,10 @@ TEST_F(UserDefaultsTest, ValuesAPropertyListCannotHoldAreRefusedUpFront) {
   ASSERT_FALSE(refused.ok());
   EXPECT_FALSE(defaults().setObject(Array{Value(), 1}, "other").ok());
   EXPECT_FALSE(defaults().setObject(std::string("\xff"), "other").ok());
+  for (std::string badKey : {std::string("nul\0key", 7), std::string("\xfe")}) {
+    EXPECT_FALSE(defaults().setObject("value", badKey).ok());
+    EXPECT_TRUE(defaults().objectForKey(badKey).isNull());
+  }
   EXPECT_EQ(defaults().stringForKey("key"), "kept");
   EXPECT_TRUE(defaults().objectForKey("other").isNull());
   EXPECT_TRUE(defaults().synchronize().ok());

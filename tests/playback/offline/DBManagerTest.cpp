@@ -215,6 +215,20 @@ TEST_F(OfflineListTest, AFileThatIsNoDatabaseIsSetAsideAndTheListStartsAgain) {
   EXPECT_EQ(foundation::FileManager::readTextFile(path + ".corrupt").value(), garbage);
 }
 
+TEST_F(OfflineListTest, ADamagedPageIsFoundAtOpenAndTheListStartsAgain) {
+  logIn("77");
+  ASSERT_TRUE(manager().insertProgram(program("12")));
+  const std::string path = manager().getDBPath();
+  DBManager::resetSharedManagerForTesting();
+  auto bytes = foundation::FileManager::readFile(path).value();
+  ASSERT_GE(bytes.size(), 8192u);
+  std::fill(bytes.begin() + 4096, bytes.begin() + 8192, std::uint8_t{0xab});  // the table's page
+  ASSERT_TRUE(foundation::FileManager::writeAtomically(path, bytes).ok());
+  ASSERT_TRUE(manager().insertProgram(program("13")));
+  EXPECT_TRUE(manager().programIsExist(13));
+  EXPECT_TRUE(foundation::FileManager::fileExists(path + ".corrupt"));
+}
+
 TEST_F(OfflineListTest, AMissingTableIsCreatedInAnExistingFile) {
   const std::string path = manager().getDBPath();
   ASSERT_TRUE(inspect(path)->executeUpdate("create table other (n)"));
