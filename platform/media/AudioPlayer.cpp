@@ -29,26 +29,19 @@ AudioPlayer::~AudioPlayer() {
   for (auto& observer : timeObservers_) observer->timer->invalidate();
 }
 
-void AudioPlayer::play() {
-  engine_->setPlaying(true);
-  if (rate_ == 1) return;
-  rate_ = 1;
-  NowPlayingInfoCenter::defaultCenter().playerRateChanged(true);
-  post([](AudioPlayer& self) {
-    if (self.onRateChange_) self.onRateChange_();
-  });
-  post([](AudioPlayer& self) { self.reportTime(); });
-}
+void AudioPlayer::play() { setRate(1); }
 
-void AudioPlayer::pause() {
-  engine_->setPlaying(false);
-  if (rate_ == 0) return;
-  rate_ = 0;
-  NowPlayingInfoCenter::defaultCenter().playerRateChanged(false);
+void AudioPlayer::pause() { setRate(0); }
+
+void AudioPlayer::setRate(float rate) {
+  engine_->setPlaying(rate == 1);
+  if (rate_ == rate) return;
+  rate_ = rate;
+  NowPlayingInfoCenter::defaultCenter().playerRateChanged(rate == 1);
   post([](AudioPlayer& self) {
     if (self.onRateChange_) self.onRateChange_();
+    self.reportTime();
   });
-  post([](AudioPlayer& self) { self.reportTime(); });
 }
 
 AudioPlayer::Seconds AudioPlayer::currentTime() const {

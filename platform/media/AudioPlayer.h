@@ -75,6 +75,7 @@ class AudioPlayer : public std::enable_shared_from_this<AudioPlayer> {
   friend class PlayerEvents;
   explicit AudioPlayer(std::string source);
 
+  void setRate(float rate);
   // Main thread; called by PlayerEvents once an engine event reaches the main loop.
   void becameReady(Seconds duration);
   void failed(foundation::ErrorPtr error);

@@ -123,6 +123,7 @@ class Pipeline {
   }
 
   void handle(const BusEvent& event) {
+    drainBus();
     if (event.generation != busContext_->generation.load()) return;
     switch (event.kind) {
       case BusEvent::asyncDone:
@@ -185,14 +186,23 @@ class Pipeline {
         break;
       }
       default:
-        return GST_BUS_DROP;
+        return GST_BUS_PASS;
     }
     const auto& context = *static_cast<std::shared_ptr<BusContext>*>(data);
     event.generation = context->generation.load();
     foundation::RunLoop::main().post([weak = context->pipeline, event] {
       if (auto self = weak.lock()) self->handle(event);
     });
-    return GST_BUS_DROP;
+    return GST_BUS_PASS;
+  }
+
+  // Messages are left on the bus rather than dropped in the handler: dropping them on the
+  // streaming threads made every finished pipeline leave about 170 KiB behind. Nothing reads
+  // them, so they go whenever an event of ours reaches the main loop.
+  void drainBus() {
+    GstBus* bus = gst_element_get_bus(playbin_);
+    while (GstMessage* message = gst_bus_pop(bus)) gst_message_unref(message);
+    gst_object_unref(bus);
   }
 
   void onAsyncDone() {
