@@ -37,10 +37,12 @@ void Resources::setDirectory(std::string directory) {
 
 std::optional<std::string> Resources::pathFor(const std::string& name) {
   if (!isPlainFileName(name)) return std::nullopt;
-  std::filesystem::path path = std::filesystem::path(directory()) / name;
   std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
-  return path.string();
+  for (const std::string& folder : {directory(), std::string(ZR_GENERATED_RESOURCES_DIR)}) {
+    std::filesystem::path path = std::filesystem::path(folder) / name;
+    if (std::filesystem::is_regular_file(path, error)) return path.string();
+  }
+  return std::nullopt;
 }
 
 }  // namespace ui

@@ -13,7 +13,8 @@ class Resources {
   static std::string directory();
   // Main thread, before anything is loaded (tests only).
   static void setDirectory(std::string directory);
-  // Any thread. The path of the named file in the resource folder, or nullopt when the name is
+  // Any thread. The path of the named file in the resource folder or, after it, among the
+  // pictures drawn at build time; nullopt when the name is
   // not a plain file name (no folders, no "..") or no such file exists.
   static std::optional<std::string> pathFor(const std::string& name);
 };

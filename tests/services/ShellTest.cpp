@@ -99,6 +99,8 @@ TEST_F(ShellTest, SocialLogoutsAndTheSideMenuAreRecorded) {
   app.tqqLogout();
   EXPECT_EQ(app.sinaWeiboLogoutCount(), 1);
   EXPECT_EQ(app.tqqLogoutCount(), 2);
+  EXPECT_NE(app.sharedMotionManager(), nullptr);
+  EXPECT_EQ(app.sharedMotionManager(), app.sharedMotionManager());
   BaseViewController screen;
   EXPECT_FALSE(app.isLeftSideMenuOpen());
   screen.backToSideBar();

@@ -8,7 +8,7 @@ namespace services {
 void HomePageViewController::viewDidLoad() {
   BaseViewController::viewDidLoad();
   if (user_) setTitle(user_->uname().value_or(""));
-  setLeftBarButtonItemTitle("", [this] { goBack(); }, "navBackButton.png", std::nullopt, {0, 0, 44, 44});
+  setLeftBarButtonItemTitle("", [this] { goBack(); }, "nav_back.png", std::nullopt, {0, 0, 44, 44});
 }
 
 void HomePageViewController::goBack() {

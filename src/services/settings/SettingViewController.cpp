@@ -19,7 +19,7 @@ void SettingViewController::setSleepTimerText(SleepTimerText source) { sleepTime
 void SettingViewController::viewDidLoad() {
   BaseViewController::viewDidLoad();
   setTitle("设置");
-  offlineIconView_ = std::make_shared<ui::ImageView>(ui::Image::named("offlineModeIcon.png"));
+  offlineIconView_ = std::make_shared<ui::ImageView>(ui::Image::named("programIsDownload.png"));
   offlineIconView_->setFrame({280, 12, 20, 20});
   offlineIconView_->setHidden(true);
   view()->addSubview(offlineIconView_);

@@ -43,6 +43,11 @@ const std::shared_ptr<ui::Window>& AppDelegate::window() {
   return window_;
 }
 
+const std::shared_ptr<media::MotionManager>& AppDelegate::sharedMotionManager() {
+  if (!motionManager_) motionManager_ = media::MotionManager::create();
+  return motionManager_;
+}
+
 std::shared_ptr<MainViewController> AppDelegate::getMainController() {
   // The pane is always in the window, so that screens can be presented on it.
   (void)window();

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/media/MotionManager.h"
 #include "platform/ui/Window.h"
 #include "src/framework/network/Reachability.h"
 #include "src/services/shell/MainViewController.h"
@@ -35,6 +36,9 @@ class AppDelegate {
   // Main thread. The main pane, the window's root.
   std::shared_ptr<MainViewController> getMainController();
 
+  // Main thread. The application's one motion manager, made on first use.
+  const std::shared_ptr<media::MotionManager>& sharedMotionManager();
+
   // Main thread. The programme id of the push payload ("cmd_v") the application was launched
   // with; nullopt otherwise.
   const std::optional<std::string>& initProgramId() const { return initProgramId_; }
@@ -63,6 +67,7 @@ class AppDelegate {
   std::atomic<framework::NetworkStatus> networkStatus_{framework::kNotReachable};
   std::shared_ptr<ui::Window> window_;
   std::shared_ptr<MainViewController> mainController_;
+  std::shared_ptr<media::MotionManager> motionManager_;
   std::optional<std::string> initProgramId_;
   int sinaWeiboLogouts_ = 0;
   int tqqLogouts_ = 0;

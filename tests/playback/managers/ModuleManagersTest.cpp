@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/ui/Renderer.h"
 #include "src/playback/managers/ProgramApiManager.h"
 #include "src/playback/managers/SAlbumApiManager.h"
 #include "src/playback/managers/TrackHelper.h"
@@ -38,6 +39,11 @@ TEST_F(ModuleManagersTest, KeepingAProgrammeOfflineAddsItAndLettingGoRemovesIt) 
   runUntilPosted("notificationProgramIsDownloaded 901");
   EXPECT_EQ(api.callsTo("user._subscribe")[0].formValue("sync"), "1");
   EXPECT_EQ(shown("节目加入离线节目成功!"), 1);
+  ASSERT_NE(ui::Image::named("programWaitingForDownload.png"), nullptr);
+  step(0.3);
+  ASSERT_TRUE(ui::renderToPNG(*services::AppDelegate::sharedDelegate().window(), renderedPath("offline_added_toast"),
+                              {.scale = 2})
+                  .ok());
   EXPECT_FALSE(downloads().isDownloadPauseNil());
 
   ProgramApiManager::syncProgram("901", false);
