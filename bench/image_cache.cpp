@@ -20,6 +20,7 @@
 #include "tests/http/NginxServer.h"
 #include "tests/http/TemporaryDirectory.h"
 
+#include "bench/CoverPicture.h"
 #include "bench/Measurement.h"
 
 namespace {
@@ -35,19 +36,7 @@ constexpr int kMissPictures = 200;
 
 using bench::Measurement;
 
-// A picture with detail everywhere, so that its JPEG is of a realistic size.
-foundation::Bytes coverJpeg() {
-  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(kSide) * kSide);
-  for (int y = 0; y < kSide; ++y) {
-    for (int x = 0; x < kSide; ++x) {
-      auto r = static_cast<std::uint32_t>((x * 7 + y * 3) & 0xFF);
-      auto g = static_cast<std::uint32_t>((x * y / 17) & 0xFF);
-      auto b = static_cast<std::uint32_t>((x ^ y) & 0xFF);
-      pixels[static_cast<std::size_t>(y) * kSide + x] = 0xFF000000u | r << 16 | g << 8 | b;
-    }
-  }
-  return ui::Image::fromPixels(kSide, kSide, std::move(pixels))->jpegData(0.85).value();
-}
+foundation::Bytes coverJpeg() { return bench::coverPicture(kSide)->jpegData(0.85).value(); }
 
 // One nginx serving the cover for the whole run, and a home of its own.
 class Fixture {

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/foundation/NotificationCenter.h"
+#include "src/playback/managers/TrackHelper.h"
 
 namespace playback {
 namespace {
@@ -45,6 +46,7 @@ void SleepTimer::startWithSecond(std::int64_t seconds) {
   postTime(kTimerStartNotification);
   postTime(kTimerProgressNotification);
   timerTemp_ = foundation::RunLoop::main().scheduleTimer(foundation::Duration(1.0), true, [this] { tick(); });
+  TrackHelper::sendClickEventWithAction("setting_timer");
 }
 
 void SleepTimer::stop() {
