@@ -65,8 +65,14 @@ void BM_CommitStoredPlayLogs(benchmark::State& state) {
 
     const Clock::time_point start = Clock::now();
     playback::PlayApiManager::commitOfflineLog();
+    bool started = false;
     const double committing = longestStall(
-        [] { return !playback::PlayLogCommit::shared().isRunning() && playback::PlayLogFolder::list().empty(); }, {});
+        [&started] {
+          const bool running = playback::PlayLogCommit::shared().isRunning();
+          started = started || running;
+          return started && !running;
+        },
+        {});
     const Clock::duration took = Clock::now() - start;
     const double idle = longestStall({}, took);
 
@@ -84,8 +90,9 @@ void BM_CommitStoredPlayLogs(benchmark::State& state) {
     state.counters["stall_ratio"] = committing / std::max(idle, 1e-9);
     state.counters["records_sent_once"] = once;
     state.counters["records_distinct"] = static_cast<double>(arrived.size());
-    if (once != kRecords || arrived.size() != static_cast<std::size_t>(kRecords))
-      state.SkipWithError("not every record arrived exactly once");
+    if (once != kRecords || arrived.size() != static_cast<std::size_t>(kRecords) ||
+        !playback::PlayLogFolder::list().empty())
+      state.SkipWithError("not every record arrived exactly once, or files were left");
     api::BaseDataRequest::setApiBaseUrlForTesting("");
     net::ReachabilitySource::setSystemForTesting(nullptr);
   }
