@@ -58,11 +58,13 @@ void PlayerController::startPlayer() {
 
 void PlayerController::beginStart(bool logReplaced, std::optional<std::string> channelId,
                                   std::optional<std::string> programmeId) {
+  // Reached first: a main pane made now loads the panel, whose own first start must come before
+  // this one and so give way to it.
+  auto pane = mainPane();
   ++startGeneration_;
   if (logReplaced) logPlay(kActionReplaced);
   interruptPlay();
   isLoadingDonwSongSource_ = false;
-  auto pane = mainPane();
   pane->setApp_ChannelId(std::move(channelId));
   pane->setApp_ProgramId(std::move(programmeId));
   playFromChannelId_.reset();

@@ -15,6 +15,7 @@
 #include "src/framework/network/Reachability.h"
 #include "src/playback/adverts/AdvertisementManager.h"
 #include "src/playback/managers/PlayApiManager.h"
+#include "src/playback/offline/DBManager.h"
 #include "src/playback/offline/DownloadManager.h"
 #include "src/playback/player/AudioPlayerView.h"
 #include "src/services/shell/AppDelegate.h"
@@ -60,6 +61,8 @@ class PlayerTest : public apitest::ApiRequestTest {
     net::ReachabilitySource::setSystemForTesting(network);
     framework::NetWorkUitil::resetDefaultUitilForTesting();
     services::AppDelegate::resetForTesting();
+    playback::DBManager::resetSharedManagerForTesting();
+    playback::DownloadManager::resetSharedManagerForTesting();
     setNetworkStatus(net::kReachabilityReachable);
     playback::PlayApiManager::resetForTesting();
     playback::AdvertisementManager::resetSharedManagerForTesting();

@@ -19,6 +19,13 @@ TEST_F(PlayerTest, StartUpLoadsTheChannelOnAirWithoutPlaying) {
   EXPECT_EQ(audio->lastItem()->source(), "http://127.0.0.1:1/song/high/1.mp3") << "Wi-Fi streams the high quality";
 }
 
+TEST_F(PlayerTest, AStartBeforeTheMainPaneExistsIsNotUndoneByThePanelsOwnStart) {
+  player().playSAlbum(nullptr, songs({"first"}), std::nullopt);
+  ASSERT_TRUE(runUntil([&] { return api.callsTo("play.playNowChannels").size() == 1 && liveRequests().empty(); }));
+  EXPECT_EQ(selectedId(), "first");
+  EXPECT_TRUE(player().isPlaying());
+}
+
 TEST_F(PlayerTest, StartSongRules) {
   auto& panel = startPanel();
   auto programme = std::make_shared<api::ProgramModel>();
