@@ -139,6 +139,10 @@ class PlayerController : public framework::DataRequestDelegate {
   double position() const;
   double duration() const;
 
+ protected:
+  // The lock screen's title, artist, album and artwork for what plays now.
+  void configLockScreenMediaInfo();
+
  private:
   // 4.101: starts and lists.
   void beginStart(bool logReplaced, std::optional<std::string> channelId, std::optional<std::string> programmeId);
@@ -166,7 +170,6 @@ class PlayerController : public framework::DataRequestDelegate {
   void itemEnded();
   void rateChanged();
   void timeReported(double seconds);
-  void configLockScreenMediaInfo();
 
   // 4.102: sequencing.
   std::optional<std::size_t> selectedIndex() const;
