@@ -251,6 +251,26 @@ Result<std::uint64_t> FileManager::fileSize(const std::string& path) {
   return static_cast<std::uint64_t>(info.st_size);
 }
 
+Status FileManager::removeStaleTemporaryFiles(const std::string& folder, std::chrono::seconds minimumAge) {
+  DIR* listing = ::opendir(folder.c_str());
+  if (!listing) return errno == ENOENT ? Status::success() : failure(errno, "Cannot list", folder);
+  const auto newestStale = std::chrono::system_clock::now() - minimumAge;
+  std::vector<std::string> stale;
+  while (dirent* entry = ::readdir(listing)) {
+    if (!isLeftover(entry->d_name)) continue;
+    std::string path = folder + "/" + entry->d_name;
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
+    auto modified = std::chrono::system_clock::from_time_t(info.st_mtim.tv_sec);
+    if (modified <= newestStale) stale.push_back(std::move(path));
+  }
+  ::closedir(listing);
+  for (const std::string& path : stale) {
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT) return failure(errno, "Cannot remove", path);
+  }
+  return Status::success();
+}
+
 Result<std::vector<std::string>> FileManager::contentsOfDirectory(const std::string& path) {
   DIR* folder = ::opendir(path.c_str());
   if (!folder) return failure(errno, "Cannot list", path);

@@ -1,5 +1,7 @@
 #include "platform/foundation/UserDefaults.h"
 
+#include <filesystem>
+
 #include "platform/foundation/DeviceInfo.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Paths.h"
@@ -38,6 +40,8 @@ UserDefaults::UserDefaults() {
 
 void UserDefaults::load() {
   path_ = preferencesFile();
+  // Writes killed half-way leave temporary files beside the settings; nothing else removes them.
+  (void)FileManager::removeStaleTemporaryFiles(std::filesystem::path(path_).parent_path());
   values_ = readSettings(path_);
   writtenGeneration_ = generation_;
 }

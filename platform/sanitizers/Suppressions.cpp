@@ -20,8 +20,9 @@ extern "C" const char* __lsan_default_suppressions() {
 #endif
 
 #if defined(__SANITIZE_THREAD__)
-// These libraries synchronise their caches, queues and reference counts with atomics and locks
-// of their own that the uninstrumented code hides from the race detector.
+// These libraries synchronise their caches, queues, reference counts and the media buffers they
+// hand from thread to thread with atomics and locks of their own that the uninstrumented code
+// hides from the race detector.
 extern "C" const char* __tsan_default_suppressions() {
   return "race:libfontconfig.so\n"
          "race:libglib-2.0.so\n"
@@ -31,6 +32,8 @@ extern "C" const char* __tsan_default_suppressions() {
          "race:libgstreamer-1.0.so\n"
          "race:libgstbase-1.0.so\n"
          "race:libgst\n"
+         "race:libsoup-2.4.so\n"
+         "race:libmpg123.so\n"
          "deadlock:libgstreamer-1.0.so\n";
 }
 #endif

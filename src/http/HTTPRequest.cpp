@@ -93,6 +93,7 @@ std::shared_ptr<HTTPRequest> HTTPRequest::HEADRequest() {
   head->shouldUseRFC2616RedirectBehaviour_ = shouldUseRFC2616RedirectBehaviour_;
   head->shouldAttemptPersistentConnection_ = shouldAttemptPersistentConnection_;
   head->persistentConnectionTimeoutSeconds_ = persistentConnectionTimeoutSeconds_;
+  copyCacheSettingsInto(*head);
   return head;
 }
 

@@ -15,6 +15,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Value.h"
 #include "platform/net/CookieStore.h"
+#include "src/http/CacheDelegate.h"
 #include "src/http/HTTPRequestDelegate.h"
 #include "src/http/HTTPRequestErrors.h"
 #include "src/http/HTTPRequestQueueDelegate.h"
@@ -108,6 +109,31 @@ class HTTPRequest : public foundation::Operation {
   static bool isMultitaskingSupported();
   // Closes and forgets every kept connection that no request uses and whose idle time is over.
   static void expirePersistentConnections();
+
+  // --- Response cache (any thread) ---
+  // A request that consults `cache` with `cachePolicy` (CachePolicy bits; 0 takes the cache's default).
+  static std::shared_ptr<HTTPRequest> requestWithURL(const std::string& url, std::shared_ptr<CacheDelegate> cache,
+                                                     int cachePolicy = kUseDefaultCachePolicy);
+  // The cache every new request takes; none unless set.
+  static std::shared_ptr<CacheDelegate> defaultCache();
+  static void setDefaultCache(std::shared_ptr<CacheDelegate> cache);
+  // Until when the request's response stays current: now + maxAge when it is not 0, else from
+  // the response's "Cache-Control" max-age (which wins, even when 0) or "Expires".
+  static std::optional<foundation::Date> expiryDateForRequest(HTTPRequest& request, double maxAge);
+  // "Sun, 06 Nov 1994 08:49:37 GMT" and its forms without weekday or seconds.
+  static std::optional<foundation::Date> dateFromRFC1123String(std::string_view text);
+  std::shared_ptr<CacheDelegate> downloadCache() const;
+  void setDownloadCache(std::shared_ptr<CacheDelegate> cache);
+  int cachePolicy() const;
+  void setCachePolicy(int policy);
+  // CacheStoragePolicy: 0 for this run only, anything else permanent.
+  int cacheStoragePolicy() const;
+  void setCacheStoragePolicy(int policy);
+  // Whether the response came from the cache.
+  bool didUseCachedResponse() const;
+  // When not 0, how long a stored response stays current, whatever its headers say.
+  double secondsToCache() const;
+  void setSecondsToCache(double seconds);
 
   // --- Class-wide options (any thread) ---
   // "<app> <version> (<model>; <system> <version>; <locale>)", computed once; nullopt when the
@@ -284,6 +310,19 @@ class HTTPRequest : public foundation::Operation {
   enum class ProgressReceiver { queue, uploadDelegate, downloadDelegate };
   struct Blocks;
 
+  // HTTPRequestCache.cpp, all under the lock on the network thread.
+  enum class CacheAnswer { inMainStep, toNotModified, afterFailure };
+  void copyCacheSettingsInto(HTTPRequest& other) const;
+  void keepCacheOnlyForGET();
+  // The main step: answers from the cache, or adds the validators of a cached entry.
+  bool answerFromCache();
+  // A 304 to our validators: answered from the cache, or failed; false for any other response.
+  bool answerNotModified();
+  void storeInCache();
+  bool fallBackToCache(const foundation::ErrorPtr& error);
+  // Completes the request (or a HEAD's main request) with the cached response; false when the
+  // cache holds none it can deliver.
+  bool useDataFromCache(CacheAnswer answer);
   // HTTPRequestStart.cpp
   void runMainStep();
   foundation::Status createMessage();
@@ -316,6 +355,7 @@ class HTTPRequest : public foundation::Operation {
   void keepHeadOfFailedResponse();
   void parseStringEncodingFromHeaders(const net::HTTPMessage& response);
   bool willRedirect(const net::HTTPMessage& response);
+  bool willRedirectTo(int status, const std::optional<std::string>& location);
   bool willAskDelegateToConfirmRedirect();
   void performRedirect();
   // HTTPRequestBodyReader.cpp
@@ -489,6 +529,14 @@ class HTTPRequest : public foundation::Operation {
   int authenticationNeeded_ = 0;
   bool headersRead_ = false;
   std::uint64_t sentRangeStart_ = 0;  // the partial size a "Range" header asked to continue from
+
+  // Response cache.
+  std::shared_ptr<CacheDelegate> downloadCache_ = defaultCache();
+  int cachePolicy_ = kUseDefaultCachePolicy;
+  int cacheStoragePolicy_ = kCacheForSessionDurationOnly;
+  bool didUseCachedResponse_ = false;
+  double secondsToCache_ = 0;
+  bool sentCacheValidators_ = false;  // "If-None-Match" / "If-Modified-Since" came from the cache
 
   // Response.
   int responseStatusCode_ = 0;

@@ -18,7 +18,10 @@ foundation::ErrorPtr moveError(const std::string& from, const std::string& to, f
 void HTTPRequest::handleStreamComplete() {
   setStatusTimer(nullptr);
   downloadComplete_ = true;
-  if (!headersRead_) readResponseHeaders();
+  if (!headersRead_) {
+    readResponseHeaders();
+    if (complete_ || !readStream_) return;  // a 304 answered from the cache (or failed)
+  }
   foundation::ErrorPtr fileError;
   {
     std::scoped_lock progress(progressLock());
@@ -36,6 +39,8 @@ void HTTPRequest::handleStreamComplete() {
       if (temporaryFileDownloadPath_.empty()) (void)removeFileAtPath(validatorPath);
     }
     if (!fileError) fileError = inflateErrorOfBodyInMemory();
+    // With resume, a redirect's body was dropped and no file was put in place.
+    if (!fileError && !(needsRedirect_ && shouldRedirect_ && allowResumeForFileDownloads_)) storeInCache();
     if (didCreateTemporaryPostDataFile_ && authenticationNeeded_ == 0) {
       if (auto removed = removeTemporaryUploadFiles(); !removed.ok() && !fileError) fileError = removed.error();
     }

@@ -50,6 +50,7 @@ void HTTPRequest::copyInto(HTTPRequest& copy) const {
   copy.shouldUseRFC2616RedirectBehaviour_ = shouldUseRFC2616RedirectBehaviour_;
   copy.shouldAttemptPersistentConnection_ = shouldAttemptPersistentConnection_;
   copy.persistentConnectionTimeoutSeconds_ = persistentConnectionTimeoutSeconds_;
+  copyCacheSettingsInto(copy);
 }
 
 }  // namespace http

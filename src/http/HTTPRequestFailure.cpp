@@ -122,6 +122,7 @@ void HTTPRequest::failWithError(foundation::ErrorPtr error) {
                                            foundation::Duration(persistentConnectionTimeoutSeconds_));
   }
   if (isCancelled() || error_) return;  // the first failure wins
+  if (fallBackToCache(error)) return;
   error_ = error;
   if (auto main = mainRequest_.lock()) {
     bool mainHadFailed = true;

@@ -53,6 +53,7 @@ void HTTPRequest::readResponseHeaders() {
   responseHeaders_ = headerDictionary(*response);
   responseStatusCode_ = response->statusCode();
   responseStatusMessage_ = response->statusLine();
+  if (answerNotModified()) return;
   if (responseStatusCode_ == 401) authenticationNeeded_ = 1;
   if (responseStatusCode_ == 407) authenticationNeeded_ = 2;
   parseStringEncodingFromHeaders(*response);
@@ -122,8 +123,10 @@ void HTTPRequest::parseStringEncodingFromHeaders(const net::HTTPMessage& respons
 }
 
 bool HTTPRequest::willRedirect(const net::HTTPMessage& response) {
-  int status = response.statusCode();
-  auto location = response.headerFieldValue("Location");
+  return willRedirectTo(response.statusCode(), response.headerFieldValue("Location"));
+}
+
+bool HTTPRequest::willRedirectTo(int status, const std::optional<std::string>& location) {
   if (!shouldRedirect_ || !location || (status != 301 && status != 302 && status != 303 && status != 307)) {
     return false;
   }

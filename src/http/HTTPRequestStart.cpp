@@ -31,12 +31,14 @@ void HTTPRequest::runMainStep() {
     return;
   }
   complete_ = false;
+  didUseCachedResponse_ = false;
   if (url_.empty()) {
     failWithError(unableToCreateRequestError());
     return;
   }
   if (!isHEADRequest()) buildPostBody();
   if (error_) return;
+  keepCacheOnlyForGET();
   if (auto created = createMessage(); !created.ok()) {
     failWithError(created.error());
     return;
@@ -46,7 +48,7 @@ void HTTPRequest::runMainStep() {
     main->buildRequestHeaders();
   }
   buildRequestHeaders();
-  if (error_) return;
+  if (error_ || answerFromCache()) return;
   applyRequestHeadersToMessage();
   if (error_) return;
   if (configureProxies()) startRequest();

@@ -1,6 +1,7 @@
 #include "src/api/cache/RequestCacheFolder.h"
 
 #include <cerrno>
+#include <mutex>
 
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Paths.h"
@@ -8,12 +9,26 @@
 #include "src/framework/util/WDTools.h"
 
 namespace api {
+namespace {
+
+// Writes killed half-way leave temporary files; they are swept the first time a run uses a folder.
+void sweepOnce(const std::string& folder) {
+  static std::mutex mutex;
+  static std::string swept;
+  std::lock_guard lock(mutex);
+  if (swept == folder) return;
+  swept = folder;
+  (void)foundation::FileManager::removeStaleTemporaryFiles(folder);
+}
+
+}  // namespace
 
 std::string RequestCacheFolder::path() {
   const std::string folder =
       foundation::Paths::appendingPathComponent(framework::WDTools::getCachesFileDir(), kFolderName);
   // A failure shows in the file operation that follows.
   if (!foundation::FileManager::isDirectory(folder)) (void)foundation::FileManager::createDirectory(folder, false);
+  sweepOnce(folder);
   return folder;
 }
 

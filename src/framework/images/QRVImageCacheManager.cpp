@@ -41,6 +41,8 @@ QRVImageCacheManager::QRVImageCacheManager()
   registerForMemoryWarnings();
   imageQueue_->setMaxConcurrentOperationCount(kMaxConcurrentImageLoads);
   createDirectorysAtPath(imageFolder_);
+  // Pictures written when the process was killed half-way leave temporary files behind.
+  (void)foundation::FileManager::removeStaleTemporaryFiles(imageFolder_);
   queueCheckTimer_ = foundation::RunLoop::main().scheduleTimer(foundation::Duration(kQueueCheckIntervalSeconds), true,
                                                                [this] { checkRequestQueueStatus(); });
 }

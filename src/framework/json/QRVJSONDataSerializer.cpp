@@ -1,13 +1,12 @@
 #include "src/framework/json/QRVJSONDataSerializer.h"
 
-#include <cxxabi.h>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
-#include <typeinfo>
 
 #include "platform/foundation/Utf8.h"
+#include "src/framework/json/ClassName.h"
 #include "src/framework/json/QRVSerializedJSONData.h"
 
 namespace framework {
@@ -19,14 +18,6 @@ using foundation::Value;
 
 foundation::ErrorPtr writerError(QRVJSONSerializerErrorCode code, std::string description) {
   return foundation::makeError(kQRVJSONSerializerErrorDomain, static_cast<long long>(code), std::move(description));
-}
-
-std::string className(const foundation::Object& object) {
-  const char* mangled = typeid(object).name();
-  int status = 0;
-  std::unique_ptr<char, decltype(&std::free)> demangled(abi::__cxa_demangle(mangled, nullptr, nullptr, &status),
-                                                        &std::free);
-  return status == 0 && demangled ? demangled.get() : mangled;
 }
 
 std::string typeName(const Value& value) {

@@ -57,7 +57,9 @@ DownloadManager::DownloadManager() = default;
 DownloadManager::~DownloadManager() {
   foundation::NotificationCenter::defaultCenter().removeObserver(this);
   if (retryTimer_) retryTimer_->invalidate();
-  if (downloadQueue_) downloadQueue_->reset();
+  // Every song request ends and leaves the queue; a suspended queue would keep the ones not yet
+  // started, and they would keep it.
+  if (downloadQueue_) downloadQueue_->cancelAllOperations();
 }
 
 void DownloadManager::start() {

@@ -1,5 +1,6 @@
 #include "platform/foundation/FileManager.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -97,6 +98,20 @@ TEST_F(FileManagerTest, ACrashMidWriteLeavesTheOldFileReadableAndTheLeftoverHidd
   EXPECT_EQ(*FileManager::subpathsOfDirectory(home), (std::vector<std::string>{"logs", "logs/1700000000"}));
   ASSERT_TRUE(FileManager::writeAtomically(at("logs/1700000000"), "next").ok());
   EXPECT_EQ(read(at("logs/1700000000")), "next");
+}
+
+TEST_F(FileManagerTest, StaleTemporaryFilesAreSweptAndFreshOnesKept) {
+  ASSERT_TRUE(FileManager::createDirectory(at("prefs")).ok());
+  ASSERT_TRUE(FileManager::writeAtomically(at("prefs/settings"), "kept").ok());
+  ASSERT_TRUE(FileManager::writeAtomically(at("prefs/.zr-atomic-settings-old1"), "<half").ok());
+  ASSERT_TRUE(FileManager::writeAtomically(at("prefs/.zr-atomic-settings-new1"), "<half").ok());
+  // The first was left by a write killed an hour ago; the second may be a write in progress.
+  const timespec anHourAgo[2] = {{time(nullptr) - 3600, 0}, {time(nullptr) - 3600, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, at("prefs/.zr-atomic-settings-old1").c_str(), anHourAgo, 0), 0);
+
+  ASSERT_TRUE(FileManager::removeStaleTemporaryFiles(at("prefs")).ok());
+  EXPECT_EQ(allNames(at("prefs")), (std::vector<std::string>{".zr-atomic-settings-new1", "settings"}));
+  EXPECT_TRUE(FileManager::removeStaleTemporaryFiles(at("missing")).ok());
 }
 
 TEST_F(FileManagerTest, ReadingReportsMissingFilesAndFolders) {

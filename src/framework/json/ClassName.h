@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+
+#include "platform/foundation/Value.h"
+
+namespace framework {
+
+// Any thread. The object's class as written in the source ("framework::JsonDecimalNumber"), for
+// messages about values a writer cannot write.
+std::string className(const foundation::Object& object);
+
+}  // namespace framework

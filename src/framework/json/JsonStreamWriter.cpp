@@ -1,0 +1,289 @@
+#include "src/framework/json/JsonStreamWriter.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "platform/foundation/Utf8.h"
+#include "src/framework/json/ClassName.h"
+#include "src/framework/json/JsonDecimalNumber.h"
+
+namespace framework {
+namespace {
+
+using State = JsonStreamWriterState;
+
+const char* separatorBefore(State state) {
+  switch (state) {
+    case State::objectKey:
+    case State::arrayValue:
+      return ",";
+    case State::objectValue:
+      return ":";
+    default:
+      return "";
+  }
+}
+
+State stateAfterValue(State state) {
+  switch (state) {
+    case State::start:
+      return State::complete;
+    case State::objectStart:
+    case State::objectKey:
+      return State::objectValue;
+    case State::objectValue:
+      return State::objectKey;
+    case State::arrayStart:
+      return State::arrayValue;
+    default:
+      return state;
+  }
+}
+
+void appendEscaped(std::string& out, std::string_view text) {
+  for (char c : text) {
+    switch (c) {
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\b':
+        out += "\\b";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\f':
+        out += "\\f";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      default:
+        if (static_cast<unsigned char>(c) < 0x20) {
+          char escape[8];
+          std::snprintf(escape, sizeof escape, "\\u00%02x", static_cast<unsigned char>(c));
+          out += escape;
+        } else {
+          out += c;
+        }
+    }
+  }
+}
+
+}  // namespace
+
+JsonStreamWriter::JsonStreamWriter() {
+  cache_.reserve(32);
+  stateStack_.reserve(maxDepth_);
+}
+
+bool JsonStreamWriter::fail(std::string error) {
+  error_ = std::move(error);
+  state_ = State::error;
+  return false;
+}
+
+void JsonStreamWriter::append(std::string_view bytes) {
+  if (delegate_ && !bytes.empty()) delegate_->writerAppendBytes(*this, bytes.data(), bytes.size());
+}
+
+bool JsonStreamWriter::mayWrite(bool isKeyOrClose) {
+  if (state_ == State::error) return false;  // the first failure stands
+  if (state_ == State::complete) return fail("Stream is closed");
+  if (!isKeyOrClose && (state_ == State::objectStart || state_ == State::objectKey)) {
+    return fail("JSON object key must be string");
+  }
+  return true;
+}
+
+bool JsonStreamWriter::beginPiece(bool isKey) {
+  if (!mayWrite(isKey)) return false;
+  append(separatorBefore(state_));
+  return true;
+}
+
+void JsonStreamWriter::appendWhitespace(State state) {
+  if (!humanReadable_) return;
+  if (state == State::objectValue) {
+    append(" ");
+    return;
+  }
+  std::string whitespace = "\n";
+  whitespace.append(2 * stateStack_.size(), ' ');
+  append(whitespace);
+}
+
+void JsonStreamWriter::afterValue() { state_ = stateAfterValue(state_); }
+
+bool JsonStreamWriter::openContainer(State opened, char bracket) {
+  if (!beginPiece(false)) return false;
+  if (!stateStack_.empty()) appendWhitespace(state_);
+  stateStack_.push_back(state_);
+  state_ = opened;
+  if (maxDepth_ != 0 && stateStack_.size() > maxDepth_) return fail("Nested too deep");
+  append(std::string_view(&bracket, 1));
+  return true;
+}
+
+bool JsonStreamWriter::closeContainer(bool isObject, char bracket) {
+  if (!mayWrite(true)) return false;
+  // Closing anything but the open container, or an object whose last key has no value, would
+  // write text that is not JSON.
+  bool fits = isObject ? (state_ == State::objectStart || state_ == State::objectKey)
+                       : (state_ == State::arrayStart || state_ == State::arrayValue);
+  if (!fits) return fail(isObject ? "No object is open to close" : "No array is open to close");
+  State closing = state_;
+  state_ = stateStack_.back();
+  stateStack_.pop_back();
+  appendWhitespace(closing);
+  append(std::string_view(&bracket, 1));
+  afterValue();
+  return true;
+}
+
+bool JsonStreamWriter::writeObjectOpen() { return openContainer(State::objectStart, '{'); }
+bool JsonStreamWriter::writeObjectClose() { return closeContainer(true, '}'); }
+bool JsonStreamWriter::writeArrayOpen() { return openContainer(State::arrayStart, '['); }
+bool JsonStreamWriter::writeArrayClose() { return closeContainer(false, ']'); }
+
+bool JsonStreamWriter::writeObject(const foundation::Dictionary& dictionary) {
+  if (!writeObjectOpen()) return false;
+  std::vector<const foundation::Dictionary::Entry*> members;
+  members.reserve(dictionary.size());
+  for (const auto& entry : dictionary) members.push_back(&entry);
+  if (sortKeys_) {
+    std::sort(members.begin(), members.end(), [](const auto* a, const auto* b) { return a->first < b->first; });
+  }
+  for (const auto* member : members) {
+    if (!writeString(member->first) || !writeValue(member->second)) return false;
+  }
+  return writeObjectClose();
+}
+
+bool JsonStreamWriter::writeArray(const foundation::Array& array) {
+  if (!writeArrayOpen()) return false;
+  for (const auto& element : array) {
+    if (!writeValue(element)) return false;
+  }
+  return writeArrayClose();
+}
+
+bool JsonStreamWriter::writeValue(const foundation::Value& value) {
+  using Kind = foundation::Value::Kind;
+  switch (value.kind()) {
+    case Kind::Dictionary:
+      return writeObject(*value.getDictionary());
+    case Kind::Array:
+      return writeArray(*value.getArray());
+    case Kind::String:
+      return writeString(*value.getString());
+    case Kind::Int:
+    case Kind::UInt:
+    case Kind::Double:
+      return writeNumber(value);
+    case Kind::Bool:
+      return writeBool(*value.getBool());
+    case Kind::Null:
+      return writeNull();
+    case Kind::Object:
+      if (value.objectAs<JsonDecimalNumber>()) return writeNumber(value);
+      if (auto proxy = value.objectAs<JsonProxy>()) return writeValue(proxy->proxyForJson());
+      if (const auto* object = value.getObject(); object && *object) {
+        return fail("JSON serialisation not supported for " + className(**object));
+      }
+      return fail("JSON serialisation not supported for object");
+    default:
+      return fail(std::string("JSON serialisation not supported for ") + value.kindName());
+  }
+}
+
+const std::string& JsonStreamWriter::encodedString(std::string_view text) {
+  auto found = cache_.find(std::string(text));
+  if (found != cache_.end()) return found->second;
+  std::string encoded;
+  encoded.reserve(text.size() + text.size() / 10 + 2);
+  encoded += '"';
+  appendEscaped(encoded, text);
+  encoded += '"';
+  return cache_.emplace(std::string(text), std::move(encoded)).first->second;
+}
+
+bool JsonStreamWriter::writeString(std::string_view text) {
+  if (!mayWrite(true)) return false;
+  if (!foundation::isValidUtf8(text)) return fail("String is not valid UTF-8");
+  append(separatorBefore(state_));
+  appendWhitespace(state_);
+  append(encodedString(text));
+  afterValue();
+  return true;
+}
+
+bool JsonStreamWriter::writeNumber(const foundation::Value& number) {
+  char text[32];
+  if (auto decimal = number.objectAs<JsonDecimalNumber>()) {
+    if (!beginPiece(false)) return false;
+    appendWhitespace(state_);
+    append(decimal->text());
+    afterValue();
+    return true;
+  }
+  using Kind = foundation::Value::Kind;
+  std::to_chars_result end{};
+  switch (number.kind()) {
+    case Kind::Int:
+      end = std::to_chars(text, text + sizeof text, number.toInt64());
+      break;
+    case Kind::UInt:
+      end = std::to_chars(text, text + sizeof text, number.toUInt64());
+      break;
+    case Kind::Double: {
+      double value = number.toDouble();
+      if (std::isnan(value)) return fail("NaN is not a valid number in JSON");
+      if (std::isinf(value)) {
+        return fail(value > 0 ? "+Infinity is not a valid number in JSON" : "-Infinity is not a valid number in JSON");
+      }
+      // Never the C library's printf: a locale with a decimal comma would write text that is not JSON.
+      end = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 17);
+      break;
+    }
+    default:
+      return fail(std::string("JSON serialisation not supported for ") + number.kindName());
+  }
+  if (!beginPiece(false)) return false;
+  appendWhitespace(state_);
+  append(std::string_view(text, static_cast<std::size_t>(end.ptr - text)));
+  afterValue();
+  return true;
+}
+
+bool JsonStreamWriter::writeBool(bool value) {
+  if (!beginPiece(false)) return false;
+  appendWhitespace(state_);
+  append(value ? "true" : "false");
+  afterValue();
+  return true;
+}
+
+bool JsonStreamWriter::writeNull() {
+  if (!beginPiece(false)) return false;
+  appendWhitespace(state_);
+  append("null");
+  afterValue();
+  return true;
+}
+
+void JsonStreamWriterAccumulator::writerAppendBytes(JsonStreamWriter&, const char* bytes, std::size_t length) {
+  data_.append(bytes, length);
+}
+
+}  // namespace framework

@@ -1,0 +1,276 @@
+#include "src/framework/json/JsonTokeniser.h"
+
+#include <charconv>
+#include <cstdio>
+#include <memory>
+
+#include "platform/foundation/Utf8.h"
+#include "src/framework/json/JsonDecimalNumber.h"
+#include "src/framework/json/Utf8.h"
+
+namespace framework {
+namespace {
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+int hexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// The UTF-16 unit of four hex digits, or -1.
+long hexQuad(std::string_view digits) {
+  long unit = 0;
+  for (char c : digits.substr(0, 4)) {
+    int digit = hexValue(c);
+    if (digit < 0) return -1;
+    unit = unit * 16 + digit;
+  }
+  return unit;
+}
+
+bool isHighSurrogate(long unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool isLowSurrogate(long unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+// 16 bits, as the exponent is kept; a larger one is refused rather than wrapped.
+constexpr int kMaxExponent = 32767;
+
+}  // namespace
+
+const char* jsonTokenName(JsonToken token) {
+  switch (token) {
+    case JsonToken::arrayStart:
+      return "start of array";
+    case JsonToken::arrayEnd:
+      return "end of array";
+    case JsonToken::objectStart:
+      return "start of object";
+    case JsonToken::objectEnd:
+      return "end of object";
+    case JsonToken::valueSeparator:
+      return "value separator";
+    case JsonToken::keyValueSeparator:
+      return "key-value separator";
+    case JsonToken::number:
+      return "number";
+    case JsonToken::string:
+      return "string";
+    case JsonToken::trueValue:
+    case JsonToken::falseValue:
+      return "boolean";
+    case JsonToken::null:
+      return "null";
+    default:
+      return "<aaiiie!>";
+  }
+}
+
+JsonToken JsonTokeniser::fail(std::string error) {
+  error_ = std::move(error);
+  return JsonToken::error;
+}
+
+JsonToken JsonTokeniser::getToken() {
+  stream_.skipWhitespace();
+  std::string_view input = stream_.unread();
+  if (input.empty()) return JsonToken::eof;
+  JsonToken punctuation = JsonToken::eof;
+  switch (input.front()) {
+    case '[':
+      punctuation = JsonToken::arrayStart;
+      break;
+    case ']':
+      punctuation = JsonToken::arrayEnd;
+      break;
+    case '{':
+      punctuation = JsonToken::objectStart;
+      break;
+    case '}':
+      punctuation = JsonToken::objectEnd;
+      break;
+    case ',':
+      punctuation = JsonToken::valueSeparator;
+      break;
+    case ':':
+      punctuation = JsonToken::keyValueSeparator;
+      break;
+    case '"':
+      return getStringToken();
+    case 't':
+      return getWordToken("true", JsonToken::trueValue);
+    case 'f':
+      return getWordToken("false", JsonToken::falseValue);
+    case 'n':
+      return getWordToken("null", JsonToken::null);
+    case '+':
+      return fail("Leading + is illegal in number");
+    default:
+      if (input.front() == '-' || isDigit(input.front())) return getNumberToken();
+      return fail(std::string("Illegal start of token [") + input.front() + "]");
+  }
+  stream_.skip(1);
+  return punctuation;
+}
+
+JsonToken JsonTokeniser::getWordToken(std::string_view word, JsonToken token) {
+  std::string_view input = stream_.unread();
+  if (input.size() < word.size()) return JsonToken::eof;
+  if (input.substr(0, word.size()) != word) {
+    return fail("Expected '" + std::string(word) + "' after initial '" + word.front() + "'");
+  }
+  stream_.skip(word.size());
+  return token;
+}
+
+JsonToken JsonTokeniser::getStringToken() {
+  std::string_view input = stream_.unread();
+  std::size_t at = 1;
+  bool gathered = false;  // whether string_ already holds earlier runs
+  while (true) {
+    std::size_t runStart = at;
+    unsigned char seen = 0;  // any byte of 0x80 and above sets the top bit: only then decode
+    while (at < input.size()) {
+      auto byte = static_cast<unsigned char>(input[at]);
+      if (byte == '"' || byte == '\\' || byte < 0x20) break;
+      seen |= byte;
+      ++at;
+    }
+    if (at >= input.size()) return JsonToken::eof;
+    std::string_view run = input.substr(runStart, at - runStart);
+    if ((seen & 0x80) && !foundation::isValidUtf8(run)) return fail("Broken Unicode encoding");
+    if (gathered) {
+      string_.append(run);
+    } else {
+      string_.assign(run);
+      gathered = true;
+    }
+    auto stop = static_cast<unsigned char>(input[at]);
+    if (stop == '"') {
+      stream_.skip(at + 1);
+      return JsonToken::string;
+    }
+    if (stop < 0x20) {
+      char text[48];
+      std::snprintf(text, sizeof text, "Unescaped control character [0x%02X]", stop);
+      return fail(text);
+    }
+    if (at + 1 >= input.size()) return JsonToken::eof;
+    switch (input[at + 1]) {
+      case '"':
+      case '/':
+      case '\\':
+        string_ += input[at + 1];
+        break;
+      case 'b':
+        string_ += '\b';
+        break;
+      case 'f':
+        string_ += '\f';
+        break;
+      case 'n':
+        string_ += '\n';
+        break;
+      case 'r':
+        string_ += '\r';
+        break;
+      case 't':
+        string_ += '\t';
+        break;
+      case 'u':
+        if (auto escaped = appendUnicodeEscape(input, at); escaped != JsonToken::string) return escaped;
+        continue;
+      default:
+        return fail("Illegal escape character");
+    }
+    at += 2;
+  }
+}
+
+JsonToken JsonTokeniser::appendUnicodeEscape(std::string_view input, std::size_t& at) {
+  if (input.size() - at < 6) return JsonToken::eof;
+  long unit = hexQuad(input.substr(at + 2));
+  if (unit < 0) return fail("Invalid hex quad");
+  at += 6;
+  if (isLowSurrogate(unit)) return fail("Invalid high character in surrogate pair");
+  auto codePoint = static_cast<std::uint32_t>(unit);
+  if (isHighSurrogate(unit)) {
+    // A pair cut by the end of the input waits for the rest, so pieces parse like the whole.
+    std::string_view next = input.substr(at);
+    if ((!next.empty() && next[0] != '\\') || (next.size() > 1 && next[1] != 'u')) {
+      return fail("Missing low character in surrogate pair");
+    }
+    if (next.size() < 6) return JsonToken::eof;
+    long low = hexQuad(next.substr(2));
+    if (low < 0) return fail("Invalid hex quad");
+    if (!isLowSurrogate(low)) return fail("Invalid low character in surrogate pair");
+    codePoint = 0x10000 + ((static_cast<std::uint32_t>(unit) - 0xD800) << 10) + (static_cast<std::uint32_t>(low) - 0xDC00);
+    at += 6;
+  }
+  utf8::appendCodePoint(string_, codePoint);
+  return JsonToken::string;
+}
+
+JsonToken JsonTokeniser::getNumberToken() {
+  std::string_view input = stream_.unread();
+  std::size_t at = 0;
+  const bool negative = input[0] == '-';
+  if (negative) {
+    if (++at >= input.size()) return JsonToken::eof;
+    if (!isDigit(input[at])) return fail("No digits after initial minus");
+  }
+  if (input[at] == '0' && at + 1 < input.size() && isDigit(input[at + 1])) {
+    return fail("Leading zero is illegal in number");
+  }
+  // Digits count from the first that is not 0: leading zeros ("0.000123") cost no precision.
+  std::uint64_t mantissa = 0;
+  int digits = 0;
+  auto takeDigit = [&](char digit) {
+    mantissa = mantissa * 10 + static_cast<std::uint64_t>(digit - '0');
+    if (mantissa != 0) ++digits;
+  };
+  for (; at < input.size() && isDigit(input[at]); ++at) takeDigit(input[at]);
+  bool fractionOrExponent = false;
+  if (at < input.size() && input[at] == '.') {
+    if (++at >= input.size()) return JsonToken::eof;
+    if (!isDigit(input[at])) return fail("No digits after decimal point");
+    for (; at < input.size() && isDigit(input[at]); ++at) takeDigit(input[at]);
+    fractionOrExponent = true;
+  }
+  if (at < input.size() && (input[at] == 'e' || input[at] == 'E')) {
+    if (++at >= input.size()) return JsonToken::eof;
+    if (input[at] == '+' || input[at] == '-') {
+      if (++at >= input.size()) return JsonToken::eof;
+    }
+    if (!isDigit(input[at])) return fail("No digits in exponent");
+    int exponent = 0;
+    for (; at < input.size() && isDigit(input[at]); ++at) {
+      exponent = exponent * 10 + (input[at] - '0');
+      if (exponent > kMaxExponent) return fail("Exponent out of range in number");
+    }
+    fractionOrExponent = true;
+  }
+  if (at >= input.size()) return JsonToken::eof;  // only a following byte ends a number
+
+  std::string_view text = input.substr(0, at);
+  if (digits >= 19) {
+    number_ = std::make_shared<JsonDecimalNumber>(std::string(text));
+  } else if (fractionOrExponent) {
+    double value = 0;
+    auto parsed = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (parsed.ec == std::errc()) {
+      number_ = value;
+    } else {  // beyond the double range: the text is kept rather than a wrong value made
+      number_ = std::make_shared<JsonDecimalNumber>(std::string(text));
+    }
+  } else if (negative) {
+    number_ = -static_cast<std::int64_t>(mantissa);
+  } else {
+    number_ = mantissa;
+  }
+  stream_.skip(at);
+  return JsonToken::number;
+}
+
+}  // namespace framework
