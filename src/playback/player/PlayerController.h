@@ -112,6 +112,8 @@ class PlayerController : public framework::DataRequestDelegate {
   void handleInterruption(bool began);
   // The audio output route changed to this type.
   void handleRouteChange(const std::string& routeType);
+  // The lock screen shows the current song; also when the panel's cover picture arrived.
+  void configLockScreenMediaInfo();
   // The type of the current output route; "error" when there is none.
   static std::string getAVAudioSessionRouteType();
 
