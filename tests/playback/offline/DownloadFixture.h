@@ -83,9 +83,9 @@ class DownloadFixture : public apitest::ApiRequestTest {
     return content;
   }
   void serveSongs(testsupport::RangeMode mode = testsupport::RangeMode::kHonour) {
-    for (const auto& [id, content] : songs)
-      songServer.route("GET", "/song/" + std::to_string(id) + ".mp3",
-                       [content, mode](const testsupport::RecordedRequest& request) {
+    for (const auto& song : songs)
+      songServer.route("GET", "/song/" + std::to_string(song.first) + ".mp3",
+                       [content = song.second, mode](const testsupport::RecordedRequest& request) {
                          return testsupport::Reply::ranged(request, content, mode);
                        });
   }
