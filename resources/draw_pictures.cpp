@@ -209,6 +209,88 @@ Drawing placeholder() {
   };
 }
 
+Drawing next(Color colour) {
+  return [=](GraphicsContext& c, double w, double h) {
+    c.setFillColor(colour);
+    triangle(c, {w * 0.2, h * 0.25}, {w * 0.2, h * 0.75}, {w * 0.62, h * 0.5});
+    c.fillRect({w * 0.66, h * 0.25, w * 0.1, h * 0.5});
+  };
+}
+
+// Three dots joined by two lines.
+Drawing share(Color colour) {
+  return [=](GraphicsContext& c, double w, double h) {
+    c.setStrokeColor(colour);
+    c.setLineWidth(w * 0.07);
+    c.moveTo({w * 0.7, h * 0.25});
+    c.lineTo({w * 0.3, h * 0.5});
+    c.lineTo({w * 0.7, h * 0.75});
+    c.strokePath();
+    c.setFillColor(colour);
+    for (Point p : {Point{w * 0.7, h * 0.25}, Point{w * 0.3, h * 0.5}, Point{w * 0.7, h * 0.75}})
+      c.fillEllipse({p.x - w * 0.13, p.y - h * 0.13, w * 0.26, h * 0.26});
+  };
+}
+
+// An arrow leaving a box: a link to elsewhere.
+Drawing link(Color colour) {
+  return [=](GraphicsContext& c, double w, double h) {
+    c.setStrokeColor(colour);
+    c.setLineWidth(w * 0.08);
+    c.moveTo({w * 0.45, h * 0.22});
+    c.lineTo({w * 0.2, h * 0.22});
+    c.lineTo({w * 0.2, h * 0.8});
+    c.lineTo({w * 0.78, h * 0.8});
+    c.lineTo({w * 0.78, h * 0.55});
+    c.moveTo({w * 0.45, h * 0.55});
+    c.lineTo({w * 0.8, h * 0.2});
+    c.moveTo({w * 0.55, h * 0.2});
+    c.lineTo({w * 0.8, h * 0.2});
+    c.lineTo({w * 0.8, h * 0.45});
+    c.strokePath();
+  };
+}
+
+Drawing speaker(Color colour) {
+  return [=](GraphicsContext& c, double w, double h) {
+    c.setFillColor(colour);
+    c.fillRect({w * 0.1, h * 0.38, w * 0.22, h * 0.24});
+    triangle(c, {w * 0.2, h * 0.5}, {w * 0.62, h * 0.15}, {w * 0.62, h * 0.85});
+  };
+}
+
+// A screen with a triangle under it: the wireless route.
+Drawing route(Color colour) {
+  return [=](GraphicsContext& c, double w, double h) {
+    c.setStrokeColor(colour);
+    c.setLineWidth(w * 0.06);
+    c.strokeRoundedRect({w * 0.18, h * 0.2, w * 0.64, h * 0.44}, w * 0.05);
+    c.setFillColor(colour);
+    triangle(c, {w * 0.34, h * 0.84}, {w * 0.66, h * 0.84}, {w * 0.5, h * 0.6});
+  };
+}
+
+// A small ">".
+Drawing pointer(Color colour) {
+  return [=](GraphicsContext& c, double w, double h) {
+    c.setStrokeColor(colour);
+    c.setLineWidth(w * 0.2);
+    c.moveTo({w * 0.25, h * 0.15});
+    c.lineTo({w * 0.75, h * 0.5});
+    c.lineTo({w * 0.25, h * 0.85});
+    c.strokePath();
+  };
+}
+
+// Rising bars: the song that plays.
+Drawing bars(Color colour) {
+  return [=](GraphicsContext& c, double w, double h) {
+    c.setFillColor(colour);
+    const double heights[] = {0.45, 0.8, 0.6};
+    for (int i = 0; i < 3; ++i) c.fillRect({w * (0.15 + i * 0.27), h * (0.9 - heights[i]), w * 0.18, h * heights[i]});
+  };
+}
+
 struct Picture {
   const char* name;
   double width;
@@ -249,6 +331,15 @@ std::vector<Picture> pictures() {
       {"volume_thumb", 16, 16, disc(kWhite)},
       {"alert_frameImg_light", 40, 40, panel(kWhite, kLight, 8)},
       {"playallfavbg", 120, 32, panel(kAccent, kAccent, 16)},
+      {"player_down", 24, 24, chevron(kWhite, true)},
+      {"player_next", 36, 36, next(kWhite)},
+      {"player_share", 22, 22, share(kWhite)},
+      {"player_link", 18, 18, link(kWhite)},
+      {"player_arrow", 8, 14, pointer(kLight)},
+      {"volume_low", 18, 20, speaker(kLight)},
+      {"route_notice", 26, 24, route(kLight)},
+      {"song_playing", 20, 20, bars(kAccent)},
+      {"partner_logo", 23, 24, badge(Color::rgb255(42, 182, 243), "S")},
   };
 }
 

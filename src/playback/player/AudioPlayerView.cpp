@@ -1,10 +1,13 @@
 #include "src/playback/player/AudioPlayerView.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/Image.h"
 #include "platform/ui/Nib.h"
+#include "src/services/catalogue/SingleSongCell.h"
 
 namespace playback {
 
@@ -20,13 +23,12 @@ const ui::Nib::Registration nib(AudioPlayerView::kXibName, [](const std::any&) {
   return ui::Nib::TopLevelObjects{AudioPlayerView::sharedAudioPlayer()};
 });
 
-constexpr ui::Rect kPanelFrame{0, 0, 320, 568};
-
 }  // namespace
 
-AudioPlayerView::AudioPlayerView()
-    : framework::QRVXibView(kPanelFrame), PlayerController(static_cast<PlayerPanel&>(*this)) {
-  buildViews();
+AudioPlayerView::AudioPlayerView() : PlayerController(static_cast<PlayerPanel&>(*this)) { buildViews(); }
+
+AudioPlayerView::~AudioPlayerView() {
+  foundation::NotificationCenter::defaultCenter().removeObserver(static_cast<const void*>(this));
 }
 
 std::shared_ptr<AudioPlayerView> AudioPlayerView::sharedAudioPlayer() {
@@ -40,38 +42,8 @@ std::shared_ptr<AudioPlayerView> AudioPlayerView::sharedAudioPlayer() {
 
 void AudioPlayerView::resetSharedForTesting() { sharedPanel().reset(); }
 
-void AudioPlayerView::initAudioPlayer() {
-  if (started_) return;
-  started_ = true;
-  startPlayer();
-}
-
-void AudioPlayerView::buildViews() {
-  auto add = [this](auto view, ui::Rect frame) {
-    view->setFrame(frame);
-    addSubview(view);
-    return view;
-  };
-  topPlayButton_ = add(std::make_shared<ui::Button>(), {276, 4, 40, 40});
-  currentTimeLabel_ = add(std::make_shared<ui::Label>(), {10, 420, 50, 20});
-  loadingView_ = add(std::make_shared<ui::ActivityIndicatorView>(), {20, 420, 20, 20});
-  positionSlider_ = add(std::make_shared<ui::Slider>(), {60, 420, 200, 20});
-  totalTimeLabel_ = add(std::make_shared<ui::Label>(), {260, 420, 50, 20});
-  playButton_ = add(std::make_shared<ui::Button>(), {135, 460, 50, 50});
-  timerButton_ = add(std::make_shared<ui::Button>(), {20, 520, 40, 40});
-  downloadButton_ = add(std::make_shared<ui::Button>(), {80, 520, 40, 40});
-  collectButton_ = add(std::make_shared<ui::Button>(), {140, 520, 40, 40});
-  shareButton_ = add(std::make_shared<ui::Button>(), {200, 520, 40, 40});
-  creatorButton_ = add(std::make_shared<ui::Button>(), {260, 520, 40, 40});
-  loadingView_->setHidesWhenStopped(true);
-  positionSlider_->setEnabled(false);
-  currentTimeLabel_->setText(formatTimeLabelBySecond(0));
-  totalTimeLabel_->setText(formatTimeLabelBySecond(0));
-  showPlaying(false);
-  timerButton_->setImage(ui::Image::named("alarmbell.png"));
-}
-
 std::string AudioPlayerView::formatTimeLabelBySecond(std::int64_t seconds) {
+  seconds = std::max<std::int64_t>(seconds, 0);
   char text[32];
   std::snprintf(text, sizeof text, "%02lld:%02lld", static_cast<long long>(seconds / 60),
                 static_cast<long long>(seconds % 60));
@@ -80,10 +52,19 @@ std::string AudioPlayerView::formatTimeLabelBySecond(std::int64_t seconds) {
 
 void AudioPlayerView::showLoading(bool loading) {
   currentTimeLabel_->setHidden(loading);
-  if (loading)
+  if (loading) {
     loadingView_->startAnimating();
-  else
+  } else {
     loadingView_->stopAnimating();
+  }
+  if (isPullUp_) return;
+  // Collapsed, the top bar's spinner stands in for its play button while a song loads.
+  if (loading) {
+    topActivityIndicator_->startAnimating();
+  } else {
+    topActivityIndicator_->stopAnimating();
+  }
+  topPlayButton_->setHidden(loading);
 }
 
 void AudioPlayerView::showPlaying(bool playing) {
@@ -92,16 +73,19 @@ void AudioPlayerView::showPlaying(bool playing) {
 }
 
 void AudioPlayerView::showPosition(double seconds) {
-  if (!std::isfinite(seconds)) {
-    currentTimeLabel_->setText(formatTimeLabelBySecond(0));
-    return;
-  }
+  // A backend may report a moment before the start or past the end: the labels never leave the song.
+  if (!std::isfinite(seconds)) seconds = 0;
+  const double length = positionSlider_->maximumValue();
+  seconds = std::clamp(seconds, 0.0, length > 0 ? length : std::max(seconds, 0.0));
   positionSlider_->setValue(static_cast<float>(seconds));
-  currentTimeLabel_->setText(formatTimeLabelBySecond(static_cast<std::int64_t>(seconds + 0.5)));
+  circularSlider_->setValue(static_cast<float>(seconds));
+  currentTimeLabel_->setText(formatTimeLabelBySecond(static_cast<std::int64_t>(seconds)));
 }
 
 void AudioPlayerView::showDuration(std::int64_t seconds) {
+  seconds = std::max<std::int64_t>(seconds, 0);
   positionSlider_->setMaximumValue(static_cast<float>(seconds));
+  circularSlider_->setMaximumValue(static_cast<float>(seconds));
   totalTimeLabel_->setText(formatTimeLabelBySecond(seconds));
 }
 
@@ -110,12 +94,32 @@ void AudioPlayerView::enableSeeking(bool enabled) { positionSlider_->setEnabled(
 void AudioPlayerView::showProgrammeDownloaded() { downloadButton_->setTitle("已离线"); }
 
 void AudioPlayerView::enableOnlineButtons(bool enabled) {
-  for (const auto& button : {shareButton_, collectButton_, downloadButton_, creatorButton_})
+  for (const auto& button : {shareButton_, collectButton_, downloadButton_, djInfoViewButton_})
     button->setEnabled(enabled);
 }
 
 void AudioPlayerView::showTimerRunning(bool running) {
   timerButton_->setImage(ui::Image::named(running ? "alarmbell_h.png" : "alarmbell.png"));
+}
+
+ui::ImagePtr AudioPlayerView::coverImage() const { return topViewImage_->image(); }
+
+void AudioPlayerView::pullUp() {
+  musicTable_->setAlpha(1.0);
+  pullUpWithAnimation(true);
+}
+
+void AudioPlayerView::configTopViewWithSong() {
+  const api::SongModelPtr& song = selectedSong();
+  topViewSongNameLabel_->setText(song ? song->songName().value_or("") : "");
+  std::string second;
+  if (playState() == kPlayingProgramme && program())
+    second = program()->programName().value_or("");
+  else if (playState() == kPlayingSAlbum && salbum())
+    second = salbum()->salbumName().value_or("");
+  else if (song)
+    second = song->artistsName().value_or("");
+  topViewProgramNameLabel_->setText(second);
 }
 
 }  // namespace playback

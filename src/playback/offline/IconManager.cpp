@@ -1,0 +1,42 @@
+#include "src/playback/offline/IconManager.h"
+
+#include "platform/foundation/Value.h"
+#include "src/playback/offline/DownloadManager.h"
+
+namespace playback {
+
+namespace {
+
+std::int64_t number(const std::optional<std::string>& text) { return foundation::Value(text.value_or("")).toInt64(); }
+
+ui::ImagePtr userIcon(const api::UserModelPtr& user, const char* djIcon) {
+  const std::int64_t type = user ? number(user->userType()) : 0;
+  if (type > 4) return nullptr;
+  if (type == 4) return ui::Image::named("user_common.png");
+  if (type == 3) return ui::Image::named("user_business.png");
+  return ui::Image::named(djIcon);
+}
+
+}  // namespace
+
+ui::ImagePtr IconManager::getUserIcon(const api::UserModelPtr& user) { return userIcon(user, "user_dj.png"); }
+
+ui::ImagePtr IconManager::getUserIconWhite(const api::UserModelPtr& user) { return userIcon(user, "user_dj_white.png"); }
+
+std::optional<std::string> IconManager::getSyncButtonTitle(const api::ProgramModelPtr& program) {
+  if (!program || number(program->sync()) == 0 || number(program->fav()) == 0) return std::nullopt;
+  int state = DownloadManager::sharedManager().checkProgramStateById(number(program->programId()));
+  if (state == DownloadManager::kNotOffline && program->sync() == "1") state = DownloadManager::kWaiting;
+  switch (state) {
+    case DownloadManager::kComplete:
+      return "已离线";
+    case DownloadManager::kDownloading:
+      return "正在离线";
+    case DownloadManager::kWaiting:
+      return "等待离线";
+    default:
+      return "离线";
+  }
+}
+
+}  // namespace playback
