@@ -141,10 +141,6 @@ class PlayerController : public framework::DataRequestDelegate {
   double position() const;
   double duration() const;
 
- protected:
-  // The lock screen's title, artist, album and artwork for what plays now.
-  void configLockScreenMediaInfo();
-
  private:
   // 4.101: starts and lists.
   void beginStart(bool logReplaced, std::optional<std::string> channelId, std::optional<std::string> programmeId);
