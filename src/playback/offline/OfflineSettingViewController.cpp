@@ -38,6 +38,8 @@ void OfflineSettingViewController::loadView() {
   settingTable_ = std::make_shared<ui::TableView>(view()->bounds());
   settingTable_->setDataSource(this);
   settingTable_->setTableDelegate(this);
+  // Groups the sections; the first gap also holds the offline badge.
+  settingTable_->setSectionHeaderHeight(36);
   view()->addSubview(settingTable_);
 }
 

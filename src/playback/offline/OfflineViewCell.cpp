@@ -54,6 +54,8 @@ OfflineViewCell::OfflineViewCell()
       djName_(label({206, 64, 80, 16}, 11, kDetailColour)),
       actionView_(std::make_shared<ui::View>(ui::Rect{282, 0, 38, kRowHeight})),
       playProgramView_(std::make_shared<ui::View>(ui::Rect{0, 0, 282, kRowHeight})) {
+  // A cover still loading shows as a tile rather than a hole.
+  programImageView_->setBackgroundColor(ui::Color::white(0.92));
   auto more = label({0, 30, 38, 30}, 20, kDetailColour);
   more->setText("⋯");
   more->setTextAlignment(ui::TextAlignment::Center);
