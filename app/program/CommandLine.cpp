@@ -39,6 +39,9 @@ std::optional<std::string> applyValue(ProgramOptions& options, const std::string
     const auto count = positiveNumber(value);
     if (!count) return "--songs needs a whole number above 0, not \"" + value + "\".";
     options.songs = count;
+  } else if (name == "--snapshot") {
+    if (value.empty()) return "--snapshot needs a folder.";
+    options.snapshotFolder = value;
   } else {
     return "Unknown option " + name + " (see --help).";
   }
@@ -90,6 +93,8 @@ Options:
   --offline             offline mode: only programmes stored for offline use play
   --sink auto|fake      sound output: the system's (auto, the default) or none at real speed
   --songs N             quit after N songs have ended
+  --snapshot DIR        draw the player panel, shrunk and expanded, to PNG files in DIR at
+                        every song change
   --help                show this text
 
 Keys (type one and press Enter):
@@ -98,6 +103,10 @@ Keys (type one and press Enter):
   c ID         play channel ID
   g ID         play programme ID
   t 15|30|60|90  sleep after that many minutes; t alone stops the sleep timer
+  o            keep the playing programme offline (or stop keeping it)
+  f            collect the playing programme (or stop collecting it)
+  i            the playing programme's information
+  l            open the playing programme's web link
   q            quit
 )";
 }

@@ -6,6 +6,7 @@
 
 #include "app/program/CommandLine.h"
 #include "app/program/Console.h"
+#include "app/program/PanelKeys.h"
 #include "app/program/PlayerWatch.h"
 #include "app/station/SampleStation.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -48,6 +49,7 @@ class RadioProgram {
   std::unique_ptr<station::SampleStation> station_;
   std::shared_ptr<framework::Reachability> reachability_;
   std::unique_ptr<PlayerWatch> playerWatch_;
+  std::unique_ptr<PanelKeys> panelKeys_;
   bool finished_ = false;
 };
 

@@ -103,6 +103,8 @@ foundation::Dictionary SampleCatalogue::programDictionary(const SampleProgram& p
           {"song_num", std::to_string(program.songs.size())},
           {"play_num", "1024"},
           {"subscribe_num", "32"},
+          {"status", "1"},
+          {"ref_link", "http://127.0.0.1/programmes/" + program.id},
           {"creator_uid", "7" + program.id},
           {"uid", "7" + program.id},
           {"user", foundation::Dictionary{{"uid", "7" + program.id}, {"uname", program.dj}, {"pic_url", cover}}},

@@ -4,6 +4,7 @@
 
 #include "app/program/RadioProgram.h"
 #include "src/playback/timer/SleepTimer.h"
+#include "src/services/account/LoginViewController.h"
 #include "tests/app/StationTestSupport.h"
 #include "tests/playback/player/PlayerFixture.h"
 
@@ -116,6 +117,29 @@ TEST_F(RadioProgramTest, KeysGoToThePlayersOwnOperations) {
   EXPECT_NE(text.find("Sleep timer set: playback stops in 14:59."), std::string::npos) << text;
   EXPECT_NE(text.find("Sleep timer stopped."), std::string::npos) << text;
   EXPECT_NE(text.find("The sleep timer takes 15, 30, 60 or 90 minutes."), std::string::npos) << text;
+}
+
+TEST_F(RadioProgramTest, PanelSnapshotsAtEachSongAndTheProgrammeKeys) {
+  const std::filesystem::path folder = std::filesystem::path(foundation::Paths::homeDirectory()) / "snapshots";
+  ProgramOptions options;
+  options.server = station->baseUrl();
+  options.snapshotFolder = folder.string();
+  program = std::make_unique<RadioProgram>(options, *console);
+  ASSERT_TRUE(program->start());
+  ready(2);
+  EXPECT_GT(std::filesystem::file_size(folder / "001-shrunk.png"), 1000u);
+  EXPECT_GT(std::filesystem::file_size(folder / "001-expanded.png"), 1000u);
+  EXPECT_FALSE(player().isPullUp()) << "the panel is left as it was";
+
+  program->handleKey("i");
+  EXPECT_NE(output().find("Programme 1001: 清晨的第一杯茶"), std::string::npos) << output();
+  program->handleKey("l");
+  EXPECT_NE(output().find("Opened http://127.0.0.1/programmes/1001?p=i-program"), std::string::npos) << output();
+  program->handleKey("f");
+  auto login = std::dynamic_pointer_cast<services::LoginViewController>(
+      services::AppDelegate::sharedDelegate().getMainController()->presentedViewController());
+  ASSERT_TRUE(login) << "collecting needs an account";
+  EXPECT_TRUE(login->isRegist());
 }
 
 }  // namespace
