@@ -1,35 +1,15 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
-#include "app/program/RadioProgram.h"
 #include "src/playback/offline/DownloadManager.h"
-#include "src/playback/timer/SleepTimer.h"
-#include "tests/app/StationTestSupport.h"
-#include "tests/playback/player/PlayerFixture.h"
+#include "tests/app/ProgramFixture.h"
 
 namespace zunoradio {
 namespace {
 
 // The program's offline road in this process: keep a programme offline, list it, pause, then a
 // second program started offline plays the stored copy.
-class OfflineRoadTest : public playertest::PlayerTest {
+class OfflineRoadTest : public apptest::ProgramFixture {
  protected:
-  void SetUp() override {
-    PlayerTest::SetUp();
-    station = std::make_unique<station::SampleStation>(
-        apptest::writeStandInMedia(std::filesystem::path(foundation::Paths::homeDirectory()) / "media"));
-    ASSERT_TRUE(station->start().ok());
-    out = ::open_memstream(&printed, &printedSize);
-    console = std::make_unique<Console>(out, out, false);
-  }
-  void TearDown() override {
-    program.reset();
-    playback::SleepTimer::resetForTesting();
-    std::fclose(out);
-    std::free(printed);
-    PlayerTest::TearDown();
-  }
   void run(bool offline) {
     ProgramOptions options;
     options.server = station->baseUrl();
@@ -41,18 +21,7 @@ class OfflineRoadTest : public playertest::PlayerTest {
     program = std::make_unique<RadioProgram>(options, *console);
     ASSERT_TRUE(program->start()) << output();
   }
-  std::string output() {
-    std::fflush(out);
-    return std::string(printed, printedSize);
-  }
   bool printed_(const std::string& text) { return output().find(text) != std::string::npos; }
-
-  std::unique_ptr<station::SampleStation> station;
-  char* printed = nullptr;
-  std::size_t printedSize = 0;
-  std::FILE* out = nullptr;
-  std::unique_ptr<Console> console;
-  std::unique_ptr<RadioProgram> program;
 };
 
 TEST_F(OfflineRoadTest, KeptProgrammeIsListedPausedAndPlayedFromItsStoredCopy) {
