@@ -106,9 +106,11 @@ TEST_F(PlayerLoadingTest, StreamRefusedOnTheMobileNetworkWhileADownloadedSongPla
   setNetworkStatus(net::kReachabilityReachable | net::kReachabilityIsWWAN | net::kReachabilityTransientConnection);
   ASSERT_TRUE(runUntil([] { return services::AppDelegate::sharedDelegate().networkStatus() == 3; }));
   const std::size_t items = audio->items().size();
+  const std::size_t alerts = ui::AlertView::visibleAlerts().size();
   player().playSAlbum(nullptr, songs({"7"}), std::nullopt);
-  ASSERT_EQ(ui::AlertView::visibleAlerts().size(), 1u);
-  EXPECT_EQ(ui::AlertView::visibleAlerts()[0]->message(), SongSourceRule::kRefusedMessage);
+  ASSERT_EQ(ui::AlertView::visibleAlerts().size(), alerts + 1);
+  EXPECT_EQ(ui::AlertView::visibleAlerts().back()->message(), SongSourceRule::kRefusedMessage);
+  ui::AlertView::visibleAlerts().back()->pressButton(0);
   EXPECT_FALSE(player().isPlaying());
   EXPECT_EQ(audio->items().size(), items);
 
