@@ -94,7 +94,7 @@ Options:
   --sink auto|fake      sound output: the system's (auto, the default) or none at real speed
   --songs N             quit after N songs have ended
   --snapshot DIR        draw the player panel, shrunk and expanded, to PNG files in DIR at
-                        every song change
+                        every song change, and the offline list and settings at every w
   --help                show this text
 
 Keys (type one and press Enter):
@@ -107,6 +107,9 @@ Keys (type one and press Enter):
   f            collect the playing programme (or stop collecting it)
   i            the playing programme's information
   l            open the playing programme's web link
+  w            list the offline programmes with their states and progress
+  d            pause or resume offline downloading
+  a            play all offline programmes, recommended ones first
   q            quit
 )";
 }

@@ -128,6 +128,7 @@ bool RadioProgram::start() {
   observeSleepTimer();
   playerWatch_ = std::make_unique<PlayerWatch>(console_, options_.songs, [this] { finished_ = true; });
   panelKeys_ = std::make_unique<PanelKeys>(console_, options_.snapshotFolder);
+  offlineKeys_ = std::make_unique<OfflineKeys>(console_, options_.snapshotFolder);
   if (!playerWatch_->loadPanel()) {
     fail("The player could not load what is on air from " + api::BaseDataRequest::apiBaseUrl() + ".");
     return false;
@@ -266,9 +267,11 @@ void RadioProgram::handleKey(const std::string& line) {
     playerWatch_->playProgram(argument);
   } else if (key == "t") {
     handleSleepKey(argument);
-  } else if (!key.empty() && !(argument.empty() && panelKeys_ && panelKeys_->handleKey(key))) {
+  } else if (!key.empty() && !(argument.empty() && panelKeys_ && panelKeys_->handleKey(key)) &&
+             !(argument.empty() && offlineKeys_ && offlineKeys_->handleKey(key))) {
     console_.line("Keys: p play/pause, n next, c ID channel, g ID programme, t 15|30|60|90 sleep, t stop, "
-                  "o offline, f collect, i information, l link, q quit.");
+                  "o offline, f collect, i information, l link, w offline list, d pause/resume offline, "
+                  "a play all offline, q quit.");
   }
 }
 

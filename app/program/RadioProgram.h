@@ -6,6 +6,7 @@
 
 #include "app/program/CommandLine.h"
 #include "app/program/Console.h"
+#include "app/program/OfflineKeys.h"
 #include "app/program/PanelKeys.h"
 #include "app/program/PlayerWatch.h"
 #include "app/station/SampleStation.h"
@@ -50,6 +51,7 @@ class RadioProgram {
   std::shared_ptr<framework::Reachability> reachability_;
   std::unique_ptr<PlayerWatch> playerWatch_;
   std::unique_ptr<PanelKeys> panelKeys_;
+  std::unique_ptr<OfflineKeys> offlineKeys_;
   bool finished_ = false;
 };
 

@@ -1,43 +1,20 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
-#include "app/program/RadioProgram.h"
-#include "src/playback/timer/SleepTimer.h"
 #include "src/services/account/LoginViewController.h"
-#include "tests/app/StationTestSupport.h"
-#include "tests/playback/player/PlayerFixture.h"
+#include "tests/app/ProgramFixture.h"
 
 namespace zunoradio {
 namespace {
 
-// The program in this process around the player on the fake audio backend and the manual
-// clock, against a sample station with stand-in media.
-class RadioProgramTest : public playertest::PlayerTest {
+class RadioProgramTest : public apptest::ProgramFixture {
  protected:
   void SetUp() override {
-    PlayerTest::SetUp();
-    station = std::make_unique<station::SampleStation>(
-        apptest::writeStandInMedia(std::filesystem::path(foundation::Paths::homeDirectory()) / "media"));
-    ASSERT_TRUE(station->start().ok());
-    out = ::open_memstream(&printed, &printedSize);
-    console = std::make_unique<Console>(out, out, false);
+    ProgramFixture::SetUp();
     ProgramOptions options;
     options.server = station->baseUrl();
     program = std::make_unique<RadioProgram>(options, *console);
   }
-  void TearDown() override {
-    program.reset();
-    playback::SleepTimer::resetForTesting();
-    std::fclose(out);
-    std::free(printed);
-    PlayerTest::TearDown();
-  }
 
-  std::string output() {
-    std::fflush(out);
-    return std::string(printed, printedSize);
-  }
   // The current song plays for its two seconds and ends.
   void playToEnd() {
     auto item = ready(2);
@@ -46,13 +23,6 @@ class RadioProgramTest : public playertest::PlayerTest {
     ASSERT_TRUE(runUntil([&] { return audio->lastItem() != item; }));
   }
   std::string lastSource() const { return audio->lastItem() ? audio->lastItem()->source() : ""; }
-
-  std::unique_ptr<station::SampleStation> station;
-  char* printed = nullptr;
-  std::size_t printedSize = 0;
-  std::FILE* out = nullptr;
-  std::unique_ptr<Console> console;
-  std::unique_ptr<RadioProgram> program;
 };
 
 TEST_F(RadioProgramTest, StartUpLoadsTheChannelOnAirThenOnePressPlaysIt) {

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "platform/ui/Image.h"
+#include "platform/ui/ImageView.h"
 #include "src/api/models/ProgramModel.h"
 #include "src/api/models/UserModel.h"
 
@@ -20,6 +22,12 @@ class IconManager {
   // "已离线", "正在离线", "等待离线" or "离线" by the download manager's state of a programme that
   // is collected and kept offline; nullopt when it is not both.
   static std::optional<std::string> getSyncButtonTitle(const api::ProgramModelPtr& program);
+  // The matching badge: kept, or waiting (also while downloading); nullptr when not kept offline.
+  static ui::ImagePtr getSyncIcon(const api::ProgramModelPtr& program);
+  // New image views that cycle through three frames in 0.7 s once started, on light and on dark
+  // backgrounds.
+  static std::shared_ptr<ui::ImageView> syncAnimationImage();
+  static std::shared_ptr<ui::ImageView> syncAnimationImageBlackBG();
 };
 
 }  // namespace playback
