@@ -3,7 +3,23 @@
 
 #include "platform/sanitizers/Suppressions.h"
 
+// GCC announces the sanitizers by macro, clang by feature test.
 #if defined(__SANITIZE_ADDRESS__)
+#define ZR_ADDRESS_SANITIZER 1
+#endif
+#if defined(ZR_THREAD_SANITIZER)
+#define ZR_THREAD_SANITIZER 1
+#endif
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ZR_ADDRESS_SANITIZER 1
+#endif
+#if __has_feature(thread_sanitizer)
+#define ZR_THREAD_SANITIZER 1
+#endif
+#endif
+
+#if defined(ZR_ADDRESS_SANITIZER)
 // Fontconfig links its patterns by encoded offsets the leak checker cannot follow; GLib, GObject
 // and GStreamer keep type tables, plugin registries and per-thread caches for the whole run.
 extern "C" const char* __lsan_default_suppressions() {
@@ -19,7 +35,7 @@ extern "C" const char* __lsan_default_suppressions() {
 }
 #endif
 
-#if defined(__SANITIZE_THREAD__)
+#if defined(ZR_THREAD_SANITIZER)
 // These libraries synchronise their caches, queues, reference counts and the media buffers they
 // hand from thread to thread with atomics and locks of their own that the uninstrumented code
 // hides from the race detector.
