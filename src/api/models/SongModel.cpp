@@ -1,5 +1,7 @@
 #include "src/api/models/SongModel.h"
 
+#include "src/framework/network/NetWorkUitil.h"
+
 namespace api {
 
 namespace {
@@ -45,6 +47,10 @@ std::string SongModel::getAudioPlayUrl(std::string_view kindOfNetWork) const {
   if (kindOfNetWork == "3G网络") return replaceAll(url, "/song/", "/song/medium/");
   if (kindOfNetWork == "wifi网络") return replaceAll(url, "/song/", "/song/high/");
   return url;
+}
+
+std::string SongModel::getAudioPlayUrl() const {
+  return getAudioPlayUrl(framework::NetWorkUitil::defaultUitil().KindOfNetWork());
 }
 
 }  // namespace api

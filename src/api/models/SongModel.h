@@ -18,6 +18,8 @@ class SongModel final : public framework::QRVModel<SongModel> {
   // on "2G网络", "/song/medium/" on "3G网络" and "/song/high/" on "wifi网络"; any other kind
   // keeps audioUrl as it is. Empty when the song has no audioUrl.
   std::string getAudioPlayUrl(std::string_view kindOfNetWork) const;
+  // Any thread. The stream URL for the network kind NetWorkUitil reports now.
+  std::string getAudioPlayUrl() const;
 
   QRV_TEXT_PROPERTY(songId, SongId)
   QRV_TEXT_PROPERTY(jujingId, JujingId)

@@ -14,9 +14,12 @@ std::string& currentApiBaseUrl() {
 
 const std::string& BaseDataRequest::apiBaseUrl() { return currentApiBaseUrl(); }
 
-void BaseDataRequest::setApiBaseUrlForTesting(const std::string& url) {
-  currentApiBaseUrl() = url.empty() ? kCompiledInApiBaseUrl : url;
+void BaseDataRequest::setApiBaseUrl(std::string_view url) {
+  while (url.ends_with('/')) url.remove_suffix(1);
+  currentApiBaseUrl() = url.empty() ? std::string(kCompiledInApiBaseUrl) : std::string(url);
 }
+
+void BaseDataRequest::setApiBaseUrlForTesting(const std::string& url) { setApiBaseUrl(url); }
 
 std::string BaseDataRequest::urlForMethod(std::string_view method) {
   if (method == "call") return apiBaseUrl() + "/api/call";

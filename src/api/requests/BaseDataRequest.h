@@ -24,7 +24,10 @@ class BaseDataRequest : public framework::QRVHTTPBaseDataRequest {
  public:
   // Main thread. The web host every call goes to, without a trailing slash.
   static const std::string& apiBaseUrl();
-  // Main thread. Test hook: sends every call to another host ("" restores the compiled-in one).
+  // Main thread. Sends every call to another web host, such as one given on the command line
+  // (trailing slashes are dropped; "" restores the compiled-in one).
+  static void setApiBaseUrl(std::string_view url);
+  // Main thread. Test hook: the same as setApiBaseUrl.
   static void setApiBaseUrlForTesting(const std::string& url);
 
   // Main thread. The URL of a server method ("play.playChannel"); the batch method "call" has

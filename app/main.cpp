@@ -1,0 +1,40 @@
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/program/CommandLine.h"
+#include "app/program/Console.h"
+#include "app/program/KeyReader.h"
+#include "app/program/RadioProgram.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/media/AudioBackend.h"
+
+int main(int argc, char** argv) {
+  using namespace zunoradio;
+  const auto parsed = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  if (const auto* error = std::get_if<CommandLineError>(&parsed)) {
+    std::fprintf(stderr, "zunoradio: %s\n", error->message.c_str());
+    return 2;
+  }
+  const ProgramOptions& options = std::get<ProgramOptions>(parsed);
+  if (options.help) {
+    std::fputs(helpText().c_str(), stdout);
+    return 0;
+  }
+  foundation::RunLoop& loop = foundation::RunLoop::main();
+  media::GStreamerOptions sound;
+  sound.sink = options.sink == SinkChoice::fake ? media::AudioSink::fake : media::AudioSink::automatic;
+  media::AudioBackend::useGStreamer(sound);
+
+  Console console(stdout, stderr, ::isatty(STDOUT_FILENO) == 1);
+  RadioProgram program(options, console);
+  if (!program.start()) return 1;
+  KeyReader keys(
+      STDIN_FILENO, [&](const std::string& line) { program.handleKey(line); }, [] {});
+  while (!program.finished()) loop.runUntil([&] { return program.finished(); }, foundation::Duration(3600));
+  program.letRequestsFinish();
+  console.line("Bye.");
+  return 0;
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+
+#include "app/program/Console.h"
+#include "platform/foundation/RunLoop.h"
+
+namespace zunoradio {
+
+// The program's side of the player panel: it has the main pane load the panel, hands the
+// listener's commands to the panel's own operations and prints what the panel does: the
+// programme, each song or advert as it starts, the position, play logs, channel continuation,
+// toasts and alerts. Main thread.
+class PlayerWatch {
+ public:
+  // `songs`: after that many song ends `onSongsDone` runs.
+  PlayerWatch(Console& console, std::optional<int> songs, std::function<void()> onSongsDone);
+  ~PlayerWatch();
+  PlayerWatch(const PlayerWatch&) = delete;
+  PlayerWatch& operator=(const PlayerWatch&) = delete;
+
+  // The main pane's first load, which builds the panel and loads what is on air (or the
+  // programme of a launching notification); false when nothing arrived in time.
+  bool loadPanel();
+  // One press of the panel's play button.
+  void pressPlay();
+  void playOrPause();
+  void next();
+  void playChannel(const std::string& channelId);
+  void playProgram(const std::string& programId);
+
+  // Song ends seen so far.
+  int songEnds() const { return songEnds_; }
+
+ private:
+  void songSourceLoaded();
+  void tick();
+  void printProgramIfNew();
+  void printStoredLogs();
+  void printNewToastsAndAlerts();
+
+  Console& console_;
+  std::optional<int> songs_;
+  std::function<void()> onSongsDone_;
+  std::shared_ptr<foundation::Timer> ticker_;
+  std::string shownProgramId_;
+  bool commanded_ = false;  // a command replaced what was playing since the last item
+  bool hadItem_ = false;
+  bool wasSong_ = false;  // the last item was a song, not an advert
+  int songEnds_ = 0;
+  std::size_t storedLogs_ = 0;
+  std::set<const void*> seenWindowViews_;
+  std::set<const void*> seenAlerts_;
+};
+
+}  // namespace zunoradio

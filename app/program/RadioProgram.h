@@ -1,0 +1,54 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/program/CommandLine.h"
+#include "app/program/Console.h"
+#include "app/program/PlayerWatch.h"
+#include "app/station/SampleStation.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "src/framework/network/Reachability.h"
+
+namespace zunoradio {
+
+// The program around the player: it chooses the server (the sample station or the one given),
+// starts the application in the order the shell does, presses play as a listener would, turns
+// keys into the player's own operations and prints what happens. Main thread.
+class RadioProgram {
+ public:
+  RadioProgram(ProgramOptions options, Console& console);
+  ~RadioProgram();
+  RadioProgram(const RadioProgram&) = delete;
+  RadioProgram& operator=(const RadioProgram&) = delete;
+
+  // Starts up; false (after printing why) when the program cannot go on.
+  bool start();
+  // One line of keys ("p", "c 11", "t 15", ...).
+  void handleKey(const std::string& line);
+  // Gives the web-API calls under way (the last play log above all) a moment to arrive.
+  void letRequestsFinish();
+  // Whether the program has finished (q, or the asked number of songs ended).
+  bool finished() const { return finished_; }
+
+ private:
+  bool chooseServer();
+  void startReachability(const std::string& serverUrl);
+  bool showStation();
+  bool logIn();
+  void observeSleepTimer();
+  void handleSleepKey(const std::string& argument);
+  void fail(const std::string& sentence);
+  std::string playLogLine(const station::StationCall& call, const std::string& err) const;
+
+  ProgramOptions options_;
+  Console& console_;
+  std::string serverDescription_;
+  std::unique_ptr<station::SampleStation> station_;
+  std::shared_ptr<framework::Reachability> reachability_;
+  std::unique_ptr<PlayerWatch> playerWatch_;
+  bool finished_ = false;
+};
+
+}  // namespace zunoradio

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <string>
+
+#include "platform/foundation/Value.h"
+
+namespace playback {
+
+// The play records of the songs that were heard. A record goes to the server at once when the
+// application is online and the network is up; otherwise, or when the server does not take it,
+// it is stored as a small file and sent later in batches, when the application returns to
+// online mode and after every record the server accepted.
+class PlayApiManager {
+ public:
+  // Any thread. Caches folder + "play_logs".
+  static std::string offlineLogPath();
+
+  // Main thread (other threads are carried there). Sends or stores one play record (a dictionary
+  // of texts), or one batch ({"js_logs": JSON array of stored records}); a batch that cannot go
+  // out is stored record by record.
+  static void playLog(const foundation::Dictionary& record);
+
+  // Any thread; never waits. Sends every stored record in batches of ten; joins a commit that
+  // is already running.
+  static void commitOfflineLog();
+
+  // Any thread. Whether a record would go to the server now: online mode and a network.
+  static bool canSend();
+
+  // Test hook: ends a running commit and forgets that the folder was made.
+  static void resetForTesting();
+
+ private:
+  static void send(const foundation::Dictionary& record, const foundation::Dictionary& stamped);
+  static void store(const foundation::Dictionary& stamped);
+};
+
+}  // namespace playback

@@ -1,0 +1,105 @@
+#include "src/playback/managers/PlayLogCommit.h"
+
+#include <algorithm>
+
+#include "platform/foundation/Value.h"
+#include "src/api/requests/PlayRequests.h"
+#include "src/framework/json/QRVJSONSerializer.h"
+#include "src/playback/managers/PlayApiManager.h"
+#include "src/playback/managers/PlayLogFolder.h"
+
+namespace playback {
+
+PlayLogCommit& PlayLogCommit::shared() {
+  // Lives for the run, like the network thread it hands its batches to.
+  static PlayLogCommit* commit = new PlayLogCommit();
+  return *commit;
+}
+
+PlayLogCommit::PlayLogCommit() : thread_("play-log commit") {}
+
+void PlayLogCommit::request() {
+  thread_.loop().post([this] {
+    if (running_.load()) return;
+    start();
+  });
+}
+
+void PlayLogCommit::start() {
+  running_ = true;
+  pending_.clear();
+  sent_.clear();
+  sendNextBatch();
+}
+
+void PlayLogCommit::sendNextBatch() {
+  if (pending_.empty()) {
+    for (std::string& name : PlayLogFolder::list())
+      if (!sent_.contains(name)) pending_.push_back(std::move(name));
+    std::reverse(pending_.begin(), pending_.end());
+  }
+  std::vector<std::string> names;
+  foundation::Array records;
+  while (records.size() < kBatchSize && !pending_.empty()) {
+    std::string name = std::move(pending_.back());
+    pending_.pop_back();
+    sent_.insert(name);
+    if (std::optional<foundation::Dictionary> record = PlayLogFolder::read(name)) {
+      records.emplace_back(std::move(*record));
+      names.push_back(std::move(name));
+    }
+  }
+  if (records.empty()) {
+    if (pending_.empty()) return finish();
+    return sendNextBatch();  // every file of this round was unreadable
+  }
+  foundation::Result<std::string> logs = framework::QRVJSONSerializer::serializer().serializeArray(records);
+  if (!logs) return finish();
+  send(std::move(names), *logs);
+}
+
+void PlayLogCommit::send(std::vector<std::string> names, const std::string& logs) {
+  const std::uint64_t epoch = epoch_.load();
+  if (!PlayApiManager::canSend()) return answered(epoch, names, false);
+  auto reply = [this, epoch, names](bool accepted) {
+    thread_.loop().post([this, epoch, names, accepted] { answered(epoch, names, accepted); });
+  };
+  api::PlayLogRequest::requestWithParameters(
+      {{"js_logs", logs}}, nullptr, {}, {},
+      [reply](framework::QRVBaseDataRequest& request) {
+        reply(static_cast<api::BaseDataRequest&>(request).succeeded());
+      },
+      [reply](framework::QRVBaseDataRequest&) { reply(false); },
+      [reply](framework::QRVBaseDataRequest&, const foundation::ErrorPtr&) { reply(false); });
+}
+
+void PlayLogCommit::answered(std::uint64_t epoch, const std::vector<std::string>& names, bool accepted) {
+  if (epoch != epoch_.load() || !running_.load()) return;
+  if (!accepted) return finish();
+  for (const std::string& name : names) (void)PlayLogFolder::remove(name);
+  if (names.size() < kBatchSize) return sendNextBatch();
+  pausing_ = true;
+  pause_ = thread_.loop().scheduleTimer(foundation::Duration(kPauseSeconds), false, [this, epoch] {
+    pausing_ = false;
+    if (epoch == epoch_.load() && running_.load()) sendNextBatch();
+  });
+}
+
+void PlayLogCommit::finish() {
+  pausing_ = false;
+  pending_.clear();
+  sent_.clear();
+  running_ = false;
+}
+
+void PlayLogCommit::resetForTesting() {
+  thread_.loop().perform(
+      [this] {
+        ++epoch_;
+        if (pause_) pause_->invalidate();
+        finish();
+      },
+      true);
+}
+
+}  // namespace playback

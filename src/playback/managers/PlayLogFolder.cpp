@@ -1,0 +1,76 @@
+#include "src/playback/managers/PlayLogFolder.h"
+
+#include "platform/foundation/FileManager.h"
+#include "platform/foundation/PropertyList.h"
+#include "src/framework/util/WDTools.h"
+
+namespace playback {
+
+std::mutex PlayLogFolder::mutex_;
+bool PlayLogFolder::folderCreated_ = false;
+
+namespace {
+
+bool isRecord(const foundation::Value& value) {
+  const foundation::Dictionary* record = value.getDictionary();
+  if (!record || record->empty()) return false;
+  for (const auto& [key, field] : *record)
+    if (!field.isString()) return false;
+  return true;
+}
+
+}  // namespace
+
+std::string PlayLogFolder::path() { return framework::WDTools::getCachesFileDir() + "/play_logs"; }
+
+std::string PlayLogFolder::unreadablePath() { return framework::WDTools::getCachesFileDir() + "/play_logs_unreadable"; }
+
+bool PlayLogFolder::store(const foundation::Dictionary& record) {
+  const std::string time = record["time"].toString();
+  if (!foundation::FileManager::isSafePathComponent(time)) return false;
+  foundation::Result<std::string> document = foundation::PropertyList::serialize(record);
+  if (!document) return false;
+  std::lock_guard lock(mutex_);
+  // Created once per run; again only when something removed the folder meanwhile.
+  if (!folderCreated_ || !foundation::FileManager::isDirectory(path())) {
+    if (!foundation::FileManager::createDirectory(path())) return false;
+    folderCreated_ = true;
+  }
+  return foundation::FileManager::writeAtomically(path() + "/" + freeNameFor(time), *document).ok();
+}
+
+std::string PlayLogFolder::freeNameFor(const std::string& time) {
+  std::string name = time;
+  for (int suffix = 1; foundation::FileManager::fileExists(path() + "/" + name); ++suffix)
+    name = time + "_" + std::to_string(suffix);
+  return name;
+}
+
+std::vector<std::string> PlayLogFolder::list() {
+  foundation::Result<std::vector<std::string>> names = foundation::FileManager::contentsOfDirectory(path());
+  return names ? std::move(names).value() : std::vector<std::string>{};
+}
+
+std::optional<foundation::Dictionary> PlayLogFolder::read(const std::string& name) {
+  const std::string file = path() + "/" + name;
+  if (foundation::Result<foundation::Bytes> bytes = foundation::FileManager::readFile(file)) {
+    foundation::Result<foundation::Value> value = foundation::PropertyList::parse(*bytes);
+    if (value && isRecord(*value)) return *value->getDictionary();
+  }
+  // Kept for whoever wants to look at it, out of the way of later commits.
+  if (foundation::FileManager::createDirectory(unreadablePath()))
+    (void)foundation::FileManager::moveItem(file, unreadablePath() + "/" + name);
+  if (foundation::FileManager::fileExists(file)) (void)foundation::FileManager::removeItem(file);
+  return std::nullopt;
+}
+
+bool PlayLogFolder::remove(const std::string& name) {
+  return foundation::FileManager::removeItem(path() + "/" + name).ok();
+}
+
+void PlayLogFolder::resetForTesting() {
+  std::lock_guard lock(mutex_);
+  folderCreated_ = false;
+}
+
+}  // namespace playback

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/foundation/Value.h"
+
+namespace playback {
+
+// The play records kept for later: one XML property-list file per record in "play_logs" under
+// the Caches folder, named by the record's "time" (whole seconds since 1970), with "_1", "_2"...
+// added when that second is taken, so that no record replaces another. Files are written
+// atomically, so a reader never sees half a record. Any thread.
+class PlayLogFolder {
+ public:
+  // Any thread. Caches folder + "play_logs".
+  static std::string path();
+  // Any thread. Where files that cannot be read as a record are put aside.
+  static std::string unreadablePath();
+
+  // Any thread. Stores the record under a name of its "time"; false when it could not be written.
+  static bool store(const foundation::Dictionary& record);
+  // Any thread. The names of the stored records, sorted; empty when there are none.
+  static std::vector<std::string> list();
+  // Any thread. The stored record of that name; a file that is not a dictionary of texts is moved
+  // to unreadablePath() and answers nothing.
+  static std::optional<foundation::Dictionary> read(const std::string& name);
+  // Any thread. Whether the record's file is gone afterwards.
+  static bool remove(const std::string& name);
+
+  // Test hook: the next store creates the folder again.
+  static void resetForTesting();
+
+ private:
+  static std::string freeNameFor(const std::string& time);
+
+  static std::mutex mutex_;  // one store at a time, so two records never pick the same free name
+  static bool folderCreated_;
+};
+
+}  // namespace playback

@@ -1,0 +1,305 @@
+#include "src/playback/player/PlayerController.h"
+
+#include "platform/ui/Application.h"
+#include "platform/ui/Window.h"
+#include "src/api/requests/ItemRequests.h"
+#include "src/api/requests/PlayRequests.h"
+#include "src/api/requests/RadioRequests.h"
+#include "src/api/requests/UserRequests.h"
+#include "src/framework/ui/Toast.h"
+#include "src/playback/adverts/AdvertisementManager.h"
+#include "src/playback/offline/DBManager.h"
+#include "src/playback/offline/DownloadManager.h"
+#include "src/services/UsageAnalytics.h"
+#include "src/services/shell/AppDelegate.h"
+
+namespace playback {
+
+namespace {
+
+std::shared_ptr<services::MainViewController> mainPane() {
+  return services::AppDelegate::sharedDelegate().getMainController();
+}
+
+bool isOffline() { return services::AppDelegate::sharedDelegate().isOffline(); }
+
+std::int64_t idNumber(const std::optional<std::string>& id) { return foundation::Value(id.value_or("")).toInt64(); }
+
+// The programme of a play reply, with its songs; null when the reply did not succeed or holds
+// none.
+api::ProgramModelPtr programmeOf(framework::QRVBaseDataRequest& request) {
+  auto* reply = dynamic_cast<api::BaseDataRequest*>(&request);
+  if (!reply || !reply->succeeded()) return nullptr;
+  return request.resultDic()["program"].objectAs<api::ProgramModel>();
+}
+
+void centreToast(const std::string& text, double seconds) { framework::toast::topViewToast(text, seconds, "center"); }
+
+}  // namespace
+
+PlayerController::PlayerController(PlayerPanel& panel) : panel_(panel) {}
+
+PlayerController::~PlayerController() {
+  foundation::NotificationCenter::defaultCenter().removeObserver(this);
+  releaseAudioPlayer();
+}
+
+void PlayerController::startPlayer() {
+  observeNotifications();
+  observeSystemEvents();
+  AdvertisementManager::sharedManager().requestAdvertismentDataCompletHandler([] {}, [] {});
+  const std::optional<std::string>& pushed = services::AppDelegate::sharedDelegate().initProgramId();
+  if (!pushed) return playNowChannel();
+  panel_.pullUp();
+  playProgram(*pushed, std::nullopt);
+}
+
+// --- Entry points ---
+
+void PlayerController::beginStart(bool logReplaced, std::optional<std::string> channelId,
+                                  std::optional<std::string> programmeId) {
+  ++startGeneration_;
+  if (logReplaced) logPlay(kActionReplaced);
+  interruptPlay();
+  isLoadingDonwSongSource_ = false;
+  auto pane = mainPane();
+  pane->setApp_ChannelId(std::move(channelId));
+  pane->setApp_ProgramId(std::move(programmeId));
+  playFromChannelId_.reset();
+}
+
+void PlayerController::playNowChannel() {
+  beginStart(true, std::nullopt, std::nullopt);
+  isClickPlayChannel_ = false;
+  const std::uint64_t start = startGeneration_;
+  std::weak_ptr<PlayerController> weak = self_;
+  auto answer = [weak, start](framework::QRVBaseDataRequest& request, bool failed) {
+    auto self = weak.lock();
+    if (self && start == self->startGeneration_) self->nowChannelAnswered(request, failed);
+  };
+  api::PlayNowChannelsRequest::requestWithParameters(
+      {}, nullptr, {}, {}, [answer](framework::QRVBaseDataRequest& request) { answer(request, false); },
+      [answer](framework::QRVBaseDataRequest& request) { answer(request, true); },
+      [answer](framework::QRVBaseDataRequest& request, const foundation::ErrorPtr&) { answer(request, true); });
+}
+
+void PlayerController::nowChannelAnswered(framework::QRVBaseDataRequest& request, bool failed) {
+  api::ProgramModelPtr programme = failed ? nullptr : programmeOf(request);
+  if (!programme) return retryNowChannelLater();
+  mainPane()->setApp_ProgramId(programme->programId());
+  playWithModel(programme, nullptr, programme->songsArr(), kPlayingProgramme, false, std::nullopt);
+}
+
+void PlayerController::retryNowChannelLater() {
+  if (!musicListArray_.empty() || isOffline()) return;
+  const std::uint64_t start = startGeneration_;
+  after(kRetrySeconds, [start](PlayerController& self) {
+    // Any start made meanwhile, this retry's own included, supersedes it.
+    if (start == self.startGeneration_ && self.musicListArray_.empty() && !isOffline()) self.playNowChannel();
+  });
+}
+
+void PlayerController::playChannel(const std::string& channelId) {
+  isClickPlayChannel_ = true;
+  beginStart(false, channelId, std::nullopt);
+  services::UsageAnalytics::event("radio_play");
+  const std::uint64_t start = startGeneration_;
+  std::weak_ptr<PlayerController> weak = self_;
+  api::PlayChannelRequest::requestWithParameters(
+      {{"channel_id", channelId}}, nullptr, {}, [weak, start, channelId](framework::QRVBaseDataRequest& request) {
+        auto self = weak.lock();
+        if (!self || start != self->startGeneration_) return;
+        if (api::ProgramModelPtr programme = programmeOf(request))
+          self->playProgram(programme, programme->songsArr(), std::nullopt, channelId);
+      });
+  panel_.pullUp();
+}
+
+void PlayerController::playProgramFromChannel(const std::string& programId, const std::string& channelId) {
+  playProgram(programId, std::nullopt);
+  playFromChannelId_ = channelId;
+  panel_.pullUp();
+}
+
+void PlayerController::playProgram(const std::string& programId, const std::optional<std::string>& startFromSong,
+                                   bool playNow) {
+  isClickPlayChannel_ = false;
+  beginStart(true, std::nullopt, programId);
+  const std::int64_t id = idNumber(programId);
+  if (DownloadManager::sharedManager().checkProgramIsDownloadById(id) || isOffline()) {
+    api::ProgramModelPtr stored = DBManager::sharedManager().getDownloadedProgram(id);
+    playWithModel(stored, nullptr, stored ? stored->songsArr() : std::vector<api::SongModelPtr>{}, kPlayingProgramme,
+                  playNow, startFromSong);
+    return;
+  }
+  const std::uint64_t start = startGeneration_;
+  std::weak_ptr<PlayerController> weak = self_;
+  api::PlayProgramRequest::requestWithParameters(
+      {{"program_id", programId}}, nullptr, {}, {},
+      [weak, start, playNow, startFromSong](framework::QRVBaseDataRequest& request) {
+        auto self = weak.lock();
+        if (!self || start != self->startGeneration_) return;
+        api::ProgramModelPtr programme = programmeOf(request);
+        if (!programme) return centreToast(kProgrammeFailedToast, 2.0);
+        self->playWithModel(programme, nullptr, programme->songsArr(), kPlayingProgramme, playNow, startFromSong);
+      },
+      {},
+      [weak, start](framework::QRVBaseDataRequest&, const foundation::ErrorPtr&) {
+        auto self = weak.lock();
+        if (self && start == self->startGeneration_) centreToast(kProgrammeFailedToast, 2.0);
+      });
+}
+
+void PlayerController::playProgram(const api::ProgramModelPtr& programme, const std::vector<api::SongModelPtr>& songs,
+                                   const std::optional<std::string>& startFromSong,
+                                   const std::optional<std::string>& fromChannel) {
+  beginStart(true, fromChannel, programme ? programme->programId() : std::nullopt);
+  playFromChannelId_ = fromChannel;
+  playWithModel(programme, nullptr, songs, kPlayingProgramme, true, startFromSong);
+}
+
+void PlayerController::playSAlbum(const api::SAlbumModelPtr& salbum, const std::vector<api::SongModelPtr>& songs,
+                                  const std::optional<std::string>& startFromSong) {
+  beginStart(true, std::nullopt, std::nullopt);
+  playWithModel(nullptr, salbum, songs, kPlayingSAlbum, true, startFromSong);
+}
+
+void PlayerController::playSong(const api::SongModelPtr& song) {
+  beginStart(true, std::nullopt, std::nullopt);
+  playWithModel(nullptr, nullptr, {song}, kPlayingSongs, true, std::nullopt);
+}
+
+void PlayerController::playWithModel(const api::ProgramModelPtr& programme, const api::SAlbumModelPtr& salbum,
+                                     const std::vector<api::SongModelPtr>& songs, int playType, bool playNow,
+                                     const std::optional<std::string>& startFromSong) {
+  playState_ = playType;
+  program_ = playType == kPlayingProgramme ? programme : nullptr;
+  salbum_ = playType == kPlayingSAlbum ? salbum : nullptr;
+  musicListArray_.clear();
+  for (const api::SongModelPtr& song : songs)
+    if (song) musicListArray_.push_back(song);
+  // The old item belongs to the old list: a later playAnything must start the new one.
+  releaseAudioPlayer();
+  std::optional<std::size_t> chosen;
+  if (!musicListArray_.empty()) chosen = 0;
+  if (startFromSong && !startFromSong->empty())
+    for (std::size_t i = 0; i < musicListArray_.size(); ++i)
+      if (musicListArray_[i]->songId() == startFromSong) {
+        chosen = i;
+        break;
+      }
+  selectSong(chosen);
+  panel_.setAudioView();
+  configLockScreenMediaInfo();
+  if (!playNow || !selectedSong_) return;
+  play();
+  if (program_) api::ListenHistoryRequest::addListenProgram(program_);
+}
+
+void PlayerController::selectSong(std::optional<std::size_t> index) {
+  api::SongModelPtr previous = std::move(selectedSong_);
+  selectedSong_ = index ? musicListArray_[*index] : nullptr;
+  selectedIndex_ = index.value_or(0);
+  if (previous && previous->songId()) panel_.resetSongRow(*previous->songId());
+}
+
+void PlayerController::selectRow(std::size_t index) {
+  if (index >= musicListArray_.size()) return;
+  interruptPlay();
+  selectSong(index);
+  play();
+}
+
+// --- Playing ---
+
+void PlayerController::setIsPlaying(bool playing) {
+  isPlaying_ = playing;
+  panel_.showPlaying(playing);
+}
+
+bool PlayerController::userMayEdit() const {
+  api::UserModelPtr user = api::UserModel::getUser();
+  return user && (idNumber(user->priCreateProgram()) != 0 || idNumber(user->priItemView()) != 0);
+}
+
+void PlayerController::play() {
+  if (!selectedSong_) return;
+  loadFailures_ = 0;
+  setIsPlaying(true);
+  if (userMayEdit() && selectedSong_->songId()) panel_.showSongRowLoading(*selectedSong_->songId());
+  loadSongSource();
+}
+
+void PlayerController::interruptPlay() {
+  setIsPlaying(false);
+  panel_.showLoading(false);
+  if (audioPlayer_) audioPlayer_->pause();
+}
+
+void PlayerController::playAnything() {
+  if (audioPlayer_ && audioPlayer_->status() != media::ItemStatus::failed) {
+    audioPlayer_->play();
+    setIsPlaying(true);
+    return;
+  }
+  if (!selectedSong_) {
+    if (musicListArray_.empty()) return centreToast(kEmptyListToast, 2.0);
+    selectSong(0);
+  }
+  play();
+}
+
+void PlayerController::playOrPause() {
+  if (isPlaying_) {
+    services::UsageAnalytics::event("play_stop");
+    interruptPlay();
+  } else {
+    playAnything();
+  }
+  foundation::NotificationCenter::defaultCenter().postNotificationName(kPlayerStopOrStartNotification);
+}
+
+// --- Replies of the requests made with the player as delegate ---
+
+void PlayerController::requestDidFinishLoad(framework::QRVBaseDataRequest& request) {
+  auto* reply = dynamic_cast<api::BaseDataRequest*>(&request);
+  if (!reply) return;
+  if (dynamic_cast<api::ListSAlbumSongs*>(reply)) {
+    // A failed reply keeps the list that is playing.
+    const foundation::Array* songs = reply->resultDic()[api::kKeyArray].getArray();
+    if (!reply->succeeded() || !songs) return;
+    musicListArray_.clear();
+    for (const foundation::Value& song : *songs)
+      if (auto model = song.objectAs<api::SongModel>()) musicListArray_.push_back(std::move(model));
+    panel_.reloadSongTable();
+  } else if (dynamic_cast<api::DelProgramSong*>(reply)) {
+    const std::string err = reply->resultDic()["err"].toString();
+    if (err == api::kErrOk) {
+      foundation::NotificationCenter::defaultCenter().postNotificationName(
+          kMusicIsDeleteFromProgramNotification, {},
+          {{"programId", reply->parameters()["program_id"]}, {"songId", reply->parameters()["song_id"]}});
+    } else if (err == api::kErrPublishedSongCount) {
+      if (ui::Window* window = ui::Application::shared().keyWindow())
+        framework::toast::showErrorToastForTitle(*window, kTooFewSongsToast);
+    }
+  } else if (dynamic_cast<api::GetProgramDetailRequest*>(reply)) {
+    api::ProgramModelPtr programme = programmeOf(request);
+    if (!programme || !program_ || programme->programId() != program_->programId()) return;
+    program_ = programme;
+    panel_.setAudioView();
+    configLockScreenMediaInfo();
+  } else if (dynamic_cast<api::ShareToThirdRequest*>(reply)) {
+    if (reply->succeeded()) centreToast(kShareDoneToast, 2.0);
+  }
+}
+
+void PlayerController::requestDidFailLoadWithError(framework::QRVBaseDataRequest&, const foundation::ErrorPtr&) {}
+
+void PlayerController::after(double seconds, std::function<void(PlayerController&)> work) {
+  std::weak_ptr<PlayerController> weak = self_;
+  foundation::RunLoop::main().scheduleTimer(foundation::Duration(seconds), false, [weak, work = std::move(work)] {
+    if (auto self = weak.lock()) work(*self);
+  });
+}
+
+}  // namespace playback

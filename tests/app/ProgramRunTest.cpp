@@ -1,0 +1,59 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <regex>
+
+#include "platform/foundation/Paths.h"
+#include "tests/app/ChildProcess.h"
+
+namespace {
+
+using apptest::ChildProcess;
+
+int countOf(const std::string& text, const std::string& piece) {
+  int count = 0;
+  for (std::size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) ++count;
+  return count;
+}
+
+class ProgramRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ::setenv("ZUNORADIO_HOME", foundation::Paths::useFreshHomeForTesting().c_str(), 1); }
+  void TearDown() override { ::unsetenv("ZUNORADIO_HOME"); }
+};
+
+// The built program on its own sample station, as a user runs it: three two-second songs played
+// silently at real speed, then it quits by itself.
+TEST_F(ProgramRunTest, ThreeSongsPlayAndTheirLogsReachTheStation) {
+  ChildProcess radio({ZR_ZUNORADIO_PATH, "--songs", "3", "--sink", "fake"});
+  ASSERT_TRUE(radio.readToEnd()) << radio.output();
+  EXPECT_EQ(radio.finish().first, 0) << radio.output();
+  const std::string& out = radio.output();
+  EXPECT_NE(out.find("ZunoRadio on the sample station at http://127.0.0.1:"), std::string::npos) << out;
+  EXPECT_NE(out.find("流行电台:  11 华语流行  12 夜色温柔"), std::string::npos) << out;
+  EXPECT_NE(out.find("On air: 清晨的第一杯茶 (programme 1001, DJ 阿青, 3 songs)."), std::string::npos) << out;
+  const std::size_t first = out.find("\xE2\x96\xB6 晨光 — 林小雨 · 清晨的第一杯茶 · 0:02");
+  const std::size_t second = out.find("\xE2\x96\xB6 风吹过的街 — 陈默");
+  const std::size_t third = out.find("\xE2\x96\xB6 早安，城市 — 白鹭乐队");
+  ASSERT_NE(first, std::string::npos) << out;
+  EXPECT_TRUE(first < second && second < third && third != std::string::npos) << out;
+  // Each song that ended was reported with what was heard, and the station said so.
+  EXPECT_EQ(countOf(out, " of 2 s heard, ended; the station answered hapn.ok."), 3) << out;
+  EXPECT_TRUE(std::regex_search(out, std::regex("Play log sent: 晨光, [12] of 2 s heard"))) << out;
+  EXPECT_NE(out.find("\xE2\x96\xB6 Advert"), std::string::npos) << "three songs make an advert due\n" << out;
+  EXPECT_EQ(out.find('\r'), std::string::npos) << "no in-place updates when the output is not a terminal";
+}
+
+TEST_F(ProgramRunTest, ABadOptionOrAnUnreachableServerIsOneLineAndAFailure) {
+  for (const std::vector<std::string>& arguments :
+       {std::vector<std::string>{ZR_ZUNORADIO_PATH, "--songs", "many"},
+        std::vector<std::string>{ZR_ZUNORADIO_PATH, "--server", "http://127.0.0.1:1", "--sink", "fake"}}) {
+    ChildProcess radio(arguments, true);
+    ASSERT_TRUE(radio.readToEnd());
+    EXPECT_NE(radio.finish().first, 0) << arguments[1];
+    EXPECT_TRUE(radio.output().starts_with("zunoradio: ")) << radio.output();
+    EXPECT_EQ(countOf(radio.output(), "\n"), 1) << radio.output();
+  }
+}
+
+}  // namespace

@@ -1,0 +1,115 @@
+#include <set>
+
+#include "platform/foundation/FileManager.h"
+#include "platform/foundation/Json.h"
+#include "src/playback/managers/PlayApiManager.h"
+#include "src/playback/managers/PlayLogCommit.h"
+#include "src/playback/managers/PlayLogFolder.h"
+#include "tests/playback/player/PlayerFixture.h"
+
+namespace playback {
+namespace {
+
+foundation::Dictionary record(const std::string& songId) {
+  return {{"song_id", songId},     {"program_id", "0"},      {"channel_id", "0"}, {"artist_id", "0"},
+          {"real_duration", "30"}, {"song_duration", "200"}, {"action", "0"},     {"source", "3"}};
+}
+
+// The song ids of every batch the server received, in order.
+std::vector<std::vector<std::string>> batches(const std::vector<testsupport::ApiCall>& calls) {
+  std::vector<std::vector<std::string>> result;
+  for (const auto& call : calls) {
+    auto logs = call.formValue("js_logs");
+    if (!logs) continue;
+    auto parsed = foundation::Json::parse(*logs);
+    std::vector<std::string> ids;
+    for (const auto& entry : *parsed->getArray()) ids.push_back(entry["song_id"].toString());
+    result.push_back(ids);
+  }
+  return result;
+}
+
+class PlayApiManagerTest : public playertest::PlayerTest {
+ protected:
+  void storeOffline(int count) {
+    services::AppDelegate::sharedDelegate().setIsOffline(true);
+    for (int i = 0; i < count; ++i) PlayApiManager::playLog(record(std::to_string(i)));
+    services::AppDelegate::sharedDelegate().setIsOffline(false);
+  }
+  std::size_t stored() const { return PlayLogFolder::list().size(); }
+  void waitForCommitEnd() {
+    ASSERT_TRUE(runUntil([] { return !PlayLogCommit::shared().isRunning(); }));
+  }
+};
+
+TEST_F(PlayApiManagerTest, RecordsOfflineAreKeptEvenWithinOneSecondAndABatchIsStoredRecordByRecord) {
+  storeOffline(3);
+  EXPECT_EQ(stored(), 3u) << "records of the same second must not replace each other";
+  auto kept = PlayLogFolder::read(PlayLogFolder::list().front());
+  ASSERT_TRUE(kept);
+  EXPECT_EQ((*kept)["time"].toString(), "1700000000");
+  EXPECT_EQ((*kept)["real_duration"].toString(), "30");
+
+  services::AppDelegate::sharedDelegate().setIsOffline(true);
+  PlayApiManager::playLog({{"js_logs", R"([{"song_id":"a","time":"5"},{"song_id":"b","time":"6"}])"}});
+  EXPECT_EQ(stored(), 5u);
+  EXPECT_TRUE(api.callsTo("play._playLog").empty());
+}
+
+TEST_F(PlayApiManagerTest, AnAcceptedRecordSendsTheBacklogInBatchesOfTenWithPauses) {
+  storeOffline(23);
+  PlayApiManager::playLog(record("live"));
+  ASSERT_TRUE(runUntil([&] { return playLogs().size() == 2; }));
+  EXPECT_EQ(playLogs()[0].formValue("song_id"), "live");
+  EXPECT_FALSE(playLogs()[0].formValue("time"));
+  for (std::size_t sent = 3; sent <= 4; ++sent) {
+    ASSERT_TRUE(runUntil([] { return PlayLogCommit::shared().isPausing(); }));
+    settle();
+    EXPECT_EQ(playLogs().size(), sent - 1) << "the next batch waits for the pause";
+    advance(PlayLogCommit::kPauseSeconds);
+    ASSERT_TRUE(runUntil([&] { return playLogs().size() == sent; }));
+  }
+  waitForCommitEnd();
+  auto sent = batches(playLogs());
+  ASSERT_EQ(sent.size(), 3u);
+  EXPECT_EQ(sent[0].size(), 10u);
+  EXPECT_EQ(sent[1].size(), 10u);
+  EXPECT_EQ(sent[2].size(), 3u);
+  std::set<std::string> unique;
+  for (const auto& batch : sent) unique.insert(batch.begin(), batch.end());
+  EXPECT_EQ(unique.size(), 23u) << "every record exactly once";
+  EXPECT_EQ(stored(), 0u);
+}
+
+TEST_F(PlayApiManagerTest, RefusedSendsKeepTheRecordsAndDoNotRetryOnTheirOwn) {
+  api.answerWithErr("play._playLog", "hapn.fail");
+  PlayApiManager::playLog(record("live"));
+  ASSERT_TRUE(runUntil([&] { return stored() == 1; })) << "a refused record is stored";
+
+  storeOffline(4);
+  PlayApiManager::commitOfflineLog();
+  ASSERT_TRUE(runUntil([&] { return playLogs().size() == 2; }));
+  waitForCommitEnd();
+  advance(1);
+  settle();
+  EXPECT_EQ(playLogs().size(), 2u) << "no further sends against a refusing server";
+  EXPECT_EQ(stored(), 5u) << "files of a refused batch stay";
+
+  api.dropConnection("play._playLog");
+  PlayApiManager::playLog(record("dropped"));
+  ASSERT_TRUE(runUntil([&] { return stored() == 6; })) << "a record whose send failed is stored";
+}
+
+TEST_F(PlayApiManagerTest, AnUnreadableFileIsPutAsideAndTheRestIsSent) {
+  storeOffline(2);
+  ASSERT_TRUE(foundation::FileManager::writeAtomically(PlayLogFolder::path() + "/999", "not a property list"));
+  PlayApiManager::commitOfflineLog();
+  ASSERT_TRUE(runUntil([&] { return playLogs().size() == 1; }));
+  waitForCommitEnd();
+  EXPECT_EQ(batches(playLogs())[0].size(), 2u);
+  EXPECT_EQ(stored(), 0u);
+  EXPECT_TRUE(foundation::FileManager::fileExists(PlayLogFolder::unreadablePath() + "/999"));
+}
+
+}  // namespace
+}  // namespace playback

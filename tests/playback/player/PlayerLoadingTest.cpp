@@ -1,0 +1,147 @@
+#include "platform/ui/AlertView.h"
+#include "src/framework/cache/DataCacheManager.h"
+#include "src/playback/offline/DownloadManager.h"
+#include "src/playback/player/SongSourceRule.h"
+#include "tests/playback/player/PlayerFixture.h"
+
+namespace playertest {
+namespace {
+
+using playback::PlayerController;
+using playback::SongSourceRule;
+using Outcome = SongSourceRule::Outcome;
+
+TEST(SongSourceRuleTest, SettingStatusAndFileTable) {
+  struct Case {
+    std::optional<std::string> setting;
+    int status;
+    bool offline;
+    bool file;
+    Outcome outcome;
+    const char* toast;
+  };
+  const Case cases[] = {
+      {"WiFi", 3, false, false, Outcome::refused, nullptr},
+      {"WiFi", 3, false, true, Outcome::play, SongSourceRule::kOfflineFileToast},
+      {"WiFi", 1, false, false, Outcome::play, nullptr},
+      {"2G/3G/4G和WiFi", 4, false, false, Outcome::play, SongSourceRule::kMobileStreamToast},
+      {std::nullopt, 2, false, false, Outcome::play, SongSourceRule::kMobileStreamToast},
+      {std::nullopt, 0, false, false, Outcome::play, nullptr},
+      {std::nullopt, 1, true, false, Outcome::skip, nullptr},
+      {std::nullopt, 3, true, true, Outcome::play, nullptr},
+  };
+  for (const Case& c : cases) {
+    auto file = c.file ? std::optional<std::string>("/songs/1.mp3") : std::nullopt;
+    auto choice = SongSourceRule::choose(c.setting, c.status, c.offline, file, [] { return std::string("http://s"); });
+    SCOPED_TRACE(c.setting.value_or("-") + " " + std::to_string(c.status) + (c.offline ? " offline" : ""));
+    EXPECT_EQ(choice.outcome, c.outcome);
+    EXPECT_EQ(choice.toast, c.toast ? std::optional<std::string>(c.toast) : std::nullopt);
+    if (c.outcome == Outcome::play) {
+      EXPECT_EQ(choice.source, c.file ? "/songs/1.mp3" : "http://s");
+    }
+  }
+}
+
+class PlayerLoadingTest : public PlayerTest {
+ protected:
+  void SetUp() override {
+    PlayerTest::SetUp();
+    startPanel();
+    foundation::NotificationCenter::defaultCenter().addObserver(this, playback::kSongSourceDidLoadedNotification,
+                                                                [this](const foundation::Notification&) { ++loaded; });
+  }
+  void TearDown() override {
+    foundation::NotificationCenter::defaultCenter().removeObserver(this);
+    PlayerTest::TearDown();
+  }
+  int loaded = 0;
+};
+
+TEST_F(PlayerLoadingTest, OnePlayerPerSongAndAPauseDuringTheLoadHolds) {
+  player().playSAlbum(nullptr, songs({"a", "b"}), std::nullopt);
+  auto first = audio->lastItem();
+  player().playOrPause();
+  first->becomeReady(100);
+  ASSERT_TRUE(runUntil([&] { return loaded == 1; }));
+  settle();
+  EXPECT_FALSE(first->isPlaying()) << "ready must not undo the pause";
+  EXPECT_FALSE(player().isPlaying());
+
+  player().playOrPause();
+  EXPECT_TRUE(first->isPlaying());
+  player().handleNextSongButtonClickEvent();
+  settle();
+  EXPECT_FALSE(first->isAlive()) << "the previous song's player is gone";
+  EXPECT_EQ(audio->items().size(), 2u);
+  ready();
+  EXPECT_TRUE(audio->lastItem()->isPlaying());
+}
+
+TEST_F(PlayerLoadingTest, AFailingSongIsRetriedThenGivenUp) {
+  player().playSAlbum(nullptr, songs({"a", "b"}), std::nullopt);
+  for (int attempt = 1; attempt < PlayerController::kMaxLoadFailures; ++attempt) {
+    audio->lastItem()->fail("404");
+    settle();
+    EXPECT_EQ(audio->items().size(), static_cast<std::size_t>(attempt));
+    step(PlayerController::kRetrySeconds);
+    settle();
+    ASSERT_EQ(audio->items().size(), static_cast<std::size_t>(attempt + 1)) << "reloaded after 5 s";
+    EXPECT_EQ(selectedId(), "a");
+  }
+  audio->lastItem()->fail("404");
+  settle();
+  EXPECT_EQ(selectedId(), "b") << "a song that never loads is passed over";
+
+  audio->lastItem()->fail("404");
+  player().interruptPlay();
+  settle();
+  step(PlayerController::kRetrySeconds * 2);
+  settle();
+  EXPECT_EQ(audio->items().size(), 4u) << "a paused player is not reloaded";
+}
+
+TEST_F(PlayerLoadingTest, StreamRefusedOnTheMobileNetworkWhileADownloadedSongPlays) {
+  ASSERT_TRUE(framework::DataCacheManager::sharedManager().addObject(std::string(SongSourceRule::kWiFiOnly),
+                                                                     PlayerController::kPlaySettingKey));
+  setNetworkStatus(net::kReachabilityReachable | net::kReachabilityIsWWAN | net::kReachabilityTransientConnection);
+  ASSERT_TRUE(runUntil([] { return services::AppDelegate::sharedDelegate().networkStatus() == 3; }));
+  const std::size_t items = audio->items().size();
+  player().playSAlbum(nullptr, songs({"7"}), std::nullopt);
+  ASSERT_EQ(ui::AlertView::visibleAlerts().size(), 1u);
+  EXPECT_EQ(ui::AlertView::visibleAlerts()[0]->message(), SongSourceRule::kRefusedMessage);
+  EXPECT_FALSE(player().isPlaying());
+  EXPECT_EQ(audio->items().size(), items);
+
+  logIn("5");
+  const std::string file = downloadedSong(7, 0);
+  player().playSAlbum(nullptr, songs({"7"}), std::nullopt);
+  EXPECT_EQ(player().currentSource(), file);
+  EXPECT_EQ(keyWindowLabels(SongSourceRule::kOfflineFileToast), 1);
+}
+
+TEST_F(PlayerLoadingTest, OfflineModeSkipsSongsWithoutAFile) {
+  logIn("5");
+  const std::string file = downloadedSong(9, 0);
+  services::AppDelegate::sharedDelegate().setIsOffline(true);
+  player().playSAlbum(nullptr, songs({"8", "9"}), std::nullopt);
+  EXPECT_EQ(selectedId(), "9");
+  EXPECT_EQ(player().currentSource(), file);
+  ASSERT_TRUE(foundation::FileManager::removeItem(file));
+  player().playSAlbum(nullptr, songs({"8"}), std::nullopt);
+  EXPECT_FALSE(player().isPlaying());
+  EXPECT_TRUE(player().currentSource().empty()) << "nothing is streamed in offline mode";
+}
+
+TEST_F(PlayerLoadingTest, ARefusedSeekEndsTheDrag) {
+  player().playSAlbum(nullptr, songs({"a"}), std::nullopt);
+  auto item = ready();
+  player().beginSeeking();
+  player().seekTo(50);
+  EXPECT_TRUE(player().isSeeking());
+  item->completeSeek(false);
+  settle();
+  EXPECT_FALSE(player().isSeeking());
+}
+
+}  // namespace
+}  // namespace playertest
