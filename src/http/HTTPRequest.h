@@ -408,6 +408,13 @@ class HTTPRequest : public foundation::Operation {
   void applyRequestHeadersToMessage();
   foundation::Status updatePartialDownloadSize();
   bool configureProxies();
+  // HTTPRequestProxyScript.cpp: the proxy auto-configuration script chooses the proxy, then the
+  // request starts (directly when the script cannot be had or fails).
+  void fetchPACFile();
+  void readLocalPACFile(const std::string& path);
+  void finishedDownloadingPACFile(const std::shared_ptr<HTTPRequest>& PACRequest);
+  void runPACScript(std::string script);
+  static void changeSharedQueueWidth(int by);
   // HTTPRequestConnection.cpp
   void startRequest();
   void resetForAttempt();
@@ -593,6 +600,8 @@ class HTTPRequest : public foundation::Operation {
   int proxyPort_ = 0;
   std::string proxyType_;
   std::string PACurl_;
+  bool isPACFileRequest_ = false;
+  std::shared_ptr<HTTPRequest> PACFileRequest_;
 
   // Credentials and challenges.
   std::optional<std::string> username_;
