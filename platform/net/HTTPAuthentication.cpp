@@ -3,11 +3,13 @@
 #include <openssl/evp.h>
 #include <openssl/rand.h>
 
+#include <chrono>
 #include <cstdio>
 
 #include "platform/foundation/Base64.h"
 #include "platform/foundation/Digest.h"
 #include "platform/net/AuthChallenge.h"
+#include "platform/net/NTLM.h"
 #include "platform/net/URLParts.h"
 
 namespace net {
@@ -56,6 +58,7 @@ bool listsAuth(const std::string& qop) {
 int strength(const AuthChallenge& challenge) {
   std::string scheme = toLowerASCII(challenge.scheme);
   if (scheme == "basic") return 1;
+  if (scheme == "ntlm") return 4;
   if (scheme != "digest" || !challenge.params.contains("nonce")) return 0;
   auto qop = challenge.params.find("qop");
   // Only qop=auth (or the old form without qop) is answered; auth-int needs the body's digest.
@@ -100,6 +103,10 @@ std::shared_ptr<HTTPAuthentication> HTTPAuthentication::createFromResponse(const
 bool HTTPAuthentication::readChallenge(const HTTPMessage& response) {
   auto challenge = strongestChallenge(response, forProxy_);
   if (!challenge) return false;
+  if (toLowerASCII(challenge->scheme) == "ntlm") {
+    scheme_ = kHTTPAuthenticationSchemeNTLM;
+    return true;
+  }
   bool digest = toLowerASCII(challenge->scheme) == "digest";
   scheme_ = digest ? kHTTPAuthenticationSchemeDigest : kHTTPAuthenticationSchemeBasic;
   auto realm = challenge->params.find("realm");
@@ -127,6 +134,10 @@ void HTTPAuthentication::updateFromResponse(const HTTPMessage& response) {
   if (!appliedCredentials_ || invalidReason_ != 0) return;
   if (response.statusCode() != (forProxy_ ? 407 : 401)) return;
   auto challenge = strongestChallenge(response, forProxy_);
+  if (scheme_ == kHTTPAuthenticationSchemeNTLM) {
+    readNTLMChallenge(challenge ? challenge->token68 : "");
+    return;
+  }
   bool stale = challenge && scheme_ == kHTTPAuthenticationSchemeDigest && toLowerASCII(challenge->scheme) == "digest" &&
                toLowerASCII(challenge->params["stale"]) == "true";
   if (stale) {
@@ -145,6 +156,8 @@ bool HTTPAuthentication::applyCredentials(HTTPMessage& request, const Credential
   bool applied = false;
   if (scheme_ == kHTTPAuthenticationSchemeDigest) {
     applied = applyDigest(request, credentials);
+  } else if (scheme_ == kHTTPAuthenticationSchemeNTLM) {
+    applied = applyNTLM(request, credentials);
   } else {
     std::string pair = credentials.username + ":" + credentials.password;
     applied =
@@ -153,6 +166,32 @@ bool HTTPAuthentication::applyCredentials(HTTPMessage& request, const Credential
   }
   if (applied) appliedCredentials_ = true;
   return applied;
+}
+
+void HTTPAuthentication::readNTLMChallenge(const std::string& token) {
+  // After our negotiate message the server must send its challenge; anything else after our
+  // answer to it refuses the credentials.
+  if (ntlmChallenge_ || token.empty()) {
+    invalidReason_ = kHTTPAuthenticationBadPassword;
+    return;
+  }
+  ntlmChallenge_ = parseNTLMChallenge(token);
+  if (!ntlmChallenge_) invalidReason_ = kHTTPAuthenticationUnsupported;
+}
+
+bool HTTPAuthentication::applyNTLM(HTTPMessage& request, const Credentials& credentials) {
+  const char* field = forProxy_ ? "Proxy-Authorization" : "Authorization";
+  if (!ntlmChallenge_) return request.setHeaderFieldValue(field, "NTLM " + ntlmNegotiateMessage());
+  std::array<std::uint8_t, 8> nonce{};
+  if (RAND_bytes(nonce.data(), static_cast<int>(nonce.size())) != 1) return false;
+  // Windows file time: 100 ns ticks since 1601.
+  auto sinceEpoch = std::chrono::system_clock::now().time_since_epoch();
+  auto ticks =
+      static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(sinceEpoch).count() / 100) +
+      116444736000000000ULL;
+  auto message = ntlmAuthenticateMessage(*ntlmChallenge_, credentials.username, credentials.password,
+                                         credentials.accountDomain.value_or(""), nonce, ticks);
+  return message && request.setHeaderFieldValue(field, "NTLM " + *message);
 }
 
 bool HTTPAuthentication::applyDigest(HTTPMessage& request, const Credentials& credentials) {

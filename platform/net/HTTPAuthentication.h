@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/net/HTTPMessage.h"
+#include "platform/net/NTLM.h"
 
 namespace net {
 
@@ -32,10 +33,11 @@ CredentialsPtr makeCredentials(std::string username, std::string password,
                                std::optional<std::string> accountDomain = std::nullopt);
 
 // The answer to one server's (401) or proxy's (407) challenge: the scheme chosen among those the
-// response offers (Digest with SHA-256, then Digest with MD5, then Basic), its realm and
+// response offers (NTLMv2, then Digest with SHA-256, Digest with MD5, Basic), its realm and
 // parameters. Applying credentials writes "Authorization" (or "Proxy-Authorization") into a
-// request message. A challenge that comes again after credentials were applied means they were
-// refused: the object then says so through isValid(), so nobody sends them forever. Thread-safe.
+// request message; NTLM sends its negotiate message first and its answer after the challenge. A challenge that comes
+// again after credentials were applied means they were refused: the object then says so through isValid(), so nobody
+// sends them forever. Thread-safe.
 class HTTPAuthentication {
  public:
   // Any thread. nullptr when the response is not a 401/407 or offers no scheme we can answer.
@@ -60,6 +62,8 @@ class HTTPAuthentication {
  private:
   HTTPAuthentication() = default;
   bool applyDigest(HTTPMessage& request, const Credentials& credentials);
+  bool applyNTLM(HTTPMessage& request, const Credentials& credentials);
+  void readNTLMChallenge(const std::string& token);
   bool readChallenge(const HTTPMessage& response);
 
   mutable std::mutex lock_;
@@ -73,6 +77,7 @@ class HTTPAuthentication {
   unsigned nonceCount_ = 0;
   bool appliedCredentials_ = false;
   long long invalidReason_ = 0;
+  std::optional<NTLMChallenge> ntlmChallenge_;
 };
 
 }  // namespace net

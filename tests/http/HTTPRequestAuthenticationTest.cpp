@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "platform/foundation/Base64.h"
 #include "platform/foundation/Digest.h"
 #include "platform/net/AuthChallenge.h"
+#include "platform/net/NTLM.h"
 #include "src/http/HTTPRequestErrors.h"
 #include "src/http/SessionCredentialStore.h"
 #include "tests/http/EngineTestSupport.h"
@@ -195,6 +197,78 @@ TEST_F(AuthenticationTest, DigestAnswersAChallengeAndANewNonceWhenTheOldOneWentS
   EXPECT_EQ(request->responseString(), "digest ok");
   EXPECT_EQ(request->authenticationScheme(), "Digest");
   EXPECT_EQ(server.requestCount("/d"), 3u);
+}
+
+// The server side of NTLM: challenge, then check the answer's user, domain and NTLMv2 proof.
+class NTLMServer {
+ public:
+  explicit NTLMServer(bool accepts) : accepts_(accepts) {}
+  Reply operator()(const RecordedRequest& request) {
+    auto header = request.header("Authorization").value_or("");
+    if (header.rfind("NTLM ", 0) != 0) return challenge("NTLM");
+    auto message = foundation::base64Decode(header.substr(5));
+    if (!message || message->size() < 12) return Reply::text("bad", 400);
+    if ((*message)[8] == 1) return challenge("NTLM " + foundation::base64Encode(type2()));
+    if (message->size() < 64) return Reply::text("bad", 400);
+    auto field = [&](std::size_t at) {
+      std::size_t length = (*message)[at] | ((*message)[at + 1] << 8);
+      std::size_t offset = (*message)[at + 4] | ((*message)[at + 5] << 8);
+      return foundation::Bytes(message->begin() + offset, message->begin() + offset + length);
+    };
+    auto nt = field(20);
+    bool named = field(36) == foundation::Bytes{'a', 0, 'n', 0, 'n', 0} &&
+                 field(28) == foundation::Bytes{'C', 0, 'O', 0, 'R', 0, 'P', 0};
+    // Recompute the answer from the blob's nonce and time with the known password.
+    std::array<std::uint8_t, 8> nonce{};
+    std::copy_n(nt.begin() + 32, 8, nonce.begin());
+    std::uint64_t time = 0;
+    for (int i = 7; i >= 0; --i) time = (time << 8) | nt[24 + i];
+    auto expected = net::ntlmAuthenticateMessage(*net::parseNTLMChallenge(foundation::base64Encode(type2())), "ann",
+                                                 "pw", "CORP", nonce, time);
+    bool proven = expected && *expected == header.substr(5);
+    return accepts_ && named && proven ? Reply::text("ntlm ok") : challenge("NTLM");
+  }
+
+ private:
+  static Reply challenge(const std::string& value) {
+    Reply reply = Reply::text("", 401);
+    reply.header("WWW-Authenticate", value);
+    return reply;
+  }
+  static foundation::Bytes type2() {
+    foundation::Bytes bytes{'N', 'T', 'L', 'M', 'S', 'S', 'P', 0, 2, 0, 0, 0};
+    bytes.resize(48, 0);
+    bytes[20] = 0x01;  // unicode
+    for (int i = 0; i < 8; ++i) bytes[24 + i] = static_cast<std::uint8_t>(0xa0 + i);
+    bytes[40] = 4;
+    bytes[44] = 48;
+    bytes.insert(bytes.end(), {0, 0, 0, 0});
+    return bytes;
+  }
+  bool accepts_;
+};
+
+TEST_F(AuthenticationTest, NTLMRunsItsThreeMessagesOnOneConnectionAndEndsWhenRefused) {
+  server.route("GET", "/n", NTLMServer(true));
+  auto request = makeRequest(server.url("/n"));
+  request->setUsername("CORP\\ann");
+  request->setPassword("pw");
+  runToEnd(request);
+  EXPECT_EQ(request->responseString(), "ntlm ok");
+  auto seen = server.requests();
+  ASSERT_EQ(seen.size(), 3u);
+  EXPECT_EQ(seen[0].connection, seen[2].connection);
+  EXPECT_EQ(seen[1].connection, seen[2].connection);
+
+  server.route("GET", "/refused", NTLMServer(false));
+  delegate = std::make_shared<RecordingDelegate>();
+  auto refused = makeRequest(server.url("/refused"));
+  refused->setUsername("ann");
+  refused->setPassword("pw");
+  refused->setDomain("CORP");
+  runToEnd(refused);
+  expectAuthenticationNeeded(refused);
+  EXPECT_EQ(server.requestCount("/refused"), 3u);
 }
 
 TEST_F(AuthenticationTest, ProxyChallengeIsAnsweredWithProxyAuthorization) {
