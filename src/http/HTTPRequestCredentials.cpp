@@ -171,6 +171,9 @@ void HTTPRequest::storeAcceptedPreemptiveCredentials() {
       authenticationScheme_ != net::kHTTPAuthenticationSchemeBasic) {
     return;
   }
+  // Every accepted response would otherwise add one more entry for the same URL and user.
+  auto held = findSessionAuthenticationCredentials();
+  if (held && held->url == url_) return;
   SessionCredentialStore::server().store(
       {nullptr, net::makeCredentials(*username_, *password_), url_, "", 0, authenticationScheme_, std::nullopt});
 }

@@ -73,6 +73,16 @@ TEST_F(AuthenticationTest, BasicChallengeIsAnsweredThenSentBeforeAnyChallengeToT
   runToEnd(second);
   EXPECT_EQ(second->responseString(), "welcome");
   EXPECT_EQ(server.requestCount("/b"), 1u);
+
+  // Pre-emptive Basic accepted again and again keeps one entry per URL.
+  for (int i = 0; i < 2; ++i) {
+    delegate = std::make_shared<RecordingDelegate>();
+    auto again = makeRequest(server.url("/b"));
+    again->setUsername("ann");
+    again->setPassword("secret");
+    runToEnd(again);
+  }
+  EXPECT_EQ(HTTPRequest::sessionCredentialsStore().size(), 2u);
 }
 
 TEST_F(AuthenticationTest, RefusedCredentialsEndWithCode3InsteadOfLooping) {
