@@ -20,10 +20,10 @@
 #include "tests/http/NginxServer.h"
 
 #include "bench/Measurement.h"
+#include "bench/SmallGets.h"
 
 namespace {
 
-constexpr int kSmallRequests = 5000;
 constexpr int kSmallRounds = 5;
 constexpr std::uint64_t kMiB = 1 << 20;
 constexpr std::uint64_t kLargeDownload = 1024 * kMiB;
@@ -94,52 +94,28 @@ std::size_t toFile(char* data, std::size_t size, std::size_t count, void* file) 
   return std::fwrite(data, size, count, static_cast<FILE*>(file)) * size;
 }
 
-// One round of kSmallRequests sequential GETs on one keep-alive connection; false on a failure.
+// One round of bench::kSmallRequests sequential GETs on one keep-alive connection; false on a failure.
 bool curlSmallRound(const std::string& url) {
   CURL* handle = curl_easy_init();
   curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
   curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, discard);
   curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
   bool ok = true;
-  for (int i = 0; i < kSmallRequests && ok; ++i) ok = curl_easy_perform(handle) == CURLE_OK;
+  for (int i = 0; i < bench::kSmallRequests && ok; ++i) ok = curl_easy_perform(handle) == CURLE_OK;
   curl_easy_cleanup(handle);
   return ok;
 }
 
-// The same through the engine, each completion delivered on the main thread.
-bool engineSmallRound(const std::string& url) {
-  bool ok = true;
-  for (int i = 0; i < kSmallRequests && ok; ++i) {
-    bool done = false;
-    auto request = http::HTTPRequest::requestWithURL(url);
-    request->setCompletionBlock([&done] { done = true; });
-    request->setFailureBlock([&] { done = true, ok = false; });
-    request->startAsynchronous();
-    foundation::RunLoop::main().runUntil([&done] { return done; }, foundation::Duration(30));
-  }
-  return ok;
-}
-
-Figures measureSmallRound(const std::function<bool()>& round, bool& ok) {
-  Measurement measurement;
-  ok = round() && ok;
-  return {kSmallRequests / measurement.seconds(), measurement.cpu(), measurement.peakGrowthMiB()};
-}
-
-// Rounds of curl and of the engine, alternated so that both meet the same machine; each side's
-// fastest round is its figure, the one least disturbed by other work on a shared host.
+// Rounds of curl and of the engine on the same machine (bench::bestOfAlternatedRounds).
 void smallGets(benchmark::State& state) {
   const std::string url = Fixture::get().url("/small.bin");
   for (auto _ : state) {
-    Figures curl;
-    Figures engine;
+    bench::RoundFigures curl;
+    bench::RoundFigures engine;
     bool ok = true;
-    for (int round = 0; round < kSmallRounds; ++round) {
-      Figures curlRound = measureSmallRound([&] { return curlSmallRound(url); }, ok);
-      Figures engineRound = measureSmallRound([&] { return engineSmallRound(url); }, ok);
-      if (curlRound.rate > curl.rate) curl = curlRound;
-      if (engineRound.rate > engine.rate) engine = engineRound;
-    }
+    bench::bestOfAlternatedRounds(
+        kSmallRounds, [&] { return curlSmallRound(url); }, [&] { return bench::engineSmallRound(url); }, curl, engine,
+        ok);
     if (!ok) state.SkipWithError("a request failed");
     state.counters["curl_requests_per_s"] = curl.rate;
     state.counters["engine_requests_per_s"] = engine.rate;

@@ -44,9 +44,12 @@ function(zr_test_suite name dir)
   add_executable(${name} ${sources})
   zr_warnings(${name})
   target_link_libraries(${name} PRIVATE ${ARGN} zr_test_support GTest::gtest GTest::gmock GTest::gtest_main)
-  # Views under test load the pictures drawn at build time.
+  # Views under test load the pictures and sounds made at build time.
   if(TARGET zr_pictures)
     add_dependencies(${name} zr_pictures)
+  endif()
+  if(TARGET zr_sounds)
+    add_dependencies(${name} zr_sounds)
   endif()
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
 endfunction()

@@ -91,6 +91,13 @@ constexpr Factory kFactories[] = {
     makeRequest<api::UnbindAccountRequest>,
     makeRequest<api::ShareToThirdRequest>,
     makeRequest<api::GetUserLoginRequest>,
+    // Added after the seeds were made: their first byte keeps choosing the class it chose.
+    makeRequest<api::ListSAlbumSongs>,
+    makeRequest<api::PushBindDevice>,
+    makeRequest<api::GetMoreSongDonwnURL>,
+    makeRequest<api::PlaySetPlayedProgram>,
+    makeRequest<api::DelProgramSong>,
+    makeRequest<api::AddCollectionRequst>,
 };
 
 // Result steps write request caches and user settings: they go to a home of their own.

@@ -182,6 +182,14 @@ Drawing chevron(Color colour, bool down) {
   };
 }
 
+Drawing upsideDown(Drawing drawing) {
+  return [=](GraphicsContext& c, double w, double h) {
+    c.translate(0, h);
+    c.scale(1, -1);
+    drawing(c, w, h);
+  };
+}
+
 Drawing panel(Color fill, Color edge, double radius) {
   return [=](GraphicsContext& c, double w, double h) {
     c.setFillColor(fill);
@@ -246,6 +254,7 @@ std::vector<Picture> pictures() {
       {"x_close_highlight", 24, 24, cross(kAccent)},
       {"nav_back", 24, 24, chevron(kWhite, false)},
       {"loading_arrow_down", 20, 30, chevron(kGrey, true)},
+      {"loading_arrow_up", 20, 30, upsideDown(chevron(kGrey, true))},
       {"volume_thumb", 16, 16, disc(kWhite)},
       {"alert_frameImg_light", 40, 40, panel(kWhite, kLight, 8)},
       {"playallfavbg", 120, 32, panel(kAccent, kAccent, 16)},

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/ui/ApplicationNotifications.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/Window.h"
 
@@ -55,6 +57,19 @@ void Application::resetForTesting() {
   keyWindow_ = nullptr;
   windows_.clear();
   openedURLs_.clear();
+  statusBarOrientation_ = InterfaceOrientation::portrait;
+}
+
+void Application::didEnterBackground() {
+  foundation::NotificationCenter::defaultCenter().postNotificationName(kApplicationDidEnterBackgroundNotification);
+}
+
+void Application::willEnterForeground() {
+  foundation::NotificationCenter::defaultCenter().postNotificationName(kApplicationWillEnterForegroundNotification);
+}
+
+void Application::didReceiveMemoryWarning() {
+  foundation::NotificationCenter::defaultCenter().postNotificationName(kApplicationDidReceiveMemoryWarningNotification);
 }
 
 void Application::windowBecameVisible(Window& window) {

@@ -9,6 +9,9 @@ namespace ui {
 class View;
 class Window;
 
+// Where the status bar's top is; the landscape values are 3 and 4.
+enum class InterfaceOrientation : int { portrait = 1, portraitUpsideDown = 2, landscapeRight = 3, landscapeLeft = 4 };
+
 // The running application as the views see it: its windows and key window, the on-screen
 // keyboard, and the addresses it hands to the system to open. Main thread only.
 class Application {
@@ -32,7 +35,17 @@ class Application {
   void hideKeyboard();
   View* keyboardHostView() const;
 
-  // Main thread. Forgets key window, windows, keyboard and opened addresses (tests only).
+  // Main thread. The status bar's orientation: portrait unless set (tests, a turned device).
+  InterfaceOrientation statusBarOrientation() const { return statusBarOrientation_; }
+  void setStatusBarOrientation(InterfaceOrientation orientation) { statusBarOrientation_ = orientation; }
+
+  // Main thread. Life-cycle events, posted at once on the default notification centre under the
+  // names of ApplicationNotifications.h. The system delivers them here (tests inject them).
+  void didEnterBackground();
+  void willEnterForeground();
+  void didReceiveMemoryWarning();
+
+  // Main thread. Forgets key window, windows, keyboard, opened addresses and orientation (tests only).
   void resetForTesting();
 
  private:
@@ -47,6 +60,7 @@ class Application {
   std::shared_ptr<Window> keyboardWindow_;
   std::shared_ptr<View> keyboardHost_;
   std::vector<std::string> openedURLs_;
+  InterfaceOrientation statusBarOrientation_ = InterfaceOrientation::portrait;
 };
 
 }  // namespace ui

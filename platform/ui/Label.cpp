@@ -39,6 +39,16 @@ void Label::setLineBreakMode(LineBreakMode mode) {
   setNeedsDisplay();
 }
 
+void Label::setShadowColor(Color color) {
+  shadowColor_ = color;
+  setNeedsDisplay();
+}
+
+void Label::setShadowOffset(Size offset) {
+  shadowOffset_ = offset;
+  setNeedsDisplay();
+}
+
 Size Label::sizeThatFits(Size size) const {
   double width = numberOfLines_ == 1 || size.width <= 0 ? kNoLimit : size.width;
   return TextLayout(text_, font_, {width, kNoLimit}, lineBreakMode_, alignment_, numberOfLines_).size();
@@ -47,6 +57,9 @@ Size Label::sizeThatFits(Size size) const {
 void Label::draw(GraphicsContext& context, const Rect& rect) {
   TextLayout layout(text_, font_, rect.size, lineBreakMode_, alignment_, numberOfLines_);
   double top = rect.minY() + (rect.height() - layout.size().height) / 2;
+  if (shadowColor_.alpha > 0) {
+    layout.draw(context, {rect.minX() + shadowOffset_.width, top + shadowOffset_.height}, shadowColor_);
+  }
   layout.draw(context, {rect.minX(), top}, textColor_);
 }
 

@@ -27,6 +27,12 @@ class Label : public View {
   void setNumberOfLines(int lines);
   LineBreakMode lineBreakMode() const { return lineBreakMode_; }
   void setLineBreakMode(LineBreakMode mode);
+  // Main thread. A copy of the text drawn beneath it at the offset; none while the colour is
+  // clear (the default).
+  Color shadowColor() const { return shadowColor_; }
+  void setShadowColor(Color color);
+  Size shadowOffset() const { return shadowOffset_; }
+  void setShadowOffset(Size offset);
 
   // Main thread. One line: the text's natural width; more lines: wrapped to size.width.
   Size sizeThatFits(Size size) const override;
@@ -39,6 +45,8 @@ class Label : public View {
   TextAlignment alignment_ = TextAlignment::Left;
   int numberOfLines_ = 1;
   LineBreakMode lineBreakMode_ = LineBreakMode::TruncateTail;
+  Color shadowColor_ = Color::clear();
+  Size shadowOffset_{0, -1};
 };
 
 }  // namespace ui

@@ -37,6 +37,15 @@ Point ScrollView::clampedOffset(Point offset) const {
   return {std::clamp(offset.x, minimum.x, maximum.x), std::clamp(offset.y, minimum.y, maximum.y)};
 }
 
+void ScrollView::setContentInset(EdgeInsets insets) {
+  contentInset_ = insets;
+  if (dragging_) return;
+  Point rest = clampedOffset(contentOffset());
+  if (rest == contentOffset()) return;
+  setBounds({rest, bounds().size});
+  didScroll();
+}
+
 void ScrollView::setContentOffset(Point offset, bool animated) {
   Rect target{offset, bounds().size};
   if (!animated) {

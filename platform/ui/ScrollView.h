@@ -35,7 +35,9 @@ class ScrollView : public View {
   Size contentSize() const { return contentSize_; }
   void setContentSize(Size size) { contentSize_ = size; }
   EdgeInsets contentInset() const { return contentInset_; }
-  void setContentInset(EdgeInsets insets) { contentInset_ = insets; }
+  // Main thread. Unless a finger is dragging, content left beyond the new resting range moves back
+  // into it; inside View::animate that move animates with the block.
+  void setContentInset(EdgeInsets insets);
   bool isScrollEnabled() const { return scrollEnabled_; }
   void setScrollEnabled(bool enabled);
   bool bounces() const { return bounces_; }

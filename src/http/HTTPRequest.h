@@ -443,6 +443,7 @@ class HTTPRequest : public foundation::Operation {
   // HTTPRequestBodyReader.cpp
   void handleBytesAvailable();
   foundation::Status storeChunk(const std::uint8_t* bytes, std::size_t length);
+  void failAfterChunk(foundation::ErrorPtr error);
   foundation::Status writeChunkToFile(const std::uint8_t* bytes, std::size_t length, const foundation::Bytes* inflated);
   foundation::Status openDownloadFile();
   // The resume validator (ETag, else Last-Modified of the reply that began the partial file) is
@@ -457,6 +458,8 @@ class HTTPRequest : public foundation::Operation {
   // HTTPRequestCompletion.cpp
   void handleStreamComplete();
   foundation::ErrorPtr putDownloadInPlace();
+  // Whether a reply that brought no body still makes or checks the download's files.
+  bool bodylessReplyTouchesFiles() const;
   foundation::ErrorPtr closeDownloadFiles();
   // The inflate error of a compressed body kept in memory to be inflated when asked for, if any.
   foundation::ErrorPtr inflateErrorOfBodyInMemory() const;
@@ -521,8 +524,6 @@ class HTTPRequest : public foundation::Operation {
   void reportFailure();
   void passOnReceivedData(foundation::Bytes data);
   bool hasDataReceiver() const;
-  // Under the lock. Whether a delegate, a queue or the block would hear a callback now.
-  bool hasListener(const std::function<bool(const Blocks&)>& blockIsSet) const;
   void releaseBlocksOnMainThread();
   void onMainThread(std::function<void(HTTPRequest&)> work);
   // HTTPRequestProgress.cpp

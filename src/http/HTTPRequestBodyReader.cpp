@@ -58,13 +58,25 @@ void HTTPRequest::handleBytesAvailable() {
     if (count == 0) return;
     BandwidthThrottle::shared().incrementBandwidthUsedInLastSecond(static_cast<std::uint64_t>(count));
     if (auto stored = storeChunk(buffer.data(), static_cast<std::size_t>(count)); !stored.ok()) {
-      cancelLoad();
-      failWithError(stored.error());
+      failAfterChunk(stored.error());
       return;
     }
     // A throttled stream takes one chunk per event, so that the throttle can hold it in between.
     if (BandwidthThrottle::shared().isBandwidthThrottled()) return;
   }
+}
+
+void HTTPRequest::failAfterChunk(foundation::ErrorPtr error) {
+  if (isRequestError(error, HTTPRequestErrorCode::compression)) {
+    // A body that cannot be inflated fails like a time-out: the failure comes first, so the bytes
+    // received and the partial file stay (the inflated partial file goes, as ever).
+    failWithError(std::move(error));
+    cancelLoad();
+    return;
+  }
+  // A file that cannot be written or continued is dropped like that of a failed connection.
+  cancelLoad();
+  failWithError(std::move(error));
 }
 
 foundation::Status HTTPRequest::storeChunk(const std::uint8_t* bytes, std::size_t length) {

@@ -1,6 +1,6 @@
 // Callbacks to the delegate, the blocks and the queue, each carried to the main thread. The
-// receivers are read when the call runs there, so a receiver cleared meanwhile hears nothing;
-// a call that nobody would receive is not carried over at all.
+// receivers are read when the call runs there, so a receiver cleared meanwhile hears nothing and
+// one set on the main thread while the request runs hears what is delivered after that.
 #include "platform/foundation/RunLoop.h"
 #include "src/http/HTTPRequest.h"
 #include "src/http/HTTPRequestBlocks.h"
@@ -11,12 +11,8 @@ void HTTPRequest::onMainThread(std::function<void(HTTPRequest&)> work) {
   foundation::performOnMainThread([request = self(), work = std::move(work)] { work(*request); });
 }
 
-bool HTTPRequest::hasListener(const std::function<bool(const Blocks&)>& blockIsSet) const {
-  return !delegate_.expired() || queue_ || blockIsSet(*blocks_);
-}
-
 void HTTPRequest::requestStarted() {
-  if (error_ || isHEADRequest() || !hasListener([](const Blocks& b) { return static_cast<bool>(b.started); })) return;
+  if (error_ || isHEADRequest()) return;
   onMainThread([](HTTPRequest& request) {
     auto delegate = request.delegate();
     auto selector = request.lockedCopy(request.didStartSelector_);
@@ -28,9 +24,7 @@ void HTTPRequest::requestStarted() {
 }
 
 void HTTPRequest::requestReceivedResponseHeaders(foundation::Dictionary headers) {
-  if (error_ || isHEADRequest() || !hasListener([](const Blocks& b) { return static_cast<bool>(b.headersReceived); })) {
-    return;
-  }
+  if (error_ || isHEADRequest()) return;
   onMainThread([headers = std::move(headers)](HTTPRequest& request) {
     auto delegate = request.delegate();
     auto selector = request.lockedCopy(request.didReceiveResponseHeadersSelector_);
@@ -42,10 +36,7 @@ void HTTPRequest::requestReceivedResponseHeaders(foundation::Dictionary headers)
 }
 
 void HTTPRequest::requestRedirected() {
-  if (error_ || isHEADRequest() ||
-      !hasListener([](const Blocks& b) { return static_cast<bool>(b.requestRedirected); })) {
-    return;
-  }
+  if (error_ || isHEADRequest()) return;
   onMainThread([](HTTPRequest& request) {
     auto delegate = request.delegate();
     auto block = request.blockCopy(&Blocks::requestRedirected);
@@ -70,8 +61,7 @@ void HTTPRequest::requestWillRedirectToURL(std::string url) {
 }
 
 void HTTPRequest::requestFinished() {
-  if (error_ || isHEADRequest() || !hasListener([](const Blocks& b) { return static_cast<bool>(b.completion); }))
-    return;
+  if (error_ || isHEADRequest()) return;
   onMainThread([](HTTPRequest& request) {
     auto delegate = request.delegate();
     auto selector = request.lockedCopy(request.didFinishSelector_);
@@ -83,7 +73,6 @@ void HTTPRequest::requestFinished() {
 }
 
 void HTTPRequest::reportFailure() {
-  if (!hasListener([](const Blocks& b) { return static_cast<bool>(b.failure); })) return;
   onMainThread([](HTTPRequest& request) {
     auto delegate = request.delegate();
     auto selector = request.lockedCopy(request.didFailSelector_);

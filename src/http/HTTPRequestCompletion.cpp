@@ -61,7 +61,10 @@ foundation::ErrorPtr HTTPRequest::putDownloadInPlace() {
   // With resume allowed, the partial file waits for the next location of a redirect.
   if (needsRedirect_ && shouldRedirect_ && allowResumeForFileDownloads_) return error;
   if (!error && !fileOutputOpened_) {
-    // No body arrived: the file is still created (or checked against a resumed range).
+    // No body arrived. A redirect, a challenge or an error page without one leaves the files as
+    // they were; a successful empty reply still gives its (empty) file, and the final reply to a
+    // resumed download is still checked against the partial file.
+    if (!bodylessReplyTouchesFiles()) return nullptr;
     if (auto opened = openDownloadFile(); !opened.ok()) return opened.error();
     error = closeDownloadFiles();
   }
@@ -86,6 +89,11 @@ foundation::ErrorPtr HTTPRequest::putDownloadInPlace() {
     temporaryFileDownloadPath_.clear();
   }
   return error;
+}
+
+bool HTTPRequest::bodylessReplyTouchesFiles() const {
+  if (needsRedirect_ || authenticationNeeded_ != 0) return false;
+  return (responseStatusCode_ >= 200 && responseStatusCode_ < 300) || sentRangeStart_ != 0;
 }
 
 foundation::ErrorPtr HTTPRequest::inflateErrorOfBodyInMemory() const {

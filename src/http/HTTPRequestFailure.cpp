@@ -125,16 +125,13 @@ void HTTPRequest::failWithError(foundation::ErrorPtr error) {
   if (fallBackToCache(error)) return;
   error_ = error;
   if (auto main = mainRequest_.lock()) {
-    bool mainHadFailed = true;
-    {
-      Lock mainLock(main->cancelledLock_);
-      if (!main->error_) {
-        main->error_ = error;
-        mainHadFailed = false;
-      }
+    // The main request's fields are its own: read and written under its lock. A main request
+    // that failed by itself has reported it: a queue counts each request once.
+    Lock mainLock(main->cancelledLock_);
+    if (!main->error_) {
+      main->error_ = error;
+      main->reportFailure();
     }
-    // A main request that failed by itself has reported it: a queue counts each request once.
-    if (!mainHadFailed) main->reportFailure();
   } else {
     reportFailure();
   }

@@ -118,7 +118,6 @@ std::shared_ptr<ProgressDelegate> HTTPRequest::progressReceiver(ProgressReceiver
 
 void HTTPRequest::deliverProgress(ProgressReceiver receiver,
                                   std::function<void(ProgressDelegate&, HTTPRequest&)> call) {
-  if (!progressReceiver(receiver)) return;  // nobody to tell; checked again on delivery
   onMainThread([receiver, call = std::move(call)](HTTPRequest& request) {
     if (auto target = request.progressReceiver(receiver)) call(*target, request);
   });
@@ -132,7 +131,6 @@ void HTTPRequest::deliverFraction(ProgressReceiver receiver, std::uint64_t progr
 }
 
 void HTTPRequest::callProgressBlock(ProgressBlock Blocks::*member, std::int64_t amount, std::uint64_t total) {
-  if (!((*blocks_).*member)) return;
   onMainThread([member, amount, total](HTTPRequest& request) {
     auto block = request.blockCopy(member);
     if (block) block(static_cast<std::uint64_t>(amount), total);
@@ -140,7 +138,6 @@ void HTTPRequest::callProgressBlock(ProgressBlock Blocks::*member, std::int64_t 
 }
 
 void HTTPRequest::callSizeBlock(SizeBlock Blocks::*member, std::int64_t amount) {
-  if (!((*blocks_).*member)) return;
   onMainThread([member, amount](HTTPRequest& request) {
     auto block = request.blockCopy(member);
     if (block) block(amount);

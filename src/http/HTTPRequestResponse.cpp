@@ -140,7 +140,8 @@ bool HTTPRequest::willRedirectTo(int status, const std::optional<std::string>& l
   }
   requestRedirected();
   if (status != 307 && (status == 303 || !shouldUseRFC2616RedirectBehaviour_)) {
-    requestMethod_ = "GET";
+    // A HEAD request asks the next location for its head too, never for its (whole) body.
+    if (requestMethod_ != "HEAD") requestMethod_ = "GET";
     postBody_.clear();
     compressedPostBody_.clear();
     shouldStreamPostDataFromDisk_ = false;

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "src/http/FormDataRequest.h"
 #include "src/http/NetworkActivityIndicator.h"
 #include "tests/http/EngineTestSupport.h"
 
@@ -193,6 +194,47 @@ TEST_F(TimeOutTest, TheActivityIndicatorGoesOffHalfASecondAfterTheLastRequest) {
   advance(0.25);
   EXPECT_FALSE(indicator.isVisible()) << indicator.runningRequestCount();
   EXPECT_FALSE(HTTPRequest::isNetworkInUse());
+}
+
+TEST_F(TimeOutTest, ThirtyRestartsAreMadeAndTheThirtyFirstTimeOutFails) {
+  server.route("GET", "/silent", held());
+  auto request = makeRequest(server.url("/silent"));
+  request->setNumberOfTimesToRetryOnTimeout(30);
+  request->startAsynchronous();
+  for (std::size_t attempt = 1; attempt <= 31; ++attempt) {
+    ASSERT_TRUE(server.waitForRequests(attempt));
+    advance(11);
+  }
+  ASSERT_TRUE(runUntil([&] { return delegate->ended() && request->isFinished(); }));
+  EXPECT_EQ(request->retryCount(), 30);
+  EXPECT_EQ(server.requestCount("/silent"), 31u);
+  EXPECT_EQ(delegate->count("failed"), 1);
+  EXPECT_TRUE(isRequestError(delegate->failure, HTTPRequestErrorCode::timedOut));
+}
+
+TEST_F(TimeOutTest, ARestartedMultipartFormSendsTheSameBodyAndBoundary) {
+  server.route("POST", "/upload", std::vector<Reply>{held(), Reply::text("ok")});
+  auto form = FormDataRequest::requestWithURL(server.url("/upload"));
+  form->setDelegate(delegate);
+  wakeMainLoopWhenFinished(*form);
+  form->addPostValue(foundation::Value("radio"), "name");
+  form->addData(bytesOf("cover bytes"), "cover.jpg", "image/jpeg", "cover");
+  form->setNumberOfTimesToRetryOnTimeout(1);
+  form->startAsynchronous();
+  ASSERT_TRUE(server.waitForRequests(1));
+  advance(16);  // a body's first buffer-full gets half as long again
+  ASSERT_TRUE(runUntil([&] { return delegate->ended() && form->isFinished(); }));
+  EXPECT_EQ(delegate->count("finished"), 1);
+  auto sent = server.requests();
+  ASSERT_EQ(sent.size(), 2u);
+  auto boundaryOf = [](const RecordedRequest& received) {
+    auto type = received.header("Content-Type").value_or("");
+    auto at = type.find("boundary=");
+    return at == std::string::npos ? "" : type.substr(at + 9);
+  };
+  EXPECT_FALSE(boundaryOf(sent[0]).empty());
+  EXPECT_EQ(boundaryOf(sent[1]), boundaryOf(sent[0]));
+  EXPECT_EQ(sent[1].body, sent[0].body);
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Nib.h"
 #include "src/framework/network/NetWorkUitil.h"
+#include "src/framework/ui/ApplicationWindow.h"
+#include "src/framework/ui/QRVAlertView.h"
 #include "src/services/account/HomePageViewController.h"
 #include "src/services/account/LoginViewController.h"
 #include "src/services/shell/AppDelegate.h"
@@ -105,6 +107,14 @@ TEST_F(ShellTest, SocialLogoutsAndTheSideMenuAreRecorded) {
   EXPECT_FALSE(app.isLeftSideMenuOpen());
   screen.backToSideBar();
   EXPECT_TRUE(app.isLeftSideMenuOpen());
+}
+
+TEST_F(ShellTest, FrameworkAlertsDimTheDelegatesWindow) {
+  const std::shared_ptr<ui::Window>& window = AppDelegate::sharedDelegate().window();
+  EXPECT_EQ(framework::ApplicationWindow::window(), window);
+  auto alert = framework::QRVAlertView::loadFromXib<framework::QRVAlertView>();
+  ASSERT_TRUE(alert && alert->bgControl());
+  EXPECT_EQ(alert->bgControl()->frame(), window->bounds());
 }
 
 }  // namespace

@@ -3,16 +3,14 @@
 #include <algorithm>
 #include <mutex>
 
+#include "platform/foundation/DeviceInfo.h"
 #include "platform/foundation/KeyedArchive.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/ui/ApplicationNotifications.h"
 
 namespace framework {
 
 namespace {
-
-// The platform application's notifications after which memory-only data is given up.
-constexpr const char* kDidReceiveMemoryWarningNotification = "UIApplicationDidReceiveMemoryWarningNotification";
-constexpr const char* kDidEnterBackgroundNotification = "UIApplicationDidEnterBackgroundNotification";
 
 std::unique_ptr<DataCacheManager>& sharedInstance() {
   static std::unique_ptr<DataCacheManager> instance;
@@ -56,8 +54,10 @@ void DataCacheManager::resetSharedManagerForTesting() {
 
 void DataCacheManager::registerMemoryWarningNotification() {
   auto& center = foundation::NotificationCenter::defaultCenter();
-  for (const char* name : {kDidReceiveMemoryWarningNotification, kDidEnterBackgroundNotification})
-    center.addObserver(this, name, [this](const foundation::Notification&) { clearMemoryCache(); });
+  auto clear = [this](const foundation::Notification&) { clearMemoryCache(); };
+  center.addObserver(this, ui::kApplicationDidReceiveMemoryWarningNotification, clear);
+  if (foundation::DeviceInfo::current().multitaskingSupported)
+    center.addObserver(this, ui::kApplicationDidEnterBackgroundNotification, clear);
 }
 
 // Keeps only keys that have an object, in their order, then any object missing from the keys,

@@ -24,6 +24,8 @@ std::string formatAddress(const unsigned char* bytes) {
 
 }  // namespace
 
+ui::InterfaceOrientation currentOrientation() { return ui::Application::shared().statusBarOrientation(); }
+
 bool isHighResolutionDevice() {
   const ui::Screen& screen = ui::Screen::main();
   return screen.systemVersionNumber() >= 4.0 && screen.scale() > 1.0;

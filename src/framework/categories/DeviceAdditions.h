@@ -2,12 +2,16 @@
 
 #include <string>
 
+#include "platform/ui/Application.h"
+
 // Facts about the device. Main thread.
 namespace framework::device_additions {
 
 // Main thread. Whether the system version is 4.0 or later and the main screen has more than one
 // pixel per point.
 bool isHighResolutionDevice();
+// Main thread. The application's status-bar orientation.
+ui::InterfaceOrientation currentOrientation();
 
 // Any thread. The hardware address of interface "en0" as "%02X:%02X:%02X:%02X:%02X:%02X", or one of
 // the failure texts "if_nametoindex failure" (no such interface), "sysctl mgmtInfoBase failure" (the

@@ -1,9 +1,16 @@
 #include "src/framework/categories/ViewAdditions.h"
 
+#include "platform/ui/Application.h"
 #include "platform/ui/ScrollView.h"
 
 namespace framework::view_additions {
 namespace {
+
+bool isLandscape() {
+  ui::InterfaceOrientation orientation = ui::Application::shared().statusBarOrientation();
+  return orientation == ui::InterfaceOrientation::landscapeRight ||
+         orientation == ui::InterfaceOrientation::landscapeLeft;
+}
 
 // Sums one coordinate over the view and its ancestors, optionally less scroll offsets.
 double sumOverAncestors(const ui::View* view, bool horizontal, bool lessScrollOffsets) {
@@ -48,6 +55,10 @@ double screenViewY(const ui::View* view) { return sumOverAncestors(view, false, 
 ui::Rect screenFrame(const ui::View& view) {
   return {screenViewX(&view), screenViewY(&view), width(view), height(view)};
 }
+
+double orientationWidth(const ui::View& view) { return isLandscape() ? height(view) : width(view); }
+
+double orientationHeight(const ui::View& view) { return isLandscape() ? width(view) : height(view); }
 
 void removeAllSubviews(ui::View& view) {
   while (!view.subviews().empty()) {

@@ -38,6 +38,10 @@ double screenViewX(const ui::View* view);
 double screenViewY(const ui::View* view);
 // (screenViewX, screenViewY, width, height).
 ui::Rect screenFrame(const ui::View& view);
+// Width and height as the user sees them: swapped while the status bar is in a landscape
+// orientation.
+double orientationWidth(const ui::View& view);
+double orientationHeight(const ui::View& view);
 
 // The view if it is a T, else the first T found depth first among its subviews, in order.
 template <class T>

@@ -6,14 +6,11 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/Url.h"
+#include "platform/ui/ApplicationNotifications.h"
 #include "src/framework/util/CommonUtils.h"
 
 namespace framework {
 namespace {
-
-// The platform application's notifications after which decoded pictures are given up.
-constexpr const char* kDidReceiveMemoryWarningNotification = "UIApplicationDidReceiveMemoryWarningNotification";
-constexpr const char* kDidEnterBackgroundNotification = "UIApplicationDidEnterBackgroundNotification";
 
 constexpr const char* kImageFolderName = "images";
 constexpr const char* kImageCacheErrorDomain = "QRVImageCacheErrorDomain";
@@ -77,9 +74,9 @@ void QRVImageCacheManager::cancelAndDrainQueue() {
 void QRVImageCacheManager::registerForMemoryWarnings() {
   auto& center = foundation::NotificationCenter::defaultCenter();
   auto clear = [this](const foundation::Notification&) { clearMemoryCache(); };
-  center.addObserver(this, kDidReceiveMemoryWarningNotification, clear);
+  center.addObserver(this, ui::kApplicationDidReceiveMemoryWarningNotification, clear);
   if (foundation::DeviceInfo::current().multitaskingSupported)
-    center.addObserver(this, kDidEnterBackgroundNotification, clear);
+    center.addObserver(this, ui::kApplicationDidEnterBackgroundNotification, clear);
 }
 
 std::optional<foundation::TimePoint> QRVImageCacheManager::lastSuspendedTime() const {

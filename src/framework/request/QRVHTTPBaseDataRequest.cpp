@@ -40,8 +40,17 @@ QRVHTTPBaseDataRequest::~QRVHTTPBaseDataRequest() {
 }
 
 void QRVHTTPBaseDataRequest::cancelRequest() {
-  if (request_) request_->cancel();
-  reportCancel();
+  if (!request_ || engineEnded_) {
+    reportCancel();
+    return;
+  }
+  cancelPending_ = true;
+  request_->cancel();
+}
+
+void QRVHTTPBaseDataRequest::reportPendingCancel() {
+  engineEnded_ = true;
+  if (std::exchange(cancelPending_, false)) reportCancel();
 }
 
 foundation::Result<std::shared_ptr<http::FormDataRequest>> QRVHTTPBaseDataRequest::generateRequestWithUrl(
@@ -155,6 +164,7 @@ void QRVHTTPBaseDataRequest::requestFinished(http::HTTPRequest& engineRequest) {
   } else {
     reportFailure(text.error());
   }
+  reportPendingCancel();
   doRelease();
 }
 
@@ -176,6 +186,7 @@ void QRVHTTPBaseDataRequest::requestFailed(http::HTTPRequest& engineRequest) {
   reportFailure(error);
   if (shouldShowFailureToast(error))
     toast::makeToast(*indicatorView(), kNoNetworkToastText, kNoNetworkToastSeconds, "center");
+  reportPendingCancel();
   doRelease();
 }
 

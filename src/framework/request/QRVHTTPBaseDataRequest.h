@@ -32,8 +32,9 @@ class QRVHTTPBaseDataRequest : public QRVBaseDataRequest,
 
   ~QRVHTTPBaseDataRequest() override;
 
-  // Main thread. Cancels the engine request, then tells the delegate or the cancel block; the
-  // engine's cancellation error follows through the failure callback, without a toast.
+  // Main thread. Cancels the engine request; once the engine has reported the cancellation
+  // through the failure callback (without a toast), tells the delegate or the cancel block. A
+  // request that has no exchange under way tells them at once.
   void cancelRequest();
 
   // Main thread. The engine request for the URL and the static and caller's parameters; an
@@ -66,8 +67,12 @@ class QRVHTTPBaseDataRequest : public QRVBaseDataRequest,
   // The reply body, inflated, as text in getResponseEncoding().
   foundation::Result<std::string> replyText(const http::HTTPRequest& engineRequest) const;
   bool shouldShowFailureToast(const foundation::ErrorPtr& error) const;
+  // After the engine's last callback: the cancel asked for while the exchange ran.
+  void reportPendingCancel();
 
   std::shared_ptr<http::FormDataRequest> request_;
+  bool engineEnded_ = false;
+  bool cancelPending_ = false;
 };
 
 }  // namespace framework

@@ -1,6 +1,7 @@
 #include "src/services/shell/AppDelegate.h"
 
 #include "platform/foundation/NotificationCenter.h"
+#include "src/framework/ui/ApplicationWindow.h"
 
 namespace services {
 namespace {
@@ -9,6 +10,11 @@ std::unique_ptr<AppDelegate>& instance() {
   static std::unique_ptr<AppDelegate> delegate;
   return delegate;
 }
+
+// Framework views that cover the whole window (the alert's dimming) reach it through here.
+const framework::ApplicationWindow::Registration kApplicationWindow([] {
+  return AppDelegate::sharedDelegate().window();
+});
 
 }  // namespace
 

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include "platform/foundation/DeviceInfo.h"
 #include "platform/foundation/KeyedArchive.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/ui/Application.h"
 #include "src/framework/cache/DataCacheManager.h"
 #include "src/framework/cache/DataEnvironment.h"
 #include "src/framework/model/QRVModel.h"
@@ -81,14 +83,27 @@ TEST_F(DataCacheManagerTest, AKeyMovesBetweenTheParts) {
 }
 
 TEST_F(DataCacheManagerTest, MemoryWarningAndBackgroundDropOnlyTheMemoryPart) {
-  for (const char* name :
-       {"UIApplicationDidReceiveMemoryWarningNotification", "UIApplicationDidEnterBackgroundNotification"}) {
+  auto& application = ui::Application::shared();
+  for (auto event : {&ui::Application::didReceiveMemoryWarning, &ui::Application::didEnterBackground}) {
     ASSERT_TRUE(cache().addObject("kept", "setting").ok());
     ASSERT_TRUE(cache().addObjectToMemory("dropped", "reply").ok());
-    foundation::NotificationCenter::defaultCenter().postNotificationName(name);
-    EXPECT_EQ(cache().getCachedObjectByKey("setting"), Value("kept")) << name;
-    EXPECT_FALSE(cache().hasObjectInCacheByKey("reply")) << name;
+    (application.*event)();
+    EXPECT_EQ(cache().getCachedObjectByKey("setting"), Value("kept"));
+    EXPECT_FALSE(cache().hasObjectInCacheByKey("reply"));
   }
+  ASSERT_TRUE(cache().addObjectToMemory("stays", "reply").ok());
+  application.willEnterForeground();
+  EXPECT_TRUE(cache().hasObjectInCacheByKey("reply"));
+
+  // A device that cannot multitask never hears of the background.
+  foundation::DeviceInfo info = foundation::DeviceInfo::current();
+  info.multitaskingSupported = false;
+  foundation::DeviceInfo::setCurrentForTesting(info);
+  DataCacheManager::resetSharedManagerForTesting();
+  ASSERT_TRUE(cache().addObjectToMemory("stays", "reply").ok());
+  application.didEnterBackground();
+  EXPECT_TRUE(cache().hasObjectInCacheByKey("reply"));
+  foundation::DeviceInfo::setCurrentForTesting(std::nullopt);
 }
 
 TEST_F(DataCacheManagerTest, IgnoresInvalidKeysAndNullObjects) {

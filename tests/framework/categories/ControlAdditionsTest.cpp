@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/ui/Renderer.h"
 #include "platform/ui/Window.h"
 #include "src/framework/categories/AlertAdditions.h"
 #include "src/framework/categories/ButtonAdditions.h"
@@ -59,6 +60,37 @@ TEST_F(ControlAdditionsTest, NavigationBarTitlesAreCentredLabels) {
   EXPECT_EQ(title->frame(), (Rect{0, 0, 320, 44}));
   EXPECT_EQ(title->textAlignment(), ui::TextAlignment::Center);
   EXPECT_EQ(title->backgroundColor(), Color::clear());
+}
+
+TEST_F(ControlAdditionsTest, ALabelWithShadowDrawsItOneRightAndDownInBlack) {
+  auto white = framework::label_additions::labelWithFrame(Rect{0, 0, 120, 40}, "阴影", Color::white(1),
+                                                          ui::Font::boldSystemFont(30), 7, true);
+  EXPECT_EQ(white->tag(), 7);
+  EXPECT_EQ(white->shadowColor(), Color::black());
+  EXPECT_EQ(white->shadowOffset(), (ui::Size{1.0, 1.0}));
+  ui::View host(Rect{0, 0, 120, 40});
+  host.setBackgroundColor(Color::rgb(0.2, 0.4, 0.8));
+  host.addSubview(white);
+  ASSERT_TRUE(ui::renderToPNG(host, renderedPath("label_with_shadow"), {.scale = 4}).ok());
+  auto drawn = ui::render(host);
+  ASSERT_TRUE(drawn.ok());
+  int blackPixels = 0;
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 120; ++x) {
+      uitest::Rgba pixel = uitest::rgbaAt(*drawn.value(), x, y);
+      blackPixels += pixel.red < 40 && pixel.green < 40 && pixel.blue < 40;
+    }
+  EXPECT_GT(blackPixels, 20);
+
+  auto plain = framework::label_additions::labelWithFrame(Rect{0, 0, 120, 40}, "阴影", Color::white(1),
+                                                          ui::Font::boldSystemFont(30), 0);
+  EXPECT_EQ(plain->shadowColor(), Color::clear());
+}
+
+TEST_F(ControlAdditionsTest, TheOrientationIsTheStatusBars) {
+  EXPECT_EQ(framework::device_additions::currentOrientation(), ui::InterfaceOrientation::portrait);
+  ui::Application::shared().setStatusBarOrientation(ui::InterfaceOrientation::landscapeLeft);
+  EXPECT_EQ(framework::device_additions::currentOrientation(), ui::InterfaceOrientation::landscapeLeft);
 }
 
 TEST_F(ControlAdditionsTest, AlertsShowTheirButtons) {

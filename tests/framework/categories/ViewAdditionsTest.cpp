@@ -31,6 +31,21 @@ TEST_F(ViewAdditionsTest, EdgeSettersMoveTheViewAndKeepItsSize) {
   EXPECT_EQ(view.frame(), (Rect{75, 30, 50, 40}));
 }
 
+TEST_F(ViewAdditionsTest, OrientationSizesSwapOnlyInLandscape) {
+  View view(Rect{0, 0, 320, 480});
+  auto& application = ui::Application::shared();
+  for (auto orientation : {ui::InterfaceOrientation::portrait, ui::InterfaceOrientation::portraitUpsideDown}) {
+    application.setStatusBarOrientation(orientation);
+    EXPECT_EQ(geometry::orientationWidth(view), 320);
+    EXPECT_EQ(geometry::orientationHeight(view), 480);
+  }
+  for (auto orientation : {ui::InterfaceOrientation::landscapeRight, ui::InterfaceOrientation::landscapeLeft}) {
+    application.setStatusBarOrientation(orientation);
+    EXPECT_EQ(geometry::orientationWidth(view), 480);
+    EXPECT_EQ(geometry::orientationHeight(view), 320);
+  }
+}
+
 TEST_F(ViewAdditionsTest, ScreenPositionsSumTheAncestorsLessScrollOffsets) {
   auto root = std::make_shared<View>(Rect{5, 7, 320, 480});
   auto scroll = std::make_shared<ui::ScrollView>(Rect{10, 20, 300, 400});

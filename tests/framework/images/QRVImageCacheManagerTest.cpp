@@ -6,6 +6,7 @@
 #include "platform/foundation/Digest.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/ui/ApplicationNotifications.h"
 #include "src/framework/images/QRVImageDataOperation.h"
 #include "tests/framework/images/ImageCacheFixture.h"
 
@@ -86,10 +87,10 @@ TEST_F(QRVImageCacheManagerTest, MemoryWarningsAndTheBackgroundEmptyTheMemory) {
   EXPECT_TRUE(cache.isImageInMemoryCache("a"));
   EXPECT_FALSE(cache.isImageInMemoryCache("b"));
   auto& center = foundation::NotificationCenter::defaultCenter();
-  center.postNotificationName("UIApplicationDidReceiveMemoryWarningNotification");
+  center.postNotificationName(ui::kApplicationDidReceiveMemoryWarningNotification);
   EXPECT_FALSE(cache.isImageInMemoryCache("a"));
   cache.saveToMemory(solid(1), "a");
-  center.postNotificationName("UIApplicationDidEnterBackgroundNotification");
+  center.postNotificationName(ui::kApplicationDidEnterBackgroundNotification);
   EXPECT_FALSE(cache.isImageInMemoryCache("a"));
 }
 
@@ -99,7 +100,7 @@ TEST_F(QRVImageCacheManagerTest, WithoutMultitaskingTheBackgroundKeepsTheMemory)
   foundation::DeviceInfo::setCurrentForTesting(info);
   QRVImageCacheManager::resetSharedManagerForTesting();
   manager().saveToMemory(solid(1), "a");
-  foundation::NotificationCenter::defaultCenter().postNotificationName("UIApplicationDidEnterBackgroundNotification");
+  foundation::NotificationCenter::defaultCenter().postNotificationName(ui::kApplicationDidEnterBackgroundNotification);
   EXPECT_TRUE(manager().isImageInMemoryCache("a"));
   foundation::DeviceInfo::setCurrentForTesting(std::nullopt);
 }

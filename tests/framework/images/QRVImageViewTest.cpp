@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/foundation/FileManager.h"
-#include "platform/foundation/NotificationCenter.h"
+#include "platform/ui/Application.h"
 #include "platform/ui/Window.h"
 #include "tests/framework/images/ImageCacheFixture.h"
 
@@ -102,8 +102,7 @@ TEST_F(QRVImageViewTest, AfterAMemoryWarningPicturesComeFromTheirFiles) {
   server.route("GET", "/dj.jpg", picture(jpeg(kRed), "image/jpeg"));
   view->loadImage(server.url("/dj.jpg"));
   ASSERT_TRUE(runUntil([&] { return view->image() != nullptr; }));
-  foundation::NotificationCenter::defaultCenter().postNotificationName(
-      "UIApplicationDidReceiveMemoryWarningNotification");
+  ui::Application::shared().didReceiveMemoryWarning();
   EXPECT_FALSE(manager().isImageInMemoryCacheWithUrl(server.url("/dj.jpg")));
 
   auto again = std::make_shared<QRVImageView>();

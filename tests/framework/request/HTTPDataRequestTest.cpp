@@ -196,7 +196,7 @@ TEST_F(HTTPDataRequestTest, ACancelledRequestTellsItsCancelAndFailsWithoutAToast
   auto request = std::dynamic_pointer_cast<QRVHTTPBaseDataRequest>(liveRequests().front());
   request->cancelRequest();
   runToEnd();
-  EXPECT_EQ(delegate->events, (std::vector<std::string>{"start", "cancel", "fail"}));
+  EXPECT_EQ(delegate->events, (std::vector<std::string>{"start", "fail", "cancel"}));
   EXPECT_TRUE(http::isRequestError(delegate->failure, http::HTTPRequestErrorCode::cancelled));
   EXPECT_EQ(labelsWithText(*host, kNoNetworkToastText), 0);
 }

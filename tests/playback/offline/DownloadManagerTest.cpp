@@ -15,11 +15,19 @@ class DownloadManagerTest : public testing::DownloadFixture {};
 TEST_F(DownloadManagerTest, AProgrammeDownloadsTwoSongsAtATimeThenTheNextWaitingOneStarts) {
   const std::string one = song(1), two = song(2), three = song(3), four = song(4);
   serveSongs();
+  // Song 3 waits until the second programme is queued, so the first cannot finish before it.
+  songServer.route("GET", "/song/3.mp3", [three](const testsupport::RecordedRequest& request) {
+    testsupport::Reply reply = testsupport::Reply::ranged(request, three, testsupport::RangeMode::kHonour);
+    reply.holdUntilReleased = "song 3";
+    return reply;
+  });
   programme("101", {1, 2, 3, 2});  // the repeated song is fetched once
   programme("102", {4});
   downloads().addDownloadProgramAndSyncWithId("101");
   runUntilPosted("notificationProgramIsStartDownload 101");
   downloads().addDownloadProgramAndSyncWithId("102");
+  runUntilPosted("notificationProgramWatingForDownload 102");
+  songServer.release("song 3");
   runUntilPosted("notificationProgramIsDownloaded 102");
 
   EXPECT_EQ(fileAt(101, 1), one);

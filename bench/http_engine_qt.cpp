@@ -1,0 +1,123 @@
+// The request engine against Qt's network access manager, a client of the same design: HTTP on a
+// thread of its own, every reply delivered to the main thread's event loop. Both make 5,000
+// sequential keep-alive GETs of a small file on the same loopback nginx. Also measured: the bare
+// main -> network thread -> main round trip that each engine request pays on top of its I/O.
+// Run: build/<dir>/bench/bench_http_engine_qt (built only where Qt 6 is installed).
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkProxy>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QUrl>
+#include <functional>
+#include <stdexcept>
+
+#include "bench/Measurement.h"
+#include "bench/SmallGets.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/net/ProxySettings.h"
+#include "src/http/HTTPRequest.h"
+#include "tests/http/NginxServer.h"
+
+namespace {
+
+constexpr int kSmallRounds = 5;
+constexpr int kRoundTrips = 20000;
+
+// One nginx for the whole run and the Qt application object the access manager needs.
+class Fixture {
+ public:
+  static Fixture& get() {
+    static Fixture fixture;
+    return fixture;
+  }
+  std::string url() const { return server_.url("/small.bin"); }
+
+ private:
+  Fixture() : server_(false) {
+    foundation::RunLoop::main();
+    foundation::Paths::setHomeForTesting(home_.path().string());
+    net::ProxySettings::setSystemForTesting(net::ProxySettings());
+    http::test::writeFile(server_.www() + "/small.bin", foundation::Bytes(100, 's'));
+    std::string failure = server_.start();
+    if (!failure.empty()) throw std::runtime_error(failure);
+  }
+
+  int argc_ = 1;
+  char name_[16] = "bench";
+  char* argv_[2] = {name_, nullptr};
+  QCoreApplication application_{argc_, argv_};
+  http::test::TemporaryDirectory home_;
+  http::test::NginxServer server_;
+};
+
+// Each reply's end asks for the next request, as the engine's round does.
+bool qtRound(const std::string& url) {
+  QNetworkAccessManager manager;
+  manager.setProxy(QNetworkProxy::NoProxy);
+  QEventLoop loop;
+  const QNetworkRequest request{QUrl(QString::fromStdString(url))};
+  int remaining = bench::kSmallRequests;
+  bool ok = true;
+  std::function<void()> next = [&] {
+    QNetworkReply* reply = manager.get(request);
+    QObject::connect(reply, &QNetworkReply::finished, [&, reply] {
+      ok = ok && reply->error() == QNetworkReply::NoError && reply->readAll().size() == 100;
+      reply->deleteLater();
+      if (--remaining == 0 || !ok) {
+        loop.quit();
+      } else {
+        next();
+      }
+    });
+  };
+  next();
+  loop.exec();
+  return ok;
+}
+
+// Rounds of Qt and of the engine on the same machine (bench::bestOfAlternatedRounds).
+void smallGetsAgainstQt(benchmark::State& state) {
+  const std::string url = Fixture::get().url();
+  for (auto _ : state) {
+    bench::RoundFigures qt;
+    bench::RoundFigures engine;
+    bool ok = true;
+    bench::bestOfAlternatedRounds(
+        kSmallRounds, [&] { return qtRound(url); }, [&] { return bench::engineSmallRound(url); }, qt, engine, ok);
+    if (!ok) state.SkipWithError("a request failed");
+    auto microsecondsPerRequest = [](double seconds) { return seconds / bench::kSmallRequests * 1e6; };
+    state.counters["qt_requests_per_s"] = qt.rate;
+    state.counters["engine_requests_per_s"] = engine.rate;
+    state.counters["rate_vs_qt"] = engine.rate / qt.rate;
+    state.counters["qt_cpu_us_per_request"] = microsecondsPerRequest(qt.cpu);
+    state.counters["engine_cpu_us_per_request"] = microsecondsPerRequest(engine.cpu);
+    state.counters["cpu_vs_qt"] = engine.cpu / qt.cpu;
+  }
+}
+
+// The hop every request makes without any I/O: the main thread hands work to the network thread,
+// which hands the answer back; one at a time, as sequential requests do.
+void networkThreadRoundTrip(benchmark::State& state) {
+  Fixture::get();
+  for (auto _ : state) {
+    bench::Measurement measurement;
+    for (int i = 0; i < kRoundTrips; ++i) {
+      bool back = false;
+      http::HTTPRequest::networkLoop().post([&back] { foundation::performOnMainThread([&back] { back = true; }); });
+      foundation::RunLoop::main().runUntil([&back] { return back; }, foundation::Duration(30));
+    }
+    state.counters["round_trip_us"] = measurement.seconds() / kRoundTrips * 1e6;
+    state.counters["cpu_us_per_round_trip"] = measurement.cpu() / kRoundTrips * 1e6;
+  }
+}
+
+}  // namespace
+
+BENCHMARK(smallGetsAgainstQt)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(networkThreadRoundTrip)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK_MAIN();
