@@ -89,22 +89,25 @@ int syncFolder(const std::string& folder) {
 }
 
 // A fresh temporary file next to the target, with the target's permissions or rw-r--r--.
-Result<std::pair<std::string, int>> makeTemporaryBeside(const std::string& path) {
+// The temporary file takes `mode` when given, else the mode of the file it replaces (0644 for a
+// new one); a file that must stay private is never readable by others, not even for a moment.
+Result<std::pair<std::string, int>> makeTemporaryBeside(const std::string& path, std::optional<unsigned> wanted) {
   std::string folder = Paths::deletingLastPathComponent(path);
   std::string name = Paths::lastPathComponent(path).substr(0, kMaxNameInTemporary);
   std::string pattern = Paths::appendingPathComponent(folder, std::string(kAtomicPrefix) + name + "-XXXXXX");
   int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
   if (fd < 0) return failure(errno, "Cannot create a temporary file for", path);
   struct stat existing {};
-  mode_t mode = ::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644;
+  mode_t mode = wanted ? static_cast<mode_t>(*wanted)
+                       : (::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644);
   ::fchmod(fd, mode);
   return std::make_pair(pattern, fd);
 }
 
 // Writes the temporary file through `fill`, flushes it and renames it over `path`.
 template <class Fill>
-Status replaceAtomically(const std::string& path, Fill fill) {
-  auto temporary = makeTemporaryBeside(path);
+Status replaceAtomically(const std::string& path, Fill fill, std::optional<unsigned> mode = std::nullopt) {
+  auto temporary = makeTemporaryBeside(path, mode);
   if (!temporary) return temporary.error();
   const std::string& temporaryPath = temporary->first;
   Descriptor fd(temporary->second);
@@ -169,15 +172,19 @@ bool FileManager::isDirectory(const std::string& path) {
   return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-Status FileManager::writeAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {
-  return replaceAtomically(path, [&](int fd) -> Status {
-    if (int error = writeAll(fd, bytes.data(), bytes.size())) return failure(error, "Cannot write", path);
-    return Status::success();
-  });
+Status FileManager::writeAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
+                                    std::optional<unsigned> mode) {
+  return replaceAtomically(
+      path,
+      [&](int fd) -> Status {
+        if (int error = writeAll(fd, bytes.data(), bytes.size())) return failure(error, "Cannot write", path);
+        return Status::success();
+      },
+      mode);
 }
 
-Status FileManager::writeAtomically(const std::string& path, std::string_view text) {
-  return writeAtomically(path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+Status FileManager::writeAtomically(const std::string& path, std::string_view text, std::optional<unsigned> mode) {
+  return writeAtomically(path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), mode);
 }
 
 Result<Bytes> FileManager::readFile(const std::string& path) {

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -28,9 +29,12 @@ class FileManager {
 
   // Any thread. Replaces the file's content as one step: the bytes go to a temporary file in the
   // same folder, which is flushed to disk and renamed over the path, and the folder is flushed.
-  // A crash or a full disk leaves the previous file as it was. The folder must exist.
-  static Status writeAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
-  static Status writeAtomically(const std::string& path, std::string_view text);
+  // A crash or a full disk leaves the previous file as it was. The folder must exist. The file
+  // gets `mode` when given (from its first byte on), else keeps the mode of the file it replaces.
+  static Status writeAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
+                                std::optional<unsigned> mode = std::nullopt);
+  static Status writeAtomically(const std::string& path, std::string_view text,
+                                std::optional<unsigned> mode = std::nullopt);
 
   // Any thread. The whole content of a regular file.
   static Result<Bytes> readFile(const std::string& path);

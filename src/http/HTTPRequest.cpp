@@ -84,8 +84,7 @@ std::shared_ptr<HTTPRequest> HTTPRequest::HEADRequest() {
   head->requestCookies_ = requestCookies_;
   head->useCookiePersistence_ = useCookiePersistence_;
   head->allowCompressedResponse_ = allowCompressedResponse_;
-  head->proxyHost_ = proxyHost_;
-  head->proxyPort_ = proxyPort_;
+  copyCredentialSettingsInto(*head);
   head->timeOutSeconds_ = timeOutSeconds_;
   head->useHTTPVersionOne_ = useHTTPVersionOne_;
   head->validatesSecureCertificate_ = validatesSecureCertificate_;

@@ -15,6 +15,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Value.h"
 #include "platform/net/CookieStore.h"
+#include "platform/net/HTTPAuthentication.h"
 #include "src/http/CacheDelegate.h"
 #include "src/http/HTTPRequestDelegate.h"
 #include "src/http/HTTPRequestErrors.h"
@@ -35,6 +36,7 @@ namespace http {
 
 class DataDecompressor;
 struct ConnectionRecord;
+struct SessionCredentials;
 
 // One HTTP exchange, run as a concurrent operation. The caller configures it (URL, method,
 // headers, body, destination file, delegate) on any thread and starts it; all stream work runs
@@ -260,6 +262,79 @@ class HTTPRequest : public foundation::Operation {
   void setPostBodyFilePath(const std::string& path);
   std::uint64_t postLength() const;
 
+  // --- Credentials (any thread) ---
+  // nullopt is "not set"; an empty text is set.
+  std::optional<std::string> username() const;
+  void setUsername(std::optional<std::string> username);
+  std::optional<std::string> password() const;
+  void setPassword(std::optional<std::string> password);
+  std::string domain() const;
+  void setDomain(std::string domain);
+  std::optional<std::string> proxyUsername() const;
+  void setProxyUsername(std::optional<std::string> username);
+  std::optional<std::string> proxyPassword() const;
+  void setProxyPassword(std::optional<std::string> password);
+  std::string proxyDomain() const;
+  void setProxyDomain(std::string domain);
+  // "HTTP" (also when empty) or "SOCKS".
+  std::string proxyType() const;
+  void setProxyType(std::string type);
+  // A proxy auto-configuration script (file, http or https URL) that chooses the proxy.
+  std::string PACurl() const;
+  void setPACurl(std::string url);
+  bool shouldPresentCredentialsBeforeChallenge() const;
+  void setShouldPresentCredentialsBeforeChallenge(bool present);
+  bool shouldPresentAuthenticationDialog() const;
+  void setShouldPresentAuthenticationDialog(bool present);
+  bool shouldPresentProxyAuthenticationDialog() const;
+  void setShouldPresentProxyAuthenticationDialog(bool present);
+  bool useSessionPersistence() const;
+  void setUseSessionPersistence(bool use);
+  bool useKeychainPersistence() const;
+  void setUseKeychainPersistence(bool use);
+  std::string authenticationScheme() const;
+  std::optional<std::string> authenticationRealm() const;
+  std::string proxyAuthenticationScheme() const;
+  std::optional<std::string> proxyAuthenticationRealm() const;
+  int authenticationRetryCount() const;
+  int proxyAuthenticationRetryCount() const;
+  // Run on the main thread when the server (proxy) asks for credentials and no delegate or queue
+  // answers; the block sets them and calls retryUsingSuppliedCredentials() or cancelAuthentication().
+  void setAuthenticationNeededBlock(BasicBlock block);
+  void setProxyAuthenticationNeededBlock(BasicBlock block);
+  // Any thread. After the delegate set username/password (or the proxy ones): answers the
+  // challenge again on the network thread.
+  void retryUsingSuppliedCredentials();
+  // Any thread. Gives up the challenge: the request fails with code 3.
+  void cancelAuthentication();
+
+  // --- Class-wide credentials and session (any thread) ---
+  static void saveCredentials(const net::Credentials& credentials, const std::string& host, int port,
+                              const std::string& protocol, const std::string& realm);
+  static void saveCredentialsForProxy(const net::Credentials& credentials, const std::string& host, int port,
+                                      const std::string& realm);
+  static std::optional<net::Credentials> savedCredentials(const std::string& host, int port,
+                                                          const std::string& protocol, const std::string& realm);
+  static std::optional<net::Credentials> savedCredentialsForProxy(const std::string& host, int port,
+                                                                  const std::string& realm);
+  static void removeCredentials(const std::string& host, int port, const std::string& protocol,
+                                const std::string& realm);
+  static void removeCredentialsForProxy(const std::string& host, int port, const std::string& realm);
+  static std::vector<SessionCredentials> sessionCredentialsStore();
+  static std::vector<SessionCredentials> sessionProxyCredentialsStore();
+  static void storeAuthenticationCredentialsInSessionStore(SessionCredentials entry);
+  static void storeProxyAuthenticationCredentialsInSessionStore(SessionCredentials entry);
+  static void removeAuthenticationCredentialsFromSessionStore(const net::CredentialsPtr& credentials);
+  static void removeProxyAuthenticationCredentialsFromSessionStore(const net::CredentialsPtr& credentials);
+  // Cookies received during this run.
+  static std::vector<net::Cookie> sessionCookies();
+  // Deletes the old list's cookies from the shared cookie store, then keeps `cookies`.
+  static void setSessionCookies(std::vector<net::Cookie> cookies);
+  static void addSessionCookie(const net::Cookie& cookie);
+  // Forgets the server credentials and cookies of this run and the default cache's
+  // session-only responses (proxy credentials stay).
+  static void clearSession();
+
   // --- Results (any thread) ---
   bool complete() const;
   foundation::ErrorPtr error() const;
@@ -333,6 +408,13 @@ class HTTPRequest : public foundation::Operation {
   void applyRequestHeadersToMessage();
   foundation::Status updatePartialDownloadSize();
   bool configureProxies();
+  // HTTPRequestProxyScript.cpp: the proxy auto-configuration script chooses the proxy, then the
+  // request starts (directly when the script cannot be had or fails).
+  void fetchPACFile();
+  void readLocalPACFile(const std::string& path);
+  void finishedDownloadingPACFile(const std::shared_ptr<HTTPRequest>& PACRequest);
+  void runPACScript(std::string script);
+  static void changeSharedQueueWidth(int by);
   // HTTPRequestConnection.cpp
   void startRequest();
   void resetForAttempt();
@@ -393,8 +475,41 @@ class HTTPRequest : public foundation::Operation {
   void cancelLoad();
   foundation::Status removePartialFiles();
   void forgetConnectionRecord();
-  // HTTPRequestAuthentication.cpp
+  // HTTPRequestAuthentication.cpp, network thread under the lock. The server and the proxy
+  // challenge follow the same steps on their own fields: a Side names them.
+  struct Side;
+  Side side(bool proxy);
   void attemptToApplyCredentialsAndResume();
+  void attemptToApplyProxyCredentialsAndResume();
+  void answerChallenge(bool proxy);
+  void retryWithHeldCredentials(bool proxy);
+  // The server's (proxy's) authentication object; made from the last challenge when missing.
+  bool ensureAuthentication(bool proxy);
+  void handleRefusedCredentials(bool proxy, long long reason);
+  bool applySessionCredentials(bool proxy);
+  void askForCredentialsOrFail(bool proxy);
+  void applyAndRestart(bool proxy, const net::CredentialsPtr& credentials);
+  // HTTPRequestCredentials.cpp, network thread under the lock.
+  net::CredentialsPtr findCredentials();
+  net::CredentialsPtr findProxyCredentials();
+  bool applyCredentials(const net::CredentialsPtr& credentials);
+  bool applyProxyCredentials(const net::CredentialsPtr& credentials);
+  void saveCredentialsToKeychain(const net::Credentials& credentials);
+  void saveProxyCredentialsToKeychain(const net::Credentials& credentials);
+  std::optional<SessionCredentials> findSessionAuthenticationCredentials();
+  std::optional<SessionCredentials> findSessionProxyAuthenticationCredentials();
+  // Whether the delegate, the queue or the block will be asked (on the main thread).
+  bool willAskDelegate(bool proxy);
+  void askDelegateForCredentials(bool proxy);
+  void failAuthentication();
+  void addBasicAuthenticationHeaderWithUsername(const std::string& username, const std::string& password);
+  // The header step's credentials sent before any challenge.
+  void applyAuthorizationHeader();
+  // The response step: pre-emptive Basic credentials the server accepted go to the session store.
+  void storeAcceptedPreemptiveCredentials();
+  // A redirect to another origin takes no credentials along.
+  void forgetCredentialsForOrigin(const std::string& newURL);
+  void copyCredentialSettingsInto(HTTPRequest& other) const;
   // HTTPRequestBody.cpp
   void setupPostBody();
   void appendPostBytes(const std::uint8_t* bytes, std::size_t length);
@@ -484,6 +599,36 @@ class HTTPRequest : public foundation::Operation {
   double persistentConnectionTimeoutSeconds_ = 60.0;
   std::string proxyHost_;
   int proxyPort_ = 0;
+  std::string proxyType_;
+  std::string PACurl_;
+  bool isPACFileRequest_ = false;
+  std::shared_ptr<HTTPRequest> PACFileRequest_;
+
+  // Credentials and challenges.
+  std::optional<std::string> username_;
+  std::optional<std::string> password_;
+  std::string domain_;
+  std::optional<std::string> proxyUsername_;
+  std::optional<std::string> proxyPassword_;
+  std::string proxyDomain_;
+  std::shared_ptr<net::HTTPAuthentication> requestAuthentication_;
+  std::shared_ptr<net::HTTPAuthentication> proxyAuthentication_;
+  net::CredentialsPtr requestCredentials_;
+  net::CredentialsPtr proxyCredentials_;
+  int authenticationRetryCount_ = 0;
+  int proxyAuthenticationRetryCount_ = 0;
+  std::string authenticationScheme_;
+  std::optional<std::string> authenticationRealm_;
+  std::string proxyAuthenticationScheme_;
+  std::optional<std::string> proxyAuthenticationRealm_;
+  // The head of the last 401/407 reply; `challengeIsNew_` until the challenge step has read it.
+  std::shared_ptr<net::HTTPMessage> lastChallenge_;
+  bool challengeIsNew_ = false;
+  bool shouldPresentCredentialsBeforeChallenge_ = true;
+  bool shouldPresentAuthenticationDialog_ = false;
+  bool shouldPresentProxyAuthenticationDialog_ = true;
+  bool useSessionPersistence_ = true;
+  bool useKeychainPersistence_ = false;
   foundation::Dictionary userInfo_;
   std::int64_t tag_ = 0;
   std::weak_ptr<HTTPRequest> mainRequest_;

@@ -15,6 +15,8 @@ void HTTPRequest::setURL(const std::string& url) {
   if (url == url_) return;
   url_ = url;
   request_.reset();
+  requestAuthentication_.reset();
+  proxyAuthentication_.reset();
   redirectURL_.clear();
 }
 

@@ -17,11 +17,14 @@ struct HTTPRequest::Blocks {
   SizeBlock uploadSizeIncremented;
   DataBlock dataReceived;
   BasicBlock requestRedirected;
+  BasicBlock authenticationNeeded;
+  BasicBlock proxyAuthenticationNeeded;
 
   // Whether no block is set: there is then nothing to let go of on the main thread.
   bool empty() const {
     return !started && !headersReceived && !completion && !failure && !bytesReceived && !bytesSent &&
-           !downloadSizeIncremented && !uploadSizeIncremented && !dataReceived && !requestRedirected;
+           !downloadSizeIncremented && !uploadSizeIncremented && !dataReceived && !requestRedirected &&
+           !authenticationNeeded && !proxyAuthenticationNeeded;
   }
 };
 

@@ -34,7 +34,17 @@ void HTTPRequest::startRequest() {
     relaxed.peerName = "";
     readStream_->setTLSSettings(relaxed);
   }
-  if (!proxyHost_.empty() && proxyPort_ != 0) readStream_->setHTTPProxy(net::ProxyServer{proxyHost_, proxyPort_});
+  if (!proxyHost_.empty() && proxyPort_ != 0) {
+    // The streams speak only to HTTP proxies; a SOCKS proxy set by hand is a clear failure, not
+    // a connection that silently bypasses it. (Script answers skip SOCKS entries.)
+    if (net::toLowerASCII(proxyType_) == "socks") {
+      connectionCanBeReused_ = false;
+      destroyReadStream();
+      failWithError(makeRequestError(HTTPRequestErrorCode::internal, "SOCKS proxies are not supported"));
+      return;
+    }
+    readStream_->setHTTPProxy(net::ProxyServer{proxyHost_, proxyPort_});
+  }
 
   // The idle stream of a reused connection has ended cleanly; closing it leaves its socket for
   // the new stream under the same stream ID.

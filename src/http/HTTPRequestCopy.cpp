@@ -26,8 +26,7 @@ void HTTPRequest::copyInto(HTTPRequest& copy) const {
   copy.allowCompressedResponse_ = allowCompressedResponse_;
   copy.downloadDestinationPath_ = downloadDestinationPath_;
   copy.temporaryFileDownloadPath_ = temporaryFileDownloadPath_;
-  copy.proxyHost_ = proxyHost_;
-  copy.proxyPort_ = proxyPort_;
+  copyCredentialSettingsInto(copy);
   copy.uploadProgressDelegate_ = uploadProgressDelegate_;
   copy.downloadProgressDelegate_ = downloadProgressDelegate_;
   copy.postLength_ = postLength_;

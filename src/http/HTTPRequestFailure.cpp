@@ -149,13 +149,15 @@ void HTTPRequest::cancel() {
 
 void HTTPRequest::cancelOnRequestThread() {
   Lock lock(cancelledLock_);
-  // A request waiting for its delegate to confirm a redirect has completed one exchange but is
-  // still running: it can be cancelled, or it would hold its queue's place for good.
-  bool waitingForRedirect = complete_ && needsRedirect_ && isExecuting();
-  if (isCancelled() || (complete_ && !waitingForRedirect)) return;
+  // A request waiting for its delegate to confirm a redirect or to supply credentials has
+  // completed one exchange but is still running: it can be cancelled, or it would hold its
+  // queue's place for good.
+  bool waitingForAnswer = complete_ && (needsRedirect_ || authenticationNeeded_ != 0) && isExecuting();
+  if (isCancelled() || (complete_ && !waitingForAnswer)) return;
   failWithError(requestCancelledError());
   complete_ = true;
   cancelLoad();
+  if (PACFileRequest_) PACFileRequest_->cancel();
   foundation::Operation::cancel();
 }
 

@@ -77,7 +77,11 @@ foundation::Status HTTPRequest::updatePartialDownloadSize() {
 }
 
 bool HTTPRequest::configureProxies() {
-  if (!proxyHost_.empty() || proxyPort_ != 0) return true;
+  if (isPACFileRequest_ || !proxyHost_.empty() || proxyPort_ != 0) return true;
+  if (!PACurl_.empty()) {
+    fetchPACFile();
+    return false;
+  }
   auto proxies = net::ProxySettings::system().proxiesForURL(url_);
   if (!proxies.ok()) {
     failWithError(makeRequestError(HTTPRequestErrorCode::internal,
@@ -87,6 +91,7 @@ bool HTTPRequest::configureProxies() {
   if (!proxies->empty()) {
     proxyHost_ = proxies->front().host;
     proxyPort_ = proxies->front().port;
+    proxyType_ = "HTTP";
   }
   return true;
 }

@@ -56,10 +56,18 @@ void HTTPRequest::readResponseHeaders() {
   if (answerNotModified()) return;
   if (responseStatusCode_ == 401) authenticationNeeded_ = 1;
   if (responseStatusCode_ == 407) authenticationNeeded_ = 2;
+  if (authenticationNeeded_ != 0) {
+    lastChallenge_ = response;
+    challengeIsNew_ = true;
+  }
+  storeAcceptedPreemptiveCredentials();
   parseStringEncodingFromHeaders(*response);
 
   responseCookies_ = net::CookieStore::cookiesFromResponse(*response, url_);
-  if (useCookiePersistence_) net::CookieStore::shared().setCookies(responseCookies_, url_);
+  if (useCookiePersistence_) {
+    net::CookieStore::shared().setCookies(responseCookies_, url_);
+    for (const auto& cookie : responseCookies_) addSessionCookie(cookie);
+  }
 
   if (!willRedirect(*response)) applyResponseLength(*response);
   if (shouldAttemptPersistentConnection_) decideKeepAlive(*response);
@@ -179,8 +187,11 @@ void HTTPRequest::performRedirect() {
   Lock lock(cancelledLock_);
   if (!needsRedirect_ || error_) return;  // not waiting for one (a late or repeated answer)
   if (redirectURL_ != url_) {
+    forgetCredentialsForOrigin(redirectURL_);
     url_ = redirectURL_;
     request_.reset();
+    requestAuthentication_.reset();
+    proxyAuthentication_.reset();
   }
   redirectURL_.clear();
   complete_ = true;

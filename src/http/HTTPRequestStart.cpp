@@ -49,6 +49,7 @@ void HTTPRequest::runMainStep() {
   }
   buildRequestHeaders();
   if (error_ || answerFromCache()) return;
+  applyAuthorizationHeader();
   applyRequestHeadersToMessage();
   if (error_) return;
   if (configureProxies()) startRequest();

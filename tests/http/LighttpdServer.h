@@ -19,8 +19,9 @@ class LighttpdServer {
 
   LighttpdServer() : port_(ServerProcess::freeLoopbackPort()) { std::filesystem::create_directories(www()); }
 
-  // Starts lighttpd and waits until it listens. Returns an error text, empty on success.
-  std::string start() {
+  // Starts lighttpd, with `extraConfiguration` appended to its configuration, and waits until
+  // it listens. Returns an error text, empty on success.
+  std::string start(const std::string& extraConfiguration = "") {
     const std::string d = directory_.path().string();
     std::string configuration = "server.document-root = \"" + www() +
                                 "\"\n"
@@ -31,7 +32,8 @@ class LighttpdServer {
                                 "server.errorlog = \"" +
                                 d +
                                 "/error.log\"\n"
-                                "mimetype.assign = (\".bin\" => \"application/octet-stream\")\n";
+                                "mimetype.assign = (\".bin\" => \"application/octet-stream\")\n" +
+                                extraConfiguration;
     std::string path = directory_.file("lighttpd.conf");
     writeFile(path, foundation::Bytes(configuration.begin(), configuration.end()));
     // lighttpd logs that it started once its sockets are bound.
@@ -41,6 +43,7 @@ class LighttpdServer {
   }
 
   std::string www() const { return directory_.file("www"); }
+  std::string file(const std::string& name) const { return directory_.file(name); }
   std::string errorLog() const { return ServerProcess::textOf(directory_.file("error.log")); }
   std::string url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(port_) + path; }
 
