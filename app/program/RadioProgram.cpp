@@ -13,6 +13,7 @@
 #include "src/framework/cache/DataCacheManager.h"
 #include "src/framework/request/QRVDataRequestManager.h"
 #include "src/playback/offline/DBManager.h"
+#include "src/playback/offline/DownloadManager.h"
 #include "src/playback/timer/SleepTimer.h"
 #include "src/services/shell/AppDelegate.h"
 
@@ -118,6 +119,9 @@ bool RadioProgram::start() {
   // Remote commands from the desktop reach the player like the phone's lock-screen ones.
   media::MprisPublisher::start("zunoradio");
   playback::DBManager::sharedManager().initDBAndTable();
+  // Started with the shell, so that it hears the login below and takes up a download that an
+  // earlier run left unfinished.
+  playback::DownloadManager::sharedManager();
   if (options_.offline) {
     delegate.setIsOffline(true);
     console_.line("ZunoRadio offline, with " + serverDescription_ + " for what is not stored.");

@@ -1,0 +1,105 @@
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <memory>
+#include <string_view>
+
+#include "app/station/SampleStation.h"
+#include "platform/foundation/Paths.h"
+#include "tests/app/ChildProcess.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using apptest::ChildProcess;
+
+std::string contentOf(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+// The built-in media, with each song repeated until it is megabytes long, so that a download
+// takes long enough over loopback for the program to be killed in the middle of it.
+fs::path writeLargeSongMedia(const fs::path& folder) {
+  fs::create_directories(folder);
+  const fs::path builtIn = station::SampleStation::builtInMediaDirectory();
+  for (const char* name : station::SampleStation::kMediaFiles) {
+    const std::string content = contentOf(builtIn / name);
+    std::ofstream file(folder / name, std::ios::binary);
+    const int copies = std::string_view(name).starts_with("song-") ? 400 : 1;
+    for (int i = 0; i < copies; ++i) file << content;
+  }
+  return folder;
+}
+
+// Song id -> stored file, for every finished song file of the offline tree.
+std::map<std::string, fs::path> storedSongs(const fs::path& home) {
+  std::map<std::string, fs::path> songs;
+  for (const auto& entry : fs::recursive_directory_iterator(home))
+    if (entry.is_regular_file() && entry.path().extension() == ".mp3" &&
+        entry.path().string().find("/songs/") != std::string::npos)
+      songs[entry.path().stem().string()] = entry.path();
+  return songs;
+}
+
+class OfflineResumeRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    home = foundation::Paths::useFreshHomeForTesting();
+    ::setenv("ZUNORADIO_HOME", home.c_str(), 1);
+    media = writeLargeSongMedia(fs::path(home).parent_path() / (fs::path(home).filename().string() + "-media"));
+    station = std::make_unique<station::SampleStation>(media.string());
+    ASSERT_TRUE(station->start().ok());
+  }
+  void TearDown() override {
+    ::unsetenv("ZUNORADIO_HOME");
+    std::error_code ignored;
+    fs::remove_all(media, ignored);
+  }
+  std::vector<std::string> arguments() const {
+    return {ZR_ZUNORADIO_PATH, "--server", station->baseUrl(), "--program", "1001", "--login", "a@b.c:pw",
+            "--sink", "fake"};
+  }
+
+  std::string home;
+  fs::path media;
+  std::unique_ptr<station::SampleStation> station;
+};
+
+// A download killed half-way is taken up again by the next run and ends with every song whole.
+TEST_F(OfflineResumeRunTest, ADownloadKilledHalfWayEndsWholeInTheNextRun) {
+  {
+    ChildProcess radio(arguments());
+    ASSERT_TRUE(radio.readUntil("\xE2\x96\xB6 ")) << radio.output();
+    radio.say("o\n");
+    ASSERT_TRUE(radio.readUntil(" songs stored.")) << radio.output();
+    radio.finish(SIGKILL);
+    EXPECT_EQ(radio.output().find("is kept offline."), std::string::npos) << radio.output();
+  }
+  ASSERT_LT(storedSongs(home).size(), 3u) << "the kill should land before the last song is stored";
+
+  ChildProcess radio(arguments());
+  ASSERT_TRUE(radio.readUntil("Programme 1001 is kept offline.")) << radio.output();
+  radio.say("w\n");
+  ASSERT_TRUE(radio.readUntil("1001 清晨的第一杯茶: kept, 已离线 3 首歌")) << radio.output();
+  radio.finish(SIGKILL);
+
+  const std::map<std::string, fs::path> songs = storedSongs(home);
+  ASSERT_EQ(songs.size(), 3u);
+  const std::string twoSeconds = contentOf(media / "song-2s.mp3");
+  const std::string threeSeconds = contentOf(media / "song-3s.mp3");
+  for (const auto& [songId, path] : songs) {
+    const station::SampleSong* song = station->catalogue().song(songId);
+    ASSERT_NE(song, nullptr) << songId;
+    EXPECT_TRUE(contentOf(path) == (song->seconds == 3 ? threeSeconds : twoSeconds)) << path;
+    EXPECT_FALSE(fs::exists(fs::path(path).replace_extension(".temp"))) << path;
+  }
+}
+
+}  // namespace
