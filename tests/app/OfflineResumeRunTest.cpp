@@ -63,8 +63,8 @@ class OfflineResumeRunTest : public ::testing::Test {
     fs::remove_all(media, ignored);
   }
   std::vector<std::string> arguments() const {
-    return {ZR_ZUNORADIO_PATH, "--server", station->baseUrl(), "--program", "1001", "--login", "a@b.c:pw",
-            "--sink", "fake"};
+    return {ZR_ZUNORADIO_PATH, "--server", station->baseUrl(), "--program", "1001",
+            "--login",         "a@b.c:pw", "--sink",           "fake"};
   }
 
   std::string home;
