@@ -18,6 +18,7 @@
 #include "src/playback/offline/DownloadPaths.h"
 #include "src/services/shell/AppDelegate.h"
 #include "tests/api/requests/ApiRequestTestSupport.h"
+#include "tests/playback/PlaybackServicesReset.h"
 
 namespace playback::testing {
 
@@ -32,11 +33,7 @@ class DownloadFixture : public apitest::ApiRequestTest {
  protected:
   void SetUp() override {
     ApiRequestTest::SetUp();
-    net::ReachabilitySource::setSystemForTesting(network);
-    framework::NetWorkUitil::resetDefaultUitilForTesting();
-    services::AppDelegate::resetForTesting();
-    DBManager::resetSharedManagerForTesting();
-    DownloadManager::resetSharedManagerForTesting();
+    resetPlaybackServices(network);
     logIn("5821");
     downloads().setDownlodPause(false);
     api.answerEach("radio.getProgramDetail", [this](const testsupport::ApiCall& call) {

@@ -20,6 +20,7 @@
 #include "src/playback/player/AudioPlayerView.h"
 #include "src/services/shell/AppDelegate.h"
 #include "tests/api/requests/ApiRequestTestSupport.h"
+#include "tests/playback/PlaybackServicesReset.h"
 
 namespace playertest {
 
@@ -58,11 +59,7 @@ class PlayerTest : public apitest::ApiRequestTest {
  protected:
   void SetUp() override {
     ApiRequestTest::SetUp();
-    net::ReachabilitySource::setSystemForTesting(network);
-    framework::NetWorkUitil::resetDefaultUitilForTesting();
-    services::AppDelegate::resetForTesting();
-    playback::DBManager::resetSharedManagerForTesting();
-    playback::DownloadManager::resetSharedManagerForTesting();
+    playback::testing::resetPlaybackServices(network);
     setNetworkStatus(net::kReachabilityReachable);
     playback::PlayApiManager::resetForTesting();
     playback::AdvertisementManager::resetSharedManagerForTesting();
