@@ -45,6 +45,8 @@ QRVImageCacheManager::QRVImageCacheManager()
 }
 
 QRVImageCacheManager::~QRVImageCacheManager() {
+  // Operations still running reach into this manager's locks and caches: stop them first.
+  cancelAndDrainQueue();
   queueCheckTimer_->invalidate();
   foundation::NotificationCenter::defaultCenter().removeObserver(this);
 }
