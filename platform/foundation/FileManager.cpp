@@ -128,9 +128,13 @@ Result<std::pair<std::string, int>> makeTemporaryBeside(const std::string& path,
   return std::make_pair(pattern, fd);
 }
 
-// Writes the temporary file through `fill`, flushes it and renames it over `path`.
+enum class Flush { toDisk, no };
+
+// Writes the temporary file through `fill`, flushes it (unless told not to) and renames it over
+// `path`.
 template <class Fill>
-Status replaceAtomically(const std::string& path, Fill fill, std::optional<unsigned> mode = std::nullopt) {
+Status replaceAtomically(const std::string& path, Fill fill, std::optional<unsigned> mode = std::nullopt,
+                         Flush flush = Flush::toDisk) {
   auto temporary = makeTemporaryBeside(path, mode);
   if (!temporary) return temporary.error();
   const std::string& temporaryPath = temporary->first;
@@ -140,9 +144,10 @@ Status replaceAtomically(const std::string& path, Fill fill, std::optional<unsig
     return Status(std::move(error));
   };
   if (Status filled = fill(fd.get()); !filled) return discard(filled.error());
-  if (::fsync(fd.get()) != 0) return discard(failure(errno, "Cannot flush", path));
+  if (flush == Flush::toDisk && ::fsync(fd.get()) != 0) return discard(failure(errno, "Cannot flush", path));
   if (int error = fd.close()) return discard(failure(error, "Cannot write", path));
   if (::rename(temporaryPath.c_str(), path.c_str()) != 0) return discard(failure(errno, "Cannot replace", path));
+  if (flush == Flush::no) return Status::success();
   if (int error = syncFolder(Paths::deletingLastPathComponent(path))) {
     return failure(error, "Cannot flush the folder of", path);
   }
@@ -209,6 +214,17 @@ Status FileManager::writeAtomically(const std::string& path, std::span<const std
 
 Status FileManager::writeAtomically(const std::string& path, std::string_view text, std::optional<unsigned> mode) {
   return writeAtomically(path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), mode);
+}
+
+Status FileManager::writeAtomicallyUnflushed(const std::string& path, std::string_view text) {
+  return replaceAtomically(
+      path,
+      [&](int fd) -> Status {
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+        if (int error = writeAll(fd, bytes, text.size())) return failure(error, "Cannot write", path);
+        return Status::success();
+      },
+      std::nullopt, Flush::no);
 }
 
 Result<Bytes> FileManager::readFile(const std::string& path) {

@@ -39,6 +39,10 @@ class FileManager {
                                 std::optional<unsigned> mode = std::nullopt);
   static Status writeAtomically(const std::string& path, std::string_view text,
                                 std::optional<unsigned> mode = std::nullopt);
+  // Any thread. As writeAtomically against a crash of the process, without waiting for the disk:
+  // a power cut may leave the previous file or an empty one. For notes whose loss costs only a
+  // redo, written where a flush would hold up other work.
+  static Status writeAtomicallyUnflushed(const std::string& path, std::string_view text);
 
   // Any thread. The whole content of a regular file.
   static Result<Bytes> readFile(const std::string& path);

@@ -361,6 +361,9 @@ class HTTPRequest : public foundation::Operation {
   bool isResponseCompressed() const;
   std::uint64_t contentLength() const;
   std::uint64_t partialDownloadSize() const;
+  // Whether a 416 reply said the resumed partial file was already the whole body (it is then
+  // put in place as the download).
+  bool replyCompletedPartialFile() const;
   std::uint64_t totalBytesRead() const;
   std::uint64_t totalBytesSent() const;
   int redirectCount() const;

@@ -192,6 +192,7 @@ std::string HTTPRequest::responseEncoding() const {
 foundation::Bytes HTTPRequest::rawResponseData() const { return lockedCopy(rawResponseData_); }
 std::uint64_t HTTPRequest::contentLength() const { return lockedCopy(contentLength_); }
 std::uint64_t HTTPRequest::partialDownloadSize() const { return lockedCopy(partialDownloadSize_); }
+bool HTTPRequest::replyCompletedPartialFile() const { return lockedCopy(replyCompletesPartialFile_); }
 std::uint64_t HTTPRequest::totalBytesRead() const { return lockedCopy(totalBytesRead_); }
 std::uint64_t HTTPRequest::totalBytesSent() const { return lockedCopy(totalBytesSent_); }
 std::uint64_t HTTPRequest::postLength() const { return lockedCopy(postLength_); }
