@@ -193,16 +193,19 @@ Result<Bytes> FileManager::readFile(const std::string& path) {
   struct stat info {};
   if (::fstat(fd.get(), &info) != 0) return failure(errno, "Cannot read", path);
   if (S_ISDIR(info.st_mode)) return failure(EISDIR, "Cannot read", path);
-  Bytes content;
-  if (S_ISREG(info.st_mode)) content.reserve(static_cast<std::size_t>(info.st_size));
-  std::uint8_t buffer[64 * 1024];
+  // Straight into the result, a regular file in one call (the spare byte lets the next read
+  // see the end); the room grows only for a file that grows meanwhile or a pipe.
+  Bytes content(S_ISREG(info.st_mode) ? static_cast<std::size_t>(info.st_size) + 1 : 64 * 1024);
+  std::size_t filled = 0;
   for (;;) {
-    ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
+    if (filled == content.size()) content.resize(content.size() * 2);
+    ssize_t got = ::read(fd.get(), content.data() + filled, content.size() - filled);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) return failure(errno, "Cannot read", path);
     if (got == 0) break;
-    content.insert(content.end(), buffer, buffer + got);
+    filled += static_cast<std::size_t>(got);
   }
+  content.resize(filled);
   return content;
 }
 
