@@ -237,5 +237,32 @@ TEST_F(CacheTest, StoringAndReadingFromSeveralThreadsNeverShowsHalfAnEntry) {
   EXPECT_EQ(partial, 0);
 }
 
+TEST_F(CacheTest, RequestsOnSeveralThreadsStoreAndReadTheSameAndOtherURLsAtOnce) {
+  const std::vector<std::string> paths{"/a", "/b", "/c"};
+  auto bodyOf = [](const std::string& path) {
+    return foundation::Bytes(32 * 1024, static_cast<std::uint8_t>(path[1]));
+  };
+  for (const auto& path : paths)
+    server.route("GET", path, Reply::text(std::string(32 * 1024, path[1])).header("Cache-Control", "max-age=60"));
+  std::atomic<int> wrong{0};
+  std::vector<std::thread> workers;
+  for (int worker = 0; worker < 4; ++worker) {
+    workers.emplace_back([&, worker] {
+      for (int i = 0; i < 6; ++i) {
+        const std::string& path = paths[static_cast<std::size_t>(worker + i) % paths.size()];
+        const std::string url = server.url(path);
+        // Every other request bypasses the cache's answer, so that stores meet reads of one entry.
+        auto request = HTTPRequest::requestWithURL(url, cache, i % 2 ? kDoNotReadFromCache : kUseDefaultCachePolicy);
+        request->startSynchronous();
+        if (request->error() || request->responseData() != bodyOf(path)) ++wrong;
+        auto stored = cache->cachedResponseDataForURL(url);
+        if (stored && stored->size() != 32 * 1024) ++wrong;
+      }
+    });
+  }
+  for (auto& worker : workers) worker.join();
+  EXPECT_EQ(wrong, 0);
+}
+
 }  // namespace
 }  // namespace http::test
