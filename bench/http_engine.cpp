@@ -12,13 +12,11 @@
 #include <map>
 #include <stdexcept>
 
-#include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
-#include "platform/net/ProxySettings.h"
 #include "src/http/DataDecompressor.h"
 #include "src/http/HTTPRequest.h"
-#include "tests/http/NginxServer.h"
 
+#include "bench/LoopbackNginx.h"
 #include "bench/Measurement.h"
 #include "bench/SmallGets.h"
 
@@ -65,28 +63,22 @@ class Fixture {
     static Fixture fixture;
     return fixture;
   }
-  std::string url(const std::string& path) const { return server_.url(path); }
+  std::string url(const std::string& path) const { return nginx_.url(path); }
   std::string downloadPath(const std::string& name) const { return (downloads_.path() / name).string(); }
 
  private:
-  Fixture() : server_(false) {
-    foundation::RunLoop::main();
-    foundation::Paths::setHomeForTesting(home_.path().string());
-    net::ProxySettings::setSystemForTesting(net::ProxySettings());
-    http::test::writeFile(server_.www() + "/small.bin", foundation::Bytes(100, 's'));
-    std::filesystem::resize_file(makeEmpty(server_.www() + "/large.bin"), kLargeDownload);
-    std::filesystem::resize_file(makeEmpty(server_.www() + "/quarter.bin"), kParallelDownload);
-    std::string failure = server_.start();
-    if (!failure.empty()) throw std::runtime_error(failure);
+  static void fill(const std::string& www) {
+    http::test::writeFile(www + "/small.bin", foundation::Bytes(100, 's'));
+    std::filesystem::resize_file(makeEmpty(www + "/large.bin"), kLargeDownload);
+    std::filesystem::resize_file(makeEmpty(www + "/quarter.bin"), kParallelDownload);
   }
   static std::string makeEmpty(const std::string& path) {
     std::ofstream(path, std::ios::binary | std::ios::trunc);
     return path;
   }
 
-  http::test::TemporaryDirectory home_;
   http::test::TemporaryDirectory downloads_;
-  http::test::NginxServer server_;
+  bench::LoopbackNginx nginx_{fill};
 };
 
 std::size_t discard(char*, std::size_t size, std::size_t count, void*) { return size * count; }

@@ -15,13 +15,11 @@
 #include <functional>
 #include <stdexcept>
 
+#include "bench/LoopbackNginx.h"
 #include "bench/Measurement.h"
 #include "bench/SmallGets.h"
-#include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
-#include "platform/net/ProxySettings.h"
 #include "src/http/HTTPRequest.h"
-#include "tests/http/NginxServer.h"
 
 namespace {
 
@@ -35,24 +33,15 @@ class Fixture {
     static Fixture fixture;
     return fixture;
   }
-  std::string url() const { return server_.url("/small.bin"); }
+  std::string url() const { return nginx_.url("/small.bin"); }
 
  private:
-  Fixture() : server_(false) {
-    foundation::RunLoop::main();
-    foundation::Paths::setHomeForTesting(home_.path().string());
-    net::ProxySettings::setSystemForTesting(net::ProxySettings());
-    http::test::writeFile(server_.www() + "/small.bin", foundation::Bytes(100, 's'));
-    std::string failure = server_.start();
-    if (!failure.empty()) throw std::runtime_error(failure);
-  }
-
   int argc_ = 1;
   char name_[16] = "bench";
   char* argv_[2] = {name_, nullptr};
   QCoreApplication application_{argc_, argv_};
-  http::test::TemporaryDirectory home_;
-  http::test::NginxServer server_;
+  bench::LoopbackNginx nginx_{
+      [](const std::string& www) { http::test::writeFile(www + "/small.bin", foundation::Bytes(100, 's')); }};
 };
 
 // Each reply's end asks for the next request, as the engine's round does.

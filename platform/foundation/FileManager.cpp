@@ -77,17 +77,20 @@ Result<Bytes> readAll(int fd, const std::string& path, std::size_t limit) {
   if (S_ISDIR(info.st_mode)) return failure(EISDIR, "Cannot read", path);
   if (S_ISREG(info.st_mode) && static_cast<std::uint64_t>(info.st_size) > limit)
     return failure(EFBIG, "Cannot read", path);
-  Bytes content;
-  if (S_ISREG(info.st_mode)) content.reserve(static_cast<std::size_t>(info.st_size));
-  std::uint8_t buffer[64 * 1024];
+  // Straight into the result, a regular file in one call (the spare byte lets the next read
+  // see the end); the room grows only for a file that grows meanwhile or a pipe.
+  Bytes content(S_ISREG(info.st_mode) ? static_cast<std::size_t>(info.st_size) + 1 : 64 * 1024);
+  std::size_t filled = 0;
   for (;;) {
-    ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (filled == content.size()) content.resize(content.size() * 2);
+    ssize_t got = ::read(fd, content.data() + filled, content.size() - filled);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) return failure(errno, "Cannot read", path);
     if (got == 0) break;
-    if (static_cast<std::size_t>(got) > limit - content.size()) return failure(EFBIG, "Cannot read", path);
-    content.insert(content.end(), buffer, buffer + got);
+    if (static_cast<std::size_t>(got) > limit - filled) return failure(EFBIG, "Cannot read", path);
+    filled += static_cast<std::size_t>(got);
   }
+  content.resize(filled);
   return content;
 }
 

@@ -169,7 +169,6 @@ bool HTTPRequest::useDataFromCache(CacheAnswer answer) {
     }
     target.responseStatusCode_ = status;
     target.didUseCachedResponse_ = true;
-    target.responseHeaders_ = *headers;
     auto length = (*headers)["Content-Length"].toInt64();
     target.contentLength_ = static_cast<std::uint64_t>(std::max<std::int64_t>(length, 0));
     target.totalBytesRead_ = target.contentLength_;
@@ -180,9 +179,10 @@ bool HTTPRequest::useDataFromCache(CacheAnswer answer) {
     if (auto setCookie = headerValue(*headers, "Set-Cookie")) {
       if (auto cookie = net::CookieStore::parseSetCookie(*setCookie, url_)) target.responseCookies_.push_back(*cookie);
     }
+    target.responseHeaders_ = std::move(*headers);
   }
   didUseCachedResponse_ = true;
-  if (!main && willRedirectTo(status, headerValue(*headers, "Location"))) {
+  if (!main && willRedirectTo(status, headerValue(target.responseHeaders_, "Location"))) {
     downloadComplete_ = true;
     // Inside a stream event, the event step follows it once the event is over.
     if (answer == CacheAnswer::inMainStep && !willAskDelegateToConfirmRedirect()) performRedirect();

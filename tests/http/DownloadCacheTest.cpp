@@ -237,5 +237,36 @@ TEST_F(CacheTest, StoringAndReadingFromSeveralThreadsNeverShowsHalfAnEntry) {
   EXPECT_EQ(partial, 0);
 }
 
+TEST_F(CacheTest, RequestsOnSeveralThreadsStoreAndReadTheSameAndOtherURLsAtOnce) {
+  // Each answer for the shared URL has another length, so that one answer's headers served
+  // with another's body would show.
+  std::atomic<int> served{0};
+  server.route("GET", "/shared", [&served](const RecordedRequest&) {
+    return Reply::text(std::string(16 * 1024 * static_cast<std::size_t>(1 + served++ % 3), 's'))
+        .header("Cache-Control", "max-age=60");
+  });
+  for (const char* path : {"/a", "/b"}) server.route("GET", path, cacheable(std::string(32 * 1024, path[1])));
+  std::atomic<int> wrong{0};
+  std::vector<std::thread> workers;
+  for (int worker = 0; worker < 4; ++worker) {
+    workers.emplace_back([&, worker] {
+      for (int i = 0; i < 8; ++i) {
+        const std::string url = server.url(i % 2 ? "/shared" : worker % 2 ? "/a" : "/b");
+        // Half the requests bypass the cache's answer, so that stores meet reads of one entry.
+        const int policy = i % 4 < 2 ? kDoNotReadFromCache : kUseDefaultCachePolicy;
+        auto request = HTTPRequest::requestWithURL(url, cache, policy);
+        request->startSynchronous();
+        auto body = request->responseData();
+        if (request->error() || !body || body->empty() || body->size() != request->contentLength()) ++wrong;
+        // Read straight from this thread while the network thread stores: never half a body.
+        auto stored = cache->cachedResponseDataForURL(url);
+        if (stored && (stored->empty() || stored->size() % (16 * 1024) != 0)) ++wrong;
+      }
+    });
+  }
+  for (auto& worker : workers) worker.join();
+  EXPECT_EQ(wrong, 0);
+}
+
 }  // namespace
 }  // namespace http::test

@@ -6,6 +6,12 @@ JsonStreamParser::JsonStreamParser() { stateStack_.reserve(maxDepth_); }
 
 JsonStreamParserStatus JsonStreamParser::parse(std::string_view bytes) {
   tokeniser_.appendData(bytes);
+  JsonStreamParserStatus status = parseAvailable();
+  tokeniser_.keepUnread();  // the caller's bytes are only borrowed for this call
+  return status;
+}
+
+JsonStreamParserStatus JsonStreamParser::parseAvailable() {
   if (state_ == JsonStreamParserState::error) return JsonStreamParserStatus::error;
   while (true) {
     JsonToken token = tokeniser_.getToken();

@@ -55,6 +55,8 @@ class JsonStreamParser {
   const std::vector<JsonStreamParserState>& stateStack() const { return stateStack_; }
 
  private:
+  // Parses the tokens the input holds so far.
+  JsonStreamParserStatus parseAvailable();
   // Handles one token; false when the parser went into error.
   bool handleToken(JsonToken token);
   void openContainer(JsonToken token);

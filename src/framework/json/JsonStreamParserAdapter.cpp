@@ -36,7 +36,7 @@ void JsonStreamParserAdapter::containerEnded(JsonStreamParser& parser) {
   }
 }
 
-void JsonStreamParserAdapter::addValue(JsonStreamParser& parser, foundation::Value value) {
+void JsonStreamParserAdapter::addValue(JsonStreamParser& parser, foundation::Value&& value) {
   if (openCount_ == 0) {
     if (!delegate_) return;
     if (auto* array = value.getArray()) {

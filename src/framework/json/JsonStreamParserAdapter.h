@@ -51,7 +51,7 @@ class JsonStreamParserAdapter : public JsonStreamParserDelegate {
 
   void containerStarted(bool isArray);
   void containerEnded(JsonStreamParser& parser);
-  void addValue(JsonStreamParser& parser, foundation::Value value);
+  void addValue(JsonStreamParser& parser, foundation::Value&& value);
 
   std::uint64_t depth_ = 0;
   std::vector<std::string> keyStack_;

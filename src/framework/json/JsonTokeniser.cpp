@@ -1,7 +1,9 @@
 #include "src/framework/json/JsonTokeniser.h"
 
 #include <charconv>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include "platform/foundation/Utf8.h"
@@ -33,6 +35,34 @@ long hexQuad(std::string_view digits) {
 
 bool isHighSurrogate(long unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 bool isLowSurrogate(long unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+// Whether any byte of the word is zero; exact as a whole, though not byte by byte.
+constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+bool hasZeroByte(std::uint64_t word) { return ((word - kOnes) & ~word & kHighBits) != 0; }
+// Whether any byte of the word is below 0x20 (the same trick, shifted).
+bool hasControlByte(std::uint64_t word) { return ((word - kOnes * 0x20) & ~word & kHighBits) != 0; }
+
+// Where the run of plain bytes starting at `at` ends: at the first quote, backslash or control
+// byte, or at the end of the input. Eight bytes at a time where it can, since most of a reply
+// is plain string text; `nonASCII` tells whether any byte of the run is 0x80 or above, since
+// only then does the run need a UTF-8 check.
+std::size_t endOfPlainRun(std::string_view input, std::size_t at, bool& nonASCII) {
+  std::uint64_t seen = 0;
+  for (; at + 8 <= input.size(); at += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, input.data() + at, sizeof word);
+    if (hasZeroByte(word ^ (kOnes * '"')) || hasZeroByte(word ^ (kOnes * '\\')) || hasControlByte(word)) break;
+    seen |= word;
+  }
+  for (; at < input.size(); ++at) {
+    auto byte = static_cast<unsigned char>(input[at]);
+    if (byte == '"' || byte == '\\' || byte < 0x20) break;
+    seen |= byte;
+  }
+  nonASCII = (seen & kHighBits) != 0;
+  return at;
+}
 
 // 16 bits, as the exponent is kept; a larger one is refused rather than wrapped.
 constexpr int kMaxExponent = 32767;
@@ -130,16 +160,11 @@ JsonToken JsonTokeniser::getStringToken() {
   bool gathered = false;  // whether string_ already holds earlier runs
   while (true) {
     std::size_t runStart = at;
-    unsigned char seen = 0;  // any byte of 0x80 and above sets the top bit: only then decode
-    while (at < input.size()) {
-      auto byte = static_cast<unsigned char>(input[at]);
-      if (byte == '"' || byte == '\\' || byte < 0x20) break;
-      seen |= byte;
-      ++at;
-    }
+    bool nonASCII = false;
+    at = endOfPlainRun(input, at, nonASCII);
     if (at >= input.size()) return JsonToken::eof;
     std::string_view run = input.substr(runStart, at - runStart);
-    if ((seen & 0x80) && !foundation::isValidUtf8(run)) return fail("Broken Unicode encoding");
+    if (nonASCII && !foundation::isValidUtf8(run)) return fail("Broken Unicode encoding");
     if (gathered) {
       string_.append(run);
     } else {
@@ -205,7 +230,8 @@ JsonToken JsonTokeniser::appendUnicodeEscape(std::string_view input, std::size_t
     long low = hexQuad(next.substr(2));
     if (low < 0) return fail("Invalid hex quad");
     if (!isLowSurrogate(low)) return fail("Invalid low character in surrogate pair");
-    codePoint = 0x10000 + ((static_cast<std::uint32_t>(unit) - 0xD800) << 10) + (static_cast<std::uint32_t>(low) - 0xDC00);
+    codePoint =
+        0x10000 + ((static_cast<std::uint32_t>(unit) - 0xD800) << 10) + (static_cast<std::uint32_t>(low) - 0xDC00);
     at += 6;
   }
   utf8::appendCodePoint(string_, codePoint);

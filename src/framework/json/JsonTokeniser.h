@@ -33,7 +33,10 @@ const char* jsonTokenName(JsonToken token);
 // Not thread-safe.
 class JsonTokeniser {
  public:
+  // The bytes are read in place: the caller keeps them alive until keepUnread().
   void appendData(std::string_view bytes) { stream_.appendData(bytes); }
+  // Copies an unfinished token out of the caller's bytes, so that they may go.
+  void keepUnread() { stream_.keepUnread(); }
   JsonToken getToken();
 
   // The last error's text.

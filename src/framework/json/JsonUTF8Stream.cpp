@@ -2,22 +2,27 @@
 
 namespace framework {
 
-JsonUTF8Stream::JsonUTF8Stream() { data_.reserve(4096); }
-
-void JsonUTF8Stream::appendData(std::string_view bytes) {
-  if (index_ > 0) {
-    data_.erase(0, index_);
-    index_ = 0;
-  }
-  data_.append(bytes);
+JsonUTF8Stream::JsonUTF8Stream() {
+  buffer_.reserve(4096);
+  input_ = buffer_;
 }
 
-void JsonUTF8Stream::skipWhitespace() {
-  while (index_ < data_.size()) {
-    char c = data_[index_];
-    if (c != ' ' && c != '\t' && c != '\n' && c != '\r') return;
-    ++index_;
+void JsonUTF8Stream::appendData(std::string_view bytes) {
+  if (index_ >= input_.size()) {
+    input_ = bytes;
+  } else {  // an unfinished token waits in the buffer: the new bytes complete it there
+    buffer_.erase(0, index_);
+    buffer_.append(bytes);
+    input_ = buffer_;
   }
+  index_ = 0;
+}
+
+void JsonUTF8Stream::keepUnread() {
+  if (input_.data() == buffer_.data()) return;
+  buffer_.assign(unread());
+  input_ = buffer_;
+  index_ = 0;
 }
 
 }  // namespace framework
