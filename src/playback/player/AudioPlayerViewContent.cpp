@@ -104,7 +104,8 @@ void AudioPlayerView::setProgrammeViews() {
   else if (creatorPicture.empty())
     djInfoPicImageView_->setDefaultImage(ui::Image::named(kCreatorPlaceholder));
   else
-    djInfoPicImageView_->loadImage(withStyle(creatorPicture, kCreatorPictureStyle), ui::Image::named(kCreatorPlaceholder));
+    djInfoPicImageView_->loadImage(withStyle(creatorPicture, kCreatorPictureStyle),
+                                   ui::Image::named(kCreatorPlaceholder));
 
   const std::string url = coverUrl();
   if (ui::ImagePtr stored = downloads.getProgramPic(programmeId)) {
@@ -130,8 +131,9 @@ void AudioPlayerView::takeCoverPicture(const ui::ImagePtr& picture) {
 }
 
 void AudioPlayerView::imageLoaded(framework::QRVImageView& view) {
-  if (&view != coverView_->driftImageView().get() || !view.image()) return;
-  takeCoverPicture(view.image());
+  if (&view != coverView_->driftImageView().get() || !view.loadedImage()) return;
+  // The cover view may still be fading out of the placeholder; the top bar takes the new picture.
+  takeCoverPicture(view.loadedImage());
   if (!isPullUp_) topViewImage_->setHidden(false);
 }
 
