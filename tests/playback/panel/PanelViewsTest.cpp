@@ -86,6 +86,7 @@ TEST_F(PanelTest, ArrivingCoverReachesTheTopBarWhileTheCoverStillFades) {
   EXPECT_EQ(panel.topViewImage()->image(), arrived);
   ASSERT_TRUE(panel.blurTitleView()->image());
   EXPECT_EQ(panel.blurTitleView()->image()->pixelAt(1, 1), 0xFF00FF00u) << "the blur of the arrived cover";
+  EXPECT_EQ(panel.blurTitleView()->contentMode(), ui::ContentMode::ScaleAspectFill) << "a small cover fills the bar";
 }
 
 void checkFrames(playback::AudioPlayerView& panel, double height) {
