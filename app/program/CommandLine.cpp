@@ -110,6 +110,7 @@ Keys (type one and press Enter):
   w            list the offline programmes with their states and progress
   d            pause or resume offline downloading
   a            play all offline programmes, recommended ones first
+  b N          answer the alert on screen with its button N (each alert lists its buttons)
   q            quit
 )";
 }

@@ -1,6 +1,7 @@
 #include "app/program/PlayerWatch.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 
 #include "platform/ui/AlertView.h"
@@ -45,6 +46,15 @@ std::size_t storedPlayLogs() {
        !ignored && entry != end; entry.increment(ignored))
     ++count;
   return count;
+}
+
+// The keys that press an alert's buttons, for example "b 1 删除, b 2 放弃".
+std::string answerKeys(const ui::AlertView& alert) {
+  std::string keys;
+  for (int i = 0; i < alert.numberOfButtons(); ++i) {
+    keys += (i ? ", b " : "b ") + std::to_string(i + 1) + " " + alert.buttonTitle(i);
+  }
+  return keys;
 }
 
 }  // namespace
@@ -163,8 +173,24 @@ void PlayerWatch::printNewToastsAndAlerts() {
   }
   for (const auto& alert : ui::AlertView::visibleAlerts()) {
     if (!seenAlerts_.insert(alert.get()).second) continue;
-    console_.line("Alert: " + alert->title().value_or("") + (alert->message() ? " — " + *alert->message() : ""));
+    console_.line("Alert: " + alert->title().value_or("") + (alert->message() ? " — " + *alert->message() : "") + " (" +
+                  answerKeys(*alert) + ")");
   }
+}
+
+void PlayerWatch::answerAlert(const std::string& button) {
+  const auto alerts = ui::AlertView::visibleAlerts();
+  if (alerts.empty()) {
+    console_.line("No alert is waiting for an answer.");
+    return;
+  }
+  ui::AlertView& alert = *alerts.back();
+  const int number = std::atoi(button.c_str());
+  if (button != std::to_string(number) || number < 1 || number > alert.numberOfButtons()) {
+    console_.line("Answer with " + answerKeys(alert) + ".");
+    return;
+  }
+  alert.pressButton(number - 1);
 }
 
 }  // namespace zunoradio

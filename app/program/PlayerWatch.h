@@ -32,6 +32,8 @@ class PlayerWatch {
   void next();
   void playChannel(const std::string& channelId);
   void playProgram(const std::string& programId);
+  // Presses the button numbered `button` (from 1, as printed) of the newest alert on screen.
+  void answerAlert(const std::string& button);
 
   // Song ends seen so far.
   int songEnds() const { return songEnds_; }

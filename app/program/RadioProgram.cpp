@@ -271,11 +271,14 @@ void RadioProgram::handleKey(const std::string& line) {
     playerWatch_->playProgram(argument);
   } else if (key == "t") {
     handleSleepKey(argument);
+  } else if (key == "b" && !argument.empty()) {
+    playerWatch_->answerAlert(argument);
   } else if (!key.empty() && !(argument.empty() && panelKeys_ && panelKeys_->handleKey(key)) &&
              !(argument.empty() && offlineKeys_ && offlineKeys_->handleKey(key))) {
-    console_.line("Keys: p play/pause, n next, c ID channel, g ID programme, t 15|30|60|90 sleep, t stop, "
-                  "o offline, f collect, i information, l link, w offline list, d pause/resume offline, "
-                  "a play all offline, q quit.");
+    console_.line(
+        "Keys: p play/pause, n next, c ID channel, g ID programme, t 15|30|60|90 sleep, t stop, "
+        "o offline, f collect, i information, l link, w offline list, d pause/resume offline, "
+        "a play all offline, b N answer an alert, q quit.");
   }
 }
 

@@ -28,6 +28,7 @@ class ActivityIndicatorView : public View {
 
   Size sizeThatFits(Size size) const override;
   void draw(GraphicsContext& context, const Rect& rect) override;
+  DrawnContent drawnContent() const override { return DrawnContent::Overlapping; }
 
  private:
   ActivityIndicatorStyle style_;

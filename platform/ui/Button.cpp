@@ -123,4 +123,8 @@ void Button::draw(GraphicsContext& context, const Rect& rect) {
   if (ImagePtr background = backgroundImageForState(state())) context.drawImage(*background, rect);
 }
 
+View::DrawnContent Button::drawnContent() const {
+  return backgroundImageForState(state()) ? DrawnContent::OneLayer : DrawnContent::Nothing;
+}
+
 }  // namespace ui

@@ -46,6 +46,7 @@ class Button : public Control {
   void layoutSubviews() override;
   Size sizeThatFits(Size size) const override;
   void draw(GraphicsContext& context, const Rect& rect) override;
+  DrawnContent drawnContent() const override;
 
  protected:
   void stateDidChange() override;

@@ -40,7 +40,7 @@ void GraphicsContext::setStrokeColor(Color color) { pens_.stroke = color; }
 void GraphicsContext::setLineWidth(double width) { cairo_set_line_width(cairo_, width); }
 
 void GraphicsContext::use(Color color) {
-  cairo_set_source_rgba(cairo_, color.red, color.green, color.blue, color.alpha);
+  cairo_set_source_rgba(cairo_, color.red, color.green, color.blue, color.alpha * pens_.opacity);
 }
 
 void GraphicsContext::fillRect(const Rect& rect) {
@@ -156,7 +156,7 @@ void GraphicsContext::drawImage(const Image& image, const Rect& rect, double alp
   cairo_scale(cairo_, rect.width() / image.pixelWidth(), rect.height() / image.pixelHeight());
   cairo_set_source_surface(cairo_, surface, 0, 0);
   cairo_pattern_set_filter(cairo_get_source(cairo_), CAIRO_FILTER_GOOD);
-  cairo_paint_with_alpha(cairo_, alpha);
+  cairo_paint_with_alpha(cairo_, alpha * pens_.opacity);
   cairo_restore(cairo_);
   cairo_surface_destroy(surface);
 }

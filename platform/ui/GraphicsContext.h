@@ -68,6 +68,11 @@ class GraphicsContext {
                 TextAlignment alignment = TextAlignment::Left, LineBreakMode mode = LineBreakMode::WordWrap,
                 int maxLines = 0);
 
+  // Main thread. Multiplies the alpha of every colour, picture and text drawn afterwards; saved
+  // and restored with the rest. 1 to begin with.
+  double opacity() const { return pens_.opacity; }
+  void setOpacity(double opacity) { pens_.opacity = opacity; }
+
   // Main thread. What is drawn between the two calls is composited at once with `alpha`.
   void beginTransparencyLayer();
   void endTransparencyLayer(double alpha);
@@ -79,6 +84,7 @@ class GraphicsContext {
   struct Pens {
     Color fill = Color::black();
     Color stroke = Color::black();
+    double opacity = 1;
   };
   void use(Color color);
 

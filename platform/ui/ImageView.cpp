@@ -30,6 +30,10 @@ void ImageView::draw(GraphicsContext& context, const Rect& rect) {
   context.drawImage(*image, placeContent(contentMode(), image->size(), rect));
 }
 
+View::DrawnContent ImageView::drawnContent() const {
+  return displayedImage() ? DrawnContent::OneLayer : DrawnContent::Nothing;
+}
+
 void ImageView::setAnimationImages(std::vector<ImagePtr> images) {
   std::erase(images, nullptr);
   animationImages_ = std::move(images);

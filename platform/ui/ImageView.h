@@ -40,6 +40,7 @@ class ImageView : public View {
   // Main thread. The picture's size.
   Size sizeThatFits(Size size) const override;
   void draw(GraphicsContext& context, const Rect& rect) override;
+  DrawnContent drawnContent() const override;
 
  private:
   foundation::Duration cycle() const;

@@ -9,14 +9,21 @@ Label::Label(const Rect& frame) : View(frame) {
   setOpaque(false);
 }
 
+Label::~Label() = default;
+
+void Label::layoutChanged() {
+  layout_.reset();
+  setNeedsDisplay();
+}
+
 void Label::setText(std::string text) {
   text_ = std::move(text);
-  setNeedsDisplay();
+  layoutChanged();
 }
 
 void Label::setFont(const Font& font) {
   font_ = font;
-  setNeedsDisplay();
+  layoutChanged();
 }
 
 void Label::setTextColor(Color color) {
@@ -26,17 +33,17 @@ void Label::setTextColor(Color color) {
 
 void Label::setTextAlignment(TextAlignment alignment) {
   alignment_ = alignment;
-  setNeedsDisplay();
+  layoutChanged();
 }
 
 void Label::setNumberOfLines(int lines) {
   numberOfLines_ = lines;
-  setNeedsDisplay();
+  layoutChanged();
 }
 
 void Label::setLineBreakMode(LineBreakMode mode) {
   lineBreakMode_ = mode;
-  setNeedsDisplay();
+  layoutChanged();
 }
 
 void Label::setShadowColor(Color color) {
@@ -54,8 +61,21 @@ Size Label::sizeThatFits(Size size) const {
   return TextLayout(text_, font_, {width, kNoLimit}, lineBreakMode_, alignment_, numberOfLines_).size();
 }
 
+const TextLayout& Label::layoutFor(Size box) {
+  if (!layout_ || layoutBox_ != box) {
+    layout_ = std::make_unique<TextLayout>(text_, font_, box, lineBreakMode_, alignment_, numberOfLines_);
+    layoutBox_ = box;
+  }
+  return *layout_;
+}
+
+View::DrawnContent Label::drawnContent() const {
+  if (text_.empty()) return DrawnContent::Nothing;
+  return shadowColor_.alpha > 0 ? DrawnContent::Overlapping : DrawnContent::OneLayer;
+}
+
 void Label::draw(GraphicsContext& context, const Rect& rect) {
-  TextLayout layout(text_, font_, rect.size, lineBreakMode_, alignment_, numberOfLines_);
+  const TextLayout& layout = layoutFor(rect.size);
   double top = rect.minY() + (rect.height() - layout.size().height) / 2;
   if (shadowColor_.alpha > 0) {
     layout.draw(context, {rect.minX() + shadowOffset_.width, top + shadowOffset_.height}, shadowColor_);

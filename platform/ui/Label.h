@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "platform/ui/Font.h"
@@ -7,11 +8,14 @@
 
 namespace ui {
 
+class TextLayout;
+
 // One or more lines of text, centred vertically in the label's bounds. Main thread only.
 class Label : public View {
  public:
   // Main thread.
   explicit Label(const Rect& frame = {});
+  ~Label() override;
 
   // Main thread.
   const std::string& text() const { return text_; }
@@ -37,8 +41,13 @@ class Label : public View {
   // Main thread. One line: the text's natural width; more lines: wrapped to size.width.
   Size sizeThatFits(Size size) const override;
   void draw(GraphicsContext& context, const Rect& rect) override;
+  DrawnContent drawnContent() const override;
 
  private:
+  // Setters of what the lines depend on drop the kept layout.
+  void layoutChanged();
+  const TextLayout& layoutFor(Size box);
+
   std::string text_;
   Font font_ = Font::systemFont(17);
   Color textColor_ = Color::black();
@@ -47,6 +56,10 @@ class Label : public View {
   LineBreakMode lineBreakMode_ = LineBreakMode::TruncateTail;
   Color shadowColor_ = Color::clear();
   Size shadowOffset_{0, -1};
+  // Breaking text into lines is the dearest part of drawing a label, so the lines are kept
+  // for as long as the text, its settings and the box stay the same.
+  std::unique_ptr<TextLayout> layout_;
+  Size layoutBox_;
 };
 
 }  // namespace ui

@@ -25,6 +25,7 @@ class ProgressView : public View {
   void setProgressImage(ImagePtr image);
 
   void draw(GraphicsContext& context, const Rect& rect) override;
+  DrawnContent drawnContent() const override { return DrawnContent::Overlapping; }
 
  private:
   float progress_ = 0;

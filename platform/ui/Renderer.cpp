@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <fstream>
 
 #include "platform/ui/GraphicsContext.h"
@@ -27,9 +26,77 @@ void drawShadow(GraphicsContext& context, const Layer& layer, const Rect& shape)
   }
 }
 
-void drawView(GraphicsContext& context, View& view, bool isRoot) {
+bool paints(const View& view, const View::Presentation& shown) { return !view.isHidden() && shown.alpha > 0; }
+
+// Cairo paints any alpha from this one up as fully opaque; the renderer does the same.
+bool opaqueEnough(double alpha) { return alpha >= 65280.0 / 65535.0; }
+
+// Where the view paints in its own coordinates (0,0 at its top-left corner): its box, its shadow
+// and, unless it clips them, its subviews.
+Rect paintedExtent(const View& view, const View::Presentation& shown) {
+  Rect local{0, 0, shown.bounds.width(), shown.bounds.height()};
+  Rect extent = local;
+  const Layer& layer = view.layer();
+  if (layer.shadowOpacity() > 0 && !shown.backgroundColor.isClear()) {
+    double spread = layer.shadowRadius();
+    extent = extent.unionWith(
+        local.offsetBy(layer.shadowOffset().width, layer.shadowOffset().height).insetBy(-spread, -spread));
+  }
+  if (view.clipsToBounds()) return extent;
+  for (const auto& subview : view.subviews()) {
+    View::Presentation inner = subview->presentation();
+    if (!paints(*subview, inner)) continue;
+    Rect child = paintedExtent(*subview, inner).offsetBy(-inner.bounds.width() / 2, -inner.bounds.height() / 2);
+    child = inner.transform.apply(child).offsetBy(inner.center.x, inner.center.y);
+    extent = extent.unionWith(child.offsetBy(-shown.bounds.minX(), -shown.bounds.minY()));
+  }
+  return extent;
+}
+
+// Where the subview paints in its superview's bounds coordinates.
+Rect extentInSuperview(const View& view, const View::Presentation& shown) {
+  Rect extent = paintedExtent(view, shown).offsetBy(-shown.bounds.width() / 2, -shown.bounds.height() / 2);
+  return shown.transform.apply(extent).offsetBy(shown.center.x, shown.center.y);
+}
+
+int ownLayers(const View& view, const View::Presentation& shown) {
+  const Layer& layer = view.layer();
+  bool filled = !shown.backgroundColor.isClear();
+  int layers = (filled ? 1 : 0) + (filled && layer.shadowOpacity() > 0 ? 1 : 0) + (layer.borderWidth() > 0 ? 1 : 0);
+  switch (view.drawnContent()) {
+    case View::DrawnContent::Nothing:
+      return layers;
+    case View::DrawnContent::OneLayer:
+      return layers + 1;
+    case View::DrawnContent::Overlapping:
+      return layers + 2;
+  }
+  return layers + 2;
+}
+
+// Whether fading the view needs an offscreen layer: only where two of its marks overlap would
+// painting each with the alpha differ from painting them all and then fading the whole.
+bool needsLayerToFade(const View& view, const View::Presentation& shown) {
+  std::vector<Rect> children;
+  for (const auto& subview : view.subviews()) {
+    View::Presentation inner = subview->presentation();
+    if (paints(*subview, inner)) children.push_back(extentInSuperview(*subview, inner));
+  }
+  int own = ownLayers(view, shown);
+  if (own > 1 || (own == 1 && !children.empty())) return true;
+  for (std::size_t i = 0; i < children.size(); ++i) {
+    for (std::size_t j = i + 1; j < children.size(); ++j) {
+      if (children[i].intersects(children[j])) return true;
+    }
+  }
+  return false;
+}
+
+// `fade` is the alpha the view's ancestors left to their descendants rather than painting them
+// through a layer of their own.
+void drawView(GraphicsContext& context, View& view, bool isRoot, double fade) {
   View::Presentation shown = view.presentation();
-  if (view.isHidden() || shown.alpha <= 0) return;
+  if (!paints(view, shown)) return;
   Rect local{0, 0, shown.bounds.width(), shown.bounds.height()};
   const Layer& layer = view.layer();
   context.save();
@@ -38,8 +105,15 @@ void drawView(GraphicsContext& context, View& view, bool isRoot) {
     context.concat(shown.transform);
     context.translate(-local.width() / 2, -local.height() / 2);
   }
-  bool grouped = shown.alpha < 1;
-  if (grouped) context.beginTransparencyLayer();
+  double alpha = opaqueEnough(fade * shown.alpha) ? 1 : fade * shown.alpha;
+  bool grouped = alpha < 1 && needsLayerToFade(view, shown);
+  if (grouped) {
+    // The layer is as large as the clip; a little room keeps antialiased edges.
+    constexpr double kEdge = 2;
+    context.clipToRect(paintedExtent(view, shown).insetBy(-kEdge, -kEdge));
+    context.beginTransparencyLayer();
+  }
+  context.setOpacity(grouped ? 1 : alpha);
   if (layer.shadowOpacity() > 0 && !shown.backgroundColor.isClear()) drawShadow(context, layer, local);
   if (!shown.backgroundColor.isClear()) {
     context.setFillColor(shown.backgroundColor);
@@ -53,7 +127,7 @@ void drawView(GraphicsContext& context, View& view, bool isRoot) {
   context.translate(-shown.bounds.minX(), -shown.bounds.minY());
   view.draw(context, shown.bounds);
   view.markDisplayed();
-  for (const auto& subview : std::vector(view.subviews())) drawView(context, *subview, false);
+  for (const auto& subview : std::vector(view.subviews())) drawView(context, *subview, false, grouped ? 1 : alpha);
   context.restore();
   if (layer.borderWidth() > 0) {
     double inset = layer.borderWidth() / 2;
@@ -61,7 +135,7 @@ void drawView(GraphicsContext& context, View& view, bool isRoot) {
     context.setLineWidth(layer.borderWidth());
     context.strokeRoundedRect(local.insetBy(inset, inset), std::max(0.0, layer.cornerRadius() - inset));
   }
-  if (grouped) context.endTransparencyLayer(shown.alpha);
+  if (grouped) context.endTransparencyLayer(alpha);
   context.restore();
 }
 
@@ -78,25 +152,23 @@ foundation::Result<ImagePtr> render(View& view, const RenderOptions& options) {
   if (static_cast<long long>(width) * height > 64LL * 1024 * 1024) {
     return foundation::makeError(kImageErrorDomain, 3, "the view is too large to render");
   }
-  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+  // Drawn straight into the picture's pixels: the surface's rows are exactly 4 bytes per pixel.
+  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height);
+  cairo_surface_t* surface = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(pixels.data()),
+                                                                 CAIRO_FORMAT_ARGB32, width, height, width * 4);
   cairo_t* cr = cairo_create(surface);
   Color background = options.background;
   cairo_set_source_rgba(cr, background.red, background.green, background.blue, background.alpha);
+  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
   cairo_paint(cr);
+  cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
   cairo_scale(cr, options.scale, options.scale);
   {
     GraphicsContext context(cr);
-    drawView(context, view, true);
+    drawView(context, view, true, 1);
   }
   cairo_destroy(cr);
   cairo_surface_flush(surface);
-  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height);
-  const unsigned char* data = cairo_image_surface_get_data(surface);
-  int stride = cairo_image_surface_get_stride(surface);
-  for (int y = 0; y < height; ++y) {
-    std::memcpy(pixels.data() + static_cast<std::size_t>(y) * width, data + static_cast<std::size_t>(y) * stride,
-                static_cast<std::size_t>(width) * 4);
-  }
   cairo_surface_destroy(surface);
   return Image::fromPixels(width, height, std::move(pixels), options.scale);
 }

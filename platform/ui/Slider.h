@@ -36,6 +36,7 @@ class Slider : public Control {
   // Main thread. The thumb's frame in the slider's bounds for the current value.
   Rect thumbRect() const;
   void draw(GraphicsContext& context, const Rect& rect) override;
+  DrawnContent drawnContent() const override { return DrawnContent::Overlapping; }
 
  protected:
   void beginTracking(const Touch& touch) override;

@@ -18,6 +18,7 @@ class Switch : public Control {
 
   Size sizeThatFits(Size size) const override;
   void draw(GraphicsContext& context, const Rect& rect) override;
+  DrawnContent drawnContent() const override { return DrawnContent::Overlapping; }
 
  protected:
   void endTracking(const Touch& touch) override;

@@ -23,4 +23,8 @@ void TableViewCell::draw(GraphicsContext& context, const Rect& rect) {
   context.fillRect(rect);
 }
 
+View::DrawnContent TableViewCell::drawnContent() const {
+  return selected_ && selectionStyle_ != SelectionStyle::None ? DrawnContent::OneLayer : DrawnContent::Nothing;
+}
+
 }  // namespace ui

@@ -30,6 +30,7 @@ class TableViewCell : public View {
 
   void layoutSubviews() override;
   void draw(GraphicsContext& context, const Rect& rect) override;
+  DrawnContent drawnContent() const override;
 
  private:
   std::string reuseIdentifier_;

@@ -182,7 +182,7 @@ void TextLayout::draw(GraphicsContext& context, Point origin, Color color) const
     cairo_rectangle(cr, origin.x - 1e5, origin.y, 2e5, impl_->clipHeight);
     cairo_clip(cr);
   }
-  cairo_set_source_rgba(cr, color.red, color.green, color.blue, color.alpha);
+  cairo_set_source_rgba(cr, color.red, color.green, color.blue, color.alpha * context.opacity());
   cairo_move_to(cr, origin.x, origin.y);
   pango_cairo_show_layout(cr, impl_->layout);
   cairo_restore(cr);

@@ -143,6 +143,11 @@ class View : public std::enable_shared_from_this<View> {
   // Main thread. Drawing: the renderer calls draw() with the view's bounds after painting the
   // background; setNeedsDisplay only marks the view for the next rendering.
   virtual void draw(GraphicsContext& context, const Rect& rect);
+  // Main thread. What draw() paints now, inside the view's bounds. A faded view whose marks never
+  // overlap is painted straight with its alpha instead of through an offscreen layer, so a class
+  // that overrides draw() overrides this too.
+  enum class DrawnContent { Nothing, OneLayer, Overlapping };
+  virtual DrawnContent drawnContent() const { return DrawnContent::Nothing; }
   void setNeedsDisplay() { needsDisplay_ = true; }
   bool needsDisplay() const { return needsDisplay_; }
   void markDisplayed() { needsDisplay_ = false; }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/ui/AlertView.h"
 #include "src/services/account/LoginViewController.h"
 #include "tests/app/ProgramFixture.h"
 
@@ -81,12 +82,27 @@ TEST_F(RadioProgramTest, KeysGoToThePlayersOwnOperations) {
 
   program->handleKey("c 12");
   ASSERT_TRUE(runUntil([&] { return player().program() && player().program()->programId() == "1004"; }));
+
+  struct Answer : ui::AlertViewDelegate {
+    int pressed = -1;
+    void clickedButtonAtIndex(ui::AlertView&, int index) override { pressed = index; }
+  } answer;
+  program->handleKey("b 1");
+  auto alert =
+      std::make_shared<ui::AlertView>("取消收藏？", std::nullopt, &answer, "删除", std::vector<std::string>{"放弃"});
+  alert->show();
+  program->handleKey("b 3");
+  program->handleKey("b 2");
+  EXPECT_EQ(answer.pressed, 1);
+  EXPECT_FALSE(alert->isVisible());
   program->handleKey("q");
   EXPECT_TRUE(program->finished());
   const std::string text = output();
   EXPECT_NE(text.find("Sleep timer set: playback stops in 14:59."), std::string::npos) << text;
   EXPECT_NE(text.find("Sleep timer stopped."), std::string::npos) << text;
   EXPECT_NE(text.find("The sleep timer takes 15, 30, 60 or 90 minutes."), std::string::npos) << text;
+  EXPECT_NE(text.find("No alert is waiting for an answer."), std::string::npos) << text;
+  EXPECT_NE(text.find("Answer with b 1 删除, b 2 放弃."), std::string::npos) << text;
 }
 
 TEST_F(RadioProgramTest, PanelSnapshotsAtEachSongAndTheProgrammeKeys) {

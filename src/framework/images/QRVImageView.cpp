@@ -107,6 +107,7 @@ void QRVImageView::imageDataOperation(QRVImageDataOperation& operation, const st
 
 void QRVImageView::imageLoaded(const ui::ImagePtr& loaded) {
   hideLoading();
+  loadedImage_ = loaded;
   if (!image() || image() == loaded) {
     setImage(loaded);
   } else {

@@ -72,6 +72,9 @@ class QRVImageView : public ui::ImageView, public QRVImageDataOperationDelegate 
                           const ui::ImagePtr& withImage) override;
   // Main thread. Shows a loaded picture and tells the delegate.
   void imageLoaded(const ui::ImagePtr& image);
+  // Main thread. The picture last loaded: while the view cross-fades, image() still shows the
+  // old one, so a delegate told of the load reads the new one here.
+  const ui::ImagePtr& loadedImage() const { return loadedImage_; }
 
  private:
   void startFetch(const std::string& url);
@@ -88,6 +91,7 @@ class QRVImageView : public ui::ImageView, public QRVImageDataOperationDelegate 
   std::string imageTag_;
   std::shared_ptr<ui::TapGestureRecognizer> tapGestureRecognizer_;
   std::string picUrl_;
+  ui::ImagePtr loadedImage_;
   // Counted up by every load and every fade, so that late animation ends know they are stale.
   std::uint64_t loadGeneration_ = 0;
   std::uint64_t fadeGeneration_ = 0;

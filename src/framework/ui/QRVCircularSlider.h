@@ -54,6 +54,7 @@ class QRVCircularSlider : public ui::Control {
   // Half the smaller side of the bounds, less 1.5.
   double sliderRadius() const;
   void draw(ui::GraphicsContext& context, const ui::Rect& rect) override;
+  DrawnContent drawnContent() const override { return DrawnContent::Overlapping; }
   // Main thread. Stroke (or fill) the arc (or slice) for the value; both return the arc's end.
   // The track behind them is always the whole circle, also when the range is empty.
   ui::Point drawCircularTrack(float value, ui::Point center, double radius, ui::GraphicsContext& context);

@@ -216,6 +216,7 @@ class AudioPlayerView final : public framework::QRVXibView,
   void setProgrammeViews();
   void setSongViews();
   void takeCoverPicture(const ui::ImagePtr& picture);
+  void fitBlurredViews();
   void setSliderThumbStatus();
   // The row showing the song, when it is in view.
   services::SingleSongCell* songRow(const std::string& songId) const;

@@ -93,10 +93,7 @@ void AudioPlayerView::setProgrammeViews() {
   djInfoPicImageView_->layer().setCornerRadius(djInfoPicImageView_->frame().width() / 2);
   djInfoPicImageView_->setClipsToBounds(true);
   djInfoIconView_->setImage(IconManager::getUserIconWhite(creator));
-  for (const auto& blurred : {blurTitleView_, blurImageView_}) {
-    blurred->setContentMode(ui::ContentMode::Center);
-    blurred->setClipsToBounds(true);
-  }
+  fitBlurredViews();
   DownloadManager& downloads = DownloadManager::sharedManager();
   const std::string creatorPicture = creator ? creator->picUrl().value_or("") : "";
   if (ui::ImagePtr stored = downloads.getUserPic(programmeId))
@@ -104,7 +101,8 @@ void AudioPlayerView::setProgrammeViews() {
   else if (creatorPicture.empty())
     djInfoPicImageView_->setDefaultImage(ui::Image::named(kCreatorPlaceholder));
   else
-    djInfoPicImageView_->loadImage(withStyle(creatorPicture, kCreatorPictureStyle), ui::Image::named(kCreatorPlaceholder));
+    djInfoPicImageView_->loadImage(withStyle(creatorPicture, kCreatorPictureStyle),
+                                   ui::Image::named(kCreatorPlaceholder));
 
   const std::string url = coverUrl();
   if (ui::ImagePtr stored = downloads.getProgramPic(programmeId)) {
@@ -126,12 +124,28 @@ void AudioPlayerView::takeCoverPicture(const ui::ImagePtr& picture) {
   const ui::ImagePtr blurred = framework::image_blur::blur(picture);
   blurTitleView_->setImage(blurred);
   blurImageView_->setImage(blurred);
+  fitBlurredViews();
   configLockScreenMediaInfo();
 }
 
+// The blurred cover shows centred as it is where it covers its view (with room for the top bar's
+// growth under the status bar); a smaller one would leave plain bands beside it, so it fills.
+void AudioPlayerView::fitBlurredViews() {
+  constexpr double kBarGrowth = 20;
+  for (const auto& blurred : {blurTitleView_, blurImageView_}) {
+    const ui::ImagePtr& picture = blurred->image();
+    const ui::Size box = blurred->bounds().size;
+    const bool covers =
+        picture && picture->size().width >= box.width && picture->size().height >= box.height + kBarGrowth;
+    blurred->setContentMode(covers ? ui::ContentMode::Center : ui::ContentMode::ScaleAspectFill);
+    blurred->setClipsToBounds(true);
+  }
+}
+
 void AudioPlayerView::imageLoaded(framework::QRVImageView& view) {
-  if (&view != coverView_->driftImageView().get() || !view.image()) return;
-  takeCoverPicture(view.image());
+  if (&view != coverView_->driftImageView().get() || !view.loadedImage()) return;
+  // The cover view may still be fading out of the placeholder; the top bar takes the new picture.
+  takeCoverPicture(view.loadedImage());
   if (!isPullUp_) topViewImage_->setHidden(false);
 }
 

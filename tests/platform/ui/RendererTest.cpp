@@ -37,6 +37,62 @@ TEST_F(RendererTest, BackgroundsFillTheirFramesOnly) {
   EXPECT_EQ(rgbaAt(*image, 90, 30).green, 255);
 }
 
+// A faded view with overlapping parts fades as one picture; one whose parts lie apart is painted
+// straight with the alpha, which must give the same colours.
+TEST_F(RendererTest, FadedViewsBlendAsOnePictureWhetherOrNotTheirPartsOverlap) {
+  auto square = [](Rect frame, Color colour) {
+    auto view = std::make_shared<View>(frame);
+    view->setBackgroundColor(colour);
+    return view;
+  };
+  auto overlapping = std::make_shared<View>(Rect{0, 0, 100, 100});
+  overlapping->addSubview(square({0, 0, 60, 60}, Color::rgb(1, 0, 0)));
+  overlapping->addSubview(square({40, 40, 60, 60}, Color::rgb(0, 0, 1)));
+  auto apart = std::make_shared<View>(Rect{100, 0, 100, 100});
+  apart->addSubview(square({0, 0, 40, 40}, Color::rgb(1, 0, 0)));
+  auto nested = std::make_shared<View>(Rect{60, 60, 40, 40});
+  nested->addSubview(square({0, 0, 40, 40}, Color::rgb(0, 0, 1)));
+  nested->addSubview(square({20, 20, 20, 20}, Color::rgb(0, 1, 0)));
+  apart->addSubview(nested);
+  for (const auto& faded : {overlapping, apart}) {
+    faded->setAlpha(0.5);
+    root->addSubview(faded);
+  }
+  auto image = draw();
+  ASSERT_TRUE(image);
+  // Blue over red, then half of that over white: no red shows through.
+  EXPECT_NEAR(rgbaAt(*image, 50, 50).red, 127, 2);
+  EXPECT_NEAR(rgbaAt(*image, 50, 50).green, 127, 2);
+  EXPECT_NEAR(rgbaAt(*image, 50, 50).blue, 255, 2);
+  EXPECT_NEAR(rgbaAt(*image, 120, 20).green, 127, 2);  // the lone red square
+  EXPECT_NEAR(rgbaAt(*image, 170, 70).red, 127, 2);    // blue alone
+  EXPECT_NEAR(rgbaAt(*image, 170, 70).green, 127, 2);
+  EXPECT_NEAR(rgbaAt(*image, 190, 90).blue, 127, 2);  // green over blue inside a faded tree
+  EXPECT_NEAR(rgbaAt(*image, 190, 90).green, 255, 2);
+}
+
+TEST_F(RendererTest, ALabelRedrawsAfterItsTextFontOrBoxChange) {
+  auto label = std::make_shared<ui::Label>(Rect{0, 0, 200, 40});
+  label->setText("i");
+  root->addSubview(label);
+  auto darkPixels = [&] {
+    auto image = draw();
+    int dark = 0;
+    for (int y = 0; image && y < 100; ++y)
+      for (int x = 0; x < 200; ++x) dark += rgbaAt(*image, x, y).red < 128;
+    return dark;
+  };
+  const int narrow = darkPixels();
+  label->setText("WWWW");
+  const int wide = darkPixels();
+  EXPECT_GT(wide, narrow * 4);
+  label->setFont(ui::Font::systemFont(8));
+  EXPECT_LT(darkPixels(), wide);
+  label->setFont(ui::Font::systemFont(17));
+  label->setFrame({0, 0, 30, 40});  // the box cuts the line short
+  EXPECT_LT(darkPixels(), wide);
+}
+
 TEST_F(RendererTest, AlphaHiddenAndCornersShowAsOnScreen) {
   auto faded = std::make_shared<View>(Rect{0, 0, 50, 50});
   faded->setBackgroundColor(Color::black());

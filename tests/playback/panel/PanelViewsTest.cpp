@@ -77,6 +77,18 @@ TEST_F(PanelTest, StoredPicturesWin) {
   EXPECT_EQ(panel.djInfoUsernameLabel()->text(), "夜行DJ");
 }
 
+TEST_F(PanelTest, ArrivingCoverReachesTheTopBarWhileTheCoverStillFades) {
+  auto& panel = shownPanel();
+  playProgramme("9");
+  panel.setAudioView();
+  auto arrived = ui::Image::fromPixels(4, 4, std::vector<std::uint32_t>(16, 0xFF00FF00));
+  panel.coverView()->driftImageView()->imageLoaded(arrived);
+  EXPECT_EQ(panel.topViewImage()->image(), arrived);
+  ASSERT_TRUE(panel.blurTitleView()->image());
+  EXPECT_EQ(panel.blurTitleView()->image()->pixelAt(1, 1), 0xFF00FF00u) << "the blur of the arrived cover";
+  EXPECT_EQ(panel.blurTitleView()->contentMode(), ui::ContentMode::ScaleAspectFill) << "a small cover fills the bar";
+}
+
 void checkFrames(playback::AudioPlayerView& panel, double height) {
   const double collapsed = height - 44;
   const double bottom = height == 568 ? 548 : 460;
