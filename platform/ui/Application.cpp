@@ -38,7 +38,12 @@ void Application::showKeyboard() {
   Rect screen = Screen::main().bounds();
   keyboardWindow_ = std::make_shared<Window>(screen);
   keyboardWindow_->setWindowLevel(kKeyboardLevel);
-  keyboardHost_ = std::make_shared<View>(Rect{0, screen.height() - kKeyboardHeight, screen.width(), kKeyboardHeight});
+  Rect keys{0, screen.height() - kKeyboardHeight, screen.width(), kKeyboardHeight};
+  foundation::Dictionary frame{
+      {"X", keys.minX()}, {"Y", keys.minY()}, {"Width", keys.width()}, {"Height", keys.height()}};
+  foundation::NotificationCenter::defaultCenter().postNotificationName(
+      kKeyboardWillShowNotification, {}, foundation::Dictionary{{kKeyboardFrameEndUserInfoKey, std::move(frame)}});
+  keyboardHost_ = std::make_shared<View>(keys);
   keyboardHost_->setBackgroundColor(Color::rgb255(210, 213, 219));
   keyboardWindow_->addSubview(keyboardHost_);
   keyboardWindow_->visible_ = true;
@@ -70,6 +75,12 @@ void Application::willEnterForeground() {
 
 void Application::didReceiveMemoryWarning() {
   foundation::NotificationCenter::defaultCenter().postNotificationName(kApplicationDidReceiveMemoryWarningNotification);
+}
+
+Rect keyboardFrameEnd(const foundation::Dictionary& userInfo) {
+  const foundation::Value& f = userInfo[kKeyboardFrameEndUserInfoKey];
+  if (!f.isDictionary()) return {};
+  return {f["X"].toDouble(), f["Y"].toDouble(), f["Width"].toDouble(), f["Height"].toDouble()};
 }
 
 void Application::windowBecameVisible(Window& window) {

@@ -4,6 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/ui/Geometry.h"
+
+namespace foundation {
+class Dictionary;
+}
+
 namespace ui {
 
 class View;
@@ -29,8 +35,9 @@ class Application {
   bool openURL(const std::string& url);
   const std::vector<std::string>& openedURLs() const { return openedURLs_; }
 
-  // Main thread. The on-screen keyboard: shown in a window of its own above the others. Tests
-  // show and hide it; keyboardHostView() is the view holding the keys, nullptr while hidden.
+  // Main thread. The on-screen keyboard: shown in a window of its own above the others, after
+  // kKeyboardWillShowNotification is posted. Text fields and tests show and hide it;
+  // keyboardHostView() is the view holding the keys, nullptr while hidden.
   void showKeyboard();
   void hideKeyboard();
   View* keyboardHostView() const;
@@ -62,5 +69,9 @@ class Application {
   std::vector<std::string> openedURLs_;
   InterfaceOrientation statusBarOrientation_ = InterfaceOrientation::portrait;
 };
+
+// Main thread. The keyboard's frame in the user information of kKeyboardWillShowNotification;
+// an empty rect when it holds none.
+Rect keyboardFrameEnd(const foundation::Dictionary& userInfo);
 
 }  // namespace ui

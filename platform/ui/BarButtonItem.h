@@ -15,6 +15,8 @@ class View;
 class BarButtonItem {
  public:
   using Action = std::function<void()>;
+  // Done marks the button that confirms (drawn bold).
+  enum class Style { Plain, Done };
 
   // Main thread.
   BarButtonItem(std::string title, Action action);
@@ -25,6 +27,8 @@ class BarButtonItem {
   void setTitle(std::string title) { title_ = std::move(title); }
   const ImagePtr& image() const { return image_; }
   const std::shared_ptr<View>& customView() const { return customView_; }
+  Style style() const { return style_; }
+  void setStyle(Style style) { style_ = style; }
   bool isEnabled() const { return enabled_; }
   void setEnabled(bool enabled) { enabled_ = enabled; }
   // Main thread. What a tap on the item does: runs the action when enabled.
@@ -35,6 +39,7 @@ class BarButtonItem {
   ImagePtr image_;
   std::shared_ptr<View> customView_;
   Action action_;
+  Style style_ = Style::Plain;
   bool enabled_ = true;
 };
 

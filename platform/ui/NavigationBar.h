@@ -11,10 +11,12 @@ namespace ui {
 class Label;
 
 // The bar along the top of a navigation controller: the top controller's left item (or a back
-// button), its title and its right item. Main thread only.
+// button), its title and its right item, and above them the item's prompt when it has one (the
+// bar then fits a taller height). Main thread only.
 class NavigationBar : public View {
  public:
   static constexpr double kHeight = 44;
+  static constexpr double kPromptHeight = 30;
 
   // Main thread.
   explicit NavigationBar(const Rect& frame);
@@ -26,7 +28,10 @@ class NavigationBar : public View {
   View* leftView() const { return left_.get(); }
   View* rightView() const { return right_.get(); }
   Label& titleLabel() { return *titleLabel_; }
+  Label& promptLabel() { return *promptLabel_; }
 
+  // Main thread. The bar's height: kHeight, plus kPromptHeight with a prompt.
+  Size sizeThatFits(Size size) const override;
   void layoutSubviews() override;
 
  private:
@@ -37,6 +42,7 @@ class NavigationBar : public View {
   std::shared_ptr<View> titleView_;
   std::shared_ptr<BarButtonItem> backItem_;
   std::shared_ptr<Label> titleLabel_;
+  std::shared_ptr<Label> promptLabel_;
 };
 
 }  // namespace ui

@@ -12,6 +12,8 @@ class View;
 // What a controller shows in the navigation bar while it is on top. Main thread only.
 struct NavigationItem {
   std::string title;
+  // A line of text above the title; the bar grows to make room for it.
+  std::string prompt;
   std::shared_ptr<View> titleView;
   std::shared_ptr<BarButtonItem> leftBarButtonItem;
   std::shared_ptr<BarButtonItem> rightBarButtonItem;

@@ -19,6 +19,11 @@ const Screen& Screen::main() { return current(); }
 
 void Screen::setMain(Screen screen) { current() = std::move(screen); }
 
+Rect Screen::applicationFrame() const {
+  constexpr double kStatusBarHeight = 20;
+  return {0, kStatusBarHeight, size_.width, size_.height - kStatusBarHeight};
+}
+
 double Screen::systemVersionNumber() const { return std::strtod(systemVersion_.c_str(), nullptr); }
 
 }  // namespace ui

@@ -19,6 +19,8 @@ class Screen {
   static void setMain(Screen screen);
 
   Rect bounds() const { return {0, 0, size_.width, size_.height}; }
+  // Main thread. The screen less the status bar along its top.
+  Rect applicationFrame() const;
   double scale() const { return scale_; }
   // Main thread. The system version as text ("7.0") and its leading number (7.0).
   const std::string& systemVersion() const { return systemVersion_; }

@@ -38,6 +38,9 @@ class ScrollView : public View {
   // Main thread. Unless a finger is dragging, content left beyond the new resting range moves back
   // into it; inside View::animate that move animates with the block.
   void setContentInset(EdgeInsets insets);
+  // Main thread. How far in from the edges the scroll indicators keep.
+  EdgeInsets scrollIndicatorInsets() const { return scrollIndicatorInsets_; }
+  void setScrollIndicatorInsets(EdgeInsets insets) { scrollIndicatorInsets_ = insets; }
   bool isScrollEnabled() const { return scrollEnabled_; }
   void setScrollEnabled(bool enabled);
   bool bounces() const { return bounces_; }
@@ -68,6 +71,7 @@ class ScrollView : public View {
 
   Size contentSize_;
   EdgeInsets contentInset_;
+  EdgeInsets scrollIndicatorInsets_;
   bool scrollEnabled_ = true;
   bool bounces_ = true;
   bool alwaysBounceVertical_ = false;

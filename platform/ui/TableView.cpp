@@ -2,11 +2,26 @@
 
 #include <algorithm>
 
+#include "platform/ui/GraphicsContext.h"
+#include "platform/ui/Label.h"
 #include "platform/ui/Touch.h"
 
 namespace ui {
+namespace {
 
-TableView::TableView(const Rect& frame) : ScrollView(frame) { setAlwaysBounceVertical(true); }
+constexpr double kGroupedRowInset = 10;
+constexpr double kGroupedCornerRadius = 8;
+constexpr double kTitleInset = 20;
+const Color kGroupedTitleColor = Color::rgb255(76, 86, 108);
+
+}  // namespace
+
+TableView::TableView(const Rect& frame, Style style) : ScrollView(frame), style_(style) {
+  setAlwaysBounceVertical(true);
+  if (style_ == Style::Grouped) setBackgroundColor(Color::rgb255(239, 239, 244));
+}
+
+double TableView::rowInset() const { return style_ == Style::Grouped ? kGroupedRowInset : 0; }
 
 void TableView::setDataSource(TableViewDataSource* dataSource) {
   dataSource_ = dataSource;
@@ -52,8 +67,8 @@ void TableView::reloadData() {
   needsReload_ = false;
   for (const auto& [indexPath, cell] : std::map(visibleCells_)) recycle(cell);
   visibleCells_.clear();
-  for (const auto& [section, header] : headerViews_) header->removeFromSuperview();
-  headerViews_.clear();
+  for (const auto& [which, view] : supplementaryViews_) view->removeFromSuperview();
+  supplementaryViews_.clear();
   if (selected_ && !isValid(*selected_)) selected_.reset();
   measure();
   layoutRows();
@@ -103,6 +118,9 @@ void TableView::measure() {
       section.rowHeights.push_back(height);
       y += height;
     }
+    section.footerTop = y;
+    if (tableDelegate_) section.footerHeight = tableDelegate_->heightForFooter(*this, s).value_or(0);
+    y += section.footerHeight;
     sections_.push_back(std::move(section));
   }
   if (tableFooterView_) y += tableFooterView_->frame().height();
@@ -149,27 +167,52 @@ void TableView::layoutRows() {
       insertSubview(cell, 0);
     }
     Rect frame = rectForRow(indexPath);
-    cell->setFrame({0, frame.minY(), visible.width(), frame.height()});
+    cell->setFrame({rowInset(), frame.minY(), visible.width() - 2 * rowInset(), frame.height()});
   }
-  for (int s = 0; s < numberOfSections(); ++s) layoutHeader(s, visible);
+  for (int s = 0; s < numberOfSections(); ++s) {
+    layoutSupplementary({s, false}, visible);
+    layoutSupplementary({s, true}, visible);
+  }
 }
 
-void TableView::layoutHeader(int section, const Rect& visible) {
-  Rect frame = rectForHeader(section);
+std::shared_ptr<View> TableView::makeSupplementaryView(Supplementary which, const Rect& frame) {
+  if (!which.footer && tableDelegate_) {
+    if (auto view = tableDelegate_->viewForHeader(*this, which.section)) return view;
+  }
+  if (!dataSource_) return nullptr;
+  auto title = which.footer ? dataSource_->titleForFooter(*this, which.section)
+                            : dataSource_->titleForHeader(*this, which.section);
+  if (!title) return nullptr;
+  // The title sits in a clear box the size of the header; the label inside keeps off the sides.
+  auto box = std::make_shared<View>(frame);
+  auto label = std::make_shared<Label>(Rect{0, 0, frame.width(), frame.height()}.insetBy(kTitleInset, 0));
+  label->setText(*title);
+  label->setNumberOfLines(0);
+  label->setFont(which.footer ? Font::systemFont(14) : Font::boldSystemFont(16));
+  label->setTextColor(style_ == Style::Grouped ? kGroupedTitleColor : Color::black());
+  label->setTextAlignment(which.footer ? TextAlignment::Center : TextAlignment::Left);
+  label->setAutoresizingMask(kFlexibleWidth | kFlexibleHeight);
+  box->addSubview(label);
+  box->setUserInteractionEnabled(false);
+  return box;
+}
+
+void TableView::layoutSupplementary(Supplementary which, const Rect& visible) {
+  Rect frame = which.footer ? rectForFooter(which.section) : rectForHeader(which.section);
   bool shows = frame.height() > 0 && frame.intersects(visible);
-  auto header = headerViews_.find(section);
-  if (shows && header == headerViews_.end() && tableDelegate_) {
-    if (auto view = tableDelegate_->viewForHeader(*this, section)) {
+  auto found = supplementaryViews_.find(which);
+  if (shows && found == supplementaryViews_.end()) {
+    if (auto view = makeSupplementaryView(which, frame)) {
       addSubview(view);
-      header = headerViews_.emplace(section, std::move(view)).first;
+      found = supplementaryViews_.emplace(which, std::move(view)).first;
     }
   }
-  if (header == headerViews_.end()) return;
+  if (found == supplementaryViews_.end()) return;
   if (shows) {
-    header->second->setFrame(frame);
+    found->second->setFrame(frame);
   } else {
-    header->second->removeFromSuperview();
-    headerViews_.erase(header);
+    found->second->removeFromSuperview();
+    supplementaryViews_.erase(found);
   }
 }
 
@@ -193,6 +236,12 @@ Rect TableView::rectForHeader(int section) const {
   if (section < 0 || section >= numberOfSections()) return {};
   const Section& s = sections_[static_cast<std::size_t>(section)];
   return {0, s.headerTop, bounds().width(), s.headerHeight};
+}
+
+Rect TableView::rectForFooter(int section) const {
+  if (section < 0 || section >= numberOfSections()) return {};
+  const Section& s = sections_[static_cast<std::size_t>(section)];
+  return {0, s.footerTop, bounds().width(), s.footerHeight};
 }
 
 std::optional<IndexPath> TableView::indexPathForRow(Point contentPoint) const {
@@ -265,6 +314,28 @@ void TableView::layoutSubviews() {
 void TableView::didScroll() {
   layoutRows();
   ScrollView::didScroll();
+}
+
+void TableView::draw(GraphicsContext& context, const Rect& rect) {
+  if (style_ != Style::Grouped) return;
+  // Each section's rows on a white card, with hairlines between the rows.
+  for (const Section& section : sections_) {
+    if (section.rowTops.empty()) continue;
+    double top = section.rowTops.front();
+    double bottom = section.rowTops.back() + section.rowHeights.back();
+    Rect card{kGroupedRowInset, top, rect.width() - 2 * kGroupedRowInset, bottom - top};
+    context.setFillColor(Color::white());
+    context.fillRoundedRect(card, kGroupedCornerRadius);
+    context.setStrokeColor(Color::white(0.78));
+    context.setLineWidth(1);
+    context.strokeRoundedRect(card.insetBy(0.5, 0.5), kGroupedCornerRadius);
+    for (std::size_t row = 1; row < section.rowTops.size(); ++row) {
+      double y = section.rowTops[row] + 0.5;
+      context.moveTo({card.minX(), y});
+      context.lineTo({card.maxX(), y});
+    }
+    context.strokePath();
+  }
 }
 
 void TableView::touchesEnded(const Touch& touch) {

@@ -28,6 +28,10 @@ class TableViewDataSource {
   virtual int numberOfRows(TableView& table, int section) = 0;
   virtual std::shared_ptr<TableViewCell> cellForRow(TableView& table, const IndexPath& indexPath) = 0;
   virtual bool canEditRow(TableView& /*table*/, const IndexPath& /*indexPath*/) { return true; }
+  // Text shown above (below) a section's rows when the delegate gives no view of its own; its
+  // room is the section's header (footer) height.
+  virtual std::optional<std::string> titleForHeader(TableView& /*table*/, int /*section*/) { return std::nullopt; }
+  virtual std::optional<std::string> titleForFooter(TableView& /*table*/, int /*section*/) { return std::nullopt; }
 };
 
 // Shapes a table and hears about selection; every method is optional (nullopt and nullptr mean
@@ -39,20 +43,24 @@ class TableViewDelegate : public ScrollViewDelegate {
   }
   virtual std::optional<double> heightForHeader(TableView& /*table*/, int /*section*/) { return std::nullopt; }
   virtual std::shared_ptr<View> viewForHeader(TableView& /*table*/, int /*section*/) { return nullptr; }
+  virtual std::optional<double> heightForFooter(TableView& /*table*/, int /*section*/) { return std::nullopt; }
   virtual void willDisplayCell(TableView& /*table*/, TableViewCell& /*cell*/, const IndexPath& /*indexPath*/) {}
   virtual void didSelectRow(TableView& /*table*/, const IndexPath& /*indexPath*/) {}
 };
 
 // A scrolling list of sections of rows, one column wide, with an optional header view above
-// the rows and a header per section. Only the rows in view have cells; cells with a reuse
-// identifier that scroll away wait to be dequeued for other rows. A tap on a row selects it.
-// Main thread only.
+// the rows and a header and footer per section. Only the rows in view have cells; cells with a
+// reuse identifier that scroll away wait to be dequeued for other rows. A tap on a row selects
+// it. The grouped style sets each section's rows on a rounded white card inset from the sides,
+// on a grey background. Main thread only.
 class TableView : public ScrollView {
  public:
   enum class ScrollPosition { None, Top, Middle, Bottom };
+  enum class Style { Plain, Grouped };
 
   // Main thread.
-  explicit TableView(const Rect& frame = {});
+  explicit TableView(const Rect& frame = {}, Style style = Style::Plain);
+  Style style() const { return style_; }
 
   // Main thread. Unretained; the table asks them at its next layout (or reloadData).
   TableViewDataSource* dataSource() const { return dataSource_; }
@@ -83,6 +91,7 @@ class TableView : public ScrollView {
   int numberOfRows(int section) const;
   Rect rectForRow(const IndexPath& indexPath) const;
   Rect rectForHeader(int section) const;
+  Rect rectForFooter(int section) const;
   std::optional<IndexPath> indexPathForRow(Point contentPoint) const;
   // Main thread. The cell showing the row, when it is in view.
   std::shared_ptr<TableViewCell> cellForRow(const IndexPath& indexPath) const;
@@ -97,6 +106,7 @@ class TableView : public ScrollView {
 
   void layoutSubviews() override;
   void touchesEnded(const Touch& touch) override;
+  void draw(GraphicsContext& context, const Rect& rect) override;
 
  protected:
   void didScroll() override;
@@ -107,11 +117,21 @@ class TableView : public ScrollView {
     double headerHeight = 0;
     std::vector<double> rowTops;
     std::vector<double> rowHeights;
+    double footerTop = 0;
+    double footerHeight = 0;
+  };
+  // A section's header or footer view, made when it comes into view.
+  struct Supplementary {
+    int section;
+    bool footer;
+    friend auto operator<=>(const Supplementary&, const Supplementary&) = default;
   };
   void scheduleReload();
   void measure();
   void layoutRows();
-  void layoutHeader(int section, const Rect& visible);
+  void layoutSupplementary(Supplementary which, const Rect& visible);
+  std::shared_ptr<View> makeSupplementaryView(Supplementary which, const Rect& frame);
+  double rowInset() const;
   void placeHeaderAndFooter();
   void recycle(const std::shared_ptr<TableViewCell>& cell);
   bool isValid(const IndexPath& indexPath) const;
@@ -124,7 +144,8 @@ class TableView : public ScrollView {
   std::shared_ptr<View> tableFooterView_;
   std::vector<Section> sections_;
   std::map<IndexPath, std::shared_ptr<TableViewCell>> visibleCells_;
-  std::map<int, std::shared_ptr<View>> headerViews_;
+  std::map<Supplementary, std::shared_ptr<View>> supplementaryViews_;
+  Style style_;
   std::map<std::string, std::vector<std::shared_ptr<TableViewCell>>> reusable_;
   std::optional<IndexPath> selected_;
   bool needsReload_ = true;

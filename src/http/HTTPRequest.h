@@ -515,6 +515,8 @@ class HTTPRequest : public foundation::Operation {
   // Whether the delegate, the queue or the block will be asked (on the main thread).
   bool willAskDelegate(bool proxy);
   void askDelegateForCredentials(bool proxy);
+  // Whether the credentials sheet will ask the user (on the main thread).
+  bool showAuthenticationDialog(bool proxy);
   void failAuthentication();
   void addBasicAuthenticationHeaderWithUsername(const std::string& username, const std::string& password);
   // The header step's credentials sent before any challenge.

@@ -1,5 +1,6 @@
 // The answer to a 401 or 407 challenge.
 #include "platform/net/HTTPMessage.h"
+#include "src/http/AuthenticationDialog.h"
 #include "src/http/HTTPRequest.h"
 #include "src/http/HTTPRequestBlocks.h"
 #include "src/http/SessionCredentialStore.h"
@@ -127,7 +128,7 @@ void HTTPRequest::handleRefusedCredentials(bool proxy, long long reason) {
     lastActivityTime_.reset();
     // Whoever is asked answers through retryUsingSuppliedCredentials() or cancelAuthentication().
     // The proxy side stops here too: stepping through the challenge again would ask twice.
-    if (willAskDelegate(proxy)) return;
+    if (willAskDelegate(proxy) || showAuthenticationDialog(proxy)) return;
   }
   cancelLoad();
   failWithError(authenticationNeededError());
@@ -141,7 +142,7 @@ bool HTTPRequest::applySessionCredentials(bool proxy) {
 
 void HTTPRequest::askForCredentialsOrFail(bool proxy) {
   lastActivityTime_.reset();
-  if (willAskDelegate(proxy)) return;
+  if (willAskDelegate(proxy) || showAuthenticationDialog(proxy)) return;
   failWithError(authenticationNeededError());
 }
 
@@ -180,6 +181,14 @@ void HTTPRequest::askDelegateForCredentials(bool proxy) {
   }
   auto block = blockCopy(proxy ? &Blocks::proxyAuthenticationNeeded : &Blocks::authenticationNeeded);
   if (block) block();
+}
+
+bool HTTPRequest::showAuthenticationDialog(bool proxy) {
+  if (isSynchronous_) return false;
+  if (!(proxy ? shouldPresentProxyAuthenticationDialog_ : shouldPresentAuthenticationDialog_)) return false;
+  onMainThread(
+      [](HTTPRequest& request) { AuthenticationDialog::presentAuthenticationDialogForRequest(request.self()); });
+  return true;
 }
 
 void HTTPRequest::retryUsingSuppliedCredentials() {

@@ -6,6 +6,7 @@
 #include "src/framework/categories/ButtonAdditions.h"
 #include "src/framework/categories/DeviceAdditions.h"
 #include "src/framework/categories/LabelAdditions.h"
+#include "src/framework/categories/TextFieldAdditions.h"
 #include "tests/platform/ui/UiFixture.h"
 
 namespace {
@@ -85,6 +86,23 @@ TEST_F(ControlAdditionsTest, ALabelWithShadowDrawsItOneRightAndDownInBlack) {
   auto plain = framework::label_additions::labelWithFrame(Rect{0, 0, 120, 40}, "阴影", Color::white(1),
                                                           ui::Font::boldSystemFont(30), 0);
   EXPECT_EQ(plain->shadowColor(), Color::clear());
+}
+
+TEST_F(ControlAdditionsTest, TextFieldsGetTheirValuesAndTheDoneKeyWithoutAutocorrection) {
+  auto field = framework::text_field_additions::textFieldWithFrame(
+      Rect{5, 6, 200, 30}, ui::TextBorderStyle::RoundedRect, Color::black(), Color::white(), ui::Font::systemFont(14),
+      ui::KeyboardType::EmailAddress, 9);
+  EXPECT_EQ(field->frame(), (Rect{5, 6, 200, 30}));
+  EXPECT_EQ(field->borderStyle(), ui::TextBorderStyle::RoundedRect);
+  EXPECT_EQ(field->textColor(), Color::black());
+  EXPECT_EQ(field->backgroundColor(), Color::white());
+  EXPECT_EQ(field->font(), ui::Font::systemFont(14));
+  EXPECT_EQ(field->keyboardType(), ui::KeyboardType::EmailAddress);
+  EXPECT_EQ(field->tag(), 9);
+  EXPECT_EQ(static_cast<int>(field->returnKeyType()), 9);
+  EXPECT_EQ(field->clearButtonMode(), ui::TextFieldViewMode::WhileEditing);
+  EXPECT_EQ(field->leftViewMode(), ui::TextFieldViewMode::UnlessEditing);
+  EXPECT_EQ(field->autocorrectionType(), ui::TextAutocorrectionType::No);
 }
 
 TEST_F(ControlAdditionsTest, TheOrientationIsTheStatusBars) {

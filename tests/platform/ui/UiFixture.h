@@ -8,6 +8,7 @@
 
 #include "platform/ui/Animator.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Device.h"
 #include "platform/ui/Image.h"
 #include "platform/ui/Screen.h"
 #include "tests/support/ManualClockFixture.h"
@@ -22,10 +23,12 @@ class UiFixture : public testsupport::ManualClockFixture {
     ManualClockFixture::SetUp();
     ui::Screen::setMain(ui::Screen());
     ui::Application::shared().resetForTesting();
+    ui::Device::current().resetForTesting();
   }
   void TearDown() override {
     step(600);
     ui::Application::shared().resetForTesting();
+    ui::Device::current().resetForTesting();
     ManualClockFixture::TearDown();
   }
 
