@@ -59,6 +59,13 @@ TEST_F(RadioProgramTest, AfterThreeSongsAnAdvertPlaysThenTheDueSongAndTheLogsRea
     EXPECT_EQ(logs[i].field("action"), "0");
     EXPECT_EQ(logs[i].field("source"), "3");
   }
+  // The program prints each log with the server's answer, also when the server is not its own.
+  ASSERT_TRUE(runUntil([&] { return output().find("早安，城市, 2 of 2 s heard") != std::string::npos; })) << output();
+  for (const char* song : {"晨光", "风吹过的街", "早安，城市"})
+    EXPECT_NE(
+        output().find(std::string("Play log sent: ") + song + ", 2 of 2 s heard, ended; the server answered hapn.ok."),
+        std::string::npos)
+        << output();
 }
 
 TEST_F(RadioProgramTest, KeysGoToThePlayersOwnOperations) {
