@@ -32,7 +32,7 @@ fs::path writeLargeSongMedia(const fs::path& folder) {
   for (const char* name : station::SampleStation::kMediaFiles) {
     const std::string content = contentOf(builtIn / name);
     std::ofstream file(folder / name, std::ios::binary);
-    const int copies = std::string_view(name).starts_with("song-") ? 400 : 1;
+    const int copies = std::string_view(name).starts_with("song-") ? 1000 : 1;
     for (int i = 0; i < copies; ++i) file << content;
   }
   return folder;
@@ -51,8 +51,7 @@ std::map<std::string, fs::path> storedSongs(const fs::path& home) {
 class OfflineResumeRunTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    home = foundation::Paths::useFreshHomeForTesting();
-    ::setenv("ZUNORADIO_HOME", home.c_str(), 1);
+    useFreshHome();
     media = writeLargeSongMedia(fs::path(home).parent_path() / (fs::path(home).filename().string() + "-media"));
     station = std::make_unique<station::SampleStation>(media.string());
     ASSERT_TRUE(station->start().ok());
@@ -61,6 +60,25 @@ class OfflineResumeRunTest : public ::testing::Test {
     ::unsetenv("ZUNORADIO_HOME");
     std::error_code ignored;
     fs::remove_all(media, ignored);
+  }
+  void useFreshHome() {
+    home = foundation::Paths::useFreshHomeForTesting();
+    ::setenv("ZUNORADIO_HOME", home.c_str(), 1);
+  }
+  // Starts keeping the programme offline and kills the program once its first song is stored.
+  // Whether the kill lands before the last song is stored is up to the scheduler, so a run that
+  // was too slow is done again in a fresh home.
+  bool killedHalfWay() {
+    for (int attempt = 0; attempt < 4; ++attempt) {
+      if (attempt > 0) useFreshHome();
+      ChildProcess radio(arguments());
+      if (!radio.readUntil("\xE2\x96\xB6 ")) return false;
+      radio.say("o\n");
+      if (!radio.readUntil(" songs stored.")) return false;
+      radio.finish(SIGKILL);
+      if (storedSongs(home).size() < 3) return true;
+    }
+    return false;
   }
   std::vector<std::string> arguments() const {
     return {ZR_ZUNORADIO_PATH, "--server", station->baseUrl(), "--program", "1001",
@@ -74,15 +92,7 @@ class OfflineResumeRunTest : public ::testing::Test {
 
 // A download killed half-way is taken up again by the next run and ends with every song whole.
 TEST_F(OfflineResumeRunTest, ADownloadKilledHalfWayEndsWholeInTheNextRun) {
-  {
-    ChildProcess radio(arguments());
-    ASSERT_TRUE(radio.readUntil("\xE2\x96\xB6 ")) << radio.output();
-    radio.say("o\n");
-    ASSERT_TRUE(radio.readUntil(" songs stored.")) << radio.output();
-    radio.finish(SIGKILL);
-    EXPECT_EQ(radio.output().find("is kept offline."), std::string::npos) << radio.output();
-  }
-  ASSERT_LT(storedSongs(home).size(), 3u) << "the kill should land before the last song is stored";
+  ASSERT_TRUE(killedHalfWay()) << "the program was never killed before its last song was stored";
 
   ChildProcess radio(arguments());
   ASSERT_TRUE(radio.readUntil("Programme 1001 is kept offline.")) << radio.output();

@@ -2,9 +2,8 @@
 
 #include <memory>
 
-#include "src/api/models/ProgramModel.h"
-#include "src/api/models/SongModel.h"
 #include "src/services/ShownSheets.h"
+#include "src/services/sharing/SharedItem.h"
 
 namespace services {
 
@@ -23,23 +22,19 @@ class ButtonActionSheetDelegate {
 // The share panel of system version 7 and later, for a programme or, with no programme, a single
 // song. The sharing screens are not part of this program: it records what it was given.
 // Made with std::make_shared. Main thread only.
-class ShareButtonActionViewController : public ShownSheets<ShareButtonActionViewController>,
+class ShareButtonActionViewController : public SharedItem,
+                                        public ShownSheets<ShareButtonActionViewController>,
                                         public std::enable_shared_from_this<ShareButtonActionViewController> {
  public:
   ShareButtonActionViewController(api::ProgramModelPtr program, api::SongModelPtr startSong)
-      : program_(std::move(program)), startSong_(std::move(startSong)) {}
+      : SharedItem(std::move(program), std::move(startSong)) {}
 
   // Unretained.
   ButtonActionSheetDelegate* delegate() const { return delegate_; }
   void setDelegate(ButtonActionSheetDelegate* delegate) { delegate_ = delegate; }
   void showInView(ui::View& view) { record(shared_from_this(), view); }
 
-  const api::ProgramModelPtr& program() const { return program_; }
-  const api::SongModelPtr& startSong() const { return startSong_; }
-
  private:
-  api::ProgramModelPtr program_;
-  api::SongModelPtr startSong_;
   ButtonActionSheetDelegate* delegate_ = nullptr;
 };
 
