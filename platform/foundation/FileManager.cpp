@@ -11,9 +11,12 @@
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
+#include <limits>
 #include <system_error>
+#include <thread>
 
 #include "platform/foundation/Paths.h"
+#include "platform/foundation/RunLoop.h"
 
 namespace foundation {
 namespace {
@@ -67,6 +70,27 @@ class Descriptor {
   int fd_;
 };
 
+// Everything the descriptor gives, up to `limit` bytes; a directory or more bytes are errors.
+Result<Bytes> readAll(int fd, const std::string& path, std::size_t limit) {
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) return failure(errno, "Cannot read", path);
+  if (S_ISDIR(info.st_mode)) return failure(EISDIR, "Cannot read", path);
+  if (S_ISREG(info.st_mode) && static_cast<std::uint64_t>(info.st_size) > limit)
+    return failure(EFBIG, "Cannot read", path);
+  Bytes content;
+  if (S_ISREG(info.st_mode)) content.reserve(static_cast<std::size_t>(info.st_size));
+  std::uint8_t buffer[64 * 1024];
+  for (;;) {
+    ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return failure(errno, "Cannot read", path);
+    if (got == 0) break;
+    if (static_cast<std::size_t>(got) > limit - content.size()) return failure(EFBIG, "Cannot read", path);
+    content.insert(content.end(), buffer, buffer + got);
+  }
+  return content;
+}
+
 int writeAll(int fd, const std::uint8_t* data, std::size_t size) {
   while (size > 0) {
     ssize_t written = ::write(fd, data, size);
@@ -104,9 +128,13 @@ Result<std::pair<std::string, int>> makeTemporaryBeside(const std::string& path,
   return std::make_pair(pattern, fd);
 }
 
-// Writes the temporary file through `fill`, flushes it and renames it over `path`.
+enum class Flush { toDisk, no };
+
+// Writes the temporary file through `fill`, flushes it (unless told not to) and renames it over
+// `path`.
 template <class Fill>
-Status replaceAtomically(const std::string& path, Fill fill, std::optional<unsigned> mode = std::nullopt) {
+Status replaceAtomically(const std::string& path, Fill fill, std::optional<unsigned> mode = std::nullopt,
+                         Flush flush = Flush::toDisk) {
   auto temporary = makeTemporaryBeside(path, mode);
   if (!temporary) return temporary.error();
   const std::string& temporaryPath = temporary->first;
@@ -116,9 +144,10 @@ Status replaceAtomically(const std::string& path, Fill fill, std::optional<unsig
     return Status(std::move(error));
   };
   if (Status filled = fill(fd.get()); !filled) return discard(filled.error());
-  if (::fsync(fd.get()) != 0) return discard(failure(errno, "Cannot flush", path));
+  if (flush == Flush::toDisk && ::fsync(fd.get()) != 0) return discard(failure(errno, "Cannot flush", path));
   if (int error = fd.close()) return discard(failure(error, "Cannot write", path));
   if (::rename(temporaryPath.c_str(), path.c_str()) != 0) return discard(failure(errno, "Cannot replace", path));
+  if (flush == Flush::no) return Status::success();
   if (int error = syncFolder(Paths::deletingLastPathComponent(path))) {
     return failure(error, "Cannot flush the folder of", path);
   }
@@ -187,23 +216,64 @@ Status FileManager::writeAtomically(const std::string& path, std::string_view te
   return writeAtomically(path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), mode);
 }
 
+Status FileManager::writeAtomicallyUnflushed(const std::string& path, std::string_view text) {
+  return replaceAtomically(
+      path,
+      [&](int fd) -> Status {
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+        if (int error = writeAll(fd, bytes, text.size())) return failure(error, "Cannot write", path);
+        return Status::success();
+      },
+      std::nullopt, Flush::no);
+}
+
 Result<Bytes> FileManager::readFile(const std::string& path) {
   Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) return failure(errno, "Cannot open", path);
-  struct stat info {};
-  if (::fstat(fd.get(), &info) != 0) return failure(errno, "Cannot read", path);
-  if (S_ISDIR(info.st_mode)) return failure(EISDIR, "Cannot read", path);
-  Bytes content;
-  if (S_ISREG(info.st_mode)) content.reserve(static_cast<std::size_t>(info.st_size));
-  std::uint8_t buffer[64 * 1024];
-  for (;;) {
-    ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return failure(errno, "Cannot read", path);
-    if (got == 0) break;
-    content.insert(content.end(), buffer, buffer + got);
+  return readAll(fd.get(), path, std::numeric_limits<std::size_t>::max());
+}
+
+Result<Bytes> FileManager::readFile(const std::string& path, std::size_t maxBytes) {
+  Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (fd.get() < 0) return failure(errno, "Cannot open", path);
+  // Non-blocking only to open: reads wait for a FIFO's writer like any reader would.
+  if (::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK) != 0)
+    return failure(errno, "Cannot read", path);
+  return readAll(fd.get(), path, maxBytes);
+}
+
+void FileManager::readFileInBackground(std::string path, std::size_t maxBytes, Duration timeout, RunLoop& loop,
+                                       std::function<void(Result<Bytes>)> done) {
+  // Whichever comes first, the bytes or the time-out, answers; both run on `loop`.
+  struct Pending {
+    std::function<void(Result<Bytes>)> done;
+    std::shared_ptr<Timer> timer;
+    void answer(Result<Bytes> result) {
+      if (!done) return;
+      if (timer) timer->invalidate();
+      timer.reset();
+      auto call = std::move(done);
+      done = nullptr;
+      call(std::move(result));
+    }
+  };
+  auto pending = std::make_shared<Pending>();
+  pending->done = std::move(done);
+  loop.perform(
+      [pending, path, timeout, &loop] {
+        if (!pending->done) return;
+        pending->timer = loop.scheduleTimer(
+            timeout, false, [pending, path] { pending->answer(failure(ETIMEDOUT, "Gave up waiting to read", path)); });
+      },
+      false);
+  try {
+    std::thread([pending, path, maxBytes, &loop] {
+      auto bytes = readFile(path, maxBytes);
+      loop.post([pending, bytes = std::move(bytes)]() mutable { pending->answer(std::move(bytes)); });
+    }).detach();
+  } catch (const std::system_error& error) {
+    loop.post([pending, path, code = error.code().value()] { pending->answer(failure(code, "Cannot read", path)); });
   }
-  return content;
 }
 
 Result<std::string> FileManager::readTextFile(const std::string& path) {

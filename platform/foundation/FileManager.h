@@ -2,16 +2,20 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/foundation/Clock.h"
 #include "platform/foundation/Result.h"
 #include "platform/foundation/Value.h"
 
 namespace foundation {
+
+class RunLoop;
 
 // File and folder operations. Every failure is an error in the POSIX domain whose code is the
 // errno value and whose description names the path. Paths made from server data must pass
@@ -35,10 +39,24 @@ class FileManager {
                                 std::optional<unsigned> mode = std::nullopt);
   static Status writeAtomically(const std::string& path, std::string_view text,
                                 std::optional<unsigned> mode = std::nullopt);
+  // Any thread. As writeAtomically against a crash of the process, without waiting for the disk:
+  // a power cut may leave the previous file or an empty one. For notes whose loss costs only a
+  // redo, written where a flush would hold up other work.
+  static Status writeAtomicallyUnflushed(const std::string& path, std::string_view text);
 
   // Any thread. The whole content of a regular file.
   static Result<Bytes> readFile(const std::string& path);
   static Result<std::string> readTextFile(const std::string& path);
+  // Any thread. At most `maxBytes` of a file: a larger regular file is refused unread, and any
+  // other file giving more is refused too (EFBIG). Opening never waits, so a FIFO without a
+  // writer reads as empty; reading a FIFO or a device waits for its data, so bound the wait
+  // where that could stall others.
+  static Result<Bytes> readFile(const std::string& path, std::size_t maxBytes);
+  // Any thread. readFile(path, maxBytes) on a thread of its own, so that a FIFO or a file on a
+  // hung file system holds only that thread; `done` runs once on `loop`, with the bytes, the
+  // failure, or an ETIMEDOUT error when they took longer than `timeout` (on the loop's clock).
+  static void readFileInBackground(std::string path, std::size_t maxBytes, Duration timeout, RunLoop& loop,
+                                   std::function<void(Result<Bytes>)> done);
 
   // Any thread. Moves a file or folder, replacing what is at the destination (a folder there is
   // removed first). Works across file systems by copying.

@@ -7,6 +7,7 @@
 #include <boost/asio/connect.hpp>
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/post.hpp>
 #include <boost/asio/read.hpp>
 #include <boost/asio/ssl.hpp>
 #include <boost/asio/write.hpp>
@@ -15,6 +16,7 @@
 #include <optional>
 
 #include "platform/foundation/RunLoop.h"
+#include "platform/net/ClientCredentialFiles.h"
 #include "platform/net/NetErrors.h"
 
 namespace net {
@@ -228,6 +230,17 @@ void Connection::startTLS(const std::string& host, const TLSSettings& settings, 
              const_cast<char*>(host.c_str()));
   impl.configureVerification(host, settings);
   auto self = shared_from_this();
+  if (settings.clientIdentity) {
+    if (auto presented =
+            presentClientIdentity(impl.tls->native_handle(), *settings.clientIdentity, settings.clientCertificates);
+        !presented) {
+      // Reported like a handshake's outcome: after this call returns.
+      asio::post(impl.io, [self, done = std::move(done), error = presented.error()] {
+        done(self->impl_->closed ? nullptr : error);
+      });
+      return;
+    }
+  }
   impl.tls->async_handshake(ssl::stream_base::client, [self, done = std::move(done)](const error_code& ec) {
     if (self->impl_->closed) return done(nullptr);
     done(ec ? self->impl_->handshakeError(ec) : nullptr);

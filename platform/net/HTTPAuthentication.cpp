@@ -196,9 +196,15 @@ bool HTTPAuthentication::applyNTLM(HTTPMessage& request, const Credentials& cred
 
 bool HTTPAuthentication::applyDigest(HTTPMessage& request, const Credentials& credentials) {
   std::string realm = realm_.value_or("");
-  std::string uri = request.requestMethod() == "CONNECT" ? request.hostFieldValue() : request.requestTarget();
+  // The request line the checking party reads: a proxy sees CONNECT for an https URL (the header
+  // moves to the tunnel's request) and the absolute form for an http one.
+  const bool tunnelled = forProxy_ && request.scheme() == "https";
+  std::string method = tunnelled ? "CONNECT" : request.requestMethod();
+  std::string uri = tunnelled   ? request.connectAuthority()
+                    : forProxy_ ? request.absoluteTarget()
+                                : request.requestTarget();
   std::string ha1 = hashHex(algorithm_, credentials.username + ":" + realm + ":" + credentials.password);
-  std::string ha2 = hashHex(algorithm_, request.requestMethod() + ":" + uri);
+  std::string ha2 = hashHex(algorithm_, method + ":" + uri);
   std::string header = "Digest username=" + quote(credentials.username) + ", realm=" + quote(realm) +
                        ", nonce=" + quote(nonce_) + ", uri=" + quote(uri) + ", algorithm=" + algorithm_;
   if (qopAuth_) {

@@ -119,10 +119,15 @@ std::string HTTPMessage::hostFieldValue() const {
   return value;
 }
 
+std::string HTTPMessage::absoluteTarget() const { return scheme_ + "://" + hostFieldValue() + target_; }
+
+std::string HTTPMessage::connectAuthority() const {
+  return (host_.find(':') == std::string::npos ? host_ : "[" + host_ + "]") + ":" + std::to_string(port_);
+}
+
 std::string HTTPMessage::serializedHead(bool absoluteForm) const {
   std::string head = method_ + " ";
-  if (absoluteForm) head += scheme_ + "://" + hostFieldValue();
-  head += target_;
+  head += absoluteForm ? absoluteTarget() : target_;
   head += " ";
   head += httpVersionText(version_);
   head += "\r\n";

@@ -70,6 +70,10 @@ class HTTPMessage {
   const std::string& requestTarget() const { return target_; }
   // The value of the Host field the stream adds when the caller set none.
   std::string hostFieldValue() const;
+  // The absolute form of the target ("http://host:port/path?query"), as an HTTP proxy gets it.
+  std::string absoluteTarget() const;
+  // "host:port" as CONNECT names it: IPv6 in brackets, the port always.
+  std::string connectAuthority() const;
   // The request head as raw bytes: request line (origin form, or absolute form for an HTTP
   // proxy), a Host field when none is set, then every field in order, then CR LF.
   std::string serializedHead(bool absoluteForm) const;

@@ -6,8 +6,11 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/foundation/Error.h"
+#include "platform/net/Certificate.h"
+#include "platform/net/ClientIdentity.h"
 #include "platform/net/HTTPMessage.h"
 #include "platform/net/InputStream.h"
 
@@ -35,6 +38,11 @@ struct TLSSettings {
   bool validatesCertificateChain = true;   // false: accept any certificate at all
   // The name the certificate must carry: the URL's host when unset; an empty name checks none.
   std::optional<std::string> peerName;
+  // Presented when the server asks for a client certificate: the identity and its chain, then
+  // `clientCertificates`. An identity whose files cannot be used fails the stream before the
+  // handshake (never a connection without it).
+  std::shared_ptr<const ClientIdentity> clientIdentity;
+  std::vector<std::shared_ptr<const Certificate>> clientCertificates;
 };
 
 // An HTTP proxy: plain requests go to it in absolute form, https requests through a CONNECT tunnel.

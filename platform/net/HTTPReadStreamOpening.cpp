@@ -16,8 +16,15 @@ std::optional<std::uint64_t> parseContentLength(const std::string& text) {
 
 // Which TLS relaxations a connection was accepted under; part of its reuse key.
 std::string tlsChecksText(const TLSSettings& settings) {
-  return std::string(settings.allowsExpiredCertificates ? "e" : "-") + (settings.allowsAnyRoot ? "r" : "-") +
-         (settings.validatesCertificateChain ? "c" : "-") + (settings.peerName ? "=" + *settings.peerName : "");
+  std::string text = std::string(settings.allowsExpiredCertificates ? "e" : "-") +
+                     (settings.allowsAnyRoot ? "r" : "-") + (settings.validatesCertificateChain ? "c" : "-") +
+                     (settings.peerName ? "=" + *settings.peerName : "");
+  // A connection that presented one identity is never lent to a request with another (or none).
+  if (settings.clientIdentity) {
+    text += "/id" + std::to_string(settings.clientIdentity->serial());
+    for (const auto& certificate : settings.clientCertificates) text += "+" + std::to_string(certificate->serial());
+  }
+  return text;
 }
 
 }  // namespace
@@ -77,9 +84,7 @@ void HTTPReadStream::Impl::sendConnect() {
   connectParser = std::make_unique<HTTPResponseParser>(false, [this](const std::uint8_t* data, std::size_t size) {
     appendBody(data, size);
   });
-  const std::string& host = request.host();
-  const std::string authority =
-      (host.find(':') == std::string::npos ? host : "[" + host + "]") + ":" + std::to_string(request.port());
+  const std::string authority = request.connectAuthority();
   std::string connect = "CONNECT " + authority + " HTTP/1.1\r\nHost: " + authority + "\r\n";
   if (!proxyAuthorization.empty()) connect += "Proxy-Authorization: " + proxyAuthorization + "\r\n";
   connect += "\r\n";

@@ -45,6 +45,7 @@ inline constexpr long long kTLSCertificateInvalid = -9807;   // chain or host na
 inline constexpr long long kTLSUnknownRoot = -9812;          // issuer not trusted (self-signed)
 inline constexpr long long kTLSCertificateExpired = -9814;
 inline constexpr long long kTLSCertificateNotYetValid = -9815;
+inline constexpr long long kTLSClientCredentialUnusable = -9808;  // our identity's files cannot be used
 
 // A sane limit on a response head (status line and all header fields).
 inline constexpr std::size_t kMaxResponseHeadBytes = 64 * 1024;

@@ -5,9 +5,14 @@
 #include <net/if.h>
 #include <netdb.h>
 
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
+#include <system_error>
+#include <thread>
 
 #include "duktape.h"
 #include "platform/foundation/Clock.h"
@@ -101,19 +106,85 @@ void* capRealloc(void* udata, void* pointer, duk_size_t size) {
 // Errors inside calls are caught by protected calls; this only runs for errors outside them.
 void fatalError(void*, const char*) { std::abort(); }
 
-duk_ret_t dnsResolve(duk_context* context) {
-  std::string host = duk_safe_to_string(context, 0);
+std::optional<std::string> systemResolve(const std::string& host) {
   addrinfo hints{};
   hints.ai_family = AF_INET;
   addrinfo* found = nullptr;
-  if (::getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || !found) {
-    duk_push_null(context);
-    return 1;
-  }
+  if (::getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || !found) return std::nullopt;
   char text[INET_ADDRSTRLEN] = {};
   ::inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr, text, sizeof text);
   ::freeaddrinfo(found);
-  duk_push_string(context, text);
+  return std::string(text);
+}
+
+std::mutex resolverLock;
+PACScript::HostResolver testResolver;  // guarded by resolverLock
+
+PACScript::HostResolver currentResolver() {
+  std::scoped_lock lock(resolverLock);
+  return testResolver ? testResolver : PACScript::HostResolver(systemResolve);
+}
+
+// Look-ups still running; past the limit a script's look-up fails at once rather than leave
+// yet another thread waiting on a resolver that does not answer.
+std::atomic<int> pendingLookups{0};
+constexpr int kMaxPendingLookups = 16;
+
+struct Lookup {
+  std::mutex mutex;
+  std::condition_variable answered;
+  bool done = false;
+  std::optional<std::string> address;
+};
+
+// The address of `host`, or nullopt; false when the answer did not come before `deadline`.
+bool resolveBefore(const std::string& host, std::chrono::steady_clock::time_point deadline,
+                   std::optional<std::string>& address) {
+  in_addr literal{};
+  if (::inet_pton(AF_INET, host.c_str(), &literal) == 1) {
+    address = host;
+    return true;
+  }
+  if (pendingLookups.load() >= kMaxPendingLookups) return false;
+  auto lookup = std::make_shared<Lookup>();
+  ++pendingLookups;
+  try {
+    std::thread([lookup, host, resolver = currentResolver()] {
+      auto found = resolver(host);
+      std::scoped_lock lock(lookup->mutex);
+      lookup->address = std::move(found);
+      lookup->done = true;
+      lookup->answered.notify_all();
+      --pendingLookups;
+    }).detach();
+  } catch (const std::system_error&) {
+    --pendingLookups;
+    return false;
+  }
+  std::unique_lock lock(lookup->mutex);
+  if (!lookup->answered.wait_until(lock, deadline, [&] { return lookup->done; })) return false;
+  address = lookup->address;
+  return true;
+}
+
+PACScript::Heap& heapOf(duk_context* context) {
+  duk_memory_functions functions{};
+  duk_get_memory_functions(context, &functions);
+  return *static_cast<PACScript::Heap*>(functions.udata);
+}
+
+duk_ret_t dnsResolve(duk_context* context) {
+  std::string host = duk_safe_to_string(context, 0);
+  PACScript::Heap& heap = heapOf(context);
+  std::optional<std::string> address;
+  if (!resolveBefore(host, heap.deadline, address)) {
+    heap.timedOut = true;
+    return DUK_RET_RANGE_ERROR;  // the look-up ran past the script's time limit
+  }
+  if (address)
+    duk_push_string(context, address->c_str());
+  else
+    duk_push_null(context);
   return 1;
 }
 
@@ -152,10 +223,12 @@ foundation::Status runLimited(PACScript::Heap& heap, Body body) {
                                                          std::chrono::duration<double>(heap.limits.timeoutSeconds));
   heap.timedOut = false;
   heap.outOfMemory = false;
-  if (body() == DUK_EXEC_SUCCESS) return foundation::Status::success();
-  std::string message = duk_safe_to_string(heap.context, -1);
-  duk_pop(heap.context);
+  const bool succeeded = body() == DUK_EXEC_SUCCESS;
+  std::string message = succeeded ? "" : duk_safe_to_string(heap.context, -1);
+  if (!succeeded) duk_pop(heap.context);
+  // Also after a success: a script that caught the error of a look-up past the limit is late.
   if (heap.timedOut) return scriptError(kPACScriptTimedOut, "The proxy script ran too long");
+  if (succeeded) return foundation::Status::success();
   if (heap.outOfMemory) return scriptError(kPACScriptOutOfMemory, "The proxy script used too much memory");
   return scriptError(kPACScriptFailed, "The proxy script failed: " + message);
 }
@@ -215,6 +288,11 @@ foundation::Result<std::vector<PACProxy>> PACScript::proxiesForURL(const std::st
   });
   if (!status) return status.error();
   return parsePACAnswer(answer);
+}
+
+void PACScript::setHostResolverForTesting(HostResolver resolver) {
+  std::scoped_lock lock(resolverLock);
+  testResolver = std::move(resolver);
 }
 
 void PACScript::proxiesForURLAsync(std::string script, std::string url, foundation::RunLoop& loop,

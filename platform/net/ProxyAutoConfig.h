@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,7 +40,9 @@ struct PACLimits {
 // A proxy auto-configuration script, compiled once in a private script heap of its own with the
 // helper functions scripts expect (isPlainHostName, dnsDomainIs, shExpMatch, isInNet, dnsResolve,
 // myIpAddress, weekdayRange, dateRange, timeRange, ...). A script that runs too long or wants
-// too much memory is stopped with an error. Used on one thread at a time; name look-ups block.
+// too much memory is stopped with an error; the time limit covers its name look-ups too, which
+// run on threads of their own so that a hanging resolver cannot hold the script past it. Used on
+// one thread at a time.
 class PACScript {
  public:
   static constexpr std::size_t kMaxScriptBytes = 1024 * 1024;
@@ -53,6 +56,12 @@ class PACScript {
   foundation::Result<std::vector<PACProxy>> proxiesForURL(const std::string& url);
   // The most memory the script heap has held.
   std::size_t peakHeapBytes() const;
+
+  // The name look-up behind dnsResolve and the helpers built on it: the IPv4 address of a host
+  // name, or nullopt.
+  using HostResolver = std::function<std::optional<std::string>(const std::string& host)>;
+  // Any thread; for tests. Replaces the system's look-up (nullptr restores it).
+  static void setHostResolverForTesting(HostResolver resolver);
 
   // Any thread. Compiles and runs the script on a worker thread, then calls `done` on `loop`.
   static void proxiesForURLAsync(std::string script, std::string url, foundation::RunLoop& loop,

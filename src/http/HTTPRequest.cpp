@@ -88,6 +88,8 @@ std::shared_ptr<HTTPRequest> HTTPRequest::HEADRequest() {
   head->timeOutSeconds_ = timeOutSeconds_;
   head->useHTTPVersionOne_ = useHTTPVersionOne_;
   head->validatesSecureCertificate_ = validatesSecureCertificate_;
+  head->clientCertificateIdentity_ = clientCertificateIdentity_;
+  head->clientCertificates_ = clientCertificates_;
   head->numberOfTimesToRetryOnTimeout_ = numberOfTimesToRetryOnTimeout_;
   head->shouldUseRFC2616RedirectBehaviour_ = shouldUseRFC2616RedirectBehaviour_;
   head->shouldAttemptPersistentConnection_ = shouldAttemptPersistentConnection_;

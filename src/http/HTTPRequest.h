@@ -14,6 +14,8 @@
 #include "platform/foundation/Result.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Value.h"
+#include "platform/net/Certificate.h"
+#include "platform/net/ClientIdentity.h"
 #include "platform/net/CookieStore.h"
 #include "platform/net/HTTPAuthentication.h"
 #include "src/http/CacheDelegate.h"
@@ -220,6 +222,13 @@ class HTTPRequest : public foundation::Operation {
   void setShouldUseRFC2616RedirectBehaviour(bool use);
   bool validatesSecureCertificate() const;
   void setValidatesSecureCertificate(bool validates);
+  // The identity presented to https servers that ask for a client certificate. While one is
+  // set, server certificates are checked in full, whatever validatesSecureCertificate() says.
+  std::shared_ptr<const net::ClientIdentity> clientCertificateIdentity() const;
+  void setClientCertificateIdentity(std::shared_ptr<const net::ClientIdentity> identity);
+  // Further certificates sent after the identity (its intermediates).
+  std::vector<std::shared_ptr<const net::Certificate>> clientCertificates() const;
+  void setClientCertificates(std::vector<std::shared_ptr<const net::Certificate>> certificates);
   bool shouldAttemptPersistentConnection() const;
   void setShouldAttemptPersistentConnection(bool attempt);
   double persistentConnectionTimeoutSeconds() const;
@@ -352,6 +361,9 @@ class HTTPRequest : public foundation::Operation {
   bool isResponseCompressed() const;
   std::uint64_t contentLength() const;
   std::uint64_t partialDownloadSize() const;
+  // Whether a 416 reply said the resumed partial file was already the whole body (it is then
+  // put in place as the download).
+  bool replyCompletedPartialFile() const;
   std::uint64_t totalBytesRead() const;
   std::uint64_t totalBytesSent() const;
   int redirectCount() const;
@@ -418,6 +430,8 @@ class HTTPRequest : public foundation::Operation {
   // HTTPRequestConnection.cpp
   void startRequest();
   void resetForAttempt();
+  // The TLS switches of an https stream: relaxed checks, or the client identity.
+  void applyTLSSettings();
   bool createReadStream();
   // Under the connections lock: picks or makes the record; returns the stream it held before.
   std::shared_ptr<net::HTTPReadStream> chooseConnection();
@@ -595,6 +609,8 @@ class HTTPRequest : public foundation::Operation {
   bool shouldRedirect_ = true;
   bool shouldUseRFC2616RedirectBehaviour_ = false;
   bool validatesSecureCertificate_ = true;
+  std::shared_ptr<const net::ClientIdentity> clientCertificateIdentity_;
+  std::vector<std::shared_ptr<const net::Certificate>> clientCertificates_;
   bool shouldAttemptPersistentConnection_ = true;
   double persistentConnectionTimeoutSeconds_ = 60.0;
   std::string proxyHost_;

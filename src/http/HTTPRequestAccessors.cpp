@@ -119,6 +119,18 @@ void HTTPRequest::setShouldUseRFC2616RedirectBehaviour(bool use) {
 }
 bool HTTPRequest::validatesSecureCertificate() const { return lockedCopy(validatesSecureCertificate_); }
 void HTTPRequest::setValidatesSecureCertificate(bool validates) { lockedStore(validatesSecureCertificate_, validates); }
+std::shared_ptr<const net::ClientIdentity> HTTPRequest::clientCertificateIdentity() const {
+  return lockedCopy(clientCertificateIdentity_);
+}
+void HTTPRequest::setClientCertificateIdentity(std::shared_ptr<const net::ClientIdentity> identity) {
+  lockedStore(clientCertificateIdentity_, std::move(identity));
+}
+std::vector<std::shared_ptr<const net::Certificate>> HTTPRequest::clientCertificates() const {
+  return lockedCopy(clientCertificates_);
+}
+void HTTPRequest::setClientCertificates(std::vector<std::shared_ptr<const net::Certificate>> certificates) {
+  lockedStore(clientCertificates_, std::move(certificates));
+}
 bool HTTPRequest::shouldAttemptPersistentConnection() const { return lockedCopy(shouldAttemptPersistentConnection_); }
 void HTTPRequest::setShouldAttemptPersistentConnection(bool attempt) {
   lockedStore(shouldAttemptPersistentConnection_, attempt);
@@ -180,6 +192,7 @@ std::string HTTPRequest::responseEncoding() const {
 foundation::Bytes HTTPRequest::rawResponseData() const { return lockedCopy(rawResponseData_); }
 std::uint64_t HTTPRequest::contentLength() const { return lockedCopy(contentLength_); }
 std::uint64_t HTTPRequest::partialDownloadSize() const { return lockedCopy(partialDownloadSize_); }
+bool HTTPRequest::replyCompletedPartialFile() const { return lockedCopy(replyCompletesPartialFile_); }
 std::uint64_t HTTPRequest::totalBytesRead() const { return lockedCopy(totalBytesRead_); }
 std::uint64_t HTTPRequest::totalBytesSent() const { return lockedCopy(totalBytesSent_); }
 std::uint64_t HTTPRequest::postLength() const { return lockedCopy(postLength_); }

@@ -26,14 +26,7 @@ void HTTPRequest::startRequest() {
     failWithError(makeRequestError(HTTPRequestErrorCode::internal, "Unable to create read stream"));
     return;
   }
-  if (request_->scheme() == "https" && !validatesSecureCertificate_) {
-    net::TLSSettings relaxed;
-    relaxed.allowsExpiredCertificates = true;
-    relaxed.allowsAnyRoot = true;
-    relaxed.validatesCertificateChain = false;
-    relaxed.peerName = "";
-    readStream_->setTLSSettings(relaxed);
-  }
+  if (request_->scheme() == "https") applyTLSSettings();
   if (!proxyHost_.empty() && proxyPort_ != 0) {
     // The streams speak only to HTTP proxies; a SOCKS proxy set by hand is a clear failure, not
     // a connection that silently bypasses it. (Script answers skip SOCKS entries.)
@@ -68,6 +61,24 @@ void HTTPRequest::startRequest() {
   }
   lastActivityTime_ = now();
   startStatusTimer();
+}
+
+void HTTPRequest::applyTLSSettings() {
+  if (!validatesSecureCertificate_) {
+    net::TLSSettings relaxed;
+    relaxed.allowsExpiredCertificates = true;
+    relaxed.allowsAnyRoot = true;
+    relaxed.validatesCertificateChain = false;
+    relaxed.peerName = "";
+    readStream_->setTLSSettings(relaxed);
+  }
+  if (clientCertificateIdentity_) {
+    // Takes the place of the relaxed settings: an identity goes only to a verified server.
+    net::TLSSettings presenting;
+    presenting.clientIdentity = clientCertificateIdentity_;
+    presenting.clientCertificates = clientCertificates_;
+    readStream_->setTLSSettings(presenting);
+  }
 }
 
 void HTTPRequest::resetForAttempt() {

@@ -45,6 +45,8 @@ void HTTPRequest::copyInto(HTTPRequest& copy) const {
   copy.useHTTPVersionOne_ = useHTTPVersionOne_;
   copy.shouldRedirect_ = shouldRedirect_;
   copy.validatesSecureCertificate_ = validatesSecureCertificate_;
+  copy.clientCertificateIdentity_ = clientCertificateIdentity_;
+  copy.clientCertificates_ = clientCertificates_;
   copy.numberOfTimesToRetryOnTimeout_ = numberOfTimesToRetryOnTimeout_;
   copy.shouldUseRFC2616RedirectBehaviour_ = shouldUseRFC2616RedirectBehaviour_;
   copy.shouldAttemptPersistentConnection_ = shouldAttemptPersistentConnection_;

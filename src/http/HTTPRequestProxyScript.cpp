@@ -60,18 +60,21 @@ void HTTPRequest::fetchPACFile() {
 }
 
 void HTTPRequest::readLocalPACFile(const std::string& path) {
-  auto size = foundation::FileManager::fileSize(path);
-  // A script file beyond the limit is refused unread: the request goes direct.
-  if (!size.ok() || *size > net::PACScript::kMaxScriptBytes) {
-    startRequest();
-    return;
-  }
-  auto bytes = foundation::FileManager::readFile(path);
-  if (!bytes.ok()) {
-    startRequest();
-    return;
-  }
-  runPACScript(decodeScript(*bytes));
+  // Read off the network thread and waited for only the request's time-out: a FIFO or a hung
+  // file system must hold neither. An unreadable, oversized or late script sends it directly.
+  std::weak_ptr<HTTPRequest> weak = self();
+  foundation::FileManager::readFileInBackground(path, net::PACScript::kMaxScriptBytes,
+                                                foundation::Duration(timeOutSeconds_), networkLoop(),
+                                                [weak](foundation::Result<foundation::Bytes> bytes) {
+                                                  auto request = weak.lock();
+                                                  if (!request) return;
+                                                  Lock lock(request->cancelledLock_);
+                                                  if (request->error_ || request->isCancelled()) return;
+                                                  if (bytes.ok())
+                                                    request->runPACScript(decodeScript(*bytes));
+                                                  else
+                                                    request->startRequest();
+                                                });
 }
 
 void HTTPRequest::finishedDownloadingPACFile(const std::shared_ptr<HTTPRequest>& PACRequest) {

@@ -38,7 +38,9 @@ void HTTPRequest::rememberResumeValidator() {
   if (validator && validator->rfind("W/", 0) == 0) validator.reset();
   if (!validator) validator = headerValue(responseHeaders_, "Last-Modified");
   // Without a validator on disk the next attempt asks for the rest unconditionally, as before.
-  if (!validator || !foundation::FileManager::writeAtomically(resumeValidatorPath(), *validator).ok()) {
+  // The partial file itself is never flushed, so neither is its validator: a flush here would
+  // hold up every transfer on the network thread.
+  if (!validator || !foundation::FileManager::writeAtomicallyUnflushed(resumeValidatorPath(), *validator).ok()) {
     (void)removeFileAtPath(resumeValidatorPath());
   }
 }

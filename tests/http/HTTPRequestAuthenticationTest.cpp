@@ -3,6 +3,7 @@
 #include "platform/foundation/Base64.h"
 #include "platform/foundation/Digest.h"
 #include "platform/net/AuthChallenge.h"
+#include "platform/net/HTTPReadStream.h"
 #include "platform/net/NTLM.h"
 #include "src/http/HTTPRequestErrors.h"
 #include "src/http/SessionCredentialStore.h"
@@ -293,6 +294,41 @@ TEST_F(AuthenticationTest, ProxyChallengeIsAnsweredWithProxyAuthorization) {
   ASSERT_EQ(proxy.requestCount(), 2u);
   EXPECT_TRUE(hasBasicCredentials(proxy.requests()[1], "pat", "pass", true));
   EXPECT_EQ(HTTPRequest::sessionProxyCredentialsStore().size(), 1u);
+}
+
+TEST_F(AuthenticationTest, ProxyDigestAnswersTheRequestLineTheProxySees) {
+  // Through a proxy an https request is only "CONNECT host:port"; an http one has an absolute URL.
+  testsupport::LoopbackServer proxy(
+      {.proxy = true, .proxyGate = [](const RecordedRequest& request) -> std::optional<Reply> {
+         auto header = request.header("Proxy-Authorization");
+         auto answers = net::parseAuthChallenges(header.value_or(""));
+         if (!answers.empty() && answers[0].params["uri"] == request.target &&
+             answers[0].params["response"] == expectedDigest(answers[0], "pass", request.method))
+           return std::nullopt;
+         Reply reply = Reply::text("who?", 407);
+         reply.header("Proxy-Authenticate", "Digest realm=\"gate\", qop=\"auth\", nonce=\"p1\"");
+         return reply;
+       }});
+  testsupport::LoopbackServer secure({.tls = true});
+  secure.route("GET", "/via", Reply::text("tunnelled"));
+  server.route("GET", "/via", Reply::text("forwarded"));
+  net::HTTPReadStream::setAdditionalTrustedCertificates(secure.certificatePEM());
+  for (const auto& [url, expected] : {std::pair{secure.url("/via"), "tunnelled"}, {server.url("/via"), "forwarded"}}) {
+    SessionCredentialStore::proxy().clear();
+    delegate = std::make_shared<RecordingDelegate>();
+    auto request = makeRequest(url);
+    request->setProxy("127.0.0.1", proxy.port());
+    request->setProxyUsername("pat");
+    request->setProxyPassword("pass");
+    runToEnd(request);
+    EXPECT_EQ(request->responseString(), expected) << (request->error() ? request->error()->debugText() : url);
+    EXPECT_EQ(request->proxyAuthenticationScheme(), "Digest");
+  }
+  net::HTTPReadStream::setAdditionalTrustedCertificates("");
+  auto seen = proxy.requests();
+  ASSERT_EQ(seen.size(), 4u);
+  EXPECT_EQ(seen[1].method, "CONNECT");
+  EXPECT_EQ(seen[3].target, server.url("/via"));
 }
 
 TEST(AuthChallengeParsing, SplitsChallengesParametersAndOpaqueTokens) {

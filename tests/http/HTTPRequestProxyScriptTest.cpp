@@ -1,4 +1,7 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/OperationQueue.h"
@@ -70,6 +73,30 @@ TEST_F(ProxyScriptTest, BrokenOversizedOrUnfetchableScriptsSendTheRequestDirectl
     EXPECT_EQ(request->responseString(), "page") << PACurl.substr(0, 40);
   }
   EXPECT_EQ(proxy.requestCount(), 0u);
+}
+
+TEST_F(ProxyScriptTest, AScriptFileThatNeverEndsIsWaitedForOnlyTheRequestsTimeOut) {
+  auto clock = std::make_shared<foundation::ManualClock>();
+  foundation::Clock::setCurrent(clock);
+  const std::string path = foundation::Paths::temporaryDirectory() + "/endless.pac";
+  ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+  const int writer = ::open(path.c_str(), O_RDWR);  // keeps the FIFO open without ever writing
+  auto request = viaScript("file://" + path);
+  request->setTimeOutSeconds(10);
+  request->startAsynchronous();
+  // The wait begins on the network thread some time after the start: move the clock past the
+  // time-out until the request has given up waiting and started.
+  for (int round = 0; round < 5 && delegate->count("started") == 0; ++round) {
+    clock->advance(foundation::Duration(10.5));
+    bool back = false;
+    HTTPRequest::networkLoop().post([&back] { foundation::performOnMainThread([&back] { back = true; }); });
+    ASSERT_TRUE(runUntil([&] { return back; }));
+  }
+  ASSERT_TRUE(runUntil([&] { return delegate->ended() && request->isFinished(); }));
+  EXPECT_EQ(request->responseString(), "page");
+  EXPECT_EQ(proxy.requestCount(), 0u);
+  ::close(writer);  // the reading thread now sees the end and goes
+  foundation::Clock::useRealClock();
 }
 
 TEST_F(ProxyScriptTest, ASOCKSProxySetByHandFailsClearly) {

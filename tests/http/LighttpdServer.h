@@ -46,6 +46,7 @@ class LighttpdServer {
   std::string file(const std::string& name) const { return directory_.file(name); }
   std::string errorLog() const { return ServerProcess::textOf(directory_.file("error.log")); }
   std::string url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(port_) + path; }
+  int port() const { return port_; }
 
  private:
   TemporaryDirectory directory_;

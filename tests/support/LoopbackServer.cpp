@@ -127,6 +127,10 @@ struct LoopbackServer::Impl {
     tlsContext.emplace(asio::ssl::context::tls_server);
     tlsContext->use_certificate_chain(asio::buffer(certificate.certificatePEM));
     tlsContext->use_private_key(asio::buffer(certificate.privateKeyPEM), asio::ssl::context::pem);
+    if (!options.clientCertificateCA.empty()) {
+      tlsContext->add_certificate_authority(asio::buffer(options.clientCertificateCA));
+      tlsContext->set_verify_mode(asio::ssl::verify_peer | asio::ssl::verify_fail_if_no_peer_cert);
+    }
   }
 
   awaitable<void> acceptLoop() {
@@ -263,6 +267,7 @@ struct LoopbackServer::Impl {
                                options.proxyCredentials.substr(colon + 1), true))
         return Reply::basicChallenge("proxy", true);
     }
+    if (options.proxyGate) return options.proxyGate(request);
     return std::nullopt;
   }
 

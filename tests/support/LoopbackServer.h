@@ -100,10 +100,14 @@ struct ServerOptions {
   bool tls = false;
   bool expiredCertificate = false;
   std::string certificateNames = "DNS:localhost,IP:127.0.0.1";  // subjectAltName of the certificate
+  // With TLS: a client certificate issued under this CA (PEM) is required; empty asks for none.
+  std::string clientCertificateCA{};
   // Act as an HTTP proxy: absolute-form requests are forwarded to their origin and CONNECT opens
   // a tunnel; requests that match a route are answered by the route instead.
   bool proxy = false;
-  std::string proxyCredentials;  // "user:password" required in Proxy-Authorization when set
+  std::string proxyCredentials{};  // "user:password" required in Proxy-Authorization when set
+  // Asked before a request is forwarded (or tunnelled); a reply refuses it.
+  std::function<std::optional<Reply>(const RecordedRequest&)> proxyGate{};
 };
 
 // An HTTP/1.1 server on 127.0.0.1 and a free port, running on its own thread, answering from

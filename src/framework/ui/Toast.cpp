@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 
 #include "platform/ui/ActivityIndicatorView.h"
 #include "platform/ui/Application.h"
@@ -30,6 +31,15 @@ constexpr double kCenterOffsetTall = 140.0;
 constexpr double kCenterOffsetOther = 110.0;
 constexpr double kBadgeFontSize = 13.0;
 constexpr const char* kBadgeBackground = "collectedToastBG.png";
+// The icon badge: at least its usual 122 x 58, wider or taller as its title needs.
+constexpr ui::Size kIconBadgeSize{122.0, 58.0};
+constexpr ui::Rect kIconBadgeIcon{50.0, 6.0, 24.0, 24.0};  // in the usual badge
+constexpr double kIconBadgeTextTop = 32.0;
+constexpr double kIconBadgeTextSide = 6.0;
+// The look of the badge picture, drawn so that it keeps its corners at any size.
+constexpr double kIconBadgeOpacity = 0.78;
+constexpr double kIconBadgeEdgeOpacity = 0.25;
+constexpr double kIconBadgeEdgeWidth = 0.5;
 
 // The key under which a host keeps its activity toast.
 const char kActivityToastKey = 0;
@@ -233,12 +243,29 @@ void makeToast(ui::View& host, const std::string& title, ui::ImagePtr icon) {
 }
 
 void showToastWithTitle(ui::View& host, const std::string& title, ui::ImagePtr icon) {
-  auto badge = std::make_shared<ui::ImageView>(ui::Rect{0, 0, 122, 58});
-  badge->setImage(ui::Image::named(kBadgeBackground));
-  auto iconView = std::make_shared<ui::ImageView>(ui::Rect{50, 6, 24, 24});
+  // A title longer than the usual badge widens it, up to the host's width, then wraps.
+  const ui::Font font = ui::Font::systemFont(kBadgeFontSize);
+  const double widest = std::max(kIconBadgeSize.width, host.bounds().width() - 2 * kMargin);
+  const ui::Size text =
+      ui::sizeOfText(title, font, {widest - 2 * kIconBadgeTextSide, ui::kNoLimit}, ui::LineBreakMode::WordWrap);
+  const double width = std::clamp(text.width + 2 * kIconBadgeTextSide, kIconBadgeSize.width, widest);
+  const double oneLine = kIconBadgeSize.height - kIconBadgeTextTop;
+  // Measured heights are whole points.
+  const double textHeight = std::max(oneLine, text.height + oneLine - std::ceil(font.lineHeight()));
+
+  auto badge = std::make_shared<ui::ImageView>(ui::Rect{0, 0, width, kIconBadgeTextTop + textHeight});
+  badge->setBackgroundColor(ui::Color::black().withAlpha(kIconBadgeOpacity));
+  badge->layer().setCornerRadius(kCornerRadius);
+  badge->layer().setBorderWidth(kIconBadgeEdgeWidth);
+  badge->layer().setBorderColor(ui::Color::white().withAlpha(kIconBadgeEdgeOpacity));
+  auto iconView = std::make_shared<ui::ImageView>(kIconBadgeIcon.offsetBy((width - kIconBadgeSize.width) / 2, 0));
   iconView->setImage(std::move(icon));
   badge->addSubview(iconView);
-  badge->addSubview(makeBadgeLabel({0, 32, 122, 26}, title));
+  auto label =
+      makeBadgeLabel({kIconBadgeTextSide, kIconBadgeTextTop, width - 2 * kIconBadgeTextSide, textHeight}, title);
+  label->setLineBreakMode(ui::LineBreakMode::WordWrap);
+  label->setNumberOfLines(0);
+  badge->addSubview(label);
   showToast(host, badge, kBadgeDuration, "special");
 }
 

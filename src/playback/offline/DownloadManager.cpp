@@ -182,6 +182,9 @@ bool DownloadManager::downloadSong(const std::string& url, std::int64_t songId, 
   request->setDownloadDestinationPath(DownloadPaths::songFile(uid, programId, songId));
   request->setTemporaryFileDownloadPath(DownloadPaths::songTemporaryFile(uid, programId, songId));
   request->setAllowResumeForFileDownloads(true);
+  // Songs are compressed audio: a compressed reply saves nothing, costs an inflate pass and a
+  // second temporary file, and its ranges would count encoded bytes.
+  request->setAllowCompressedResponse(false);
   request->setTag(songId);
   request->setUserInfo({{"programId", programId}, {"filesize", filesize}});
   inFlight_[request.get()] = {programId, songId};
@@ -219,6 +222,9 @@ void DownloadManager::continueDownload() {
     startWhenIdle_ = true;
     return;
   }
+  // Going on now is the retry a pending timer waits for; left running, it would hold off the
+  // programme's completion until it fired.
+  if (retryTimer_) retryTimer_->invalidate();
   if (std::int64_t oldest = DBManager::sharedManager().getRecentlyWaitingForDownloadProgramId())
     downloadProgramById(oldest);
 }
@@ -273,7 +279,9 @@ void DownloadManager::requestFinished(http::HTTPRequest& request) {
   std::optional<SongJob> job = takeJob(request);
   if (!job) return;
   const int status = request.responseStatusCode();
-  if (status != 200 && status != 206) {
+  // A 416 may say that the partial file left by an earlier attempt already held the whole song.
+  const bool isSong = status == 200 || status == 206 || (status == 416 && request.replyCompletedPartialFile());
+  if (!isSong) {
     // An error page is not a song.
     (void)foundation::FileManager::removeItem(request.downloadDestinationPath());
     (void)foundation::FileManager::removeItem(request.temporaryFileDownloadPath());

@@ -203,14 +203,42 @@ TEST_F(ToastTest, BadgesShowTheirIconAndText) {
   host->setCenter({160, 250});
   toast::showErrorToastForTitle(*host, "节目取消离线失败!");
   auto error = lastToast();
-  EXPECT_EQ(error->bounds().size, (ui::Size{122, 58}));
   EXPECT_EQ(error->center(), (ui::Point{160, 250}));  // "special": the host's own centre
   EXPECT_EQ(dynamic_cast<ui::ImageView&>(*error->subviews()[0]).image(), ui::Image::named("errorToastIcon.png"));
-  EXPECT_EQ(dynamic_cast<ui::ImageView&>(*error->subviews()[0]).frame(), (Rect{50, 6, 24, 24}));
   step(1.4);
   EXPECT_EQ(host->subviews().size(), 1u);  // the collection badge is gone, the error badge not yet
   step(1.0);
   EXPECT_TRUE(host->subviews().empty());
+}
+
+TEST_F(ToastTest, AnIconBadgeGrowsToItsWholeTitleWithinTheHost) {
+  const ui::Font font = ui::Font::systemFont(13);
+  auto badgeFor = [&](const std::string& title) {
+    toast::showToastWithTitle(*host, title, ui::Image::named("errorToastIcon.png"));
+    return lastToast();
+  };
+  auto shortBadge = badgeFor("失败");
+  EXPECT_EQ(shortBadge->bounds().size, (ui::Size{122, 58}));
+  EXPECT_EQ(shortBadge->subviews()[0]->frame(), (Rect{50, 6, 24, 24}));
+
+  const std::string added = "节目加入离线节目成功!";
+  auto wide = badgeFor(added);
+  const double width = wide->bounds().width();
+  EXPECT_GT(width, 122);
+  EXPECT_EQ(wide->bounds().height(), 58);
+  EXPECT_EQ(labelIn(*wide, 1)->text(), added);
+  EXPECT_GE(labelIn(*wide, 1)->frame().width(), ui::sizeOfText(added, font).width) << "the title fits on one line";
+  EXPECT_EQ(wide->subviews()[0]->frame().midX(), 62 + (width - 122) / 2) << "the icon stays over the middle";
+  EXPECT_EQ(wide->center().x, host->center().x);
+
+  std::string longTitle;
+  for (int i = 0; i < 6; ++i) longTitle += added;
+  auto wrapped = badgeFor(longTitle);
+  EXPECT_LE(wrapped->bounds().width(), 300) << "ten points from each side of the host";
+  ui::Rect label = labelIn(*wrapped, 1)->frame();
+  EXPECT_GE(label.height(), ui::sizeOfText(longTitle, font, {label.width(), ui::kNoLimit}).height);
+  EXPECT_LE(label.maxY(), wrapped->bounds().height());
+  EXPECT_GT(wrapped->bounds().height(), 58);
 }
 
 TEST_F(ToastTest, ARenderedToastShowsItsBoxWhereTheGeometrySaysWithTextInside) {
@@ -251,6 +279,10 @@ TEST_F(ToastTest, EachKindIsRenderedForPeopleToLookAt) {
   draw("collected");
   toast::showErrorToastForTitle(*host, "节目取消离线失败!");
   draw("error");
+  toast::showToastWithTitle(*host, "节目加入离线节目成功!", ui::Image::named("programCollectedToastIcon.png"));
+  draw("badge-wide");
+  toast::showErrorToastForTitle(*host, "节目加入离线失败，请检查网络连接后再试一次，或者稍后在离线列表里重新下载");
+  draw("badge-wrapped");
   toast::makeToastActivity(*host);
   step(0.2);
   ASSERT_TRUE(ui::renderToPNG(*host, renderedPath("toast-activity"), {.scale = 2}).ok());

@@ -57,6 +57,9 @@ TEST_F(FileManagerTest, AtomicWriteReplacesWholeFilesAndLeavesNoTemporaryFile) {
   ASSERT_EQ(::stat(at("f.plist").c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0600u) << "permissions of the replaced file are kept";
   EXPECT_EQ(allNames(home), std::vector<std::string>{"f.plist"});
+  ASSERT_TRUE(FileManager::writeAtomicallyUnflushed(at("f.plist"), "third").ok());
+  EXPECT_EQ(read(at("f.plist")), "third");
+  EXPECT_EQ(allNames(home), std::vector<std::string>{"f.plist"});
 
   Bytes binary{0, 1, 2, 255, 0};
   ASSERT_TRUE(FileManager::writeAtomically(at("bin"), binary).ok());

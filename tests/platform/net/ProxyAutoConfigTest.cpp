@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <future>
+
 #include "platform/foundation/Clock.h"
 
 namespace net {
@@ -79,6 +81,28 @@ TEST(PACScript, AnswersAreParsedInOrderAndBadScriptsAreStopped) {
   auto missing = PACScript::compile("var x = 1;");
   ASSERT_TRUE(missing.ok());
   EXPECT_EQ((*missing)->proxiesForURL("http://x/").error()->code(), kPACScriptFailed);
+}
+
+TEST(PACScript, NameLookUpsCountAgainstTheTimeLimit) {
+  std::promise<void> release;
+  std::shared_future<void> released = release.get_future().share();
+  PACScript::setHostResolverForTesting([released](const std::string& host) -> std::optional<std::string> {
+    if (host == "fast.test") return "10.1.2.3";
+    released.wait();  // a resolver that does not answer
+    return std::nullopt;
+  });
+  EXPECT_EQ(evaluate("isInNet('fast.test', '10.0.0.0', '255.0.0.0')"), "yes");
+  for (const char* body : {"return dnsResolve('slow.test') ? 'PROXY a:1' : 'DIRECT';",
+                           "try { isInNet('slow.test', '10.0.0.0', '255.0.0.0'); } catch (e) {} return 'PROXY a:1';"}) {
+    auto script =
+        PACScript::compile(std::string("function FindProxyForURL(u, h) { ") + body + " }", {.timeoutSeconds = 0.05});
+    ASSERT_TRUE(script.ok()) << body;
+    auto answer = (*script)->proxiesForURL("http://x/");
+    ASSERT_FALSE(answer.ok()) << body;
+    EXPECT_EQ(answer.error()->code(), kPACScriptTimedOut) << body;
+  }
+  release.set_value();
+  PACScript::setHostResolverForTesting(nullptr);
 }
 
 }  // namespace

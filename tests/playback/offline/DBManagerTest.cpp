@@ -27,6 +27,8 @@ TEST_F(OfflineListTest, CreatesTheExactTableInDocumentsAtLaunch) {
             "CREATE TABLE sync_program (uid integer,\"program_id\" integer,\"program_data\" blob,status integer "
             "DEFAULT 0,create_time integer,\"suc_songs\" text,\"fail_songs\" varchar, songs_num integer,dj_id "
             "integer,modify_time integer, PRIMARY KEY (uid, program_id))");
+  // A write-ahead log: a song recorded costs no disk flush of its own.
+  EXPECT_EQ(inspect(path)->stringForQuery("PRAGMA journal_mode"), "wal");
 }
 
 TEST_F(OfflineListTest, StoresAProgrammeAsAWaitingRowOfTheLoggedInUser) {

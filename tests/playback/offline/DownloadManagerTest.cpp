@@ -60,11 +60,12 @@ TEST_F(DownloadManagerTest, ADroppedSongResumesWithRangeWithoutFetchingBytesTwic
     dropped.fault = Fault::kCloseAfterBytes;
     dropped.faultAfterBytes = 70000;
     int attempts = 0;
-    std::string secondRange;
+    std::string secondRange, secondEncodings;
     testsupport::LoopbackServer server;
     server.route("GET", "/song/7.mp3", [&, mode](const RecordedRequest& request) {
       if (++attempts == 1) return dropped;
       secondRange = request.header("Range").value_or("");
+      secondEncodings = request.header("Accept-Encoding").value_or("");
       return Reply::ranged(request, content, mode);
     });
     programme(mode == RangeMode::kHonour ? "201" : "202", {});
@@ -79,6 +80,8 @@ TEST_F(DownloadManagerTest, ADroppedSongResumesWithRangeWithoutFetchingBytesTwic
     runUntilPosted("notificationProgramIsDownloaded " + std::to_string(id));
     EXPECT_EQ(attempts, 2);
     EXPECT_EQ(fileAt(id, 7), content);
+    // A compressed reply's ranges would count encoded bytes, not the song's.
+    EXPECT_EQ(secondEncodings.find("gzip"), std::string::npos) << secondEncodings;
     if (mode == RangeMode::kHonour) {
       std::string partial = secondRange.substr(6, secondRange.size() - 7);
       EXPECT_GT(std::stoul(partial), 0u) << secondRange;
@@ -208,6 +211,19 @@ TEST_F(DownloadManagerTest, SongsAlreadyOnDiskCompleteTheProgrammeAtOnce) {
             (std::vector<std::string>{"notificationSongIsDownloaded 601 1", "notificationSongIsDownloaded 601 2",
                                       "notificationProgramIsDownloaded 601"}));
   EXPECT_EQ(songServer.requestCount(), 0u);
+}
+
+// An earlier run was stopped after the last byte and before the move: the server refuses the
+// range (416) and the partial file is the song.
+TEST_F(DownloadManagerTest, APartialFileHoldingTheWholeSongBecomesTheSong) {
+  const std::string content = song(3);
+  serveSongs();
+  programme("602", {3});
+  ASSERT_TRUE(foundation::FileManager::createDirectory(DownloadPaths::programDir(5821, 602)).ok());
+  ASSERT_TRUE(foundation::FileManager::writeAtomically(DownloadPaths::songTemporaryFile(5821, 602, 3), content).ok());
+  downloads().addDownloadProgramAndSyncWithId("602");
+  runUntilPosted("notificationProgramIsDownloaded 602");
+  EXPECT_EQ(fileAt(602, 3), content);
 }
 
 TEST_F(DownloadManagerTest, AUserIdThatIsNotANumberNamesNoFolder) {
