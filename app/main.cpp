@@ -1,3 +1,4 @@
+#include <malloc.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -23,6 +24,9 @@ int main(int argc, char** argv) {
     std::fputs(helpText().c_str(), stdout);
     return 0;
   }
+  // Two malloc arenas rather than one per thread: the program's threads mostly wait, and an arena
+  // of each would keep its own freed memory resident.
+  ::mallopt(M_ARENA_MAX, 2);
   foundation::RunLoop& loop = foundation::RunLoop::main();
   media::GStreamerOptions sound;
   sound.sink = options.sink == SinkChoice::fake ? media::AudioSink::fake : media::AudioSink::automatic;

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "platform/foundation/Json.h"
 #include "platform/ui/AlertView.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Label.h"
@@ -57,6 +58,18 @@ std::string answerKeys(const ui::AlertView& alert) {
   return keys;
 }
 
+const char* actionName(const std::string& action) {
+  if (action == "0") return "ended";
+  if (action == "1") return "skipped";
+  if (action == "2") return "replaced";
+  return "?";
+}
+
+std::size_t recordsInBatch(const std::string& logs) {
+  foundation::Result<foundation::Value> batch = foundation::Json::parse(logs);
+  return batch && batch->isArray() ? batch->getArray()->size() : 0;
+}
+
 }  // namespace
 
 PlayerWatch::PlayerWatch(Console& console, std::optional<int> songs, std::function<void()> onSongsDone)
@@ -65,9 +78,14 @@ PlayerWatch::PlayerWatch(Console& console, std::optional<int> songs, std::functi
       this, playback::kSongSourceDidLoadedNotification,
       [this](const foundation::Notification&) { songSourceLoaded(); });
   ticker_ = foundation::RunLoop::main().scheduleTimer(foundation::Duration(1), true, [this] { tick(); });
+  playback::PlayApiManager::setSendObserver(
+      [this](const foundation::Dictionary& sent, bool accepted, const std::string& answer) {
+        printPlayLogAnswer(sent, accepted, answer);
+      });
 }
 
 PlayerWatch::~PlayerWatch() {
+  playback::PlayApiManager::setSendObserver({});
   foundation::NotificationCenter::defaultCenter().removeObserver(this);
   if (ticker_) ticker_->invalidate();
 }
@@ -119,6 +137,7 @@ void PlayerWatch::songSourceLoaded() {
     console_.line("\xE2\x96\xB6 Advert · " + clockText(player().duration()));
   } else if (const api::SongModelPtr& song = player().selectedSong()) {
     const api::ProgramModelPtr& programme = player().program();
+    songNames_[song->songId().value_or("")] = song->songName().value_or("?");
     console_.line("\xE2\x96\xB6 " + song->songName().value_or("?") + " — " + song->artistsName().value_or("?") +
                   (programme ? " · " + programme->programName().value_or("") : std::string()) + " · " +
                   clockText(player().duration()));
@@ -157,6 +176,27 @@ void PlayerWatch::printStoredLogs() {
   const std::size_t stored = storedPlayLogs();
   if (stored > storedLogs_) console_.line("Play log stored for later (" + std::to_string(stored) + " waiting).");
   storedLogs_ = stored;
+}
+
+// What the server said to a play record, or to a batch of stored ones.
+void PlayerWatch::printPlayLogAnswer(const foundation::Dictionary& sent, bool accepted, const std::string& answer) {
+  const std::string said = "; the server answered " + answer + ".";
+  if (const std::string* logs = sent["js_logs"].getString()) {
+    const std::size_t records = recordsInBatch(*logs);
+    console_.line(std::string(accepted ? "Stored play logs sent" : "Stored play logs not taken") + " (" +
+                  std::to_string(records) + (records == 1 ? " record)" : " records)") + said);
+    return;
+  }
+  const std::string* songId = sent["song_id"].getString();
+  const auto name = songId ? songNames_.find(*songId) : songNames_.end();
+  const std::string song = name != songNames_.end() ? name->second : "song " + (songId ? *songId : std::string("?"));
+  auto field = [&](const char* key) {
+    const std::string* value = sent[key].getString();
+    return value ? *value : std::string("?");
+  };
+  console_.line(std::string(accepted ? "Play log sent: " : "Play log not taken: ") + song + ", " +
+                field("real_duration") + " of " + field("song_duration") + " s heard, " + actionName(field("action")) +
+                said);
 }
 
 // Toasts and alerts are drawn over the window; here they become lines of text.

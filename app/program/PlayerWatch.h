@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -8,6 +9,7 @@
 
 #include "app/program/Console.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Value.h"
 
 namespace zunoradio {
 
@@ -43,6 +45,7 @@ class PlayerWatch {
   void tick();
   void printProgramIfNew();
   void printStoredLogs();
+  void printPlayLogAnswer(const foundation::Dictionary& sent, bool accepted, const std::string& answer);
   void printNewToastsAndAlerts();
 
   Console& console_;
@@ -55,6 +58,7 @@ class PlayerWatch {
   bool wasSong_ = false;  // the last item was a song, not an advert
   int songEnds_ = 0;
   std::size_t storedLogs_ = 0;
+  std::map<std::string, std::string> songNames_;  // song id -> title, of the songs that started
   std::set<const void*> seenWindowViews_;
   std::set<const void*> seenAlerts_;
 };

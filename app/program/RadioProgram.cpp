@@ -75,25 +75,7 @@ CallOutcome callAndWait(foundation::Dictionary parameters) {
   return *outcome;
 }
 
-const char* actionName(const std::string& action) {
-  if (action == "0") return "ended";
-  if (action == "1") return "skipped";
-  if (action == "2") return "replaced";
-  return "?";
-}
-
 }  // namespace
-
-// What the station made of a play log: one record, or a batch of stored ones.
-std::string RadioProgram::playLogLine(const station::StationCall& call, const std::string& err) const {
-  if (const auto batch = call.field("js_logs"))
-    return "Stored play logs reached the station in one batch; it answered " + err + ".";
-  const std::string songId = call.field("song_id").value_or("?");
-  const station::SampleSong* song = station_->catalogue().song(songId);
-  return "Play log sent: " + (song ? song->name : "song " + songId) + ", " + call.field("real_duration").value_or("?") +
-         " of " + call.field("song_duration").value_or("?") + " s heard, " +
-         actionName(call.field("action").value_or("")) + "; the station answered " + err + ".";
-}
 
 RadioProgram::RadioProgram(ProgramOptions options, Console& console)
     : options_(std::move(options)), console_(console) {}
@@ -151,10 +133,6 @@ bool RadioProgram::chooseServer() {
     return true;
   }
   station_ = std::make_unique<station::SampleStation>(station::SampleStation::builtInMediaDirectory());
-  station_->setCallObserver([this](const station::StationCall& call, const std::string& err) {
-    if (call.method != "play._playLog") return;
-    foundation::RunLoop::main().post([this, text = playLogLine(call, err)] { console_.line(text); });
-  });
   if (foundation::Status started = station_->start(); !started) {
     fail("The sample station could not start: " + errorSentence(started.error()) + ".");
     return false;

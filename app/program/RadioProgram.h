@@ -42,7 +42,6 @@ class RadioProgram {
   void observeSleepTimer();
   void handleSleepKey(const std::string& argument);
   void fail(const std::string& sentence);
-  std::string playLogLine(const station::StationCall& call, const std::string& err) const;
 
   ProgramOptions options_;
   Console& console_;

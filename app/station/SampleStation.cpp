@@ -144,7 +144,6 @@ net::LocalReply SampleStation::answerApi(const net::LocalRequest& request) {
     data = dataFor(call, err);
   }
   if (data.isNull()) return net::LocalReply::text("{\"err\":\"hapn.u_method\",\"data\":{}}", kJsonType, 404);
-  if (observer_) observer_(call, err);
   foundation::Result<std::string> text =
       foundation::Json::serialize(foundation::Dictionary{{"err", err}, {"data", std::move(data)}});
   return net::LocalReply::text(text.ok() ? text.value() : "{}", kJsonType);

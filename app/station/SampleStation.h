@@ -36,15 +36,10 @@ class SampleStation {
   static constexpr const char* kMediaFiles[] = {"song-2s.mp3", "song-3s.mp3", "advert.mp3", "cover-1.jpg",
                                                 "cover-2.jpg"};
 
-  // A call and the "err" the station answered it with; runs on the station's thread.
-  using CallObserver = std::function<void(const StationCall& call, const std::string& err)>;
-
   explicit SampleStation(std::string mediaDirectory);
   // The folder of the media made with the program.
   static std::string builtInMediaDirectory();
 
-  // Before start. Hears every web-API call once it has been answered.
-  void setCallObserver(CallObserver observer) { observer_ = std::move(observer); }
   // Reads the media and starts serving; fails, naming the file, when one cannot be read.
   foundation::Status start();
   // "http://127.0.0.1:<port>".
@@ -68,7 +63,6 @@ class SampleStation {
 
   std::string mediaDirectory_;
   std::map<std::string, std::string> media_;  // file name -> content, fixed once started
-  CallObserver observer_;                     // fixed once started
   net::LocalHTTPServer server_;
   std::unique_ptr<SampleCatalogue> catalogue_;
 

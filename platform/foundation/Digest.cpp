@@ -1,19 +1,21 @@
 #include "platform/foundation/Digest.h"
 
-#include <openssl/evp.h>
+#include <glib.h>
 
 #include <cstdlib>
 
 namespace foundation {
 
+// GLib's MD5 needs no set-up, where OpenSSL's digests would load its configuration and algorithm
+// tables (about 2 MB resident) only to name cache files.
 Md5Digest md5(std::span<const std::uint8_t> bytes) {
   Md5Digest digest{};
-  unsigned int length = 0;
-  // MD5 is always in the default provider; a failure here means a broken installation.
-  if (EVP_Digest(bytes.data(), bytes.size(), digest.data(), &length, EVP_md5(), nullptr) != 1 ||
-      length != digest.size()) {
-    std::abort();
-  }
+  gsize length = digest.size();
+  GChecksum* checksum = g_checksum_new(G_CHECKSUM_MD5);
+  g_checksum_update(checksum, bytes.data(), static_cast<gssize>(bytes.size()));
+  g_checksum_get_digest(checksum, digest.data(), &length);
+  g_checksum_free(checksum);
+  if (length != digest.size()) std::abort();
   return digest;
 }
 

@@ -38,7 +38,7 @@ TEST_F(ProgramRunTest, ThreeSongsPlayAndTheirLogsReachTheStation) {
   ASSERT_NE(first, std::string::npos) << out;
   EXPECT_TRUE(first < second && second < third && third != std::string::npos) << out;
   // Each song that ended was reported with what was heard, and the station said so.
-  EXPECT_EQ(countOf(out, " of 2 s heard, ended; the station answered hapn.ok."), 3) << out;
+  EXPECT_EQ(countOf(out, " of 2 s heard, ended; the server answered hapn.ok."), 3) << out;
   EXPECT_TRUE(std::regex_search(out, std::regex("Play log sent: 晨光, [12] of 2 s heard"))) << out;
   EXPECT_NE(out.find("\xE2\x96\xB6 Advert"), std::string::npos) << "three songs make an advert due\n" << out;
   EXPECT_EQ(out.find('\r'), std::string::npos) << "no in-place updates when the output is not a terminal";

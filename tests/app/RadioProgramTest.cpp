@@ -60,6 +60,14 @@ TEST_F(RadioProgramTest, AfterThreeSongsAnAdvertPlaysThenTheDueSongAndTheLogsRea
     EXPECT_EQ(logs[i].field("action"), "0");
     EXPECT_EQ(logs[i].field("source"), "3");
   }
+  // The program prints each log with the server's answer, also when the server is not its own.
+  // The three were sent at once, so their answers may come in any order.
+  auto answerShown = [&](const std::string& song) {
+    return output().find("Play log sent: " + song + ", 2 of 2 s heard, ended; the server answered hapn.ok.") !=
+           std::string::npos;
+  };
+  EXPECT_TRUE(runUntil([&] { return answerShown("晨光") && answerShown("风吹过的街") && answerShown("早安，城市"); }))
+      << output();
 }
 
 TEST_F(RadioProgramTest, KeysGoToThePlayersOwnOperations) {

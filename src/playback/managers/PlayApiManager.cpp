@@ -26,7 +26,35 @@ foundation::Dictionary stamped(const foundation::Dictionary& record) {
   return copy;
 }
 
+PlayApiManager::SendObserver& sendObserver() {
+  static PlayApiManager::SendObserver observer;
+  return observer;
+}
+
+void tellObserver(const foundation::Dictionary& sent, bool accepted, const std::string& answer) {
+  if (sendObserver()) sendObserver()(sent, accepted, answer);
+}
+
 }  // namespace
+
+void PlayApiManager::setSendObserver(SendObserver observer) { sendObserver() = std::move(observer); }
+
+void PlayApiManager::post(const foundation::Dictionary& sent, std::function<void(bool accepted)> answered) {
+  auto answer = [sent, answered](bool accepted, const std::string& text) {
+    tellObserver(sent, accepted, text);
+    answered(accepted);
+  };
+  api::PlayLogRequest::requestWithParameters(
+      sent, nullptr, {}, {},
+      [answer](framework::QRVBaseDataRequest& request) {
+        const std::string* err = request.resultDic()["err"].getString();
+        answer(static_cast<api::BaseDataRequest&>(request).succeeded(), err ? *err : "a reply without \"err\"");
+      },
+      [answer](framework::QRVBaseDataRequest&) { answer(false, "cancelled"); },
+      [answer](framework::QRVBaseDataRequest&, const foundation::ErrorPtr& error) {
+        answer(false, "no answer (" + (error ? error->description() : std::string("failed")) + ")");
+      });
+}
 
 bool PlayApiManager::canSend() {
   services::AppDelegate& app = services::AppDelegate::sharedDelegate();
@@ -46,15 +74,11 @@ void PlayApiManager::playLog(const foundation::Dictionary& record) {
 }
 
 void PlayApiManager::send(const foundation::Dictionary& record, const foundation::Dictionary& kept) {
-  api::PlayLogRequest::requestWithParameters(
-      record, nullptr, {}, {},
-      [kept](framework::QRVBaseDataRequest& request) {
-        // Only an accepted record says the server is worth sending the backlog to.
-        if (static_cast<api::BaseDataRequest&>(request).succeeded()) return commitOfflineLog();
-        store(kept);
-      },
-      [kept](framework::QRVBaseDataRequest&) { store(kept); },
-      [kept](framework::QRVBaseDataRequest&, const foundation::ErrorPtr&) { store(kept); });
+  post(record, [kept](bool accepted) {
+    // Only an accepted record says the server is worth sending the backlog to.
+    if (accepted) return commitOfflineLog();
+    store(kept);
+  });
 }
 
 void PlayApiManager::store(const foundation::Dictionary& kept) {

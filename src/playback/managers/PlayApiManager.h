@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "platform/foundation/Value.h"
@@ -26,6 +27,16 @@ class PlayApiManager {
 
   // Any thread. Whether a record would go to the server now: online mode and a network.
   static bool canSend();
+
+  // What the server made of a record or a batch that went out: whether it took it, and its "err"
+  // or why no answer came.
+  using SendObserver =
+      std::function<void(const foundation::Dictionary& sent, bool accepted, const std::string& answer)>;
+  // Main thread. The one listener to every answer (the program prints them); empty to stop.
+  static void setSendObserver(SendObserver observer);
+  // Any thread. Posts a record or a batch as it stands; `answered` runs on the main thread,
+  // after the observer, with whether the server took it.
+  static void post(const foundation::Dictionary& sent, std::function<void(bool accepted)> answered);
 
   // Test hook: ends a running commit and forgets that the folder was made.
   static void resetForTesting();

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "platform/foundation/Value.h"
-#include "src/api/requests/PlayRequests.h"
 #include "src/framework/json/QRVJSONSerializer.h"
 #include "src/playback/managers/PlayApiManager.h"
 #include "src/playback/managers/PlayLogFolder.h"
@@ -64,13 +63,7 @@ void PlayLogCommit::send(std::vector<std::string> names, const std::string& logs
   auto reply = [this, epoch, names](bool accepted) {
     thread_.loop().post([this, epoch, names, accepted] { answered(epoch, names, accepted); });
   };
-  api::PlayLogRequest::requestWithParameters(
-      {{"js_logs", logs}}, nullptr, {}, {},
-      [reply](framework::QRVBaseDataRequest& request) {
-        reply(static_cast<api::BaseDataRequest&>(request).succeeded());
-      },
-      [reply](framework::QRVBaseDataRequest&) { reply(false); },
-      [reply](framework::QRVBaseDataRequest&, const foundation::ErrorPtr&) { reply(false); });
+  PlayApiManager::post({{"js_logs", logs}}, reply);
 }
 
 void PlayLogCommit::answered(std::uint64_t epoch, const std::vector<std::string>& names, bool accepted) {

@@ -18,10 +18,11 @@
 #include "src/framework/ui/QRVXibView.h"
 #include "src/playback/panel/GEDriftView.h"
 #include "src/playback/panel/ShrinkViewController.h"
+#include "src/playback/player/DjInfoView.h"
 #include "src/playback/player/PlayerController.h"
 #include "src/playback/player/PlayerPanel.h"
-#include "src/services/shell/AudioPlayerPanel.h"
 #include "src/services/sharing/ShareButtonActionViewController.h"
+#include "src/services/shell/AudioPlayerPanel.h"
 
 namespace services {
 class SingleSongCell;
@@ -157,7 +158,7 @@ class AudioPlayerView final : public framework::QRVXibView,
   const std::shared_ptr<ui::TableView>& musicTable() const { return musicTable_; }
   const std::shared_ptr<ui::View>& headerView() const { return headerView_; }
   const std::shared_ptr<GEDriftView>& coverView() const { return coverView_; }
-  const std::shared_ptr<ui::View>& djInfoView() const { return djInfoView_; }
+  const std::shared_ptr<DjInfoView>& djInfoView() const { return djInfoView_; }
   const std::shared_ptr<ui::Button>& djInfoViewButton() const { return djInfoViewButton_; }
   const std::shared_ptr<ui::Label>& djInfoUsernameLabel() const { return djInfoUsernameLabel_; }
   const std::shared_ptr<framework::QRVImageView>& djInfoPicImageView() const { return djInfoPicImageView_; }
@@ -260,7 +261,7 @@ class AudioPlayerView final : public framework::QRVXibView,
   std::shared_ptr<ui::TableView> musicTable_;
   std::shared_ptr<ui::View> headerView_;
   std::shared_ptr<GEDriftView> coverView_;
-  std::shared_ptr<ui::View> djInfoView_;
+  std::shared_ptr<DjInfoView> djInfoView_;
   std::shared_ptr<ui::Button> djInfoViewButton_;
   std::shared_ptr<ui::Label> djInfoUsernameLabel_;
   std::shared_ptr<framework::QRVImageView> djInfoPicImageView_;

@@ -83,13 +83,7 @@ void AudioPlayerView::setProgrammeViews() {
   djInfoView_->setHidden(false);
   api::UserModelPtr creator = programme.user();
   djInfoUsernameLabel_->setText(creator ? creator->uname().value_or("") : "");
-  djInfoUsernameLabel_->sizeToFit();
-  ui::Rect name = djInfoUsernameLabel_->frame();
-  name.origin.y = (djInfoView_->frame().height() - name.height()) / 2;
-  djInfoUsernameLabel_->setFrame(name);
-  ui::Rect arrow = djInfoViewArrow_->frame();
-  arrow.origin.x = name.maxX() + 3;
-  djInfoViewArrow_->setFrame(arrow);
+  djInfoView_->setNeedsLayout();
   djInfoPicImageView_->layer().setCornerRadius(djInfoPicImageView_->frame().width() / 2);
   djInfoPicImageView_->setClipsToBounds(true);
   djInfoIconView_->setImage(IconManager::getUserIconWhite(creator));

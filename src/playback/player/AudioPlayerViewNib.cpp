@@ -130,7 +130,7 @@ void AudioPlayerView::buildTable() {
 }
 
 void AudioPlayerView::buildDjInfoView() {
-  djInfoView_ = std::make_shared<ui::View>(ui::Rect{0, 0, 320, 52});
+  djInfoView_ = std::make_shared<DjInfoView>(ui::Rect{0, 0, 320, 52});
   djInfoView_->setBackgroundColor(ui::Color::black().withAlpha(0.45));
   djInfoPicImageView_ = place(*djInfoView_, std::make_shared<framework::QRVImageView>(), {12, 9, 34, 34});
   djInfoPicImageView_->setContentMode(ui::ContentMode::ScaleAspectFill);
@@ -138,6 +138,7 @@ void AudioPlayerView::buildDjInfoView() {
   djInfoUsernameLabel_ = text(*djInfoView_, {74, 16, 120, 20}, 14, ui::Color::white());
   djInfoViewArrow_ = place(*djInfoView_, std::make_shared<ui::ImageView>(), {0, 19, 8, 14});
   djInfoViewArrow_->setImage(ui::Image::named("player_arrow.png"));
+  djInfoView_->setNameAndArrow(djInfoUsernameLabel_, djInfoViewArrow_);
   djInfoViewButton_ = place(*djInfoView_, std::make_shared<ui::Button>(), {0, 0, 220, 52});
   linkClickView_ = actionButton(*djInfoView_, {228, 12, 82, 28}, "player_link.png", "链接");
   djInfoView_->setHidden(true);
