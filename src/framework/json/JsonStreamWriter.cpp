@@ -254,6 +254,8 @@ bool JsonStreamWriter::writeNumber(const foundation::Value& number) {
       }
       // Never the C library's printf: a locale with a decimal comma would write text that is not JSON.
       end = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 17);
+      // "-0" would read back as the integer 0 and lose its sign; "-0.0" reads back as itself.
+      if (value == 0 && std::signbit(value)) end.ptr = std::copy_n(".0", 2, end.ptr);
       break;
     }
     default:

@@ -145,5 +145,16 @@ TEST(JsonWriterTest, RandomValuesSurviveARoundTrip) {
   }
 }
 
+TEST(JsonWriterTest, NegativeZeroKeepsItsSignThroughARoundTrip) {
+  JsonWriter writer;
+  auto text = writer.stringWithObject(Array{-0.0});
+  ASSERT_TRUE(text) << writer.error();
+  JsonParser parser;
+  auto back = parser.objectWithString(*text);
+  ASSERT_TRUE(back) << parser.error();
+  EXPECT_EQ(writer.stringWithObject(*back), text);
+  EXPECT_TRUE(std::signbit(back->getArray()->at(0).toDouble())) << *text;
+}
+
 }  // namespace
 }  // namespace framework
