@@ -16,8 +16,13 @@
 namespace testsupport {
 namespace {
 
+// A named deleter, not a lambda: a lambda in an alias is a new type at every use in some compilers.
 template <class T, void (*Free)(T*)>
-using Owned = std::unique_ptr<T, decltype([](T* pointer) { Free(pointer); })>;
+struct FreeWith {
+  void operator()(T* pointer) const { Free(pointer); }
+};
+template <class T, void (*Free)(T*)>
+using Owned = std::unique_ptr<T, FreeWith<T, Free>>;
 using OwnedKey = Owned<EVP_PKEY, EVP_PKEY_free>;
 using OwnedCertificate = Owned<X509, X509_free>;
 
