@@ -216,7 +216,8 @@ bool RadioProgram::logIn() {
 void RadioProgram::createDatabaseOnceSomethingPlays() {
   foundation::NotificationCenter::defaultCenter().addObserver(
       this, playback::kSongSourceDidLoadedNotification, [this](const foundation::Notification&) {
-        foundation::NotificationCenter::defaultCenter().removeObserver(this, playback::kSongSourceDidLoadedNotification);
+        foundation::NotificationCenter::defaultCenter().removeObserver(this,
+                                                                       playback::kSongSourceDidLoadedNotification);
         // After the other observers, so that the song's line is printed first.
         foundation::RunLoop::main().post([] { playback::DBManager::sharedManager().initDBAndTable(); });
       });
