@@ -71,6 +71,8 @@ Status UserDefaults::setObject(Value value, std::string_view key) {
   entry.set(std::string(key), value);
   if (auto written = PropertyList::serialize(Value(std::move(entry))); !written) return written.error();
   std::lock_guard lock(mutex_);
+  // Setting what is already there is no change: the next synchronize() need not rewrite the file.
+  if (const Value* current = values_.find(key); current && *current == value) return Status::success();
   values_.set(std::string(key), std::move(value));
   ++generation_;
   return Status::success();

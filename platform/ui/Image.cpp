@@ -9,7 +9,9 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <unordered_map>
+#include <utility>
 
 #include "platform/ui/Resources.h"
 
@@ -122,6 +124,41 @@ foundation::Result<ImagePtr> decodeJPEG(const foundation::Bytes& bytes, double s
   return Image::fromPixels(width, height, std::move(pixels), scale);
 }
 
+std::uint32_t bigEndian32(const foundation::Bytes& b, std::size_t at) {
+  return static_cast<std::uint32_t>(b[at]) << 24 | static_cast<std::uint32_t>(b[at + 1]) << 16 |
+         static_cast<std::uint32_t>(b[at + 2]) << 8 | b[at + 3];
+}
+
+// The width and height a PNG or JPEG picture declares, read without decoding it; nullopt for
+// other data or an unacceptable size.
+std::optional<std::pair<int, int>> declaredSize(const foundation::Bytes& bytes) {
+  long long width = 0, height = 0;
+  if (isPNG(bytes)) {
+    // The first chunk of a PNG file is its header: width and height at bytes 16 and 20.
+    if (bytes.size() < 24 || std::memcmp(bytes.data() + 12, "IHDR", 4) != 0) return std::nullopt;
+    width = bigEndian32(bytes, 16);
+    height = bigEndian32(bytes, 20);
+  } else if (isJPEG(bytes)) {
+    TurboHandle decoder(tjInitDecompress());
+    int w = 0, h = 0, subsampling = 0, colorspace = 0;
+    if (!decoder.handle || tjDecompressHeader3(decoder.handle, bytes.data(), static_cast<unsigned long>(bytes.size()),
+                                               &w, &h, &subsampling, &colorspace) != 0)
+      return std::nullopt;
+    width = w;
+    height = h;
+  }
+  if (!acceptableSize(width, height)) return std::nullopt;
+  return std::make_pair(static_cast<int>(width), static_cast<int>(height));
+}
+
+foundation::Result<foundation::Bytes> readPicture(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return foundation::posixError(errno, "open picture " + path);
+  foundation::Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) return foundation::posixError(errno, "read picture " + path);
+  return bytes;
+}
+
 bool hasDoubleScaleSuffix(const std::string& name) {
   std::string stem = name.substr(0, name.rfind('.'));
   return stem.size() >= 3 && stem.compare(stem.size() - 3, 3, "@2x") == 0;
@@ -147,11 +184,34 @@ foundation::Result<ImagePtr> Image::decode(const foundation::Bytes& bytes, doubl
 }
 
 foundation::Result<ImagePtr> Image::contentsOfFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return foundation::posixError(errno, "open picture " + path);
-  foundation::Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return foundation::posixError(errno, "read picture " + path);
-  return decode(bytes, hasDoubleScaleSuffix(path) ? 2 : 1);
+  auto bytes = readPicture(path);
+  if (!bytes) return bytes.error();
+  return decode(*bytes, hasDoubleScaleSuffix(path) ? 2 : 1);
+}
+
+ImagePtr Image::undecoded(foundation::Bytes bytes, double scale) {
+  auto size = declaredSize(bytes);
+  if (!size) return nullptr;
+  auto image = ImagePtr(new Image(size->first, size->second, {}, scale));
+  image->encoded_ = std::move(bytes);
+  return image;
+}
+
+void Image::decodeIfPending() const {
+  std::call_once(decodeOnce_, [this] {
+    if (encoded_.empty()) return;
+    auto decoded = decode(encoded_, scale_);
+    if (decoded.ok() && (*decoded)->pixelWidth_ == pixelWidth_ && (*decoded)->pixelHeight_ == pixelHeight_)
+      pixels_ = std::move((*decoded)->pixels_);
+    else  // a body damaged past its header draws as nothing
+      pixels_.assign(static_cast<std::size_t>(pixelWidth_) * pixelHeight_, 0);
+    foundation::Bytes().swap(encoded_);
+  });
+}
+
+const std::vector<std::uint32_t>& Image::pixels() const {
+  decodeIfPending();
+  return pixels_;
 }
 
 ImagePtr Image::named(const std::string& name) {
@@ -166,17 +226,19 @@ ImagePtr Image::named(const std::string& name) {
   for (const std::string& candidate : candidates) {
     std::optional<std::string> path = Resources::pathFor(candidate);
     if (!path) continue;
-    auto image = contentsOfFile(*path);
-    if (!image.ok()) continue;
-    loaded.emplace(name, image.value());
-    return image.value();
+    auto bytes = readPicture(*path);
+    if (!bytes) continue;
+    ImagePtr image = undecoded(std::move(bytes).value(), hasDoubleScaleSuffix(candidate) ? 2 : 1);
+    if (!image) continue;
+    loaded.emplace(name, image);
+    return image;
   }
   return nullptr;
 }
 
 std::uint32_t Image::pixelAt(int x, int y) const {
   if (x < 0 || y < 0 || x >= pixelWidth_ || y >= pixelHeight_) return 0;
-  return pixels_[static_cast<std::size_t>(y) * pixelWidth_ + x];
+  return pixels()[static_cast<std::size_t>(y) * pixelWidth_ + x];
 }
 
 foundation::Result<foundation::Bytes> Image::jpegData(double quality) const {
@@ -186,7 +248,7 @@ foundation::Result<foundation::Bytes> Image::jpegData(double quality) const {
   int q = std::clamp(static_cast<int>(std::lround(quality * 100)), 1, 100);
   unsigned char* jpeg = nullptr;
   unsigned long jpegSize = 0;
-  if (tjCompress2(encoder.handle, reinterpret_cast<const unsigned char*>(pixels_.data()), pixelWidth_, pixelWidth_ * 4,
+  if (tjCompress2(encoder.handle, reinterpret_cast<const unsigned char*>(pixels().data()), pixelWidth_, pixelWidth_ * 4,
                   pixelHeight_, nativePixelFormat(false), &jpeg, &jpegSize, TJSAMP_420, q, 0) != 0) {
     tjFree(jpeg);
     return imageError(5, std::string("the picture cannot be encoded as JPEG: ") + tjGetErrorStr2(encoder.handle));
@@ -198,7 +260,7 @@ foundation::Result<foundation::Bytes> Image::jpegData(double quality) const {
 
 foundation::Result<foundation::Bytes> Image::pngData() const {
   if (pixelWidth_ == 0 || pixelHeight_ == 0) return imageError(5, "an empty picture cannot be encoded");
-  auto* data = const_cast<unsigned char*>(reinterpret_cast<const unsigned char*>(pixels_.data()));
+  auto* data = const_cast<unsigned char*>(reinterpret_cast<const unsigned char*>(pixels().data()));
   cairo_surface_t* surface =
       cairo_image_surface_create_for_data(data, CAIRO_FORMAT_ARGB32, pixelWidth_, pixelHeight_, pixelWidth_ * 4);
   foundation::Bytes out;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -26,7 +27,9 @@ class Image : public foundation::Object {
   static foundation::Result<ImagePtr> contentsOfFile(const std::string& path);
   // Main thread. A picture of the resource folder by file name ("nav_back.png"; ".png" is added
   // when the name has no extension), preferring the "@2x" file when there is one. Loaded pictures
-  // are kept for the run. nullptr when there is no such picture.
+  // are kept for the run; their size comes from the file's header and their pixels are decoded
+  // when first read, so a picture that is never drawn costs no decoding. nullptr when there is no
+  // such picture.
   static ImagePtr named(const std::string& name);
   // Any thread. A picture from pixels as described above; nullptr when the sizes do not match.
   static ImagePtr fromPixels(int pixelWidth, int pixelHeight, std::vector<std::uint32_t> pixels, double scale = 1);
@@ -36,7 +39,7 @@ class Image : public foundation::Object {
   int pixelWidth() const { return pixelWidth_; }
   int pixelHeight() const { return pixelHeight_; }
   double scale() const { return scale_; }
-  const std::vector<std::uint32_t>& pixels() const { return pixels_; }
+  const std::vector<std::uint32_t>& pixels() const;
   // Any thread. The pixel at (x, y); 0 outside the picture.
   std::uint32_t pixelAt(int x, int y) const;
 
@@ -48,10 +51,15 @@ class Image : public foundation::Object {
 
  private:
   Image(int pixelWidth, int pixelHeight, std::vector<std::uint32_t> pixels, double scale);
+  // A picture of PNG or JPEG bytes whose header has been read; decoded on first use.
+  static ImagePtr undecoded(foundation::Bytes bytes, double scale);
+  void decodeIfPending() const;
 
   int pixelWidth_;
   int pixelHeight_;
-  std::vector<std::uint32_t> pixels_;
+  mutable std::once_flag decodeOnce_;
+  mutable foundation::Bytes encoded_;  // until decoded; empty for a picture made from pixels
+  mutable std::vector<std::uint32_t> pixels_;
   double scale_;
 };
 

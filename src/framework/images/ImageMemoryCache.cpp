@@ -61,7 +61,11 @@ std::size_t ImageMemoryCache::count() const {
   return order_.size();
 }
 
-std::size_t ImageMemoryCache::costOf(const ui::Image& image) { return image.pixels().size() * sizeof(std::uint32_t); }
+// From the sizes rather than the pixels, which a picture may not have decoded yet.
+std::size_t ImageMemoryCache::costOf(const ui::Image& image) {
+  return static_cast<std::size_t>(image.pixelWidth()) * static_cast<std::size_t>(image.pixelHeight()) *
+         sizeof(std::uint32_t);
+}
 
 void ImageMemoryCache::evictToFit() {
   if (costLimit_ == 0) return;

@@ -1,6 +1,7 @@
 #include "platform/foundation/UserDefaults.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <thread>
 
@@ -77,6 +78,25 @@ TEST_F(UserDefaultsTest, SynchronizedValuesSurviveARestartAndOthersDoNot) {
   EXPECT_TRUE(defaults().objectForKey("late").isNull());
   EXPECT_EQ(defaults().dictionaryRepresentation().keys(),
             (std::vector<std::string>{"userIsLogin", "userSettingForPlaying"}));
+}
+
+TEST_F(UserDefaultsTest, SettingAnUnchangedValueDoesNotRewriteTheFile) {
+  const Bytes archive{0x62, 0x70, 0x6c, 0x00, 0xff};
+  ASSERT_TRUE(defaults().setObject(archive, "cachedObjects").ok());
+  ASSERT_TRUE(defaults().synchronize().ok());
+  struct stat before {};
+  ASSERT_EQ(::stat(file().c_str(), &before), 0);
+
+  ASSERT_TRUE(defaults().setObject(archive, "cachedObjects").ok());
+  ASSERT_TRUE(defaults().synchronize().ok());
+  struct stat after {};
+  ASSERT_EQ(::stat(file().c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino);  // every write replaces the file
+
+  ASSERT_TRUE(defaults().setObject(Bytes{0x01}, "cachedObjects").ok());
+  ASSERT_TRUE(defaults().synchronize().ok());
+  defaults().reloadForTesting();
+  EXPECT_EQ(defaults().dataForKey("cachedObjects"), Bytes{0x01});
 }
 
 TEST_F(UserDefaultsTest, ValuesAPropertyListCannotHoldAreRefusedUpFront) {

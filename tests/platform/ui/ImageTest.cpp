@@ -62,6 +62,10 @@ TEST(ImageTest, NamedPicturesPreferTheirDoubleScaleFile) {
   ASSERT_NE(background, nullptr);
   EXPECT_EQ(background->scale(), 2);
   EXPECT_EQ(background->size(), (ui::Size{102, 58}));
+  // Decoded only when its pixels are first read, to the same pixels as the file.
+  auto file = Image::contentsOfFile(*ui::Resources::pathFor("collectedToastBG@2x.png"));
+  ASSERT_TRUE(file.ok());
+  EXPECT_EQ(background->pixels(), (*file)->pixels());
   EXPECT_EQ(Image::named("collectedToastBG"), Image::named("collectedToastBG"));
   EXPECT_EQ(Image::named("noSuchPicture.png"), nullptr);
 }
