@@ -14,7 +14,6 @@
 #include "src/framework/request/QRVDataRequestManager.h"
 #include "src/playback/offline/DBManager.h"
 #include "src/playback/offline/DownloadManager.h"
-#include "src/playback/player/PlayerController.h"
 #include "src/playback/timer/SleepTimer.h"
 #include "src/services/shell/AppDelegate.h"
 
@@ -92,9 +91,8 @@ void RadioProgram::fail(const std::string& sentence) {
 }
 
 // The start-up of the shell, in its order, as far as the player needs it: the programme of a
-// launching notification, the reachability notifier, the offline database (created once the
-// first item plays), the window with the main pane, whose first load builds the player panel;
-// then one press of play.
+// launching notification, the reachability notifier, the offline database, the window with the
+// main pane, whose first load builds the player panel; then one press of play.
 bool RadioProgram::start() {
   if (!chooseServer()) return false;
   auto& delegate = services::AppDelegate::sharedDelegate();
@@ -102,7 +100,7 @@ bool RadioProgram::start() {
   startReachability(api::BaseDataRequest::apiBaseUrl());
   // Remote commands from the desktop reach the player like the phone's lock-screen ones.
   media::MprisPublisher::start("zunoradio");
-  createDatabaseOnceSomethingPlays();
+  playback::DBManager::sharedManager().initDBAndTable();
   // Started with the shell, so that it hears the login below and takes up a download that an
   // earlier run left unfinished.
   playback::DownloadManager::sharedManager();
@@ -209,18 +207,6 @@ bool RadioProgram::logIn() {
   foundation::NotificationCenter::defaultCenter().postNotificationName(kUserLoginEvent);
   console_.line("Logged in as " + user->uname().value_or(*options_.loginEmail) + ".");
   return true;
-}
-
-// Creating the offline database costs several disk flushes and nothing before the first song
-// needs it; whatever asks for it earlier opens it then.
-void RadioProgram::createDatabaseOnceSomethingPlays() {
-  foundation::NotificationCenter::defaultCenter().addObserver(
-      this, playback::kSongSourceDidLoadedNotification, [this](const foundation::Notification&) {
-        foundation::NotificationCenter::defaultCenter().removeObserver(this,
-                                                                       playback::kSongSourceDidLoadedNotification);
-        // After the other observers, so that the song's line is printed first.
-        foundation::RunLoop::main().post([] { playback::DBManager::sharedManager().initDBAndTable(); });
-      });
 }
 
 void RadioProgram::observeSleepTimer() {

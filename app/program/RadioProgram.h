@@ -39,7 +39,6 @@ class RadioProgram {
   void startReachability(const std::string& serverUrl);
   bool showStation();
   bool logIn();
-  void createDatabaseOnceSomethingPlays();
   void observeSleepTimer();
   void handleSleepKey(const std::string& argument);
   void fail(const std::string& sentence);
