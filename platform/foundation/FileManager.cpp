@@ -204,30 +204,37 @@ bool FileManager::isDirectory(const std::string& path) {
   return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-Status FileManager::writeAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
-                                    std::optional<unsigned> mode) {
+namespace {
+
+// Replaces the file at `path` with `bytes`.
+Status replaceWithBytes(const std::string& path, std::span<const std::uint8_t> bytes, std::optional<unsigned> mode,
+                        Flush flush) {
   return replaceAtomically(
       path,
       [&](int fd) -> Status {
         if (int error = writeAll(fd, bytes.data(), bytes.size())) return failure(error, "Cannot write", path);
         return Status::success();
       },
-      mode);
+      mode, flush);
+}
+
+std::span<const std::uint8_t> bytesOf(std::string_view text) {
+  return std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+}
+
+}  // namespace
+
+Status FileManager::writeAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
+                                    std::optional<unsigned> mode) {
+  return replaceWithBytes(path, bytes, mode, Flush::toDisk);
 }
 
 Status FileManager::writeAtomically(const std::string& path, std::string_view text, std::optional<unsigned> mode) {
-  return writeAtomically(path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), mode);
+  return replaceWithBytes(path, bytesOf(text), mode, Flush::toDisk);
 }
 
 Status FileManager::writeAtomicallyUnflushed(const std::string& path, std::string_view text) {
-  return replaceAtomically(
-      path,
-      [&](int fd) -> Status {
-        const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
-        if (int error = writeAll(fd, bytes, text.size())) return failure(error, "Cannot write", path);
-        return Status::success();
-      },
-      std::nullopt, Flush::no);
+  return replaceWithBytes(path, bytesOf(text), std::nullopt, Flush::no);
 }
 
 Result<Bytes> FileManager::readFile(const std::string& path) {
