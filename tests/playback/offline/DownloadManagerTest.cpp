@@ -118,6 +118,23 @@ TEST_F(DownloadManagerTest, ErrorPagesAreNeverSongsAndASongThatKeepsFailingIsSet
   EXPECT_EQ(downloads().countDownloadedSongWithProgramId(301), 1);
 }
 
+// Going on by hand is the retry the pending timer waited for: the programme completes at once
+// and the timer fetches nothing more when its time comes.
+TEST_F(DownloadManagerTest, ContinuingAfterAFailedSongRetriesAtOnceAndDropsThePendingRetry) {
+  const std::string content = song(7);
+  songServer.route("GET", "/song/7.mp3",
+                   std::vector<Reply>{Reply::text("<html>busy</html>", 503), Reply::text(content)});
+  programme("311", {7});
+  downloads().addDownloadProgramAndSyncWithId("311");
+  ASSERT_TRUE(runUntil([&] { return songServer.requestCount("/song/7.mp3") == 1 && !downloads().isDownloading(); }));
+
+  downloads().continueDownload();
+  runUntilPosted("notificationProgramIsDownloaded 311");
+  EXPECT_EQ(fileAt(311, 7), content);
+  wait(DownloadManager::kFirstRetrySeconds + 1);
+  EXPECT_EQ(songServer.requestCount("/song/7.mp3"), 2u);
+}
+
 TEST_F(DownloadManagerTest, StartGates) {
   struct Network {
     net::ReachabilityFlags flags;
