@@ -31,8 +31,8 @@ class SampleStation {
   foundation::Status start();
   // "http://127.0.0.1:<port>".
   std::string baseUrl() const;
-  // What follows is valid after start.
-  // The catalogue with this station's URLs.
+  // After start: the catalogue with this station's URLs, and the web-API calls received (see
+  // StationApi).
   const SampleCatalogue& catalogue() const { return api().catalogue(); }
   std::vector<StationCall> calls() const { return api().calls(); }
   std::vector<StationCall> playLogs() const { return api().playLogs(); }
