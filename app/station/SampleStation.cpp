@@ -66,6 +66,7 @@ net::LocalReply SampleStation::serveMedia(const net::LocalRequest& request, cons
 
 // "/song/<id>.mp3" and its network-kind variants under "high/", "medium/" and "log/".
 net::LocalReply SampleStation::serveSong(const net::LocalRequest& request) const {
+  ++songRequests_;
   std::string_view rest = std::string_view(request.path).substr(std::string_view("/song/").size());
   for (std::string_view variant : {"high/", "medium/", "log/"})
     if (rest.starts_with(variant)) rest.remove_prefix(variant.size());

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+#include <cstddef>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -36,6 +38,9 @@ class SampleStation {
   const SampleCatalogue& catalogue() const { return api().catalogue(); }
   std::vector<StationCall> calls() const { return api().calls(); }
   std::vector<StationCall> playLogs() const { return api().playLogs(); }
+  // Requests received for song files, whatever their answer: how a test sees that stored
+  // copies played without the network.
+  std::size_t songRequestCount() const { return songRequests_; }
 
  private:
   StationApi& api() const;
@@ -45,6 +50,7 @@ class SampleStation {
 
   std::string mediaDirectory_;
   std::map<std::string, std::string> media_;  // file name -> content, fixed once started
+  mutable std::atomic<std::size_t> songRequests_ = 0;
   // The web API is made on start, once the port is known, and read on the server's thread.
   mutable std::mutex mutex_;
   std::unique_ptr<StationApi> api_;  // declared before the server so that it outlives the server's thread
