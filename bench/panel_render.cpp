@@ -24,7 +24,7 @@
 #include "src/playback/offline/DownloadManager.h"
 #include "src/playback/player/AudioPlayerView.h"
 #include "src/services/shell/AppDelegate.h"
-#include "tests/support/FakeWebApi.h"
+#include "tests/support/TestStation.h"
 
 namespace {
 
@@ -81,7 +81,7 @@ struct Station {
   }
   static playback::AudioPlayerView& panel() { return *playback::AudioPlayerView::sharedAudioPlayer(); }
 
-  testsupport::FakeWebApi api;
+  testsupport::TestStation api;
   ui::Window* window = nullptr;
 };
 

@@ -22,7 +22,7 @@
 #include "src/playback/managers/PlayLogCommit.h"
 #include "src/playback/managers/PlayLogFolder.h"
 #include "src/services/shell/AppDelegate.h"
-#include "tests/support/FakeWebApi.h"
+#include "tests/support/TestStation.h"
 
 namespace {
 
@@ -64,7 +64,7 @@ void goOnline(const std::shared_ptr<net::ReachabilityManualSource>& network) {
 void BM_CommitStoredPlayLogs(benchmark::State& state) {
   for (auto _ : state) {
     foundation::Paths::useFreshHomeForTesting();
-    testsupport::FakeWebApi api;
+    testsupport::TestStation api;
     api::BaseDataRequest::setApiBaseUrlForTesting(api.baseUrl());
     auto network = std::make_shared<net::ReachabilityManualSource>(net::kReachabilityReachable);
     goOnline(network);

@@ -2,6 +2,10 @@
 
 namespace zunoradio {
 
+std::string counted(std::size_t count, const std::string& one, const std::string& many) {
+  return std::to_string(count) + ' ' + (count == 1 ? one : many);
+}
+
 Console::Console(std::FILE* out, std::FILE* errors, bool terminal) : out_(out), errors_(errors), terminal_(terminal) {}
 
 void Console::line(const std::string& text) {

@@ -1,9 +1,13 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 #include <string>
 
 namespace zunoradio {
+
+// "1 song", "3 songs": a count with its noun.
+std::string counted(std::size_t count, const std::string& one, const std::string& many);
 
 // Where the program speaks: one line per event, and on a terminal one status line (the playing
 // position) that is rewritten in place beneath them. Main thread.

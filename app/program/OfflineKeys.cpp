@@ -87,7 +87,9 @@ void OfflineKeys::playAll() {
     return;
   }
   offline.playAllFavButton();
-  console_.line("Playing all " + std::to_string(offline.sourceArray().size()) + " offline programmes.");
+  const std::size_t programmes = offline.sourceArray().size();
+  console_.line(programmes == 1 ? std::string("Playing the one offline programme.")
+                                : "Playing all " + std::to_string(programmes) + " offline programmes.");
 }
 
 void OfflineKeys::snapshot() {

@@ -66,9 +66,9 @@ void PanelKeys::printInformation() {
   console_.line("Programme " + text(programme->programId()) + ": " + text(programme->programName()));
   console_.line("  DJ " + text(dj ? dj->uname() : std::nullopt) + " · " + text(programme->subscribeNum()) +
                 " collected · " + text(programme->playNum()) + " plays · " +
-                std::to_string(player().musicListArray().size()) + " songs");
+                counted(player().musicListArray().size(), "song", "songs"));
   console_.line("  " + (programme->programDesc() && !programme->programDesc()->empty() ? *programme->programDesc()
-                                                                                         : std::string("暂无节目详情")));
+                                                                                       : std::string("暂无节目详情")));
 }
 
 void PanelKeys::openLink() {
@@ -85,8 +85,10 @@ void PanelKeys::songDownloaded(const std::string& programmeId) {
   const int done = ++storedSongs_[programmeId];
   const api::ProgramModelPtr& programme = player().program();
   const bool playing = programme && programme->programId() == programmeId;
-  const std::string total = playing ? " of " + std::to_string(player().musicListArray().size()) : "";
-  console_.line("Offline: programme " + programmeId + ", " + std::to_string(done) + total + " songs stored.");
+  const std::string stored =
+      playing ? std::to_string(done) + " of " + counted(player().musicListArray().size(), "song", "songs")
+              : counted(done, "song", "songs");
+  console_.line("Offline: programme " + programmeId + ", " + stored + " stored.");
 }
 
 // The panel as the listener would see it, collapsed and pulled up, then back as it was.

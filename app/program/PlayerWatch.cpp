@@ -164,7 +164,7 @@ void PlayerWatch::printProgramIfNew() {
   shownProgramId_ = programme->programId().value_or("");
   const std::string description = programme->programName().value_or("?") + " (programme " + shownProgramId_ +
                                   (programme->user() ? ", DJ " + programme->user()->uname().value_or("?") : "") + ", " +
-                                  std::to_string(player().musicListArray().size()) + " songs)";
+                                  counted(player().musicListArray().size(), "song", "songs") + ")";
   const auto& channel = services::AppDelegate::sharedDelegate().getMainController()->app_ChannelId();
   if (continuation && channel)
     console_.line("Channel " + *channel + " goes on with " + description + ".");

@@ -1,35 +1,24 @@
 #pragma once
 
-#include <functional>
+#include <atomic>
+#include <cstddef>
 #include <map>
 #include <memory>
 #include <mutex>
-#include <optional>
-#include <set>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "app/station/SampleCatalogue.h"
+#include "app/station/StationApi.h"
+#include "app/station/StationCall.h"
 #include "platform/foundation/Result.h"
 #include "platform/net/LocalHTTPServer.h"
 
 namespace station {
 
-using FieldList = std::vector<std::pair<std::string, std::string>>;
-
-// One web-API call as the station received it: the method ("play._playLog") and its query and
-// form fields, decoded, in order.
-struct StationCall {
-  std::string method;
-  FieldList fields;
-
-  std::optional<std::string> field(const std::string& name) const;
-};
-
-// A small radio station on a free loopback port: the web-API methods the player uses, answered
-// from SampleCatalogue, and the song, advert and picture files it names, served with byte
-// ranges. Every call is recorded. Its methods may be called from any thread.
+// A small radio station on a free loopback port: the web API of StationApi under "/api/", and
+// the song, advert and picture files its catalogue names, served with byte ranges. Its methods
+// may be called from any thread.
 class SampleStation {
  public:
   // The files the station serves, all found in its media folder.
@@ -44,32 +33,28 @@ class SampleStation {
   foundation::Status start();
   // "http://127.0.0.1:<port>".
   std::string baseUrl() const;
-  // The catalogue with this station's URLs (valid after start).
-  const SampleCatalogue& catalogue() const { return *catalogue_; }
-
-  std::vector<StationCall> calls() const;
-  // Every play record received, one per song report: records sent in a batch ("js_logs") are
-  // listed one by one with the field "batch" = "1".
-  std::vector<StationCall> playLogs() const;
+  // After start: the catalogue with this station's URLs, and the web-API calls received (see
+  // StationApi).
+  const SampleCatalogue& catalogue() const { return api().catalogue(); }
+  std::vector<StationCall> calls() const { return api().calls(); }
+  std::vector<StationCall> playLogs() const { return api().playLogs(); }
+  // Requests received for song files, whatever their answer: how a test sees that stored
+  // copies played without the network.
+  std::size_t songRequestCount() const { return songRequests_; }
 
  private:
-  net::LocalReply answerApi(const net::LocalRequest& request);
-  foundation::Value dataFor(const StationCall& call, std::string& err);
-  foundation::Value login(const StationCall& call, std::string& err) const;
-  foundation::Value subscriptions() const;
+  StationApi& api() const;
   net::LocalReply serveMedia(const net::LocalRequest& request, const std::string& file) const;
   net::LocalReply serveSong(const net::LocalRequest& request) const;
   net::LocalReply servePicture(const net::LocalRequest& request) const;
 
   std::string mediaDirectory_;
   std::map<std::string, std::string> media_;  // file name -> content, fixed once started
+  mutable std::atomic<std::size_t> songRequests_ = 0;
+  // The web API is made on start, once the port is known, and read on the server's thread.
+  mutable std::mutex mutex_;
+  std::unique_ptr<StationApi> api_;  // declared before the server so that it outlives the server's thread
   net::LocalHTTPServer server_;
-  std::unique_ptr<SampleCatalogue> catalogue_;
-
-  mutable std::mutex mutex_;  // guards what follows; requests arrive on the server's thread
-  std::vector<StationCall> calls_;
-  std::map<std::string, std::size_t> nextProgramOfChannel_;
-  std::map<std::string, std::string> subscribedPrograms_;  // programme id -> "sync" flag
 };
 
 }  // namespace station

@@ -90,7 +90,8 @@ class OfflineResumeRunTest : public ::testing::Test {
   std::unique_ptr<station::SampleStation> station;
 };
 
-// A download killed half-way is taken up again by the next run and ends with every song whole.
+// A download killed half-way is taken up again by the next run and ends with every song whole,
+// and a run offline then plays what was stored.
 TEST_F(OfflineResumeRunTest, ADownloadKilledHalfWayEndsWholeInTheNextRun) {
   ASSERT_TRUE(killedHalfWay()) << "the program was never killed before its last song was stored";
 
@@ -110,6 +111,17 @@ TEST_F(OfflineResumeRunTest, ADownloadKilledHalfWayEndsWholeInTheNextRun) {
     EXPECT_TRUE(contentOf(path) == (song->seconds == 3 ? threeSeconds : twoSeconds)) << path;
     EXPECT_FALSE(fs::exists(fs::path(path).replace_extension(".temp"))) << path;
   }
+
+  // Offline, the stored copies play without a single song asked of the (new) station.
+  station = std::make_unique<station::SampleStation>(media.string());
+  ASSERT_TRUE(station->start().ok());
+  std::vector<std::string> offline = arguments();
+  offline.push_back("--offline");
+  ChildProcess stored(offline);
+  ASSERT_TRUE(stored.readUntil("\xE2\x96\xB6 ")) << stored.output();
+  stored.finish(SIGKILL);
+  EXPECT_EQ(station->songRequestCount(), 0u);
+  EXPECT_FALSE(station->calls().empty()) << "the offline run never reached the new station";
 }
 
 }  // namespace

@@ -48,7 +48,7 @@ TEST_F(OfflineRoadTest, KeptProgrammeIsListedPausedAndPlayedFromItsStoredCopy) {
   playback::DBManager::resetSharedManagerForTesting();
   run(true);
   program->handleKey("a");
-  EXPECT_TRUE(printed_("Playing all 1 offline programmes.")) << output();
+  EXPECT_TRUE(printed_("Playing the one offline programme.")) << output();
   ASSERT_TRUE(runUntil([&] { return audio->lastItem() != nullptr; }));
   EXPECT_EQ(audio->lastItem()->source().rfind("http", 0), std::string::npos) << audio->lastItem()->source();
 }

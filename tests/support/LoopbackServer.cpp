@@ -54,6 +54,12 @@ struct Route {
   std::vector<Reply> replies;
   LoopbackServer::Handler handler;
   int attempts = 0;
+  bool prefix = false;  // matches every path that starts with `path`
+
+  bool matches(const RecordedRequest& request) const {
+    if (method != "*" && method != request.method) return false;
+    return prefix ? request.path().starts_with(path) : request.path() == path;
+  }
 };
 
 struct Gate {
@@ -244,9 +250,8 @@ struct LoopbackServer::Impl {
     Handler handler;
     {
       std::lock_guard lock(mutex);
-      auto route = std::find_if(routes.rbegin(), routes.rend(), [&](const Route& candidate) {
-        return (candidate.method == "*" || candidate.method == request.method) && candidate.path == request.path();
-      });
+      auto route = std::find_if(routes.rbegin(), routes.rend(),
+                                [&](const Route& candidate) { return candidate.matches(request); });
       if (route != routes.rend()) {
         request.attempt = ++route->attempts;
         if (route->handler)
@@ -391,6 +396,11 @@ void LoopbackServer::route(std::string method, std::string path, Reply reply) {
 void LoopbackServer::route(std::string method, std::string path, Handler handler) {
   std::lock_guard lock(impl_->mutex);
   impl_->routes.push_back({std::move(method), std::move(path), {}, std::move(handler), 0});
+}
+
+void LoopbackServer::routePrefix(std::string method, std::string prefix, Handler handler) {
+  std::lock_guard lock(impl_->mutex);
+  impl_->routes.push_back({std::move(method), std::move(prefix), {}, std::move(handler), 0, true});
 }
 
 void LoopbackServer::redirectChain(const std::string& path, int hops, Reply final, int status) {

@@ -137,6 +137,8 @@ class LoopbackServer {
   void route(std::string method, std::string path, std::vector<Reply> replies);
   void route(std::string method, std::string path, Reply reply);
   void route(std::string method, std::string path, Handler handler);
+  // Every path that starts with `prefix`; a route added later still wins for its own path.
+  void routePrefix(std::string method, std::string prefix, Handler handler);
   // A chain of 302 redirects path -> path/1 -> ... -> path/<hops>, which answers `final`.
   void redirectChain(const std::string& path, int hops, Reply final, int status = 302);
 

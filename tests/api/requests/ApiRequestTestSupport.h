@@ -8,7 +8,7 @@
 
 namespace apitest {
 
-// A request-class test against the fake web API.
+// A request-class test against the sample station on loopback.
 class ApiRequestTest : public datarequesttest::DataRequestTest {
  protected:
   void SetUp() override {

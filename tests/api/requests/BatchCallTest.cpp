@@ -27,7 +27,7 @@ TEST_F(BatchCallTest, TheHomePageBatchNamesItsThreeCallsInOrder) {
 
 TEST_F(BatchCallTest, TheHomePageResultKeepsTheOrderOfTheCalls) {
   call<UserHomePageRequest>(UserHomePageRequest::parametersForUser("5821").value());
-  const testsupport::ApiCall sent = api.calls().back();
+  const station::StationCall sent = api.calls().back();
   EXPECT_EQ(sent.path, "/api/call");
   EXPECT_EQ(sent.httpMethod, "POST");
   ASSERT_TRUE(sent.formValue("js_methods"));

@@ -20,7 +20,7 @@ TEST_F(EndpointRequestsTest, EachClassCallsItsMethodByItsVerb) {
   call<PlayNowChannelsRequest>();
   call<ListCollectProgramsRequest>({{"uid", "5821"}, {"_pn", "1"}, {"_sz", "21"}});
   call<ListRadioChannelsRequest>();
-  const std::vector<testsupport::ApiCall> calls = api.calls();
+  const std::vector<station::StationCall> calls = api.calls();
   ASSERT_EQ(calls.size(), 4u);
   EXPECT_EQ(calls[0].path, "/api/play.playChannel.json");
   EXPECT_EQ(calls[0].httpMethod, "GET");

@@ -169,7 +169,7 @@ TEST_F(EveryRequestClassTest, EachClassCallsItsMethodByItsVerbAndFilesItsResult)
     delegate = std::make_shared<datarequesttest::RecordingDelegate>();
     each.send(delegate, {{"probe", "7"}});
     runToEnd();
-    const testsupport::ApiCall sent = api.calls().back();
+    const station::StationCall sent = api.calls().back();
     const std::string method = each.method;
     EXPECT_EQ(sent.path, method == "call" ? "/api/call" : "/api/" + method + ".json");
     EXPECT_EQ(sent.httpMethod, each.verb);

@@ -19,7 +19,7 @@
 #include "src/framework/request/QRVDataRequestManager.h"
 #include "src/http/HTTPRequest.h"
 #include "tests/platform/ui/UiFixture.h"
-#include "tests/support/FakeWebApi.h"
+#include "tests/support/TestStation.h"
 
 namespace datarequesttest {
 
@@ -64,7 +64,7 @@ class RecordingDelegate : public framework::DataRequestDelegate {
 };
 
 // A data-request test: manual clock, fresh home and data cache, no live requests, a fixed
-// device, and the fake web API on loopback.
+// device, and the sample station on loopback.
 class DataRequestTest : public uitest::UiFixture {
  protected:
   void SetUp() override {
@@ -119,7 +119,7 @@ class DataRequestTest : public uitest::UiFixture {
     return found;
   }
 
-  testsupport::FakeWebApi api;
+  testsupport::TestStation api;
   std::shared_ptr<RecordingDelegate> delegate = std::make_shared<RecordingDelegate>();
   std::shared_ptr<ui::View> host;
 };

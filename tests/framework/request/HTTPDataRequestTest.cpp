@@ -17,7 +17,7 @@ namespace {
 
 using foundation::Dictionary;
 using foundation::Value;
-using testsupport::FieldList;
+using station::FieldList;
 
 // A request class of the simplest kind: a URL and a method, the base result step.
 class ProbeRequest : public QRVHTTPBaseDataRequest, public QRVDataRequestFactories<ProbeRequest> {
@@ -44,10 +44,10 @@ class HTTPDataRequestTest : public datarequesttest::DataRequestTest {
     ProbeRequest::madeOffMainThread = 0;
   }
 
-  testsupport::ApiCall onlyCall() const {
-    std::vector<testsupport::ApiCall> calls = api.callsTo("probe.echo");
+  station::StationCall onlyCall() const {
+    std::vector<station::StationCall> calls = api.callsTo("probe.echo");
     EXPECT_EQ(calls.size(), 1u);
-    return calls.empty() ? testsupport::ApiCall() : calls.front();
+    return calls.empty() ? station::StationCall() : calls.front();
   }
 };
 
@@ -56,7 +56,7 @@ TEST_F(HTTPDataRequestTest, AGetCarriesTheStaticParametersEscapedAfterOneQuestio
   runToEnd();
   EXPECT_EQ(delegate->events, (std::vector<std::string>{"start", "finish"}));
   EXPECT_EQ(delegate->resultDic["data"]["echo"], Value("回声"));
-  const testsupport::ApiCall call = onlyCall();
+  const station::StationCall call = onlyCall();
   EXPECT_EQ(call.httpMethod, "GET");
   EXPECT_EQ(call.rawQuery, "device_id=&luid=&device=Linux%206.1.0");
   EXPECT_TRUE(call.form.empty());
@@ -92,7 +92,7 @@ TEST_F(HTTPDataRequestTest, APostOfTextIsUrlEncodedAndAPictureMakesItMultipart) 
   ProbeRequest::method = 1;
   ProbeRequest::requestWithDelegate(delegate, Dictionary{{"program_name", "午后 & 咖啡"}, {"pub", 1}});
   runToEnd();
-  testsupport::ApiCall call = onlyCall();
+  station::StationCall call = onlyCall();
   EXPECT_EQ(call.httpMethod, "POST");
   EXPECT_TRUE(call.rawQuery.empty());
   EXPECT_TRUE(call.contentType.starts_with("application/x-www-form-urlencoded"));

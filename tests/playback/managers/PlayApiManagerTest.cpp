@@ -16,7 +16,7 @@ foundation::Dictionary record(const std::string& songId) {
 }
 
 // The song ids of every batch the server received, in order.
-std::vector<std::vector<std::string>> batches(const std::vector<testsupport::ApiCall>& calls) {
+std::vector<std::vector<std::string>> batches(const std::vector<station::StationCall>& calls) {
   std::vector<std::vector<std::string>> result;
   for (const auto& call : calls) {
     auto logs = call.formValue("js_logs");

@@ -27,7 +27,7 @@ inline constexpr net::ReachabilityFlags k3G =
     net::kReachabilityReachable | net::kReachabilityIsWWAN | net::kReachabilityTransientConnection;
 inline constexpr net::ReachabilityFlags kNoNetwork = 0;
 
-// The download manager against the fake web API, a song server on loopback, a manual network
+// The download manager against the sample station, a song server on loopback, a manual network
 // and clock, and a logged-in user "5821" who chose to download.
 class DownloadFixture : public apitest::ApiRequestTest {
  protected:
@@ -36,10 +36,10 @@ class DownloadFixture : public apitest::ApiRequestTest {
     resetPlaybackServices(network);
     logIn("5821");
     downloads().setDownlodPause(false);
-    api.answerEach("radio.getProgramDetail", [this](const testsupport::ApiCall& call) {
+    api.answerEach("radio.getProgramDetail", [this](const station::StationCall& call) {
       auto found = details.find(call.formValue("program_id").value_or(""));
-      if (found == details.end()) return testsupport::Reply::text(R"({"err":"radio.u_noprogram","data":{}})");
-      return testsupport::Reply::text(found->second);
+      if (found == details.end()) return station::StationApi::jsonReply(R"({"err":"radio.u_noprogram","data":{}})");
+      return station::StationApi::jsonReply(found->second);
     });
     for (const char* name : {DownloadManager::kProgramIsStartDownload, DownloadManager::kSongIsDownloaded,
                              DownloadManager::kProgramIsDownloaded, DownloadManager::kProgramPauseDownload,

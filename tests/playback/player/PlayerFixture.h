@@ -53,8 +53,8 @@ inline std::vector<api::SongModelPtr> songs(const std::vector<std::string>& ids)
   return list;
 }
 
-// The player on the fake audio backend, the manual clock, a manual network on Wi-Fi and the fake
-// web API; no advert plan unless a test gives one.
+// The player on the fake audio backend, the manual clock, a manual network on Wi-Fi and the
+// sample station's web API; no advert plan unless a test gives one.
 class PlayerTest : public apitest::ApiRequestTest {
  protected:
   void SetUp() override {
@@ -136,7 +136,7 @@ class PlayerTest : public apitest::ApiRequestTest {
     auto song = player().selectedSong();
     return song ? song->songId().value_or("") : "";
   }
-  std::vector<testsupport::ApiCall> playLogs() const { return api.callsTo("play._playLog"); }
+  std::vector<station::StationCall> playLogs() const { return api.callsTo("play._playLog"); }
   int keyWindowLabels(const std::string& text) const {
     ui::Window* window = ui::Application::shared().keyWindow();
     return window ? labelsWithText(*window, text) : 0;
