@@ -56,34 +56,67 @@ struct BusContext {
   std::atomic<unsigned> generation{0};
 };
 
+// Keeps at most one idle playbin, at READY, for the next song: making a playbin and taking it down
+// to NULL is most of what a song of a few seconds costs. Main thread. Each pool belongs to one
+// factory, so a playbin taken from it has that factory's sink.
+class PlaybinPool {
+ public:
+  PlaybinPool() = default;
+  PlaybinPool(const PlaybinPool&) = delete;
+  PlaybinPool& operator=(const PlaybinPool&) = delete;
+  ~PlaybinPool() {
+    if (idle_) discard(idle_);
+  }
+
+  GstElement* take() { return std::exchange(idle_, nullptr); }
+  void give(GstElement* playbin) {
+    if (idle_) return discard(playbin);
+    idle_ = playbin;
+  }
+
+  static void discard(GstElement* playbin) {
+    gst_element_set_state(playbin, GST_STATE_NULL);
+    gst_object_unref(playbin);
+  }
+
+ private:
+  GstElement* idle_ = nullptr;
+};
+
 // The pipeline and its state on the main thread; the bus handler reaches it only through a weak
 // reference carried to the main loop.
 class Pipeline {
  public:
-  Pipeline(std::shared_ptr<PlayerEvents> events, const GStreamerOptions& options)
-      : events_(std::move(events)), options_(options) {}
+  Pipeline(std::shared_ptr<PlayerEvents> events, const GStreamerOptions& options, std::weak_ptr<PlaybinPool> pool)
+      : events_(std::move(events)), options_(options), pool_(std::move(pool)) {}
+  // Only a playbin that played without fault goes back to the pool: one that failed may hold a
+  // broken source or sink. Without the pool (its factory replaced, the process ending) the
+  // playbin goes.
   ~Pipeline() {
     if (!playbin_) return;
-    gst_element_set_state(playbin_, GST_STATE_NULL);
-    GstBus* bus = gst_element_get_bus(playbin_);
-    gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
-    gst_object_unref(bus);
-    gst_object_unref(playbin_);
+    auto pool = pool_.lock();
+    bool reusable =
+        pool && ready_ && !stopped_ && gst_element_set_state(playbin_, GST_STATE_READY) == GST_STATE_CHANGE_SUCCESS;
+    if (!reusable) gst_element_set_state(playbin_, GST_STATE_NULL);
+    detach();
+    if (reusable) {
+      pool->give(playbin_);
+    } else {
+      gst_object_unref(playbin_);
+    }
   }
 
   void start(const std::string& source, const std::weak_ptr<Pipeline>& self) {
     std::string failure;
     std::string uri = initialiseGStreamer(failure) ? uriFor(source) : "";
     if (failure.empty() && uri.empty()) failure = "Not a playable location: " + source;
-    if (failure.empty()) playbin_ = gst_element_factory_make("playbin", nullptr);
+    if (failure.empty()) playbin_ = obtainPlaybin();
     if (failure.empty() && !playbin_) failure = "The GStreamer playbin element is missing";
     if (!failure.empty()) {
       events_->failed(foundation::makeError(kMediaErrorDomain, kMediaErrorLoadFailed, failure));
       return;
     }
-    gst_object_ref_sink(playbin_);
-    g_object_set(playbin_, "uri", uri.c_str(), "flags", kPlayFlagAudio | kPlayFlagSoftVolume, "audio-sink", makeSink(),
-                 nullptr);
+    g_object_set(playbin_, "uri", uri.c_str(), nullptr);
     g_signal_connect(playbin_, "source-setup", G_CALLBACK(&Pipeline::setUpSource), this);
     GstBus* bus = gst_element_get_bus(playbin_);
     busContext_->pipeline = self;
@@ -139,6 +172,26 @@ class Pipeline {
   }
 
  private:
+  GstElement* obtainPlaybin() const {
+    auto pool = pool_.lock();
+    if (GstElement* idle = pool ? pool->take() : nullptr) return idle;
+    GstElement* playbin = gst_element_factory_make("playbin", nullptr);
+    if (!playbin) return nullptr;
+    gst_object_ref_sink(playbin);
+    g_object_set(playbin, "flags", kPlayFlagAudio | kPlayFlagSoftVolume, "audio-sink", makeSink(), nullptr);
+    return playbin;
+  }
+
+  // Leaves the playbin with nothing of this pipeline: no handler that could reach it and no
+  // message of its run left on the bus for the next owner.
+  void detach() {
+    g_signal_handlers_disconnect_by_data(playbin_, this);
+    GstBus* bus = gst_element_get_bus(playbin_);
+    gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
+    gst_object_unref(bus);
+    drainBus();
+  }
+
   GstElement* makeSink() const {
     GstElement* sink = nullptr;
     if (options_.sink == AudioSink::automatic) sink = gst_element_factory_make("autoaudiosink", nullptr);
@@ -264,6 +317,7 @@ class Pipeline {
 
   std::shared_ptr<PlayerEvents> events_;
   GStreamerOptions options_;
+  std::weak_ptr<PlaybinPool> pool_;
   GstElement* playbin_ = nullptr;
   std::shared_ptr<BusContext> busContext_ = std::make_shared<BusContext>();
   bool ready_ = false;
@@ -278,8 +332,9 @@ class Pipeline {
 
 class GStreamerEngine final : public PlayerEngine {
  public:
-  GStreamerEngine(const std::string& source, std::shared_ptr<PlayerEvents> events, const GStreamerOptions& options)
-      : pipeline_(std::make_shared<Pipeline>(std::move(events), options)) {
+  GStreamerEngine(const std::string& source, std::shared_ptr<PlayerEvents> events, const GStreamerOptions& options,
+                  std::weak_ptr<PlaybinPool> pool)
+      : pipeline_(std::make_shared<Pipeline>(std::move(events), options, std::move(pool))) {
     pipeline_->start(source, pipeline_);
   }
   void setPlaying(bool playing) override { pipeline_->setPlaying(playing); }
@@ -294,11 +349,12 @@ class GStreamerFactory final : public EngineFactory {
  public:
   explicit GStreamerFactory(const GStreamerOptions& options) : options_(options) {}
   std::unique_ptr<PlayerEngine> make(const std::string& source, std::shared_ptr<PlayerEvents> events) override {
-    return std::make_unique<GStreamerEngine>(source, std::move(events), options_);
+    return std::make_unique<GStreamerEngine>(source, std::move(events), options_, pool_);
   }
 
  private:
   GStreamerOptions options_;
+  std::shared_ptr<PlaybinPool> pool_ = std::make_shared<PlaybinPool>();
 };
 
 }  // namespace

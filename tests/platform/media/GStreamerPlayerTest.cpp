@@ -65,6 +65,32 @@ TEST_F(GStreamerPlayerTest, FileIsReadyWithItsLengthSeeksAndPlaysToTheEnd) {
   EXPECT_LE(player->currentTime(), player->duration());
 }
 
+// One backend's songs in turn, the first left at its end or while it plays: the next plays its own
+// item and hears nothing of the one before.
+TEST_F(GStreamerPlayerTest, EachSongPlaysItsOwnItemAlone) {
+  testsupport::routeMedia(server, "/3s.mp3", testsupport::readFile(kMedia + "/song-3s.mp3"), RangeMode::kHonour);
+  for (bool firstToTheEnd : {true, false}) {
+    auto first = open(kMedia + "/song-2s.mp3");
+    ASSERT_TRUE(settle(first));
+    if (firstToTheEnd) {
+      ASSERT_TRUE(playToTheEnd(*first));
+    } else {
+      first->play();
+    }
+    first.reset();
+    auto second = open(server.url("/3s.mp3"));
+    ASSERT_TRUE(settle(second));
+    ASSERT_EQ(second->status(), ItemStatus::readyToPlay);
+    EXPECT_NEAR(second->duration(), 3.0, 0.1);
+    EXPECT_EQ(ended, 0);
+    ASSERT_TRUE(playToTheEnd(*second));
+    foundation::RunLoop::main().pumpOnce();
+    EXPECT_EQ(ended, 1);
+    EXPECT_EQ(failedToEnd, 0);
+    EXPECT_NEAR(second->currentTime(), 3.0, 0.2);
+  }
+}
+
 TEST_F(GStreamerPlayerTest, SeekOnAServerWithoutRangeIsRefusedAndTheSongPlaysOn) {
   std::string song = testsupport::readFile(kMedia + "/song-3s.mp3");
   testsupport::routeMedia(server, "/ranged.mp3", song, RangeMode::kHonour);
