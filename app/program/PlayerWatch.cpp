@@ -184,7 +184,7 @@ void PlayerWatch::printPlayLogAnswer(const foundation::Dictionary& sent, bool ac
   if (const std::string* logs = sent["js_logs"].getString()) {
     const std::size_t records = recordsInBatch(*logs);
     console_.line(std::string(accepted ? "Stored play logs sent" : "Stored play logs not taken") + " (" +
-                  std::to_string(records) + (records == 1 ? " record)" : " records)") + said);
+                  counted(records, "record", "records") + ")" + said);
     return;
   }
   const std::string* songId = sent["song_id"].getString();

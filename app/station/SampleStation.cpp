@@ -1,26 +1,14 @@
 #include "app/station/SampleStation.h"
 
 #include <filesystem>
-#include <fstream>
-#include <optional>
-#include <sstream>
+
+#include "platform/foundation/FileManager.h"
 
 #ifndef ZR_SAMPLE_MEDIA_DIR
 #define ZR_SAMPLE_MEDIA_DIR ""
 #endif
 
 namespace station {
-namespace {
-
-std::optional<std::string> readFile(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return std::nullopt;
-  std::ostringstream content;
-  content << file.rdbuf();
-  return file.bad() ? std::nullopt : std::optional(content.str());
-}
-
-}  // namespace
 
 SampleStation::SampleStation(std::string mediaDirectory) : mediaDirectory_(std::move(mediaDirectory)) {
   server_.route("/api/", [this](const net::LocalRequest& request) { return api().handle(request); });
@@ -40,7 +28,7 @@ std::string SampleStation::builtInMediaDirectory() { return ZR_SAMPLE_MEDIA_DIR;
 foundation::Status SampleStation::start() {
   for (const char* name : kMediaFiles) {
     const std::filesystem::path path = std::filesystem::path(mediaDirectory_) / name;
-    std::optional<std::string> content = readFile(path);
+    foundation::Result<std::string> content = foundation::FileManager::readTextFile(path.string());
     if (!content)
       return foundation::makeError("SampleStation", 1, "The sample file " + path.string() + " cannot be read.");
     media_[name] = std::move(*content);

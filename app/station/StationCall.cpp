@@ -74,7 +74,8 @@ void decodeMultipart(const std::string& body, const std::string& boundary, Stati
 // "/api/play.playChannel.json" -> "play.playChannel"; "/api/call" -> "call".
 std::string apiMethodOf(const std::string& path) {
   std::string method = path.substr(std::min(path.size(), kApiPrefix.size()));
-  if (method.size() > kJsonSuffix.size() && method.ends_with(kJsonSuffix)) method.resize(method.size() - 5);
+  if (method.size() > kJsonSuffix.size() && method.ends_with(kJsonSuffix))
+    method.resize(method.size() - kJsonSuffix.size());
   return method;
 }
 
