@@ -7,12 +7,11 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <unordered_map>
 #include <utility>
 
+#include "platform/foundation/FileManager.h"
 #include "platform/ui/Resources.h"
 
 namespace ui {
@@ -151,14 +150,6 @@ std::optional<std::pair<int, int>> declaredSize(const foundation::Bytes& bytes) 
   return std::make_pair(static_cast<int>(width), static_cast<int>(height));
 }
 
-foundation::Result<foundation::Bytes> readPicture(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return foundation::posixError(errno, "open picture " + path);
-  foundation::Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return foundation::posixError(errno, "read picture " + path);
-  return bytes;
-}
-
 bool hasDoubleScaleSuffix(const std::string& name) {
   std::string stem = name.substr(0, name.rfind('.'));
   return stem.size() >= 3 && stem.compare(stem.size() - 3, 3, "@2x") == 0;
@@ -184,7 +175,7 @@ foundation::Result<ImagePtr> Image::decode(const foundation::Bytes& bytes, doubl
 }
 
 foundation::Result<ImagePtr> Image::contentsOfFile(const std::string& path) {
-  auto bytes = readPicture(path);
+  auto bytes = foundation::FileManager::readFile(path);
   if (!bytes) return bytes.error();
   return decode(*bytes, hasDoubleScaleSuffix(path) ? 2 : 1);
 }
@@ -226,7 +217,7 @@ ImagePtr Image::named(const std::string& name) {
   for (const std::string& candidate : candidates) {
     std::optional<std::string> path = Resources::pathFor(candidate);
     if (!path) continue;
-    auto bytes = readPicture(*path);
+    auto bytes = foundation::FileManager::readFile(*path);
     if (!bytes) continue;
     ImagePtr image = undecoded(std::move(bytes).value(), hasDoubleScaleSuffix(candidate) ? 2 : 1);
     if (!image) continue;
