@@ -108,7 +108,7 @@ TEST_F(PlayerTest, ALaterStartSupersedesEarlierRepliesAndRetries) {
 TEST_F(PlayerTest, EachReplyToThePlayerReachesTheHandlerOfItsRequest) {
   auto& panel = startPanel();
   const std::shared_ptr<framework::DataRequestDelegate> controller(playback::AudioPlayerView::sharedAudioPlayer(),
-                                                                   static_cast<PlayerController*>(&panel));
+                                                                   &panel.controller());
   api.answerWithBody("item.listSAlbumSongs",
                      R"({"err":"hapn.ok","data":{"lists":[)" + songJson("7") + "," + songJson("8") + "]}}");
   api::ListSAlbumSongs::requestWithDelegate(controller);
