@@ -156,6 +156,8 @@ class PlayerController : public framework::DataRequestDelegate {
   void selectSong(std::optional<std::size_t> index);
   void setIsPlaying(bool playing);
   bool userMayEdit() const;
+  // Seeking within a song is for programme makers only.
+  bool userMayCreateProgrammes() const;
 
   // Loading a song: advert or song source, one audio player per item, and what it reports.
   void loadSongSource();
