@@ -15,6 +15,10 @@ std::recursive_mutex& credentialPromptLock() {
   return lock;
 }
 
+// How often one request sends the credentials it holds. A Digest party that calls every answer
+// stale would otherwise be answered for ever, and each answer keeps the time-out from firing.
+constexpr int kMaxCredentialApplications = 4;
+
 foundation::ErrorPtr applyFailedError(bool proxy) {
   return makeRequestError(HTTPRequestErrorCode::credentials, proxy ? "Failed to apply proxy credentials to request"
                                                                    : "Failed to apply credentials to request");
@@ -104,7 +108,9 @@ bool HTTPRequest::ensureAuthentication(bool proxy) {
 void HTTPRequest::retryWithHeldCredentials(bool proxy) {
   Side s = side(proxy);
   bool ntlm = s.scheme == net::kHTTPAuthenticationSchemeNTLM;
-  if (!ntlm || s.retryCount <= 1) {
+  if (!ntlm && s.retryCount >= kMaxCredentialApplications) {
+    failWithError(authenticationNeededError());
+  } else if (!ntlm || s.retryCount <= 1) {
     applyAndRestart(proxy, s.credentials);
   } else if (s.retryCount == 2) {
     failWithError(authenticationNeededError());
