@@ -167,8 +167,8 @@ TEST_F(CacheTest, ADamagedEntryIsAMissAndIsRemoved) {
     auto path = *cache->pathToCachedResponseHeadersForURL(url);
     auto headers = *foundation::PropertyList::parse(*foundation::FileManager::readFile(path));
     headers.getDictionary()->erase("X-HTTPRequest-Response-Status-Code");
-    writeFile(path, [](const std::string& text) { return foundation::Bytes(text.begin(), text.end()); }(
-                        *foundation::PropertyList::serialize(headers)));
+    std::string text = *foundation::PropertyList::serialize(headers);
+    writeFile(path, foundation::Bytes(text.begin(), text.end()));
   };
   fetch("/c");
   for (std::string damage : {"cut short", "emptied", "no status"}) {

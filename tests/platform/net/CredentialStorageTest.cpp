@@ -65,8 +65,8 @@ class SecretServiceTest : public ::testing::Test {
     }
     home = foundation::Paths::useFreshHomeForTesting();
     ASSERT_EQ(::mkdir((home + "/run").c_str(), 0700), 0);
-    std::string start = "printf 'test' | HOME='" + home + "' XDG_DATA_HOME='" + home + "/data' XDG_RUNTIME_DIR='" + home +
-                        "/run' gnome-keyring-daemon --unlock --daemonize --components=secrets >/dev/null 2>&1";
+    std::string start = "printf 'test' | HOME='" + home + "' XDG_DATA_HOME='" + home + "/data' XDG_RUNTIME_DIR='" +
+                        home + "/run' gnome-keyring-daemon --unlock --daemonize --components=secrets >/dev/null 2>&1";
     if (std::system(start.c_str()) != 0) GTEST_SKIP() << "gnome-keyring-daemon could not start here";
     if (!SecretServiceKeyring::connect()) GTEST_SKIP() << "the Secret Service started but does not answer";
     path = home + "/credentials.plist";
