@@ -88,10 +88,22 @@ bool HTTPRequest::configureProxies() {
                                    "Unable to obtain information on proxy servers needed for request"));
     return false;
   }
-  if (!proxies->empty()) {
-    proxyHost_ = proxies->front().host;
-    proxyPort_ = proxies->front().port;
-    proxyType_ = "HTTP";
+  if (proxies->empty()) return true;
+  const net::ProxyInfo& proxy = proxies->front();
+  if (proxy.type == net::ProxyType::kAutoConfig) {
+    PACurl_ = proxy.autoConfigURL;
+    fetchPACFile();
+    return false;
+  }
+  proxyHost_ = proxy.host;
+  proxyPort_ = proxy.port;
+  proxyType_ = proxy.type == net::ProxyType::kSOCKS5    ? "SOCKS"
+               : proxy.type == net::ProxyType::kSOCKS4a ? "SOCKS4"
+                                                        : "HTTP";
+  // A login written into the proxy's URL, unless the caller gave one.
+  if (!proxyUsername_ && !proxyPassword_ && !proxy.username.empty()) {
+    proxyUsername_ = proxy.username;
+    proxyPassword_ = proxy.password;
   }
   return true;
 }
