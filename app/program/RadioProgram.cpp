@@ -6,6 +6,7 @@
 
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Url.h"
+#include "platform/media/AudioBackend.h"
 #include "platform/media/MprisPublisher.h"
 #include "src/api/models/RadioModel.h"
 #include "src/api/models/UserModel.h"
@@ -95,6 +96,8 @@ void RadioProgram::fail(const std::string& sentence) {
 // main pane, whose first load builds the player panel; then one press of play.
 bool RadioProgram::start() {
   if (!chooseServer()) return false;
+  // The sound backend gets ready while the station's first replies are on their way.
+  media::AudioBackend::prepare();
   auto& delegate = services::AppDelegate::sharedDelegate();
   delegate.setInitProgramId(options_.programId);
   startReachability(api::BaseDataRequest::apiBaseUrl());
