@@ -11,12 +11,6 @@
 
 namespace bench {
 
-// Seconds of the median round of each side.
-struct MedianSeconds {
-  double ours = 0;
-  double peer = 0;
-};
-
 // One side's figure over its rounds: the median, unlike the fastest round, does not reward a side
 // for one lucky quiet moment on a shared host, and unlike the mean it ignores the odd disturbed
 // round; the range shows how disturbed the run was.
@@ -32,6 +26,14 @@ struct Spread {
     const double median = figures.size() % 2 == 1 ? figures[middle] : (figures[middle - 1] + figures[middle]) / 2;
     return {median, figures.front(), figures.back()};
   }
+};
+
+// Seconds of the median round of each side, and each side's rounds.
+struct MedianSeconds {
+  double ours = 0;
+  double peer = 0;
+  Spread oursRounds;
+  Spread peerRounds;
 };
 
 // Runs `repetitions` rounds of each side, taking turns at going first, so that neither always
@@ -61,7 +63,9 @@ inline MedianSeconds alternatedMedians(int repetitions, const std::function<void
   std::vector<double> peerRounds;
   alternateRounds(
       repetitions, [&] { oursRounds.push_back(secondsOf(ours)); }, [&] { peerRounds.push_back(secondsOf(peer)); });
-  return {Spread::of(oursRounds).median, Spread::of(peerRounds).median};
+  const Spread oursSpread = Spread::of(oursRounds);
+  const Spread peerSpread = Spread::of(peerRounds);
+  return {oursSpread.median, peerSpread.median, oursSpread, peerSpread};
 }
 
 // Counters `name`, `name_low` and `name_high` of one side's figure.
