@@ -134,13 +134,13 @@ void PlayerWatch::songSourceLoaded() {
   commanded_ = false;
   hadItem_ = true;
   if (player().isAdvertisement()) {
-    console_.line("\xE2\x96\xB6 Advert · " + clockText(player().duration()));
+    console_.line("\xE2\x96\xB6 Advert · " + clockText(player().controller().duration()));
   } else if (const api::SongModelPtr& song = player().selectedSong()) {
     const api::ProgramModelPtr& programme = player().program();
     songNames_[song->songId().value_or("")] = song->songName().value_or("?");
     console_.line("\xE2\x96\xB6 " + song->songName().value_or("?") + " — " + song->artistsName().value_or("?") +
                   (programme ? " · " + programme->programName().value_or("") : std::string()) + " · " +
-                  clockText(player().duration()));
+                  clockText(player().controller().duration()));
   }
   printStoredLogs();
   printNewToastsAndAlerts();
@@ -154,7 +154,8 @@ void PlayerWatch::tick() {
   if (!player().isPlaying()) return;
   const api::SongModelPtr& song = player().selectedSong();
   const std::string what = player().isAdvertisement() ? "Advert" : song ? song->songName().value_or("") : "";
-  console_.status("  " + clockText(player().position()) + " / " + clockText(player().duration()) + "  " + what);
+  console_.status("  " + clockText(player().controller().position()) + " / " +
+                  clockText(player().controller().duration()) + "  " + what);
 }
 
 void PlayerWatch::printProgramIfNew() {

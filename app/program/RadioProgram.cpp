@@ -60,17 +60,17 @@ std::optional<std::int64_t> sleepSeconds(const std::string& minutes) {
 template <class Request>
 std::shared_ptr<CallOutcome> send(foundation::Dictionary parameters) {
   auto outcome = std::make_shared<CallOutcome>();
-  Request::requestWithParameters(
-      std::move(parameters), nullptr, {}, {},
-      [outcome](framework::QRVBaseDataRequest& request) {
-        outcome->ended = true;
-        outcome->result = request.resultDic();
-      },
-      {},
-      [outcome](framework::QRVBaseDataRequest&, const foundation::ErrorPtr& error) {
-        outcome->ended = true;
-        outcome->problem = errorSentence(error);
-      });
+  Request::requestWithParameters(std::move(parameters),
+                                 {.onRequestFinished =
+                                      [outcome](framework::QRVBaseDataRequest& request) {
+                                        outcome->ended = true;
+                                        outcome->result = request.resultDic();
+                                      },
+                                  .onRequestFailed =
+                                      [outcome](framework::QRVBaseDataRequest&, const foundation::ErrorPtr& error) {
+                                        outcome->ended = true;
+                                        outcome->problem = errorSentence(error);
+                                      }});
   return outcome;
 }
 

@@ -25,7 +25,7 @@ const ui::Nib::Registration nib(AudioPlayerView::kXibName, [](const std::any&) {
 
 }  // namespace
 
-AudioPlayerView::AudioPlayerView() : PlayerController(static_cast<PlayerPanel&>(*this)) { buildViews(); }
+AudioPlayerView::AudioPlayerView() { buildViews(); }
 
 AudioPlayerView::~AudioPlayerView() {
   foundation::NotificationCenter::defaultCenter().removeObserver(static_cast<const void*>(this));
@@ -35,7 +35,8 @@ std::shared_ptr<AudioPlayerView> AudioPlayerView::sharedAudioPlayer() {
   std::shared_ptr<AudioPlayerView>& panel = sharedPanel();
   if (!panel) {
     panel = std::make_shared<AudioPlayerView>();
-    panel->bindLifetime(std::shared_ptr<PlayerController>(panel, static_cast<PlayerController*>(panel.get())));
+    // Whatever holds the controller holds the panel it shows on.
+    panel->controller_.bindLifetime(std::shared_ptr<PlayerController>(panel, &panel->controller_));
   }
   return panel;
 }
@@ -103,7 +104,12 @@ void AudioPlayerView::showTimerRunning(bool running) {
   timerButton_->setImage(ui::Image::named(running ? "alarmbell_h.png" : "alarmbell.png"));
 }
 
-ui::ImagePtr AudioPlayerView::coverImage() const { return topViewImage_->image(); }
+ui::ImagePtr AudioPlayerView::coverImage() const {
+  // The top bar takes each cover the moment it arrives, while the cover view may still be fading
+  // from its placeholder; before any cover the bar shows the placeholder, which is no cover.
+  ui::ImagePtr shown = topViewImage_->image();
+  return shown == ui::Image::named(kCoverPlaceholder) ? nullptr : shown;
+}
 
 void AudioPlayerView::pullUp() {
   musicTable_->setAlpha(1.0);
@@ -114,9 +120,9 @@ void AudioPlayerView::configTopViewWithSong() {
   const api::SongModelPtr& song = selectedSong();
   topViewSongNameLabel_->setText(song ? song->songName().value_or("") : "");
   std::string second;
-  if (playState() == kPlayingProgramme && program())
+  if (playState() == PlayerController::kPlayingProgramme && program())
     second = program()->programName().value_or("");
-  else if (playState() == kPlayingSAlbum && salbum())
+  else if (playState() == PlayerController::kPlayingSAlbum && salbum())
     second = salbum()->salbumName().value_or("");
   else if (song)
     second = song->artistsName().value_or("");

@@ -1,5 +1,8 @@
 #include "src/playback/player/PlayerController.h"
 
+#include <typeindex>
+#include <unordered_map>
+
 #include "platform/ui/Application.h"
 #include "platform/ui/Window.h"
 #include "src/api/requests/ItemRequests.h"
@@ -80,9 +83,10 @@ void PlayerController::playNowChannel() {
     if (self && start == self->startGeneration_) self->nowChannelAnswered(request, failed);
   };
   api::PlayNowChannelsRequest::requestWithParameters(
-      {}, nullptr, {}, {}, [answer](framework::QRVBaseDataRequest& request) { answer(request, false); },
-      [answer](framework::QRVBaseDataRequest& request) { answer(request, true); },
-      [answer](framework::QRVBaseDataRequest& request, const foundation::ErrorPtr&) { answer(request, true); });
+      {}, {.onRequestFinished = [answer](framework::QRVBaseDataRequest& request) { answer(request, false); },
+           .onRequestCanceled = [answer](framework::QRVBaseDataRequest& request) { answer(request, true); },
+           .onRequestFailed = [answer](framework::QRVBaseDataRequest& request,
+                                       const foundation::ErrorPtr&) { answer(request, true); }});
 }
 
 void PlayerController::nowChannelAnswered(framework::QRVBaseDataRequest& request, bool failed) {
@@ -108,12 +112,13 @@ void PlayerController::playChannel(const std::string& channelId) {
   const std::uint64_t start = startGeneration_;
   std::weak_ptr<PlayerController> weak = self_;
   api::PlayChannelRequest::requestWithParameters(
-      {{"channel_id", channelId}}, nullptr, {}, [weak, start, channelId](framework::QRVBaseDataRequest& request) {
+      {{"channel_id", channelId}},
+      {.onRequestFinished = [weak, start, channelId](framework::QRVBaseDataRequest& request) {
         auto self = weak.lock();
         if (!self || start != self->startGeneration_) return;
         if (api::ProgramModelPtr programme = programmeOf(request))
           self->playProgram(programme, programme->songsArr(), std::nullopt, channelId);
-      });
+      }});
   panel_.pullUp();
 }
 
@@ -137,19 +142,21 @@ void PlayerController::playProgram(const std::string& programId, const std::opti
   const std::uint64_t start = startGeneration_;
   std::weak_ptr<PlayerController> weak = self_;
   api::PlayProgramRequest::requestWithParameters(
-      {{"program_id", programId}}, nullptr, {}, {},
-      [weak, start, playNow, startFromSong](framework::QRVBaseDataRequest& request) {
-        auto self = weak.lock();
-        if (!self || start != self->startGeneration_) return;
-        api::ProgramModelPtr programme = programmeOf(request);
-        if (!programme) return centreToast(kProgrammeFailedToast, 2.0);
-        self->playWithModel(programme, nullptr, programme->songsArr(), kPlayingProgramme, playNow, startFromSong);
-      },
-      {},
-      [weak, start](framework::QRVBaseDataRequest&, const foundation::ErrorPtr&) {
-        auto self = weak.lock();
-        if (self && start == self->startGeneration_) centreToast(kProgrammeFailedToast, 2.0);
-      });
+      {{"program_id", programId}}, {.onRequestFinished =
+                                        [weak, start, playNow, startFromSong](framework::QRVBaseDataRequest& request) {
+                                          auto self = weak.lock();
+                                          if (!self || start != self->startGeneration_) return;
+                                          api::ProgramModelPtr programme = programmeOf(request);
+                                          if (!programme) return centreToast(kProgrammeFailedToast, 2.0);
+                                          self->playWithModel(programme, nullptr, programme->songsArr(),
+                                                              kPlayingProgramme, playNow, startFromSong);
+                                        },
+                                    .onRequestFailed =
+                                        [weak, start](framework::QRVBaseDataRequest&, const foundation::ErrorPtr&) {
+                                          auto self = weak.lock();
+                                          if (self && start == self->startGeneration_)
+                                            centreToast(kProgrammeFailedToast, 2.0);
+                                        }});
 }
 
 void PlayerController::playProgram(const api::ProgramModelPtr& programme, const std::vector<api::SongModelPtr>& songs,
@@ -224,6 +231,11 @@ bool PlayerController::userMayEdit() const {
   return user && (idNumber(user->priCreateProgram()) != 0 || idNumber(user->priItemView()) != 0);
 }
 
+bool PlayerController::userMayCreateProgrammes() const {
+  api::UserModelPtr user = api::UserModel::getUser();
+  return user && idNumber(user->priCreateProgram()) != 0;
+}
+
 void PlayerController::play() {
   if (!selectedSong_) return;
   loadFailures_ = 0;
@@ -264,35 +276,49 @@ void PlayerController::playOrPause() {
 // --- Replies of the requests made with the player as delegate ---
 
 void PlayerController::requestDidFinishLoad(framework::QRVBaseDataRequest& request) {
-  auto* reply = dynamic_cast<api::BaseDataRequest*>(&request);
-  if (!reply) return;
-  if (dynamic_cast<api::ListSAlbumSongs*>(reply)) {
-    // A failed reply keeps the list that is playing.
-    const foundation::Array* songs = reply->resultDic()[api::kKeyArray].getArray();
-    if (!reply->succeeded() || !songs) return;
-    musicListArray_.clear();
-    for (const foundation::Value& song : *songs)
-      if (auto model = song.objectAs<api::SongModel>()) musicListArray_.push_back(std::move(model));
-    panel_.reloadSongTable();
-  } else if (dynamic_cast<api::DelProgramSong*>(reply)) {
-    const std::string err = reply->resultDic()["err"].toString();
-    if (err == api::kErrOk) {
-      foundation::NotificationCenter::defaultCenter().postNotificationName(
-          kMusicIsDeleteFromProgramNotification, {},
-          {{"programId", reply->parameters()["program_id"]}, {"songId", reply->parameters()["song_id"]}});
-    } else if (err == api::kErrPublishedSongCount) {
-      if (ui::Window* window = ui::Application::shared().keyWindow())
-        framework::toast::showErrorToastForTitle(*window, kTooFewSongsToast);
-    }
-  } else if (dynamic_cast<api::GetProgramDetailRequest*>(reply)) {
-    api::ProgramModelPtr programme = programmeOf(request);
-    if (!programme || !program_ || programme->programId() != program_->programId()) return;
-    program_ = programme;
-    panel_.setAudioView();
-    configLockScreenMediaInfo();
-  } else if (dynamic_cast<api::ShareToThirdRequest*>(reply)) {
-    if (reply->succeeded()) centreToast(kShareDoneToast, 2.0);
+  using Handler = void (PlayerController::*)(api::BaseDataRequest&);
+  static const std::unordered_map<std::type_index, Handler> handlers{
+      {typeid(api::ListSAlbumSongs), &PlayerController::albumSongsArrived},
+      {typeid(api::DelProgramSong), &PlayerController::songDeletionAnswered},
+      {typeid(api::GetProgramDetailRequest), &PlayerController::programmeDetailArrived},
+      {typeid(api::ShareToThirdRequest), &PlayerController::shareAnswered}};
+  // Every request class of the table is an api::BaseDataRequest.
+  if (auto found = handlers.find(typeid(request)); found != handlers.end())
+    (this->*found->second)(static_cast<api::BaseDataRequest&>(request));
+}
+
+void PlayerController::albumSongsArrived(api::BaseDataRequest& reply) {
+  // A failed reply keeps the list that is playing.
+  const foundation::Array* songs = reply.resultDic()[api::kKeyArray].getArray();
+  if (!reply.succeeded() || !songs) return;
+  musicListArray_.clear();
+  for (const foundation::Value& song : *songs)
+    if (auto model = song.objectAs<api::SongModel>()) musicListArray_.push_back(std::move(model));
+  panel_.reloadSongTable();
+}
+
+void PlayerController::songDeletionAnswered(api::BaseDataRequest& reply) {
+  const std::string err = reply.resultDic()["err"].toString();
+  if (err == api::kErrOk) {
+    foundation::NotificationCenter::defaultCenter().postNotificationName(
+        kMusicIsDeleteFromProgramNotification, {},
+        {{"programId", reply.parameters()["program_id"]}, {"songId", reply.parameters()["song_id"]}});
+  } else if (err == api::kErrPublishedSongCount) {
+    if (ui::Window* window = ui::Application::shared().keyWindow())
+      framework::toast::showErrorToastForTitle(*window, kTooFewSongsToast);
   }
+}
+
+void PlayerController::programmeDetailArrived(api::BaseDataRequest& reply) {
+  api::ProgramModelPtr programme = programmeOf(reply);
+  if (!programme || !program_ || programme->programId() != program_->programId()) return;
+  program_ = programme;
+  panel_.setAudioView();
+  configLockScreenMediaInfo();
+}
+
+void PlayerController::shareAnswered(api::BaseDataRequest& reply) {
+  if (reply.succeeded()) centreToast(kShareDoneToast, 2.0);
 }
 
 void PlayerController::requestDidFailLoadWithError(framework::QRVBaseDataRequest&, const foundation::ErrorPtr&) {}

@@ -77,6 +77,23 @@ TEST_F(PlayerLoadingTest, OnePlayerPerSongAndAPauseDuringTheLoadHolds) {
   EXPECT_TRUE(audio->lastItem()->isPlaying());
 }
 
+TEST_F(PlayerLoadingTest, OnlyProgrammeMakersMaySeek) {
+  auto user = std::make_shared<api::UserModel>();
+  user->setUid("5");
+  user->setPriItemView("1");  // may see items, may not make programmes
+  ASSERT_TRUE(framework::DataCacheManager::sharedManager().addObject(user, "userIsLogin"));
+  player().playSAlbum(nullptr, songs({"a", "b"}), std::nullopt);
+  ready();
+  EXPECT_FALSE(player().positionSlider()->isEnabled());
+
+  user->setPriCreateProgram("1");
+  ASSERT_TRUE(framework::DataCacheManager::sharedManager().addObject(user, "userIsLogin"));
+  player().handleNextSongButtonClickEvent();
+  settle();
+  ready();
+  EXPECT_TRUE(player().positionSlider()->isEnabled());
+}
+
 TEST_F(PlayerLoadingTest, AFailingSongIsRetriedThenGivenUp) {
   player().playSAlbum(nullptr, songs({"a", "b"}), std::nullopt);
   for (int attempt = 1; attempt < PlayerController::kMaxLoadFailures; ++attempt) {
@@ -117,7 +134,7 @@ TEST_F(PlayerLoadingTest, StreamRefusedOnTheMobileNetworkWhileADownloadedSongPla
   logIn("5");
   const std::string file = downloadedSong(7, 0);
   player().playSAlbum(nullptr, songs({"7"}), std::nullopt);
-  EXPECT_EQ(player().currentSource(), file);
+  EXPECT_EQ(player().controller().currentSource(), file);
   EXPECT_EQ(keyWindowLabels(SongSourceRule::kOfflineFileToast), 1);
 }
 
@@ -127,22 +144,22 @@ TEST_F(PlayerLoadingTest, OfflineModeSkipsSongsWithoutAFile) {
   services::AppDelegate::sharedDelegate().setIsOffline(true);
   player().playSAlbum(nullptr, songs({"8", "9"}), std::nullopt);
   EXPECT_EQ(selectedId(), "9");
-  EXPECT_EQ(player().currentSource(), file);
+  EXPECT_EQ(player().controller().currentSource(), file);
   ASSERT_TRUE(foundation::FileManager::removeItem(file));
   player().playSAlbum(nullptr, songs({"8"}), std::nullopt);
   EXPECT_FALSE(player().isPlaying());
-  EXPECT_TRUE(player().currentSource().empty()) << "nothing is streamed in offline mode";
+  EXPECT_TRUE(player().controller().currentSource().empty()) << "nothing is streamed in offline mode";
 }
 
 TEST_F(PlayerLoadingTest, ARefusedSeekEndsTheDrag) {
   player().playSAlbum(nullptr, songs({"a"}), std::nullopt);
   auto item = ready();
-  player().beginSeeking();
-  player().seekTo(50);
-  EXPECT_TRUE(player().isSeeking());
+  player().controller().beginSeeking();
+  player().controller().seekTo(50);
+  EXPECT_TRUE(player().controller().isSeeking());
   item->completeSeek(false);
   settle();
-  EXPECT_FALSE(player().isSeeking());
+  EXPECT_FALSE(player().controller().isSeeking());
 }
 
 }  // namespace
