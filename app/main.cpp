@@ -8,12 +8,14 @@
 #include "app/program/CommandLine.h"
 #include "app/program/Console.h"
 #include "app/program/KeyReader.h"
+#include "app/program/QuitSignals.h"
 #include "app/program/RadioProgram.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/media/AudioBackend.h"
 
 int main(int argc, char** argv) {
   using namespace zunoradio;
+  QuitSignals::blockInEveryThread();
   const auto parsed = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   if (const auto* error = std::get_if<CommandLineError>(&parsed)) {
     std::fprintf(stderr, "zunoradio: %s\n", error->message.c_str());
@@ -34,6 +36,7 @@ int main(int argc, char** argv) {
 
   Console console(stdout, stderr, ::isatty(STDOUT_FILENO) == 1);
   RadioProgram program(options, console);
+  QuitSignals quitSignals([&] { program.handleKey("q"); });
   if (!program.start()) return 1;
   KeyReader keys(
       STDIN_FILENO, [&](const std::string& line) { program.handleKey(line); }, [] {});

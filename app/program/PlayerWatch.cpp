@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <filesystem>
 
 #include "platform/foundation/Json.h"
 #include "platform/ui/AlertView.h"
@@ -40,14 +39,7 @@ std::string labelTexts(const ui::View& view) {
   return texts;
 }
 
-std::size_t storedPlayLogs() {
-  std::error_code ignored;
-  std::size_t count = 0;
-  for (std::filesystem::directory_iterator entry(playback::PlayApiManager::offlineLogPath(), ignored), end;
-       !ignored && entry != end; entry.increment(ignored))
-    ++count;
-  return count;
-}
+std::size_t storedPlayLogs() { return playback::PlayApiManager::storedRecordCount(); }
 
 // The keys that press an alert's buttons, for example "b 1 删除, b 2 放弃".
 std::string answerKeys(const ui::AlertView& alert) {

@@ -13,6 +13,7 @@
 #include "src/api/requests/ApiRequests.h"
 #include "src/framework/cache/DataCacheManager.h"
 #include "src/framework/request/QRVDataRequestManager.h"
+#include "src/playback/managers/PlayApiManager.h"
 #include "src/playback/offline/DBManager.h"
 #include "src/playback/offline/DownloadManager.h"
 #include "src/playback/timer/SleepTimer.h"
@@ -126,6 +127,7 @@ bool RadioProgram::start() {
   } else if (!showStation(waitFor(channels))) {
     return false;
   }
+  storedProgrammeWatch_ = std::make_unique<StoredProgrammeWatch>(console_, [this] { finished_ = true; });
   if (options_.loginEmail && !logIn()) return false;
   observeSleepTimer();
   playerWatch_ = std::make_unique<PlayerWatch>(console_, options_.songs, [this] { finished_ = true; });
@@ -244,6 +246,7 @@ void RadioProgram::observeSleepTimer() {
 void RadioProgram::letRequestsFinish() {
   foundation::RunLoop::main().runUntil(
       [] { return framework::QRVDataRequestManager::sharedManager().requests().empty(); }, foundation::Duration(3));
+  playback::PlayApiManager::storeUnanswered();
 }
 
 void RadioProgram::handleKey(const std::string& line) {

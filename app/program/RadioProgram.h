@@ -9,6 +9,7 @@
 #include "app/program/OfflineKeys.h"
 #include "app/program/PanelKeys.h"
 #include "app/program/PlayerWatch.h"
+#include "app/program/StoredProgrammeWatch.h"
 #include "app/station/SampleStation.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "src/framework/network/Reachability.h"
@@ -54,6 +55,7 @@ class RadioProgram {
   std::unique_ptr<PlayerWatch> playerWatch_;
   std::unique_ptr<PanelKeys> panelKeys_;
   std::unique_ptr<OfflineKeys> offlineKeys_;
+  std::unique_ptr<StoredProgrammeWatch> storedProgrammeWatch_;
   bool finished_ = false;
 };
 

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "platform/foundation/FileManager.h"
+#include "platform/foundation/Paths.h"
 
 #ifndef ZR_SAMPLE_MEDIA_DIR
 #define ZR_SAMPLE_MEDIA_DIR ""
@@ -35,8 +36,12 @@ foundation::Status SampleStation::start() {
   }
   if (foundation::Status started = server_.start(); !started) return started;
   std::lock_guard lock(mutex_);
-  api_ = std::make_unique<StationApi>(server_.baseURL());
+  api_ = std::make_unique<StationApi>(server_.baseURL(), usersFile());
   return foundation::Status::success();
+}
+
+std::string SampleStation::usersFile() {
+  return foundation::Paths::appendingPathComponent(foundation::Paths::homeDirectory(), "SampleStation/users.json");
 }
 
 std::string SampleStation::baseUrl() const { return server_.baseURL(); }

@@ -28,6 +28,8 @@ class SampleStation {
   explicit SampleStation(std::string mediaDirectory);
   // The folder of the media made with the program.
   static std::string builtInMediaDirectory();
+  // Where the users' kept programmes outlive the station: below the program's home.
+  static std::string usersFile();
 
   // Reads the media and starts serving; fails, naming the file, when one cannot be read.
   foundation::Status start();

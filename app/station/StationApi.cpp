@@ -49,7 +49,8 @@ std::vector<StationCall> batchRecords(const std::string& json) {
 
 }  // namespace
 
-StationApi::StationApi(std::string mediaBaseUrl) : catalogue_(std::move(mediaBaseUrl)) {
+StationApi::StationApi(std::string mediaBaseUrl, std::string usersFile)
+    : catalogue_(std::move(mediaBaseUrl)), users_(std::move(usersFile)) {
   offer("play.playNowChannels", &StationApi::onAir);
   offer("play.playChannel", &StationApi::nextOfChannel);
   offer("play.playProgram", &StationApi::programToPlay);
@@ -187,28 +188,29 @@ foundation::Value StationApi::login(const StationCall& call, std::string& err) {
     err = "user.u_login";
     return foundation::Dictionary{};
   }
+  users_.logIn(email);
   foundation::Dictionary user{{"uid", "501"},     {"uname", email.substr(0, at)}, {"email", email},
                               {"user_type", "1"}, {"pri_create_program", "0"},    {"pri_audit_program", "0"}};
   return foundation::Dictionary{{"luid", "sample-" + std::to_string(std::hash<std::string>{}(email) % 1000000)},
                                 {"user", std::move(user)}};
 }
 
-// "user._subscribe" keeps the programme (for offline use when "sync" is "1"); "user._unsubscribe"
-// lets it go.
+// "user._subscribe" keeps the programme for the user who logged in last (for offline use when
+// "sync" is "1"); "user._unsubscribe" lets it go.
 foundation::Value StationApi::subscription(const StationCall& call, std::string& err) {
   const SampleProgram* found = program(call, err);
   if (!found) return foundation::Dictionary{};
-  if (call.method == "user._subscribe")
-    subscribedPrograms_[found->id] = call.field("sync").value_or("0");
-  else
-    subscribedPrograms_.erase(found->id);
+  const foundation::Status stored = call.method == "user._subscribe"
+                                        ? users_.keep(found->id, call.field("sync").value_or("0"))
+                                        : users_.letGo(found->id);
+  if (!stored) err = "hapn.fail";
   return foundation::Dictionary{{"program_id", found->id}};
 }
 
 // The programmes kept for offline use, with the time they were last changed.
 foundation::Value StationApi::subscriptions(const StationCall&, std::string&) {
   foundation::Array kept;
-  for (const auto& [programId, sync] : subscribedPrograms_)
+  for (const auto& [programId, sync] : users_.programs())
     if (sync == "1")
       kept.emplace_back(foundation::Dictionary{{"program_id", programId}, {"modify_time", "1400000000"}});
   return kept;

@@ -9,6 +9,7 @@
 
 #include "app/station/SampleCatalogue.h"
 #include "app/station/StationCall.h"
+#include "app/station/StationUsers.h"
 #include "platform/foundation/Value.h"
 #include "platform/net/LocalHTTPServer.h"
 
@@ -23,8 +24,9 @@ class StationApi {
   // Answers one call. Runs on the thread the request arrived on.
   using Answer = std::function<net::LocalReply(const StationCall&)>;
 
-  // The catalogue's URLs lie under `mediaBaseUrl`.
-  explicit StationApi(std::string mediaBaseUrl);
+  // The catalogue's URLs lie under `mediaBaseUrl`. The users' kept programmes live in
+  // `usersFile` (see StationUsers; empty: in memory only).
+  explicit StationApi(std::string mediaBaseUrl, std::string usersFile = "");
   StationApi(const StationApi&) = delete;
   StationApi& operator=(const StationApi&) = delete;
 
@@ -70,7 +72,7 @@ class StationApi {
   std::vector<StationCall> calls_;
   std::mutex stateMutex_;  // guards what follows, for the built-in answers
   std::map<std::string, std::size_t> nextProgramOfChannel_;
-  std::map<std::string, std::string> subscribedPrograms_;  // programme id -> "sync" flag
+  StationUsers users_;
 };
 
 }  // namespace station

@@ -48,7 +48,16 @@ void HTTPRequest::rememberResumeValidator() {
 HTTPRequest::RefusedRange HTTPRequest::judgeRefusedRange() const {
   if (responseStatusCode_ != 416) return RefusedRange::notRefused;
   auto length = unsatisfiedRangeLength(headerValue(responseHeaders_, "Content-Range"));
-  if (!length) return RefusedRange::partialIsKept;
+  if (!length) {
+    // Some servers refuse a range that starts at the end of the file without saying its length.
+    // Asked with the validator kept beside the partial file, the refusal says the file is the
+    // one the partial came from and has nothing past it: the partial is whole. Without one,
+    // nothing says what the partial is, so it is not kept.
+    const foundation::Value* sent = settings_.requestHeaders.find("If-Range");
+    const std::optional<std::string> kept = storedResumeValidator();
+    const bool askedWithValidator = sent && kept && sent->toString() == *kept;
+    return askedWithValidator ? RefusedRange::partialIsComplete : RefusedRange::partialIsForeign;
+  }
   if (*length == partialDownloadSize_) return RefusedRange::partialIsComplete;
   // A partial file longer than the whole file cannot be part of it.
   return *length < partialDownloadSize_ ? RefusedRange::partialIsForeign : RefusedRange::partialIsKept;

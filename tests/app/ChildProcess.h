@@ -82,6 +82,7 @@ class ChildProcess {
   double secondsSinceStart() const { return std::chrono::duration<double>(Clock::now() - started_).count(); }
 
   void say(const std::string& text) { (void)!::write(input_, text.data(), text.size()); }
+  pid_t pid() const { return pid_; }
   // Sends `signal` (0: none) and waits for the end; the exit status (-1 for a signal) and the
   // resources the child used.
   std::pair<int, rusage> finish(int signal = 0) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "platform/foundation/FileManager.h"
+#include "src/playback/offline/DBManager.h"
 #include "src/playback/offline/DownloadManager.h"
 #include "tests/app/ProgramFixture.h"
 
@@ -41,16 +43,46 @@ TEST_F(OfflineRoadTest, KeptProgrammeIsListedPausedAndPlayedFromItsStoredCopy) {
   program->handleKey("d");
   EXPECT_FALSE(playback::DownloadManager::sharedManager().isDownloadPause());
 
+  // The next run meets a new station, which remembers the user's programmes: the sync keeps the
+  // stored copy, every song as the station has it.
   program.reset();
   playback::AudioPlayerView::resetSharedForTesting();
   services::AppDelegate::resetForTesting();
   playback::DownloadManager::resetSharedManagerForTesting();
   playback::DBManager::resetSharedManagerForTesting();
+  station = std::make_unique<station::SampleStation>(
+      (std::filesystem::path(foundation::Paths::homeDirectory()) / "media").string());
+  ASSERT_TRUE(station->start().ok());
   run(true);
+  ASSERT_TRUE(runUntil([&] {
+    const auto calls = station->calls();
+    return std::any_of(calls.begin(), calls.end(),
+                       [](const auto& call) { return call.method == "user.listSubscriptionStatus"; }) &&
+           !playback::DownloadManager::sharedManager().isSync() && liveRequests().empty();
+  })) << output();
+  auto row = playback::DBManager::sharedManager().getDownloadInfoById(1001);
+  ASSERT_TRUE(row && row->status() == 1) << "the sync let the stored programme go";
+  auto contentOf = [](const std::string& path) {
+    auto text = foundation::FileManager::readTextFile(path);
+    return text.ok() ? text.value() : std::string("<missing>");
+  };
+  const auto media = std::filesystem::path(foundation::Paths::homeDirectory()) / "media";
+  for (const station::SampleSong& song : station->catalogue().program("1001")->songs) {
+    const std::string stored =
+        playback::DownloadManager::sharedManager().getSongPathBySongId(std::stoll(song.id), 1001);
+    EXPECT_EQ(contentOf(stored), contentOf((media / (song.seconds == 3 ? "song-3s.mp3" : "song-2s.mp3")).string()));
+  }
+  EXPECT_EQ(row->sucSongs().size(), station->catalogue().program("1001")->songs.size());
   program->handleKey("a");
   EXPECT_TRUE(printed_("Playing the one offline programme.")) << output();
   ASSERT_TRUE(runUntil([&] { return audio->lastItem() != nullptr; }));
   EXPECT_EQ(audio->lastItem()->source().rfind("http", 0), std::string::npos) << audio->lastItem()->source();
+
+  // The last stored programme leaving while it plays offline ends the run with a word.
+  ASSERT_TRUE(playback::DownloadManager::sharedManager().cancelDownloadByProgramId(1001));
+  EXPECT_TRUE(printed_("Programme 1001 is no longer kept offline, and no stored programme is left to play offline."))
+      << output();
+  EXPECT_TRUE(program->finished());
 }
 
 }  // namespace

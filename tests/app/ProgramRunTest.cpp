@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <cstdlib>
 #include <regex>
 
@@ -53,6 +55,19 @@ TEST_F(ProgramRunTest, ABadOptionOrAnUnreachableServerIsOneLineAndAFailure) {
     EXPECT_NE(radio.finish().first, 0) << arguments[1];
     EXPECT_TRUE(radio.output().starts_with("zunoradio: ")) << radio.output();
     EXPECT_EQ(countOf(radio.output(), "\n"), 1) << radio.output();
+  }
+}
+
+// An interrupt or a termination quits the way q does: the program leaves in its order and says
+// goodbye.
+TEST_F(ProgramRunTest, InterruptAndTerminateQuitLikeTheQuitKey) {
+  for (int signal : {SIGINT, SIGTERM}) {
+    ChildProcess radio({ZR_ZUNORADIO_PATH, "--sink", "fake"});
+    ASSERT_TRUE(radio.readUntil("\xE2\x96\xB6 ")) << radio.output();
+    ::kill(radio.pid(), signal);
+    ASSERT_TRUE(radio.readToEnd()) << radio.output();
+    EXPECT_EQ(radio.finish().first, 0) << radio.output();
+    EXPECT_NE(radio.output().find("Bye."), std::string::npos) << radio.output();
   }
 }
 

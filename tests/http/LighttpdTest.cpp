@@ -49,14 +49,24 @@ TEST_F(LighttpdTest, AResumeOfAFileChangedSinceIsNotMixedWithTheOldPart) {
   EXPECT_EQ(readFile(destination), changed);
 }
 
-TEST_F(LighttpdTest, ARefusedRangeKeepsThePartialFile) {
-  // lighttpd refuses a range past the end without telling the length: nothing says the partial
-  // file is complete, so it fails, and the partial file waits for the next attempt.
+TEST_F(LighttpdTest, ABareRefusalCompletesAValidatedPartialAndSetsAsideAnUnvalidatedOne) {
+  // lighttpd refuses a range past the end without telling the length. Without a validator
+  // nothing says the partial file is this file: it is not kept.
   auto request = resume(song.size());
   runToEnd(request);
   EXPECT_EQ(request->responseStatusCode(), 416);
   EXPECT_EQ(delegate->count("failed"), 1);
-  EXPECT_EQ(readFile(temporary), song);
+  EXPECT_FALSE(std::filesystem::exists(temporary));
+
+  auto probe = makeRequest(lighttpd.url("/song.bin"));
+  runToEnd(probe);
+  const std::string tag = probe->responseHeaders()["ETag"].toString();
+  ASSERT_FALSE(tag.empty());
+  request = resume(song.size());
+  writeFile(temporary + ".validator", bytesOf(tag));
+  runToEnd(request);
+  EXPECT_EQ(delegate->count("finished"), 1);
+  EXPECT_EQ(readFile(destination), song);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "src/api/requests/PlayRequests.h"
 #include "src/playback/managers/PlayLogCommit.h"
 #include "src/playback/managers/PlayLogFolder.h"
+#include "src/playback/managers/PlayLogKeeper.h"
 #include "src/services/shell/AppDelegate.h"
 
 namespace playback {
@@ -65,41 +66,52 @@ bool PlayApiManager::canSend() {
 
 std::string PlayApiManager::offlineLogPath() { return PlayLogFolder::path(); }
 
+std::size_t PlayApiManager::storedRecordCount() { return PlayLogFolder::list().size(); }
+
 void PlayApiManager::playLog(const foundation::Dictionary& record) {
   if (!foundation::RunLoop::isMainThread()) {
     foundation::performOnMainThread([record] { playLog(record); });
     return;
   }
-  const foundation::Dictionary kept = record.contains("js_logs") ? record : stamped(record);
-  if (canSend()) return send(record, kept);
-  store(kept);
-}
-
-void PlayApiManager::send(const foundation::Dictionary& record, const foundation::Dictionary& kept) {
-  post(record, [kept](bool accepted) {
+  if (record.contains("js_logs")) return sendBatch(record);
+  // Kept before it goes out, so that neither a lost answer nor the program's end loses it.
+  const bool sending = canSend();
+  const PlayLogKeeper::Ticket ticket = PlayLogKeeper::keep(stamped(record), sending);
+  if (!sending) return;
+  post(record, [ticket](bool accepted) {
+    PlayLogKeeper::settle(ticket, accepted);
     // Only an accepted record says the server is worth sending the backlog to.
-    if (accepted) return commitOfflineLog();
-    store(kept);
+    if (accepted) commitOfflineLog();
   });
 }
 
-void PlayApiManager::store(const foundation::Dictionary& kept) {
-  const foundation::Value* logs = kept.find("js_logs");
-  if (!logs) {
-    (void)PlayLogFolder::store(kept);
-    return;
-  }
-  foundation::Result<foundation::Value> batch = foundation::Json::parse(logs->toString());
-  if (!batch || !batch->isArray()) return;
-  for (const foundation::Value& entry : *batch->getArray())
-    if (const foundation::Dictionary* record = entry.getDictionary()) (void)PlayLogFolder::store(stamped(*record));
+void PlayApiManager::sendBatch(const foundation::Dictionary& batch) {
+  if (!canSend()) return storeBatch(batch);
+  post(batch, [batch](bool accepted) {
+    if (accepted) return commitOfflineLog();
+    storeBatch(batch);
+  });
 }
 
-void PlayApiManager::commitOfflineLog() { PlayLogCommit::shared().request(); }
+void PlayApiManager::storeBatch(const foundation::Dictionary& batch) {
+  foundation::Result<foundation::Value> records = foundation::Json::parse(batch["js_logs"].toString());
+  if (!records || !records->isArray()) return;
+  for (const foundation::Value& entry : *records->getArray())
+    if (const foundation::Dictionary* record = entry.getDictionary())
+      (void)PlayLogKeeper::keep(stamped(*record), false);
+}
+
+void PlayApiManager::storeUnanswered() { PlayLogKeeper::storeKept(true); }
+
+void PlayApiManager::commitOfflineLog() {
+  PlayLogKeeper::storeKept();
+  PlayLogCommit::shared().request();
+}
 
 void PlayApiManager::resetForTesting() {
   PlayLogCommit::shared().resetForTesting();
   PlayLogFolder::resetForTesting();
+  PlayLogKeeper::resetForTesting();
 }
 
 }  // namespace playback

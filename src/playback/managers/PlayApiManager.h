@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 
@@ -7,10 +8,11 @@
 
 namespace playback {
 
-// The play records of the songs that were heard. A record goes to the server at once when the
-// application is online and the network is up; otherwise, or when the server does not take it,
-// it is stored as a small file and sent later in batches, when the application returns to
-// online mode and after every record the server accepted.
+// The play records of the songs that were heard. Every record is stored as a small file first;
+// it goes to the server at once when the application is online and the network is up, and its
+// file is removed once the server took it. Files left (offline, refused, unanswered at exit) are
+// sent later in batches, when the application returns to online mode and after every record the
+// server accepted.
 class PlayApiManager {
  public:
   // Any thread. Caches folder + "play_logs".
@@ -25,6 +27,9 @@ class PlayApiManager {
   // is already running.
   static void commitOfflineLog();
 
+  // Any thread. How many stored records wait for a batch (not those on their way on their own).
+  static std::size_t storedRecordCount();
+
   // Any thread. Whether a record would go to the server now: online mode and a network.
   static bool canSend();
 
@@ -38,12 +43,15 @@ class PlayApiManager {
   // after the observer, with whether the server took it.
   static void post(const foundation::Dictionary& sent, std::function<void(bool accepted)> answered);
 
+  // Main thread, at exit. Stores what is still in memory, the records awaiting an answer too.
+  static void storeUnanswered();
+
   // Test hook: ends a running commit and forgets that the folder was made.
   static void resetForTesting();
 
  private:
-  static void send(const foundation::Dictionary& record, const foundation::Dictionary& stamped);
-  static void store(const foundation::Dictionary& stamped);
+  static void sendBatch(const foundation::Dictionary& batch);
+  static void storeBatch(const foundation::Dictionary& batch);
 };
 
 }  // namespace playback

@@ -8,6 +8,7 @@ namespace playback {
 
 std::mutex PlayLogFolder::mutex_;
 bool PlayLogFolder::folderCreated_ = false;
+std::set<std::string> PlayLogFolder::held_;
 
 namespace {
 
@@ -25,18 +26,20 @@ std::string PlayLogFolder::path() { return framework::WDTools::getCachesFileDir(
 
 std::string PlayLogFolder::unreadablePath() { return framework::WDTools::getCachesFileDir() + "/play_logs_unreadable"; }
 
-bool PlayLogFolder::store(const foundation::Dictionary& record) {
+std::optional<std::string> PlayLogFolder::store(const foundation::Dictionary& record) {
   const std::string time = record["time"].toString();
-  if (!foundation::FileManager::isSafePathComponent(time)) return false;
+  if (!foundation::FileManager::isSafePathComponent(time)) return std::nullopt;
   foundation::Result<std::string> document = foundation::PropertyList::serialize(record);
-  if (!document) return false;
+  if (!document) return std::nullopt;
   std::lock_guard lock(mutex_);
   // Created once per run; again only when something removed the folder meanwhile.
   if (!folderCreated_ || !foundation::FileManager::isDirectory(path())) {
-    if (!foundation::FileManager::createDirectory(path())) return false;
+    if (!foundation::FileManager::createDirectory(path())) return std::nullopt;
     folderCreated_ = true;
   }
-  return foundation::FileManager::writeAtomically(path() + "/" + freeNameFor(time), *document).ok();
+  std::string name = freeNameFor(time);
+  if (!foundation::FileManager::writeAtomically(path() + "/" + name, *document).ok()) return std::nullopt;
+  return name;
 }
 
 std::string PlayLogFolder::freeNameFor(const std::string& time) {
@@ -48,7 +51,20 @@ std::string PlayLogFolder::freeNameFor(const std::string& time) {
 
 std::vector<std::string> PlayLogFolder::list() {
   foundation::Result<std::vector<std::string>> names = foundation::FileManager::contentsOfDirectory(path());
-  return names ? std::move(names).value() : std::vector<std::string>{};
+  if (!names) return {};
+  std::lock_guard lock(mutex_);
+  std::erase_if(*names, [](const std::string& name) { return held_.contains(name); });
+  return std::move(names).value();
+}
+
+void PlayLogFolder::hold(const std::string& name) {
+  std::lock_guard lock(mutex_);
+  held_.insert(name);
+}
+
+void PlayLogFolder::release(const std::string& name) {
+  std::lock_guard lock(mutex_);
+  held_.erase(name);
 }
 
 std::optional<foundation::Dictionary> PlayLogFolder::read(const std::string& name) {
@@ -71,6 +87,7 @@ bool PlayLogFolder::remove(const std::string& name) {
 void PlayLogFolder::resetForTesting() {
   std::lock_guard lock(mutex_);
   folderCreated_ = false;
+  held_.clear();
 }
 
 }  // namespace playback

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -21,10 +22,15 @@ class PlayLogFolder {
   // Any thread. Where files that cannot be read as a record are put aside.
   static std::string unreadablePath();
 
-  // Any thread. Stores the record under a name of its "time"; false when it could not be written.
-  static bool store(const foundation::Dictionary& record);
-  // Any thread. The names of the stored records, sorted; empty when there are none.
+  // Any thread. Stores the record under a name of its "time" and answers the name; nothing when
+  // it could not be written.
+  static std::optional<std::string> store(const foundation::Dictionary& record);
+  // Any thread. The names of the stored records that are not held, sorted; empty when there are
+  // none.
   static std::vector<std::string> list();
+  // Any thread. A held record is on its way to the server on its own: batches leave it out.
+  static void hold(const std::string& name);
+  static void release(const std::string& name);
   // Any thread. The stored record of that name; a file that is not a dictionary of texts is moved
   // to unreadablePath() and answers nothing.
   static std::optional<foundation::Dictionary> read(const std::string& name);
@@ -39,6 +45,7 @@ class PlayLogFolder {
 
   static std::mutex mutex_;  // one store at a time, so two records never pick the same free name
   static bool folderCreated_;
+  static std::set<std::string> held_;  // under mutex_
 };
 
 }  // namespace playback

@@ -199,10 +199,6 @@ bool DBManager::addSucSongsId(std::int64_t songId, std::int64_t withProgramId) {
   return addSongId("suc_songs", songId, withProgramId);
 }
 
-bool DBManager::addFailSongsId(std::int64_t songId, std::int64_t withProgramId) {
-  return addSongId("fail_songs", songId, withProgramId);
-}
-
 bool DBManager::addSongId(const std::string& column, std::int64_t songId, std::int64_t programId) {
   std::int64_t uid = loggedInUid();
   std::lock_guard lock(mutex_);

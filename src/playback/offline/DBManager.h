@@ -52,8 +52,6 @@ class DBManager {
   bool deleteProgram(std::int64_t programId);
   // Records a downloaded song; false when the programme has no row or the song is recorded.
   bool addSucSongsId(std::int64_t songId, std::int64_t withProgramId);
-  // Records a song that could not be downloaded; false as above.
-  bool addFailSongsId(std::int64_t songId, std::int64_t withProgramId);
   bool updateProgramStatusToCompleteWithProgramId(std::int64_t programId);
   bool programIsExist(std::int64_t programId);
   // The waiting programme stored first; 0 when none waits.

@@ -10,6 +10,7 @@
 #include "src/framework/cache/DataCacheManager.h"
 #include "src/framework/images/QRVImageCacheManager.h"
 #include "src/framework/network/NetWorkUitil.h"
+#include "src/framework/network/Reachability.h"
 #include "src/http/HTTPRequest.h"
 #include "src/http/HTTPRequestErrors.h"
 #include "src/http/NetworkQueue.h"
@@ -23,18 +24,6 @@ namespace {
 std::shared_ptr<DownloadManager>& instance() {
   static std::shared_ptr<DownloadManager> manager;
   return manager;
-}
-
-// The song ids of a stored id list ("12,13").
-std::set<std::int64_t> songIdSet(const std::string& list) {
-  std::set<std::int64_t> ids;
-  std::size_t start = 0;
-  while (start <= list.size()) {
-    std::size_t comma = std::min(list.find(',', start), list.size());
-    if (auto id = DownloadPaths::idNumber(std::string_view(list).substr(start, comma - start))) ids.insert(*id);
-    start = comma + 1;
-  }
-  return ids;
 }
 
 bool isWebAddress(const std::string& url) { return url.rfind("http://", 0) == 0 || url.rfind("https://", 0) == 0; }
@@ -67,10 +56,15 @@ void DownloadManager::start() {
   downloadQueue_->reset();
   downloadQueue_->setShowAccurateProgress(true);
   downloadQueue_->setMaxConcurrentOperationCount(kSongsAtOnce);
+  // One song that keeps failing must not keep cutting off the others.
+  downloadQueue_->setShouldCancelAllRequestsOnFailure(false);
   downloadQueue_->go();
   auto& center = foundation::NotificationCenter::defaultCenter();
   center.addObserver(this, "userLogoutEvent", [this](const foundation::Notification&) { handleUserLogoutEvent(); });
   center.addObserver(this, "userLoginEvent", [this](const foundation::Notification&) { handleUserLogInEvent(); });
+  networkAllowed_ = isNetStatusAllowDownloading();
+  center.addObserver(this, framework::kReachabilityChangedNotification,
+                     [this](const foundation::Notification&) { handleNetworkChange(); });
 }
 
 void DownloadManager::post(const char* name, foundation::Dictionary userInfo) {
@@ -84,26 +78,27 @@ std::optional<std::int64_t> DownloadManager::userNumber() const {
 // --- Adding and starting ---
 
 bool DownloadManager::addDownloadProgramAndSyncWithId(const std::string& programId) {
-  fetchDetail(programId, false);
+  fetchDetail(programId, DetailFor::adding);
   return true;
 }
 
-void DownloadManager::fetchDetail(const std::string& programId, bool replaceRow) {
+void DownloadManager::fetchDetail(const std::string& programId, DetailFor purpose) {
   std::weak_ptr<DownloadManager> weak = weak_from_this();
   api::GetProgramDetailRequest::requestWithParameters(
-      {{"program_id", programId}}, {.onRequestFinished = [weak, replaceRow](framework::QRVBaseDataRequest& request) {
+      {{"program_id", programId}}, {.onRequestFinished = [weak, purpose](framework::QRVBaseDataRequest& request) {
         auto self = weak.lock();
         auto& reply = static_cast<api::BaseDataRequest&>(request);
         if (!self || !reply.succeeded()) return;
         if (auto program = reply.resultDic()["program"].objectAs<api::ProgramModel>())
-          self->programDetailArrived(program, replaceRow);
+          self->programDetailArrived(program, purpose);
       }});
 }
 
-void DownloadManager::programDetailArrived(const api::ProgramModelPtr& program, bool replaceRow) {
+void DownloadManager::programDetailArrived(const api::ProgramModelPtr& program, DetailFor purpose) {
   std::optional<std::int64_t> id = DownloadPaths::idNumber(program->programId().value_or(""));
   if (!id) return;
   DBManager& db = DBManager::sharedManager();
+  const bool replaceRow = purpose == DetailFor::syncReplacing;
   if (db.programIsExist(*id) && !replaceRow) return;
   if (replaceRow && *id == currentDownloadingProgramId_) {
     // The old song list is being fetched: stop it before the row changes under it.
@@ -111,6 +106,8 @@ void DownloadManager::programDetailArrived(const api::ProgramModelPtr& program, 
     currentDownloadingProgramId_ = 0;
   }
   if (!db.insertProgram(program)) return;
+  // Told only now, so that a screen that reloads on it finds the new row.
+  if (purpose != DetailFor::adding) post(kNewSynclist);
   downloadProgramPic(program->picUrl().value_or(""), *id);
   downloadUserPic(program->user() ? program->user()->picUrl().value_or("") : "", *id);
   if (!downloadProgramById(*id)) post(kProgramWatingForDownload, {{"ProgramId", program->programId().value_or("")}});
@@ -150,23 +147,20 @@ bool DownloadManager::queueSongs(std::int64_t programId, std::int64_t uid) {
   DBManager& db = DBManager::sharedManager();
   DownloadDataModelPtr row = db.getDownloadInfoById(programId);
   if (!row || !row->program()) return false;
-  const std::set<std::int64_t> failed = songIdSet(db.fetchDownloadFailSongsWithProgramId(programId));
   std::set<std::int64_t> seen;
   bool queued = false;
   for (const api::SongModelPtr& song : row->program()->songsArr()) {
     std::optional<std::int64_t> songId = DownloadPaths::idNumber(song->songId().value_or(""));
     // One download per song id: two at once would write the same partial file.
-    if (!songId || failed.count(*songId) || !seen.insert(*songId).second) continue;
+    if (!songId || !seen.insert(*songId).second) continue;
     if (foundation::FileManager::fileExists(DownloadPaths::songFile(uid, programId, *songId))) {
       if (db.addSucSongsId(*songId, programId))
         post(kSongIsDownloaded, {{"ProgramId", std::to_string(programId)}, {"SongId", *song->songId()}});
       continue;
     }
+    // A song without a web address cannot be fetched: it stays missing.
     const std::string url = song->audioUrl().value_or("");
-    if (!isWebAddress(url)) {
-      (void)db.addFailSongsId(*songId, programId);
-      continue;
-    }
+    if (!isWebAddress(url)) continue;
     queued |= downloadSong(url, *songId, programId, uid, song->filesize().value_or(""));
   }
   return queued;
@@ -198,11 +192,9 @@ bool DownloadManager::programHasAllSongs(std::int64_t programId) {
   std::optional<std::int64_t> uid = userNumber();
   DownloadDataModelPtr row = db.getDownloadInfoById(programId);
   if (!uid || !row || !row->program()) return false;
-  const std::set<std::int64_t> failed = songIdSet(db.fetchDownloadFailSongsWithProgramId(programId));
   return std::all_of(row->program()->songsArr().begin(), row->program()->songsArr().end(), [&](const auto& song) {
     std::optional<std::int64_t> songId = DownloadPaths::idNumber(song->songId().value_or(""));
-    return !songId || failed.count(*songId) ||
-           foundation::FileManager::fileExists(DownloadPaths::songFile(*uid, programId, *songId));
+    return songId && foundation::FileManager::fileExists(DownloadPaths::songFile(*uid, programId, *songId));
   });
 }
 
@@ -308,15 +300,9 @@ void DownloadManager::songFailed(const SongJob& job) {
     return;
   }
   if (isDownloadPause() || services::AppDelegate::sharedDelegate().isOffline()) return;
-  const int attempts = ++failures_[job.songId];
-  if (attempts >= kSongAttempts) {
-    // Given up on: the programme goes on without it.
-    failures_.erase(job.songId);
-    (void)DBManager::sharedManager().addFailSongsId(job.songId, job.programId);
-    startWhenIdle_ = true;
-    return;
-  }
-  scheduleRetry(std::min(kFirstRetrySeconds * (1 << (attempts - 1)), kLongestRetrySeconds));
+  // Never given up on: the programme is not complete without it.
+  const int failuresInARow = std::min(++failures_[job.songId], 16);
+  scheduleRetry(std::min(kFirstRetrySeconds * (1 << (failuresInARow - 1)), kLongestRetrySeconds));
 }
 
 void DownloadManager::scheduleRetry(double seconds) {
@@ -440,6 +426,14 @@ bool DownloadManager::isNetStatusAllowDownloading() {
 void DownloadManager::handleUserLogInEvent() {
   sync_downloads();
   continueDownload();
+}
+
+void DownloadManager::handleNetworkChange() {
+  // A network that allows downloading again is the moment to retry failed songs at once.
+  const bool allowed = isNetStatusAllowDownloading();
+  const bool becameAllowed = allowed && !networkAllowed_;
+  networkAllowed_ = allowed;
+  if (becameAllowed && !services::AppDelegate::sharedDelegate().isOffline()) continueDownload();
 }
 
 void DownloadManager::handleUserLogoutEvent() {

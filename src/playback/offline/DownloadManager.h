@@ -23,8 +23,9 @@ namespace playback {
 // The offline programmes of the logged-in user: each one's row in the offline database, its
 // songs, cover and creator picture in the user's song tree (DownloadPaths), one programme at a
 // time in the order they were added, two songs at once. It pauses and resumes on the user's
-// choice, obeys the Wi-Fi-only setting, retries failed songs with growing pauses up to a limit,
-// keeps the list in step with the server's and says what happens through notifications.
+// choice, obeys the Wi-Fi-only setting, retries failed songs with growing pauses for as long as
+// they fail (a programme is complete only with every song on disk), keeps the list in step with
+// the server's and says what happens through notifications.
 // Main thread, except where a method says otherwise.
 class DownloadManager : public http::HTTPRequestDelegate,
                         public ui::AlertViewDelegate,
@@ -41,9 +42,9 @@ class DownloadManager : public http::HTTPRequestDelegate,
 
   static constexpr int kSongsAtOnce = 2;
   static constexpr int kTimeOutRetries = 30;
-  // A song is tried this many times, with pauses doubling from kFirstRetrySeconds up to
-  // kLongestRetrySeconds, before it is recorded as failed and the rest go on without it.
-  static constexpr int kSongAttempts = 5;
+  // A failed song is tried again after a pause that doubles with each failure in a row, from
+  // kFirstRetrySeconds up to kLongestRetrySeconds; at once on continueDownload and on a network
+  // change that allows downloading.
   static constexpr double kFirstRetrySeconds = 5.0;
   static constexpr double kLongestRetrySeconds = 300.0;
 
@@ -94,6 +95,7 @@ class DownloadManager : public http::HTTPRequestDelegate,
 
   void handleUserLogInEvent();
   void handleUserLogoutEvent();
+  void handleNetworkChange();
 
   // Stores the programme of a model that lists its songs and starts it, or fetches the detail
   // of one that does not; false when it is offline already or could not be stored or started.
@@ -125,10 +127,11 @@ class DownloadManager : public http::HTTPRequestDelegate,
   std::string pauseFlagKey() const;
 
   // Adding and starting.
-  // Fetches the detail; the row is stored when new, or replaced when `replaceRow` (a programme
-  // the server changed keeps its row and files until the new detail is in).
-  void fetchDetail(const std::string& programId, bool replaceRow);
-  void programDetailArrived(const api::ProgramModelPtr& program, bool replaceRow);
+  // Why a programme's detail is fetched: added by the user, added by the sync, or changed on the
+  // server (it keeps its row and files until the new detail is in, and the row is replaced).
+  enum class DetailFor { adding, syncAdding, syncReplacing };
+  void fetchDetail(const std::string& programId, DetailFor purpose);
+  void programDetailArrived(const api::ProgramModelPtr& program, DetailFor purpose);
   bool queueSongs(std::int64_t programId, std::int64_t uid);
   bool downloadSong(const std::string& url, std::int64_t songId, std::int64_t programId, std::int64_t uid,
                     const std::string& filesize);
@@ -161,8 +164,9 @@ class DownloadManager : public http::HTTPRequestDelegate,
   // Song requests queued and not ended yet, whichever programme they belong to: the queue
   // counts a request out only after its delegate heard the end.
   std::map<const http::HTTPRequest*, SongJob> inFlight_;
-  std::map<std::int64_t, int> failures_;  // by song id, for the current programme
+  std::map<std::int64_t, int> failures_;  // failures in a row by song id, for the current programme
   bool startWhenIdle_ = false;
+  bool networkAllowed_ = false;  // as the last network change left it
   std::shared_ptr<foundation::Timer> retryTimer_;
   std::shared_ptr<ui::AlertView> syncAlert_;
 };

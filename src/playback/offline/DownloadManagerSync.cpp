@@ -81,8 +81,10 @@ std::optional<DownloadManager::SyncPlan> DownloadManager::planMerge(const founda
     }
     DownloadDataModelPtr row = db.getDownloadInfoById(*id);
     std::optional<std::int64_t> serverTime = idOf(entry["modify_time"]);
+    // The row's own time (when it was last written), not the programme's: a row written after
+    // the server's change already holds it.
     std::optional<std::int64_t> storedTime =
-        row && row->program() ? DownloadPaths::idNumber(row->program()->modifyTime().value_or("")) : std::nullopt;
+        row ? DownloadPaths::idNumber(row->modifyTime().value_or("")) : std::nullopt;
     if (!row || !row->program() || (serverTime && (!storedTime || *storedTime < *serverTime))) plan.refresh.insert(*id);
   }
   return plan;
@@ -92,9 +94,8 @@ void DownloadManager::applyMerge(const SyncPlan& plan) {
   // Another user logged in while the list was compared: the plan is not theirs.
   if (api::UserModel::getUserId() != plan.uid) return;
   for (std::int64_t id : plan.remove) cancelDownloadByProgramId(id);
-  for (std::int64_t id : plan.refresh) fetchDetail(std::to_string(id), true);
-  for (std::int64_t id : plan.add) fetchDetail(std::to_string(id), false);
-  for (std::size_t added = 0; added < plan.refresh.size() + plan.add.size(); ++added) post(kNewSynclist);
+  for (std::int64_t id : plan.refresh) fetchDetail(std::to_string(id), DetailFor::syncReplacing);
+  for (std::int64_t id : plan.add) fetchDetail(std::to_string(id), DetailFor::syncAdding);
   if (plan.refresh.empty() && plan.add.empty()) return;
   if (!isDownloadPauseNil()) {
     continueDownload();

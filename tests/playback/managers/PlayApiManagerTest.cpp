@@ -5,6 +5,7 @@
 #include "src/playback/managers/PlayApiManager.h"
 #include "src/playback/managers/PlayLogCommit.h"
 #include "src/playback/managers/PlayLogFolder.h"
+#include "src/playback/managers/PlayLogKeeper.h"
 #include "tests/playback/player/PlayerFixture.h"
 
 namespace playback {
@@ -109,6 +110,32 @@ TEST_F(PlayApiManagerTest, AnUnreadableFileIsPutAsideAndTheRestIsSent) {
   EXPECT_EQ(batches(playLogs())[0].size(), 2u);
   EXPECT_EQ(stored(), 0u);
   EXPECT_TRUE(foundation::FileManager::fileExists(PlayLogFolder::unreadablePath() + "/999"));
+}
+
+// A record is on disk from before it goes out until the server took it, so that quitting while
+// the answer is awaited loses nothing; one the disk cannot take is kept in memory meanwhile.
+TEST_F(PlayApiManagerTest, ARecordIsKeptUntilTheServerTookIt) {
+  auto files = [] { return foundation::FileManager::contentsOfDirectory(PlayLogFolder::path()).value().size(); };
+  api.holdReplies("play._playLog");
+  PlayApiManager::playLog(record("live"));
+  EXPECT_EQ(files(), 1u) << "the record awaiting its answer is not on disk";
+  EXPECT_TRUE(PlayLogFolder::list().empty()) << "a batch would send the record on its way a second time";
+  api.releaseHeldReplies();
+  ASSERT_TRUE(runUntil([&] { return files() == 0; }));
+
+  PlayApiManager::resetForTesting();
+  ASSERT_TRUE(foundation::FileManager::removeItem(PlayLogFolder::path()));
+  ASSERT_TRUE(foundation::FileManager::writeAtomically(PlayLogFolder::path(), "a file where the folder goes"));
+  ::testing::internal::CaptureStderr();
+  storeOffline(2);
+  const std::string said = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(PlayLogKeeper::keptInMemory(), 2u);
+  EXPECT_NE(said.find("Play records cannot be stored in " + PlayLogFolder::path()), std::string::npos) << said;
+  EXPECT_EQ(said.find('\n'), said.size() - 1) << "reported more than once: " << said;
+  ASSERT_TRUE(foundation::FileManager::removeItem(PlayLogFolder::path()));
+  storeOffline(1);
+  EXPECT_EQ(PlayLogKeeper::keptInMemory(), 0u);
+  EXPECT_EQ(stored(), 3u);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "src/playback/offlinescreens/OfflineViewCell.h"
 #include "tests/playback/offline/DownloadFixture.h"
 
 namespace playback {
@@ -89,33 +90,45 @@ TEST_F(DownloadManagerTest, ADroppedSongResumesWithRangeWithoutFetchingBytesTwic
   }
 }
 
-TEST_F(DownloadManagerTest, ErrorPagesAreNeverSongsAndASongThatKeepsFailingIsSetAside) {
-  const std::string good = song(1);
-  serveSongs();
+// A song that keeps failing neither cuts off the others nor is ever counted as there: it is
+// tried again after ever longer pauses, and the programme is complete once it is on disk.
+TEST_F(DownloadManagerTest, ErrorPagesAreNeverSongsAndASongThatKeepsFailingKeepsTheProgrammeIncomplete) {
+  const std::string good = song(1), late = song(404);
+  songServer.route("GET", "/song/1.mp3",
+                   [good](const RecordedRequest& r) { return Reply::ranged(r, good, RangeMode::kHonour); });
   songServer.route("GET", "/song/404.mp3", Reply::text("<html>not found</html>", 404));
-  songServer.route("GET", "/song/500.mp3", Reply::text("<html>oops</html>", 500));
+  songServer.route("GET", "/song/500.mp3", Reply::text("<html>busy</html>", 503));
   programme("301", {1, 404, 500});
   downloads().addDownloadProgramAndSyncWithId("301");
   ASSERT_TRUE(runUntil([&] { return songServer.requestCount("/song/500.mp3") == 1 && !downloads().isDownloading(); }));
+  EXPECT_EQ(fileAt(301, 1), good);
   EXPECT_FALSE(foundation::FileManager::fileExists(DownloadPaths::songFile(5821, 301, 404)));
-  EXPECT_FALSE(foundation::FileManager::fileExists(DownloadPaths::songFile(5821, 301, 500)));
-  EXPECT_EQ(downloads().checkProgramStateById(301), DownloadManager::kDownloading);
 
   double pause = DownloadManager::kFirstRetrySeconds;
-  for (int attempt = 2; attempt <= DownloadManager::kSongAttempts; ++attempt, pause *= 2) {
+  for (std::size_t attempt = 2; attempt <= 9;
+       ++attempt, pause = std::min(pause * 2, DownloadManager::kLongestRetrySeconds)) {
     wait(pause - 0.5);
-    EXPECT_EQ(songServer.requestCount("/song/404.mp3"), static_cast<std::size_t>(attempt - 1)) << "retried too soon";
+    EXPECT_EQ(songServer.requestCount("/song/404.mp3"), attempt - 1) << "retried too soon";
     wait(0.5);
     ASSERT_TRUE(runUntil([&] {
-      return songServer.requestCount("/song/404.mp3") == static_cast<std::size_t>(attempt) &&
-             !downloads().isDownloading();
+      return songServer.requestCount("/song/404.mp3") == attempt &&
+             songServer.requestCount("/song/500.mp3") == attempt && !downloads().isDownloading();
     }));
   }
+  EXPECT_EQ(pause, DownloadManager::kLongestRetrySeconds);
+  EXPECT_EQ(std::count(posted.begin(), posted.end(), "notificationProgramIsDownloaded 301"), 0);
+  EXPECT_EQ(DBManager::sharedManager().fetchProgramStatusById(301), 0);
+  auto cell = OfflineViewCell::initWithProgramDownloadData(*DBManager::sharedManager().getDownloadInfoById(301));
+  EXPECT_EQ(cell->detailLabel().text(), "已离线 1 首歌 33%");
+
+  songServer.route("GET", "/song/404.mp3",
+                   [late](const RecordedRequest& r) { return Reply::ranged(r, late, RangeMode::kHonour); });
+  songServer.route("GET", "/song/500.mp3",
+                   [late](const RecordedRequest& r) { return Reply::ranged(r, late, RangeMode::kHonour); });
+  downloads().continueDownload();
   runUntilPosted("notificationProgramIsDownloaded 301");
-  EXPECT_EQ(fileAt(301, 1), good);
-  const std::string failed = DBManager::sharedManager().fetchDownloadFailSongsWithProgramId(301);
-  EXPECT_TRUE(failed == "404,500" || failed == "500,404") << failed;
-  EXPECT_EQ(downloads().countDownloadedSongWithProgramId(301), 1);
+  EXPECT_EQ(fileAt(301, 404), late);
+  EXPECT_EQ(downloads().countDownloadedSongWithProgramId(301), 3);
 }
 
 // Going on by hand is the retry the pending timer waited for: the programme completes at once

@@ -20,6 +20,8 @@ class DownloadSyncTest : public testing::DownloadFixture {
   }
 };
 
+// A programme is fetched again only when the server changed it after its row was written (rows
+// here are written at 1700000000), and a screen told of an added programme finds its row.
 TEST_F(DownloadSyncTest, TheLocalListFollowsTheServersWhicheverWayItWritesIds) {
   store("801", "100");
   store("802", "100");
@@ -27,14 +29,22 @@ TEST_F(DownloadSyncTest, TheLocalListFollowsTheServersWhicheverWayItWritesIds) {
   const std::string kept = DownloadPaths::songFile(5821, 802, 1);
   ASSERT_TRUE(foundation::FileManager::createDirectory(DownloadPaths::programDir(5821, 802)).ok());
   ASSERT_TRUE(foundation::FileManager::writeAtomically(kept, "song").ok());
-  programme("802", {}, "200");
+  programme("802", {}, "1700000100");
   programme("804", {});
-  sync(R"({"err":"hapn.ok","data":[{"program_id":801,"modify_time":"100"},
-          {"program_id":"802","modify_time":200},{"program_id":"804"}]})");
+  std::vector<bool> rowsWhenTold;
+  foundation::NotificationCenter::defaultCenter().addObserver(
+      &rowsWhenTold, DownloadManager::kNewSynclist,
+      [&](const foundation::Notification&) { rowsWhenTold.push_back(DBManager::sharedManager().programIsExist(804)); });
+  sync(R"({"err":"hapn.ok","data":[{"program_id":801,"modify_time":"1600000000"},
+          {"program_id":"802","modify_time":1700000100},{"program_id":"804"}]})");
   ASSERT_TRUE(runUntil([&] { return localIds().size() == 3 && liveRequests().empty(); }));
+  foundation::NotificationCenter::defaultCenter().removeObserver(&rowsWhenTold);
   EXPECT_EQ(std::count(posted.begin(), posted.end(), "notificationNewSynclist"), 2);
+  ASSERT_FALSE(rowsWhenTold.empty());
+  EXPECT_TRUE(rowsWhenTold.back()) << "told before the added row was stored";
   EXPECT_EQ(DBManager::sharedManager().fetchProgramStatusById(803), -1);
-  EXPECT_EQ(DBManager::sharedManager().getDownloadedProgram(802)->modifyTime(), "200");
+  EXPECT_EQ(DBManager::sharedManager().getDownloadedProgram(802)->modifyTime(), "1700000100");
+  EXPECT_EQ(DBManager::sharedManager().getDownloadedProgram(801)->modifyTime(), "100");
   EXPECT_TRUE(foundation::FileManager::fileExists(kept));
   EXPECT_EQ(api.callsTo("radio.getProgramDetail").size(), 2u);
   EXPECT_EQ(api.callsTo("user.listSubscriptionStatus")[0].formValue("sync"), "1");
