@@ -16,6 +16,14 @@ constexpr unsigned kStreamEvents =
 constexpr foundation::Duration kStatusInterval{0.25};
 
 foundation::TimePoint now() { return foundation::Clock::current().now(); }
+
+// "SOCKS" (or "SOCKS5") and "SOCKS4" name SOCKS proxies; every other type, none included, HTTP.
+net::ProxyServer::Kind proxyKindOfType(const std::string& type) {
+  const std::string lower = net::toLowerASCII(type);
+  if (lower == "socks" || lower == "socks5") return net::ProxyServer::Kind::kSOCKS5;
+  if (lower == "socks4" || lower == "socks4a") return net::ProxyServer::Kind::kSOCKS4a;
+  return net::ProxyServer::Kind::kHTTP;
+}
 }  // namespace
 
 void HTTPRequest::startRequest() {
@@ -27,16 +35,12 @@ void HTTPRequest::startRequest() {
     return;
   }
   if (request_->scheme() == "https") applyTLSSettings();
-  if (!proxyHost_.empty() && proxyPort_ != 0) {
-    // The streams speak only to HTTP proxies; a SOCKS proxy set by hand is a clear failure, not
-    // a connection that silently bypasses it. (Script answers skip SOCKS entries.)
-    if (net::toLowerASCII(proxyType_) == "socks") {
-      connectionCanBeReused_ = false;
-      destroyReadStream();
-      failWithError(makeRequestError(HTTPRequestErrorCode::internal, "SOCKS proxies are not supported"));
-      return;
-    }
-    readStream_->setHTTPProxy(net::ProxyServer{proxyHost_, proxyPort_});
+  if (!settings_.proxyHost.empty() && settings_.proxyPort != 0) {
+    const auto kind = proxyKindOfType(settings_.proxyType);
+    // A SOCKS proxy takes its login in its handshake; an HTTP proxy's comes with a challenge.
+    const bool socks = kind != net::ProxyServer::Kind::kHTTP;
+    readStream_->setProxy(net::ProxyServer{settings_.proxyHost, settings_.proxyPort, kind, socks ? settings_.proxyUsername.value_or("") : "",
+                                           socks ? settings_.proxyPassword.value_or("") : ""});
   }
 
   // The idle stream of a reused connection has ended cleanly; closing it leaves its socket for
@@ -51,11 +55,11 @@ void HTTPRequest::startRequest() {
     return;
   }
   if (!isHEADRequest()) {
-    if (shouldResetUploadProgress_) {
-      incrementUploadSizeBy(showAccurateProgress_ ? static_cast<std::int64_t>(postLength_) : 1);
+    if (settings_.shouldResetUploadProgress) {
+      incrementUploadSizeBy(settings_.showAccurateProgress ? static_cast<std::int64_t>(settings_.postLength) : 1);
       deliverFraction(ProgressReceiver::uploadDelegate, 0, 1);
     }
-    if (shouldResetDownloadProgress_ && partialDownloadSize_ == 0) {
+    if (settings_.shouldResetDownloadProgress && partialDownloadSize_ == 0) {
       deliverFraction(ProgressReceiver::downloadDelegate, 0, 1);
     }
   }
@@ -64,7 +68,7 @@ void HTTPRequest::startRequest() {
 }
 
 void HTTPRequest::applyTLSSettings() {
-  if (!validatesSecureCertificate_) {
+  if (!settings_.validatesSecureCertificate) {
     net::TLSSettings relaxed;
     relaxed.allowsExpiredCertificates = true;
     relaxed.allowsAnyRoot = true;
@@ -72,11 +76,11 @@ void HTTPRequest::applyTLSSettings() {
     relaxed.peerName = "";
     readStream_->setTLSSettings(relaxed);
   }
-  if (clientCertificateIdentity_) {
+  if (settings_.clientCertificateIdentity) {
     // Takes the place of the relaxed settings: an identity goes only to a verified server.
     net::TLSSettings presenting;
-    presenting.clientIdentity = clientCertificateIdentity_;
-    presenting.clientCertificates = clientCertificates_;
+    presenting.clientIdentity = settings_.clientCertificateIdentity;
+    presenting.clientCertificates = settings_.clientCertificates;
     readStream_->setTLSSettings(presenting);
   }
 }
@@ -111,9 +115,9 @@ std::shared_ptr<net::HTTPReadStream> HTTPRequest::chooseConnection() {
   std::scoped_lock poolLock(pool.lock());
   pool.expireIdleRecords(now());
   auto parts = net::parseHTTPURL(url_);
-  if (!parts.ok()) shouldAttemptPersistentConnection_ = false;
+  if (!parts.ok()) settings_.shouldAttemptPersistentConnection = false;
   // A request that does not keep connections never takes, creates or leaves a record.
-  if (!shouldAttemptPersistentConnection_) {
+  if (!settings_.shouldAttemptPersistentConnection) {
     connectionInfo_.reset();
     return nullptr;
   }
