@@ -7,8 +7,10 @@
 namespace http {
 
 ConnectionPool& ConnectionPool::shared() {
-  static ConnectionPool pool;
-  return pool;
+  // Lives for the run: the network thread is never joined and may still end a request while the
+  // process exits.
+  static ConnectionPool* pool = new ConnectionPool();
+  return *pool;
 }
 
 namespace {
