@@ -76,8 +76,8 @@ TEST_F(RequestCacheTest, AllChannelsFileRadiosPicturesAndTheirCache) {
   EXPECT_TRUE(radios[2]->channelsArr().empty());
   // Empty picture URLs are left out and a URL shared by two channels is one entry.
   EXPECT_EQ(delegate->resultDic["pics"].getDictionary()->keys(),
-            (std::vector<std::string>{"http://img.zunoradio.com/channel/11.jpg",
-                                      "http://img.zunoradio.com/channel/shared.jpg"}));
+            (std::vector<std::string>{"http://127.0.0.1:9/img/channel/11.jpg",
+                                      "http://127.0.0.1:9/img/channel/shared.jpg"}));
 
   std::vector<RadioModelPtr> local = ListAllChannelsRequest::localRadios();
   ASSERT_EQ(local.size(), 3u);
