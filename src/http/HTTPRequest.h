@@ -191,6 +191,11 @@ class HTTPRequest : public foundation::Operation {
   void setAllowCompressedResponse(bool allow);
   bool shouldWaitToInflateCompressedResponses() const;
   void setShouldWaitToInflateCompressedResponses(bool wait);
+  // The most bytes of body kept in memory (inflated, unless inflating waits for the end); a body
+  // that grows past it fails the request with responseTooLarge. 0, the default, is no maximum.
+  // Bodies that go to a file or to a data receiver are not counted.
+  std::uint64_t maxResponseDataSize() const;
+  void setMaxResponseDataSize(std::uint64_t bytes);
   std::string downloadDestinationPath() const;
   void setDownloadDestinationPath(const std::string& path);
   std::string temporaryFileDownloadPath() const;
@@ -596,6 +601,7 @@ class HTTPRequest : public foundation::Operation {
   bool allowCompressedResponse_ = true;
   bool shouldCompressRequestBody_ = false;
   bool shouldWaitToInflateCompressedResponses_ = true;
+  std::uint64_t maxResponseDataSize_ = 0;
   std::string downloadDestinationPath_;
   std::string temporaryFileDownloadPath_;
   std::string temporaryUncompressedDataDownloadPath_;

@@ -77,6 +77,8 @@ bool HTTPRequest::shouldWaitToInflateCompressedResponses() const {
 void HTTPRequest::setShouldWaitToInflateCompressedResponses(bool wait) {
   lockedStore(shouldWaitToInflateCompressedResponses_, wait);
 }
+std::uint64_t HTTPRequest::maxResponseDataSize() const { return lockedCopy(maxResponseDataSize_); }
+void HTTPRequest::setMaxResponseDataSize(std::uint64_t bytes) { lockedStore(maxResponseDataSize_, bytes); }
 
 std::string HTTPRequest::downloadDestinationPath() const { return lockedCopy(downloadDestinationPath_); }
 void HTTPRequest::setDownloadDestinationPath(const std::string& path) { lockedStore(downloadDestinationPath_, path); }

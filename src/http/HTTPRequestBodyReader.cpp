@@ -95,6 +95,13 @@ foundation::Status HTTPRequest::storeChunk(const std::uint8_t* bytes, std::size_
   if (hasDataReceiver()) {
     passOnReceivedData(inflated ? std::move(*inflated) : foundation::Bytes(bytes, bytes + length));
   } else if (!isFileDownload()) {
+    const std::size_t adding = inflated ? inflated->size() : length;
+    if (maxResponseDataSize_ != 0 && rawResponseData_.size() + adding > maxResponseDataSize_) {
+      rawResponseData_ = {};
+      return makeRequestError(
+          HTTPRequestErrorCode::responseTooLarge,
+          "The reply is larger than the " + std::to_string(maxResponseDataSize_ >> 20) + " MiB it may take");
+    }
     if (inflated) {
       rawResponseData_.insert(rawResponseData_.end(), inflated->begin(), inflated->end());
     } else {
