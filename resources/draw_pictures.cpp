@@ -200,6 +200,17 @@ Drawing panel(Color fill, Color edge, double radius) {
   };
 }
 
+// The toast badges' background; a small radius, as the badge stretches it for long titles.
+Drawing toastBackground() {
+  return [](GraphicsContext& c, double w, double h) {
+    c.setFillColor(Color::black().withAlpha(0.78));
+    c.fillRoundedRect({0, 0, w, h}, 8);
+    c.setStrokeColor(Color::white().withAlpha(0.25));
+    c.setLineWidth(0.5);
+    c.strokeRoundedRect({0.25, 0.25, w - 0.5, h - 0.5}, 8);
+  };
+}
+
 Drawing progress(Color colour) {
   return [=](GraphicsContext& c, double w, double h) {
     c.setFillColor(colour);
@@ -328,6 +339,7 @@ std::vector<Picture> pictures() {
       {"programIsDownload", 22, 22, download(kGreen, true)},
       {"programNotDownload", 22, 22, download(kGrey, false)},
       {"programWaitingForDownload", 22, 22, waiting(kAccent)},
+      {"collectedToastBG", 122, 58, toastBackground()},
       {"downlodingProgress", 100, 4, progress(kLight)},
       {"downlodingProgress1", 100, 4, progress(kAccent)},
       {"player_collect", 30, 30, heart(kGrey, false)},

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -8,13 +9,16 @@
 namespace services {
 
 // Named usage events kept for the next send to the analytics service. Nothing here sends: the
-// events wait in order until the sender takes them. Any thread.
+// events wait in order until the sender takes them. At most kMaxPendingEvents wait, so a long
+// run without a send does not grow; past that the oldest go and are counted. Any thread.
 class UsageAnalytics {
  public:
   struct Event {
     std::string eventId;
     foundation::Dictionary attributes;
   };
+
+  static constexpr std::size_t kMaxPendingEvents = 1000;
 
   // Any thread. Records one counted event.
   static void event(const std::string& eventId);
@@ -23,7 +27,10 @@ class UsageAnalytics {
 
   // Any thread. The events recorded since the last send, oldest first.
   static std::vector<Event> pendingEvents();
-  // Any thread. Hands over the waiting events and forgets them (the sender's step).
+  // Any thread. How many events were dropped, oldest first, since the last send.
+  static std::size_t droppedEventCount();
+  // Any thread. Hands over the waiting events and forgets them and the dropped count (the
+  // sender's step).
   static std::vector<Event> takePendingEvents();
 };
 

@@ -64,6 +64,20 @@ std::size_t endOfPlainRun(std::string_view input, std::size_t at, bool& nonASCII
   return at;
 }
 
+// How many leading bytes of `bytes` end on a whole UTF-8 sequence: a sequence cut by the end of
+// the input is left for the next piece. Bytes that are no UTF-8 at all count as whole, for the
+// check that follows to refuse them.
+std::size_t wholeUtf8Length(std::string_view bytes) {
+  const std::size_t size = bytes.size();
+  for (std::size_t back = 1; back <= 4 && back <= size; ++back) {
+    auto byte = static_cast<unsigned char>(bytes[size - back]);
+    if ((byte & 0xC0) == 0x80) continue;  // a continuation byte: the lead is further back
+    std::size_t length = (byte >> 5) == 0x6 ? 2 : (byte >> 4) == 0xE ? 3 : (byte >> 3) == 0x1E ? 4 : 1;
+    return length > back ? size - back : size;
+  }
+  return size;
+}
+
 // 16 bits, as the exponent is kept; a larger one is refused rather than wrapped.
 constexpr int kMaxExponent = 32767;
 
@@ -99,10 +113,12 @@ const char* jsonTokenName(JsonToken token) {
 
 JsonToken JsonTokeniser::fail(std::string error) {
   error_ = std::move(error);
+  inString_ = false;
   return JsonToken::error;
 }
 
 JsonToken JsonTokeniser::getToken() {
+  if (inString_) return getStringToken();
   stream_.skipWhitespace();
   std::string_view input = stream_.unread();
   if (input.empty()) return JsonToken::eof;
@@ -127,6 +143,9 @@ JsonToken JsonTokeniser::getToken() {
       punctuation = JsonToken::keyValueSeparator;
       break;
     case '"':
+      stream_.skip(1);
+      string_.clear();
+      inString_ = true;
       return getStringToken();
     case 't':
       return getWordToken("true", JsonToken::trueValue);
@@ -156,24 +175,21 @@ JsonToken JsonTokeniser::getWordToken(std::string_view word, JsonToken token) {
 
 JsonToken JsonTokeniser::getStringToken() {
   std::string_view input = stream_.unread();
-  std::size_t at = 1;
-  bool gathered = false;  // whether string_ already holds earlier runs
+  std::size_t at = 0;
   while (true) {
     std::size_t runStart = at;
     bool nonASCII = false;
     at = endOfPlainRun(input, at, nonASCII);
-    if (at >= input.size()) return JsonToken::eof;
+    const bool inputEnded = at >= input.size();
+    if (inputEnded) at = runStart + wholeUtf8Length(input.substr(runStart));
     std::string_view run = input.substr(runStart, at - runStart);
     if (nonASCII && !foundation::isValidUtf8(run)) return fail("Broken Unicode encoding");
-    if (gathered) {
-      string_.append(run);
-    } else {
-      string_.assign(run);
-      gathered = true;
-    }
+    string_.append(run);
+    if (inputEnded) return waitInString(at);
     auto stop = static_cast<unsigned char>(input[at]);
     if (stop == '"') {
       stream_.skip(at + 1);
+      inString_ = false;
       return JsonToken::string;
     }
     if (stop < 0x20) {
@@ -181,7 +197,7 @@ JsonToken JsonTokeniser::getStringToken() {
       std::snprintf(text, sizeof text, "Unescaped control character [0x%02X]", stop);
       return fail(text);
     }
-    if (at + 1 >= input.size()) return JsonToken::eof;
+    if (at + 1 >= input.size()) return waitInString(at);  // the escape is cut by the end
     switch (input[at + 1]) {
       case '"':
       case '/':
@@ -203,14 +219,25 @@ JsonToken JsonTokeniser::getStringToken() {
       case 't':
         string_ += '\t';
         break;
-      case 'u':
-        if (auto escaped = appendUnicodeEscape(input, at); escaped != JsonToken::string) return escaped;
+      case 'u': {
+        std::size_t escape = at;
+        JsonToken escaped = appendUnicodeEscape(input, at);
+        if (escaped == JsonToken::eof) return waitInString(escape);
+        if (escaped != JsonToken::string) return escaped;
         continue;
+      }
       default:
         return fail("Illegal escape character");
     }
     at += 2;
   }
+}
+
+JsonToken JsonTokeniser::waitInString(std::size_t decodedUpTo) {
+  // What is decoded stays decoded: the next piece goes on from here, so a long string costs the
+  // same however finely it is cut.
+  stream_.skip(decodedUpTo);
+  return JsonToken::eof;
 }
 
 JsonToken JsonTokeniser::appendUnicodeEscape(std::string_view input, std::size_t& at) {

@@ -47,7 +47,10 @@ class JsonTokeniser {
   foundation::Value& number() { return number_; }
 
  private:
+  // Reads on in a string whose opening quote and first part are already taken.
   JsonToken getStringToken();
+  // Leaves the stream after the part of a string decoded so far, and waits for more input.
+  JsonToken waitInString(std::size_t decodedUpTo);
   // Appends the character of a \u escape at `at` (the backslash); eof when input is missing.
   JsonToken appendUnicodeEscape(std::string_view input, std::size_t& at);
   JsonToken getNumberToken();
@@ -57,6 +60,7 @@ class JsonTokeniser {
   JsonUTF8Stream stream_;
   std::string error_;
   std::string string_;
+  bool inString_ = false;  // the input ended inside a string: string_ holds its first part
   foundation::Value number_;
 };
 

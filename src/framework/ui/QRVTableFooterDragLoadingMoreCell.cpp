@@ -92,10 +92,7 @@ bool QRVTableFooterDragLoadingMoreCell::delegateReportsLoading() {
 void QRVTableFooterDragLoadingMoreCell::onScrollViewDidScroll(ui::ScrollView& scrollView) {
   if (!canLoadMore() || state_ == kQRVPullStateLoading) return;
   double bottom = scrollView.contentOffset().y + scrollView.bounds().height();
-  // Measured from where the content rests when scrolled to its end, so that content shorter than
-  // the view needs a pull too rather than standing ready to load at rest.
-  double restingBottom = scrollView.maximumContentOffset().y + scrollView.bounds().height();
-  setState(bottom > restingBottom + kTriggerOvershoot ? kQRVPullStatePulling : kQRVPullStateNormal);
+  setState(bottom > scrollView.contentSize().height + kTriggerOvershoot ? kQRVPullStatePulling : kQRVPullStateNormal);
 }
 
 void QRVTableFooterDragLoadingMoreCell::onScrollViewDidEndDragging(ui::ScrollView&) {

@@ -27,8 +27,9 @@ class QRVTableFooterDragLoadingMoreCellDelegate {
   virtual void tableHeaderFooterDragLoadingMoreActionTriggered(QRVTableFooterDragLoadingMoreCell&) {}
 };
 
-// The last cell of a table: a pull up of more than 20 points past the end of the content, released,
-// asks the delegate for more rows. Its owner forwards the scroll view's events and reports the end
+// The last cell of a table: released while the visible bottom lies more than 20 points past the
+// end of the content (so at once over content shorter than the view), it asks the delegate for
+// more rows. Its owner forwards the scroll view's events and reports the end
 // of loading. Loaded from the nib "QRVTableFooterDragLoadingMoreCell". Main thread only.
 class QRVTableFooterDragLoadingMoreCell : public QRVXibTableCellView {
  public:

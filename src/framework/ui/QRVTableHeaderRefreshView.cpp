@@ -47,10 +47,6 @@ QRVTableHeaderRefreshView::QRVTableHeaderRefreshView(const ui::Rect& frame) : Vi
   addSubview(statusLabel_);
   addSubview(arrowImageLayer_);
   addSubview(activityView_);
-
-  // Starting in the normal state shows the pull hint from the first moment, and the first small
-  // pull does not sound as if the header had been turned back.
-  setState(kQRVPullStateNormal);
 }
 
 void QRVTableHeaderRefreshView::setState(int state) {

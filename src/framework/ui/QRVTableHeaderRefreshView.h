@@ -38,7 +38,7 @@ class QRVTableHeaderRefreshViewDelegate {
 // keeps itself in view (up to 60 points) while loading. Its owner places it with its bottom edge
 // at the content's top, forwards the scroll view's events and reports the end of loading. It
 // plays "up.wav", "down.wav" and "end.wav" from the resources as the state changes. A new header
-// is in the normal state, its arrow down and its text telling the user to pull. Main thread only.
+// is in the pulling state with empty labels until its first state change. Main thread only.
 class QRVTableHeaderRefreshView : public ui::View {
  public:
   static constexpr double kTriggerPull = 65;
@@ -75,7 +75,7 @@ class QRVTableHeaderRefreshView : public ui::View {
  private:
   bool delegateReportsLoading();
 
-  int state_ = kQRVPullStateNormal;
+  int state_ = kQRVPullStatePulling;
   std::weak_ptr<QRVTableHeaderRefreshViewDelegate> delegate_;
   std::shared_ptr<ui::Label> lastUpdatedLabel_;
   std::shared_ptr<ui::Label> statusLabel_;

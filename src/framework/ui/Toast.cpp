@@ -35,11 +35,7 @@ constexpr const char* kBadgeBackground = "collectedToastBG.png";
 constexpr ui::Size kIconBadgeSize{122.0, 58.0};
 constexpr ui::Rect kIconBadgeIcon{50.0, 6.0, 24.0, 24.0};  // in the usual badge
 constexpr double kIconBadgeTextTop = 32.0;
-constexpr double kIconBadgeTextSide = 6.0;
-// The look of the badge picture, drawn so that it keeps its corners at any size.
-constexpr double kIconBadgeOpacity = 0.78;
-constexpr double kIconBadgeEdgeOpacity = 0.25;
-constexpr double kIconBadgeEdgeWidth = 0.5;
+constexpr double kIconBadgeTextSide = 6.0;  // kept clear when a long title is measured
 
 // The key under which a host keeps its activity toast.
 const char kActivityToastKey = 0;
@@ -271,15 +267,11 @@ void showToastWithTitle(ui::View& host, const std::string& title, ui::ImagePtr i
   const double textHeight = std::max(oneLine, text.height + oneLine - std::ceil(font.lineHeight()));
 
   auto badge = std::make_shared<ui::ImageView>(ui::Rect{0, 0, width, kIconBadgeTextTop + textHeight});
-  badge->setBackgroundColor(ui::Color::black().withAlpha(kIconBadgeOpacity));
-  badge->layer().setCornerRadius(kCornerRadius);
-  badge->layer().setBorderWidth(kIconBadgeEdgeWidth);
-  badge->layer().setBorderColor(ui::Color::white().withAlpha(kIconBadgeEdgeOpacity));
+  badge->setImage(ui::Image::named(kBadgeBackground));
   auto iconView = std::make_shared<ui::ImageView>(kIconBadgeIcon.offsetBy((width - kIconBadgeSize.width) / 2, 0));
   iconView->setImage(std::move(icon));
   badge->addSubview(iconView);
-  auto label =
-      makeBadgeLabel({kIconBadgeTextSide, kIconBadgeTextTop, width - 2 * kIconBadgeTextSide, textHeight}, title);
+  auto label = makeBadgeLabel({0, kIconBadgeTextTop, width, textHeight}, title);
   label->setLineBreakMode(ui::LineBreakMode::WordWrap);
   label->setNumberOfLines(0);
   badge->addSubview(label);

@@ -95,6 +95,13 @@ class DownloadManager : public http::HTTPRequestDelegate,
   void handleUserLogInEvent();
   void handleUserLogoutEvent();
 
+  // Stores the programme of a model that lists its songs and starts it, or fetches the detail
+  // of one that does not; false when it is offline already or could not be stored or started.
+  bool downloadProgram(const api::ProgramModelPtr& program);
+  bool checkHasProgramPicWithProgramId(std::int64_t programId);
+  // Stops the download of the song, when it is under way; the other songs go on.
+  void cancelDownloadSongWithSongId(std::int64_t songId);
+
   void requestFinished(http::HTTPRequest& request) override;
   void requestFailed(http::HTTPRequest& request) override;
   void clickedButtonAtIndex(ui::AlertView& alert, int buttonIndex) override;

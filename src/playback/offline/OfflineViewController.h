@@ -27,6 +27,7 @@ class OfflineViewController : public services::BaseViewController,
   // Pushed on a navigation stack rather than opened from the side menu.
   static constexpr int kFromNavigationStack = 11;
   static constexpr double kNoticeRowHeight = 25;
+  static constexpr const char* kRemoveFailedToast = "节目取消离线失败!";
 
   ~OfflineViewController() override;
 
@@ -50,6 +51,9 @@ class OfflineViewController : public services::BaseViewController,
   int numberOfRows(ui::TableView& table, int section) override;
   std::shared_ptr<ui::TableViewCell> cellForRow(ui::TableView& table, const ui::IndexPath& indexPath) override;
   bool canEditRow(ui::TableView& table, const ui::IndexPath& indexPath) override;
+  // Deletes the row's programme: off the server's offline list, then off this one with its
+  // files. The table never asks, as no row can be edited.
+  void commitEditingStyle(ui::TableView& table, const ui::IndexPath& indexPath);
   std::optional<double> heightForRow(ui::TableView& table, const ui::IndexPath& indexPath) override;
   void clickedButtonAtIndex(ui::AlertView& alert, int buttonIndex) override;
 

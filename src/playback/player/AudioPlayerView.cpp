@@ -104,7 +104,12 @@ void AudioPlayerView::showTimerRunning(bool running) {
   timerButton_->setImage(ui::Image::named(running ? "alarmbell_h.png" : "alarmbell.png"));
 }
 
-ui::ImagePtr AudioPlayerView::coverImage() const { return topViewImage_->image(); }
+ui::ImagePtr AudioPlayerView::coverImage() const {
+  // The top bar takes each cover the moment it arrives, while the cover view may still be fading
+  // from its placeholder; before any cover the bar shows the placeholder, which is no cover.
+  ui::ImagePtr shown = topViewImage_->image();
+  return shown == ui::Image::named(kCoverPlaceholder) ? nullptr : shown;
+}
 
 std::string AudioPlayerView::coverImageFile() const {
   const std::string url = coverUrl();

@@ -258,6 +258,11 @@ bool PlayerController::userMayEdit() const {
   return user && (idNumber(user->priCreateProgram()) != 0 || idNumber(user->priItemView()) != 0);
 }
 
+bool PlayerController::userMayCreateProgrammes() const {
+  api::UserModelPtr user = api::UserModel::getUser();
+  return user && idNumber(user->priCreateProgram()) != 0;
+}
+
 void PlayerController::play() {
   if (!selectedSong_) return;
   loadFailures_ = 0;

@@ -170,6 +170,8 @@ class PlayerController : public framework::DataRequestDelegate {
   void selectSong(std::optional<std::size_t> index);
   void setIsPlaying(bool playing);
   bool userMayEdit() const;
+  // Seeking within a song is for programme makers only.
+  bool userMayCreateProgrammes() const;
 
   // 4.101: loading a song.
   void loadSongSource();

@@ -171,7 +171,7 @@ void PlayerController::itemReady() {
   }
   // A pause, the sleep timer, a call or the offline switch during the load stays in force.
   if (isPlaying_) audioPlayer_->play();
-  if (userMayEdit()) panel_.enableSeeking(true);
+  if (userMayCreateProgrammes()) panel_.enableSeeking(true);
   foundation::NotificationCenter::defaultCenter().postNotificationName(kSongSourceDidLoadedNotification);
 }
 

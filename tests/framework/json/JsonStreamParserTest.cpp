@@ -143,6 +143,7 @@ TEST(JsonStreamParserTest, EverySplitOfADocumentParsesLikeTheWhole) {
       R"( {"name":"午后 \ud83d\ude00\t\u00e9", "n":[-12.5e-3, 0, 12345678901234567890123, true, false, null],
           "nested":{"x":[{}, []], "y":"\\\"\/"}} )",
       R"({"a":[1,2,"x\uD83D y"]})",  // malformed: fails the same way whatever the split
+      "[\"\xe5\x8d\"]",              // a UTF-8 sequence cut short inside a string
   };
   for (const auto& document : documents) {
     JsonParser whole;

@@ -94,13 +94,18 @@ class PullRefreshTest : public uitest::UiFixture {
   std::shared_ptr<ui::ScrollView> scroll;
 };
 
-TEST_F(PullRefreshTest, ANewHeaderInvitesAPullAndShowsTheDelegatesDate) {
+TEST_F(PullRefreshTest, ANewHeaderStartsBlankAndShowsTheDelegatesDate) {
   auto header = addHeader();
-  EXPECT_EQ(header->state(), framework::kQRVPullStateNormal);
-  EXPECT_EQ(header->statusLabel().text(), "下拉可以刷新…");
+  EXPECT_EQ(header->state(), framework::kQRVPullStatePulling);
+  EXPECT_EQ(header->statusLabel().text(), "");
   EXPECT_EQ(header->lastUpdatedLabel().text(), "");
   EXPECT_EQ(header->arrowImageLayer().frame(), (Rect{25, 405, 30, 45}));
   ASSERT_TRUE(header->arrowImageLayer().image());
+  pullAndHold(30);  // the first small pull brings the header to its normal state
+  EXPECT_EQ(header->state(), framework::kQRVPullStateNormal);
+  EXPECT_EQ(header->statusLabel().text(), "下拉可以刷新…");
+  EXPECT_EQ(played(), (std::vector<std::string>{"up.wav"}));
+  window->touchEnded({160, 230});
 
   owner->lastUpdated = foundation::Date{1'700'000'000};
   header->refreshLastUpdatedDate();
@@ -129,7 +134,7 @@ TEST_F(PullRefreshTest, AReleaseAtSixtyFivePointsRefreshesOnceAndTheInsetHoldsTh
   EXPECT_TRUE(header->arrowImageLayer().isHidden());
   EXPECT_EQ(scroll->contentInset().top, 60);
   EXPECT_EQ(scroll->contentOffset().y, -60);
-  EXPECT_EQ(played(), (std::vector<std::string>{"down.wav", "up.wav", "end.wav"}));
+  EXPECT_EQ(played(), (std::vector<std::string>{"up.wav", "down.wav", "up.wav", "end.wav"}));
   step(1);
   EXPECT_EQ(media::SystemSounds::shared().soundCount(), 0u);  // each sound let go once heard
 
@@ -152,7 +157,7 @@ TEST_F(PullRefreshTest, NothingChangesWhileTheDelegateReportsLoading) {
   auto footer = addFooter();
   owner->loading = true;
   pullAndRelease(120);
-  EXPECT_EQ(header->state(), framework::kQRVPullStateNormal);
+  EXPECT_EQ(header->state(), framework::kQRVPullStatePulling) << "still its first state";
   EXPECT_EQ(owner->refreshes, 0);
   EXPECT_TRUE(played().empty());
 
@@ -194,7 +199,7 @@ TEST_F(PullRefreshTest, TheFooterTriggersOnlyPastTwentyPointsOfOvershoot) {
   EXPECT_EQ(footer->arrowImageView().alpha(), 1);
 }
 
-TEST_F(PullRefreshTest, TheFooterStaysNormalWithoutALoaderAndAtRestOverShortContent) {
+TEST_F(PullRefreshTest, TheFooterStaysNormalWithoutALoaderAndIsReadyAtOnceOverShortContent) {
   auto footer = addFooter();
   owner->moreToLoad = false;
   scroll->setContentOffset({0, 540});
@@ -208,13 +213,13 @@ TEST_F(PullRefreshTest, TheFooterStaysNormalWithoutALoaderAndAtRestOverShortCont
   EXPECT_NE(footer->state(), framework::kQRVPullStateLoading);  // nobody to hear it: no loading
   EXPECT_EQ(owner->loadMores, 0);
 
+  // Over content shorter than the view the visible bottom is already past the content's end.
   scroll->setAlwaysBounceVertical(true);
   scroll->setContentSize({320, 200});
   scroll->setContentOffset({0, 0});
-  EXPECT_EQ(footer->state(), framework::kQRVPullStateNormal);
-  pullAndHold(-21);
+  pullAndHold(-1);
   EXPECT_EQ(footer->state(), framework::kQRVPullStatePulling);
-  window->touchEnded({160, 179});
+  window->touchEnded({160, 199});
 }
 
 TEST_F(PullRefreshTest, TheHeaderInItsThreeStates) {
@@ -226,7 +231,7 @@ TEST_F(PullRefreshTest, TheHeaderInItsThreeStates) {
     host->addSubview(headers.back());
   }
   owner->lastUpdated = foundation::Date{1'700'000'000};
-  headers[0]->refreshLastUpdatedDate();
+  headers[0]->setState(framework::kQRVPullStateNormal);
   headers[1]->setState(framework::kQRVPullStatePulling);
   headers[2]->setState(framework::kQRVPullStateLoading);
   step(0.2);

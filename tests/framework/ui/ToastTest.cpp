@@ -220,12 +220,15 @@ TEST_F(ToastTest, AnIconBadgeGrowsToItsWholeTitleWithinTheHost) {
   auto shortBadge = badgeFor("失败");
   EXPECT_EQ(shortBadge->bounds().size, (ui::Size{122, 58}));
   EXPECT_EQ(shortBadge->subviews()[0]->frame(), (Rect{50, 6, 24, 24}));
+  EXPECT_EQ(labelIn(*shortBadge, 1)->frame(), (Rect{0, 32, 122, 26}));
+  EXPECT_EQ(dynamic_cast<ui::ImageView&>(*shortBadge).image(), ui::Image::named("collectedToastBG.png"));
 
   const std::string added = "节目加入离线节目成功!";
   auto wide = badgeFor(added);
   const double width = wide->bounds().width();
   EXPECT_GT(width, 122);
   EXPECT_EQ(wide->bounds().height(), 58);
+  EXPECT_EQ(dynamic_cast<ui::ImageView&>(*wide).image(), ui::Image::named("collectedToastBG.png"));
   EXPECT_EQ(labelIn(*wide, 1)->text(), added);
   EXPECT_GE(labelIn(*wide, 1)->frame().width(), ui::sizeOfText(added, font).width) << "the title fits on one line";
   EXPECT_EQ(wide->subviews()[0]->frame().midX(), 62 + (width - 122) / 2) << "the icon stays over the middle";

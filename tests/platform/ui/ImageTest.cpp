@@ -61,7 +61,7 @@ TEST(ImageTest, NamedPicturesPreferTheirDoubleScaleFile) {
   ImagePtr background = Image::named("collectedToastBG.png");
   ASSERT_NE(background, nullptr);
   EXPECT_EQ(background->scale(), 2);
-  EXPECT_EQ(background->size(), (ui::Size{102, 58}));
+  EXPECT_EQ(background->size(), (ui::Size{122, 58}));
   // Decoded only when its pixels are first read, to the same pixels as the file.
   auto file = Image::contentsOfFile(*ui::Resources::pathFor("collectedToastBG@2x.png"));
   ASSERT_TRUE(file.ok());

@@ -128,6 +128,25 @@ TEST_F(OfflineScreensTest, RowsInEachStateWithTheirProgressInListOrder) {
   EXPECT_EQ(offline.heightForRow(*offline.mainTableView(), {0, 0}), 0);
 }
 
+TEST_F(OfflineScreensTest, DeletingARowTakesItsProgrammeOffTheServerListThenOffThisOneWithItsFiles) {
+  store("21", 2, 1, true);
+  store("22", 2, 0, false);
+  const std::string kept = DownloadPaths::songFile(5821, 21, 1);
+  ASSERT_TRUE(foundation::FileManager::createDirectory(DownloadPaths::programDir(5821, 21)).ok());
+  ASSERT_TRUE(foundation::FileManager::writeAtomically(kept, "mp3"));
+  OfflineViewController& offline = open();
+  ASSERT_EQ(listed(), (std::vector<std::int64_t>{22, 21}));
+
+  offline.commitEditingStyle(*offline.mainTableView(), {0, 2});
+  ASSERT_TRUE(runUntil([&] { return listed() == std::vector<std::int64_t>{22}; }));
+  auto calls = api.callsTo("user._subscribe");
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].formValue("program_id"), "21");
+  EXPECT_EQ(calls[0].formValue("sync"), "0");
+  EXPECT_FALSE(foundation::FileManager::fileExists(kept));
+  EXPECT_EQ(downloads().checkProgramStateById(21), DownloadManager::kNotOffline);
+}
+
 TEST_F(OfflineScreensTest, SongNotificationsPatchTheRowOfTheirOwnProgramme) {
   store("21", 4, 1, false);
   store("22", 4, 0, false);

@@ -1,5 +1,7 @@
 #include "platform/media/MotionManager.h"
+#include "platform/media/NowPlayingInfoCenter.h"
 #include "src/framework/images/QRVImageCacheManager.h"
+#include "src/playback/panel/AudioPlayerCoverView.h"
 #include "src/playback/panel/GEDriftView.h"
 #include "src/services/catalogue/SingleSongCell.h"
 #include "tests/playback/panel/PanelFixture.h"
@@ -85,9 +87,13 @@ TEST_F(PanelTest, ArrivingCoverReachesTheTopBarWhileTheCoverStillFades) {
   auto& panel = shownPanel();
   playProgramme("9");
   panel.setAudioView();
+  const auto& lockScreen = media::NowPlayingInfoCenter::defaultCenter().nowPlayingInfo();
+  ASSERT_TRUE(lockScreen);
+  EXPECT_EQ(lockScreen->artwork, nullptr) << "no cover yet: the placeholder is not one";
   auto arrived = ui::Image::fromPixels(4, 4, std::vector<std::uint32_t>(16, 0xFF00FF00));
   panel.coverView()->driftImageView()->imageLoaded(arrived);
   EXPECT_EQ(panel.topViewImage()->image(), arrived);
+  EXPECT_EQ(lockScreen->artwork, arrived) << "the cover view still fades from its placeholder";
   ASSERT_TRUE(panel.blurTitleView()->image());
   EXPECT_EQ(panel.blurTitleView()->image()->pixelAt(1, 1), 0xFF00FF00u) << "the blur of the arrived cover";
   EXPECT_EQ(panel.blurTitleView()->contentMode(), ui::ContentMode::ScaleAspectFill) << "a small cover fills the bar";
@@ -206,6 +212,26 @@ TEST_F(PanelTest, DriftCage) {
   still.reset();
   EXPECT_TRUE(services::AppDelegate::sharedDelegate().sharedMotionManager()->isGyroActive())
       << "the second view never took the updates, so it does not stop them";
+}
+
+TEST_F(PanelTest, TheOlderCoverMovesSlowerNearItsCagesEdge) {
+  auto cover = playback::AudioPlayerCoverView::initWithImage("http://127.0.0.1:1/cover.jpg");
+  cover->setFrame({0, 0, 100, 100});
+  cover->setCageRect({0, 0, 100, 100});
+  EXPECT_EQ(cover->coverImageView()->image(), ui::Image::named("placeHolderBig.png"));
+  cover->drawRect(cover->bounds());
+  EXPECT_EQ(cover->coverImageView()->frame(), cover->bounds());
+
+  media::MotionManager::injectRotationRate({.x = 1, .y = 2});
+  ASSERT_TRUE(runUntil([&] { return cover->coverImageView()->center().x != 50; }));
+  const double reach = std::hypot(100.0, 100.0) / 2;  // from the cage's centre
+  EXPECT_NEAR(cover->coverImageView()->center().x, 50 + 2 * reach * 0.012, 1e-4);
+  EXPECT_NEAR(cover->coverImageView()->center().y, 50 + reach * 0.012, 1e-4);
+
+  const ui::Point before = cover->coverImageView()->center();
+  cover->move({.x = 0, .y = 100});  // would leave the cage
+  EXPECT_EQ(cover->coverImageView()->center(), before);
+  cover->stopMoving();
 }
 
 }  // namespace

@@ -79,6 +79,23 @@ TEST_F(PlayerLoadingTest, OnePlayerPerSongAndAPauseDuringTheLoadHolds) {
   EXPECT_TRUE(audio->lastItem()->isPlaying());
 }
 
+TEST_F(PlayerLoadingTest, OnlyProgrammeMakersMaySeek) {
+  auto user = std::make_shared<api::UserModel>();
+  user->setUid("5");
+  user->setPriItemView("1");  // may see items, may not make programmes
+  ASSERT_TRUE(framework::DataCacheManager::sharedManager().addObject(user, "userIsLogin"));
+  player().playSAlbum(nullptr, songs({"a", "b"}), std::nullopt);
+  ready();
+  EXPECT_FALSE(player().positionSlider()->isEnabled());
+
+  user->setPriCreateProgram("1");
+  ASSERT_TRUE(framework::DataCacheManager::sharedManager().addObject(user, "userIsLogin"));
+  player().handleNextSongButtonClickEvent();
+  settle();
+  ready();
+  EXPECT_TRUE(player().positionSlider()->isEnabled());
+}
+
 TEST_F(PlayerLoadingTest, AFailingSongIsRetriedThenGivenUp) {
   std::vector<std::string> givenUp;
   player().setOnGivenUp([&](const api::SongModelPtr& song, const std::string& reason) {
