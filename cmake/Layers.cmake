@@ -1,7 +1,7 @@
 # One static library per layer. Sources are every .cpp below the layer's folder, so a new
 # file needs no CMake edit. Headers are included by their path from the repository root
-# ("platform/foundation/RunLoop.h", "src/http/HTTPRequest.h"); tests/LayeringTest checks
-# that no layer includes from a layer above it.
+# ("platform/foundation/RunLoop.h", "src/http/HTTPRequest.h"); scripts/check-layering, run as
+# the `layering` test, checks that no layer includes from a layer above it.
 function(zr_layer name dir)
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${dir}/*.cpp)
   if(sources)

@@ -4,8 +4,8 @@
 
 #include "platform/ui/Renderer.h"
 #include "src/playback/offline/DownloadManager.h"
-#include "src/playback/offline/OfflineSettingViewController.h"
-#include "src/playback/offline/OfflineViewCell.h"
+#include "src/playback/offlinescreens/OfflineSettingViewController.h"
+#include "src/playback/offlinescreens/OfflineViewCell.h"
 
 namespace zunoradio {
 

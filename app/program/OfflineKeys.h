@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/program/Console.h"
-#include "src/playback/offline/OfflineViewController.h"
+#include "src/playback/offlinescreens/OfflineViewController.h"
 
 namespace zunoradio {
 

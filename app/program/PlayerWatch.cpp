@@ -77,7 +77,7 @@ PlayerWatch::PlayerWatch(Console& console, std::optional<int> songs, std::functi
   centre.addObserver(this, playback::kPlayerStopOrStartNotification, [this](const foundation::Notification&) {
     console_.line(player().isPlaying() ? "Playing." : "Paused.");
   });
-  player().setOnGivenUp(
+  player().controller().setOnGivenUp(
       [this](const api::SongModelPtr& song, const std::string& reason) { songGivenUp(song, reason); });
   ticker_ = foundation::RunLoop::main().scheduleTimer(foundation::Duration(1), true, [this] { tick(); });
   playback::PlayApiManager::setSendObserver(
@@ -91,7 +91,7 @@ PlayerWatch::PlayerWatch(Console& console, std::optional<int> songs, std::functi
 }
 
 PlayerWatch::~PlayerWatch() {
-  player().setOnGivenUp({});
+  player().controller().setOnGivenUp({});
   ui::AlertView::setShowObserver({});
   framework::toast::setShowListener({});
   playback::PlayApiManager::setSendObserver({});
@@ -119,7 +119,7 @@ void PlayerWatch::next() {
 void PlayerWatch::playChannel(const std::string& channelId) {
   commanded_ = true;
   console_.line("Tuning to channel " + channelId + ".");
-  player().playChannel(channelId, [this, channelId](const std::string& why) {
+  player().controller().playChannel(channelId, [this, channelId](const std::string& why) {
     commanded_ = false;  // the song on air was not replaced
     console_.line("Channel " + channelId + " cannot be played: " + sentenceEnd(why) + "; what played goes on.");
   });
@@ -135,7 +135,7 @@ void PlayerWatch::songGivenUp(const api::SongModelPtr& song, const std::string& 
 void PlayerWatch::playProgram(const std::string& programId) {
   commanded_ = true;
   console_.line("Opening programme " + programId + ".");
-  player().playProgram(programId, std::nullopt, true, [this, programId](const std::string& why) {
+  player().controller().playProgram(programId, std::nullopt, true, [this, programId](const std::string& why) {
     console_.line("Programme " + programId + " cannot be played: " + sentenceEnd(why) + ".");
   });
 }
@@ -148,13 +148,13 @@ void PlayerWatch::songSourceLoaded() {
   commanded_ = false;
   hadItem_ = true;
   if (player().isAdvertisement()) {
-    console_.line("\xE2\x96\xB6 Advert · " + clockText(player().duration()));
+    console_.line("\xE2\x96\xB6 Advert · " + clockText(player().controller().duration()));
   } else if (const api::SongModelPtr& song = player().selectedSong()) {
     const api::ProgramModelPtr& programme = player().program();
     songNames_[song->songId().value_or("")] = song->songName().value_or("?");
     console_.line("\xE2\x96\xB6 " + song->songName().value_or("?") + " — " + song->artistsName().value_or("?") +
                   (programme ? " · " + programme->programName().value_or("") : std::string()) + " · " +
-                  clockText(player().duration()));
+                  clockText(player().controller().duration()));
   }
   printStoredLogs();
   if (previousEnded && wasSong_) ++songEnds_;
@@ -166,7 +166,8 @@ void PlayerWatch::tick() {
   if (!player().isPlaying()) return;
   const api::SongModelPtr& song = player().selectedSong();
   const std::string what = player().isAdvertisement() ? "Advert" : song ? song->songName().value_or("") : "";
-  console_.status("  " + clockText(player().position()) + " / " + clockText(player().duration()) + "  " + what);
+  console_.status("  " + clockText(player().controller().position()) + " / " +
+                  clockText(player().controller().duration()) + "  " + what);
 }
 
 void PlayerWatch::printProgramIfNew() {

@@ -51,17 +51,17 @@ struct CallOutcome {
 template <class Request>
 CallOutcome callAndWait(foundation::Dictionary parameters) {
   auto outcome = std::make_shared<CallOutcome>();
-  Request::requestWithParameters(
-      std::move(parameters), nullptr, {}, {},
-      [outcome](framework::QRVBaseDataRequest& request) {
-        outcome->ended = true;
-        outcome->result = request.resultDic();
-      },
-      {},
-      [outcome](framework::QRVBaseDataRequest&, const foundation::ErrorPtr& error) {
-        outcome->ended = true;
-        outcome->problem = errorSentence(error);
-      });
+  Request::requestWithParameters(std::move(parameters),
+                                 {.onRequestFinished =
+                                      [outcome](framework::QRVBaseDataRequest& request) {
+                                        outcome->ended = true;
+                                        outcome->result = request.resultDic();
+                                      },
+                                  .onRequestFailed =
+                                      [outcome](framework::QRVBaseDataRequest&, const foundation::ErrorPtr& error) {
+                                        outcome->ended = true;
+                                        outcome->problem = errorSentence(error);
+                                      }});
   foundation::RunLoop::main().runUntil([&] { return outcome->ended; }, kServerWait);
   if (!outcome->ended) outcome->problem = "it did not answer within 15 seconds";
   return *outcome;

@@ -24,6 +24,7 @@ struct Cookie {
   foundation::Date created;
 
   bool isSessionOnly() const { return !expires.has_value(); }
+  friend bool operator==(const Cookie&, const Cookie&) = default;
 };
 
 // The process's cookies, in memory, with the storage and matching rules of the cookie standard

@@ -27,13 +27,18 @@ ProtectionSpace spaceFromDictionary(const foundation::Dictionary& entry) {
 }  // namespace
 
 CredentialStorage& CredentialStorage::shared() {
-  static CredentialStorage storage(foundation::Paths::appendingPathComponent(
-      foundation::Paths::appendingPathComponent(foundation::Paths::preferencesDirectory(), "Credentials"),
-      "credentials.plist"));
+  static CredentialStorage storage(
+      foundation::Paths::appendingPathComponent(
+          foundation::Paths::appendingPathComponent(foundation::Paths::preferencesDirectory(), "Credentials"),
+          "credentials.plist"),
+      SecretServiceKeyring::connect());
   return storage;
 }
 
-CredentialStorage::CredentialStorage(std::string path) : path_(std::move(path)) { load(); }
+CredentialStorage::CredentialStorage(std::string path, std::unique_ptr<SecretServiceKeyring> keyring)
+    : path_(std::move(path)), keyring_(std::move(keyring)) {
+  load();
+}
 
 void CredentialStorage::load() {
   if (!foundation::FileManager::fileExists(path_)) return;
@@ -84,19 +89,28 @@ std::optional<Credentials> CredentialStorage::defaultCredential(const Protection
   for (const auto& entry : entries_) {
     if (entry.space == space) return entry.credential;
   }
-  return std::nullopt;
+  return keyring_ ? keyring_->find(space) : std::nullopt;
 }
 
 foundation::Status CredentialStorage::setDefaultCredential(const ProtectionSpace& space, const Credentials& credential,
                                                            CredentialPersistence persistence) {
   std::scoped_lock lock(lock_);
+  bool wasInFile = std::erase_if(entries_, [&](const Entry& entry) {
+    return entry.space == space && entry.persistence == CredentialPersistence::permanent;
+  });
   std::erase_if(entries_, [&](const Entry& entry) { return entry.space == space; });
+  if (persistence == CredentialPersistence::permanent && keyring_ && keyring_->store(space, credential)) {
+    return wasInFile ? save() : foundation::Status::success();
+  }
+  // The keyring's older credential would otherwise come back once this one is gone.
+  if (keyring_) keyring_->remove(space);
   entries_.push_back({space, credential, persistence});
-  return persistence == CredentialPersistence::permanent ? save() : foundation::Status::success();
+  return persistence == CredentialPersistence::permanent || wasInFile ? save() : foundation::Status::success();
 }
 
 foundation::Status CredentialStorage::removeDefaultCredential(const ProtectionSpace& space) {
   std::scoped_lock lock(lock_);
+  if (keyring_) keyring_->remove(space);
   auto removed = std::erase_if(entries_, [&](const Entry& entry) { return entry.space == space; });
   return removed ? save() : foundation::Status::success();
 }

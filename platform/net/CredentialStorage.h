@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -7,6 +8,7 @@
 
 #include "platform/foundation/Result.h"
 #include "platform/net/HTTPAuthentication.h"
+#include "platform/net/SecretServiceKeyring.h"
 
 namespace net {
 
@@ -22,16 +24,18 @@ struct ProtectionSpace {
 
 enum class CredentialPersistence { forSession, permanent };
 
-// The default credential of each protection space. Permanent credentials live in a property
-// list under the Preferences folder ("Credentials/credentials.plist"); passwords there are
-// protected by the file's mode only (0600, in a 0700 folder), never encrypted. Every write
-// replaces the file atomically. Any thread.
+// The default credential of each protection space. Permanent credentials live in the desktop's
+// keyring when one answers on the session bus; without one they live in a property list under
+// the Preferences folder ("Credentials/credentials.plist"), protected by the file's mode only
+// (0600, in a 0700 folder), never encrypted. A credential the file already held is still found
+// until it is replaced or removed. Every write replaces the file atomically. Any thread.
 class CredentialStorage {
  public:
   // The process-wide storage on the application home's Preferences folder.
   static CredentialStorage& shared();
-  // A storage on its own file (tests, and shared() itself); the file is read at once.
-  explicit CredentialStorage(std::string path);
+  // A storage on its own file and, when given, a keyring (tests, and shared() itself); the file
+  // is read at once.
+  explicit CredentialStorage(std::string path, std::unique_ptr<SecretServiceKeyring> keyring = nullptr);
 
   std::optional<Credentials> defaultCredential(const ProtectionSpace& space) const;
   // Replaces the space's default credential; a permanent one is written to the file.
@@ -51,6 +55,7 @@ class CredentialStorage {
   foundation::Status save() const;
 
   std::string path_;
+  std::unique_ptr<SecretServiceKeyring> keyring_;
   mutable std::mutex lock_;
   std::vector<Entry> entries_;
   foundation::ErrorPtr loadError_;

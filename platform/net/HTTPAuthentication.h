@@ -56,7 +56,8 @@ class HTTPAuthentication {
   // object is no longer valid or the credentials cannot be encoded.
   bool applyCredentials(HTTPMessage& request, const Credentials& credentials);
   // Any thread. The response to a request that carried our credentials: a new challenge of the
-  // same scheme refuses them (a Digest challenge marked stale only renews the nonce).
+  // same scheme refuses them (a Digest challenge marked stale only renews the nonce; the request
+  // bounds how often it answers one).
   void updateFromResponse(const HTTPMessage& response);
 
  private:

@@ -83,6 +83,15 @@ foundation::Status copyAtomically(const std::string& from, const std::string& to
   return FileManager::moveItem(partial, to);
 }
 
+// Whether stored headers carry a status and the length of the body file beside them.
+bool isWholeEntry(const foundation::Dictionary& headers, const std::optional<std::string>& bodyPath) {
+  const auto* status = headers.find(kStatusHeader);
+  auto length = headerValue(headers, "Content-Length");
+  if (!bodyPath || !status || !status->isNumber() || status->toInt64() <= 0 || !length) return false;
+  auto size = FileManager::fileSize(*bodyPath);
+  return size.ok() && std::to_string(*size) == *length;
+}
+
 foundation::Dictionary headersToStore(foundation::Dictionary headers, bool compressed, std::uint64_t bodyLength) {
   // The body is stored as delivered to the caller: inflated, and whole.
   for (const auto& name : headers.keys()) {
@@ -214,11 +223,17 @@ std::optional<std::string> DownloadCache::pathToStoreCachedResponseHeadersForReq
 std::optional<foundation::Dictionary> DownloadCache::cachedResponseHeadersForURL(const std::string& url) {
   std::scoped_lock lock(lock_);
   auto path = pathToCachedResponseHeadersForURL(url);
-  return path ? readHeaders(*path) : std::nullopt;
+  if (!path) return std::nullopt;
+  auto headers = readHeaders(*path);
+  if (headers && isWholeEntry(*headers, pathToCachedResponseDataForURL(url))) return headers;
+  // A body cut short or headers without a status would be served as a success.
+  removeCachedDataForURL(url);
+  return std::nullopt;
 }
 
 std::optional<foundation::Bytes> DownloadCache::cachedResponseDataForURL(const std::string& url) {
   std::scoped_lock lock(lock_);
+  if (!cachedResponseHeadersForURL(url)) return std::nullopt;
   auto path = pathToCachedResponseDataForURL(url);
   if (!path) return std::nullopt;
   auto bytes = FileManager::readFile(*path);

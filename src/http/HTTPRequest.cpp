@@ -22,8 +22,10 @@ std::shared_ptr<HTTPRequest> HTTPRequest::requestWithURL(const std::string& url)
   return std::shared_ptr<HTTPRequest>(new HTTPRequest(url));
 }
 
-HTTPRequest::HTTPRequest(std::string url)
-    : url_(std::move(url)), timeOutSeconds_(defaultTimeOutSeconds()), blocks_(std::make_unique<Blocks>()) {}
+HTTPRequest::HTTPRequest(std::string url) : url_(std::move(url)), blocks_(std::make_unique<Blocks>()) {
+  settings_.timeOutSeconds = defaultTimeOutSeconds();
+  settings_.downloadCache = defaultCache();
+}
 
 std::shared_ptr<HTTPRequest> HTTPRequest::makeRequestOfSameClass(const std::string& url) const {
   return requestWithURL(url);
@@ -78,22 +80,22 @@ std::shared_ptr<HTTPRequest> HTTPRequest::HEADRequest() {
   Lock lock(cancelledLock_);
   auto head = makeRequestOfSameClass(url_);
   // No other thread knows the new request yet: its fields are set without its lock.
-  head->requestMethod_ = "HEAD";
+  head->settings_.requestMethod = "HEAD";
   head->mainRequest_ = self();
-  head->requestHeaders_ = requestHeaders_;
-  head->requestCookies_ = requestCookies_;
-  head->useCookiePersistence_ = useCookiePersistence_;
-  head->allowCompressedResponse_ = allowCompressedResponse_;
+  head->settings_.requestHeaders = settings_.requestHeaders;
+  head->settings_.requestCookies = settings_.requestCookies;
+  head->settings_.useCookiePersistence = settings_.useCookiePersistence;
+  head->settings_.allowCompressedResponse = settings_.allowCompressedResponse;
   copyCredentialSettingsInto(*head);
-  head->timeOutSeconds_ = timeOutSeconds_;
-  head->useHTTPVersionOne_ = useHTTPVersionOne_;
-  head->validatesSecureCertificate_ = validatesSecureCertificate_;
-  head->clientCertificateIdentity_ = clientCertificateIdentity_;
-  head->clientCertificates_ = clientCertificates_;
-  head->numberOfTimesToRetryOnTimeout_ = numberOfTimesToRetryOnTimeout_;
-  head->shouldUseRFC2616RedirectBehaviour_ = shouldUseRFC2616RedirectBehaviour_;
-  head->shouldAttemptPersistentConnection_ = shouldAttemptPersistentConnection_;
-  head->persistentConnectionTimeoutSeconds_ = persistentConnectionTimeoutSeconds_;
+  head->settings_.timeOutSeconds = settings_.timeOutSeconds;
+  head->settings_.useHTTPVersionOne = settings_.useHTTPVersionOne;
+  head->settings_.validatesSecureCertificate = settings_.validatesSecureCertificate;
+  head->settings_.clientCertificateIdentity = settings_.clientCertificateIdentity;
+  head->settings_.clientCertificates = settings_.clientCertificates;
+  head->settings_.numberOfTimesToRetryOnTimeout = settings_.numberOfTimesToRetryOnTimeout;
+  head->settings_.shouldUseRFC2616RedirectBehaviour = settings_.shouldUseRFC2616RedirectBehaviour;
+  head->settings_.shouldAttemptPersistentConnection = settings_.shouldAttemptPersistentConnection;
+  head->settings_.persistentConnectionTimeoutSeconds = settings_.persistentConnectionTimeoutSeconds;
   copyCacheSettingsInto(*head);
   return head;
 }
@@ -108,7 +110,7 @@ bool HTTPRequest::isResponseCompressed() const {
   return isResponseCompressedLocked();
 }
 
-bool HTTPRequest::isFileDownload() const { return !downloadDestinationPath_.empty(); }
+bool HTTPRequest::isFileDownload() const { return !settings_.downloadDestinationPath.empty(); }
 
 std::optional<foundation::Bytes> HTTPRequest::responseData() const {
   Lock lock(cancelledLock_);

@@ -22,6 +22,7 @@
 #include "src/http/HTTPRequestDelegate.h"
 #include "src/http/HTTPRequestErrors.h"
 #include "src/http/HTTPRequestQueueDelegate.h"
+#include "src/http/HTTPRequestSettings.h"
 #include "src/http/ProgressDelegate.h"
 
 namespace foundation {
@@ -94,6 +95,8 @@ class HTTPRequest : public foundation::Operation {
   // (delegates, method, body, headers, cookies, switches, progress settings, user info); none of
   // the exchange's state is copied.
   std::shared_ptr<HTTPRequest> copy() const;
+  // Any thread. What copy() takes over.
+  HTTPRequestSettings settings() const;
   // Network thread. Holds the read stream while the bandwidth throttle wants it held, and
   // schedules it again once it may read.
   void performThrottling();
@@ -585,100 +588,47 @@ class HTTPRequest : public foundation::Operation {
 
   mutable std::recursive_mutex cancelledLock_;
 
-  // Configuration.
+  // Configuration: what a copy takes over.
+  HTTPRequestSettings settings_;
   std::string url_;
   std::string originalURL_;
   std::string redirectURL_;
-  std::weak_ptr<HTTPRequestDelegate> delegate_;
   std::shared_ptr<HTTPRequestQueueDelegate> queue_;
-  std::weak_ptr<ProgressDelegate> uploadProgressDelegate_;
-  std::weak_ptr<ProgressDelegate> downloadProgressDelegate_;
-  std::string requestMethod_ = "GET";
-  foundation::Dictionary requestHeaders_;
   bool haveBuiltRequestHeaders_ = false;
-  std::vector<net::Cookie> requestCookies_;
-  bool useCookiePersistence_ = true;
-  bool allowCompressedResponse_ = true;
-  bool shouldCompressRequestBody_ = false;
   bool shouldWaitToInflateCompressedResponses_ = true;
-  std::uint64_t maxResponseDataSize_ = 0;
-  std::string downloadDestinationPath_;
-  std::string temporaryFileDownloadPath_;
   std::string temporaryUncompressedDataDownloadPath_;
-  bool allowResumeForFileDownloads_ = false;
   std::string userAgentString_;
-  double timeOutSeconds_;
-  int numberOfTimesToRetryOnTimeout_ = 0;
-  bool showAccurateProgress_ = true;
-  bool shouldResetUploadProgress_ = true;
-  bool shouldResetDownloadProgress_ = true;
-  std::string defaultResponseEncoding_ = "ISO-8859-1";
-  bool useHTTPVersionOne_ = false;
-  bool shouldRedirect_ = true;
-  bool shouldUseRFC2616RedirectBehaviour_ = false;
-  bool validatesSecureCertificate_ = true;
-  std::shared_ptr<const net::ClientIdentity> clientCertificateIdentity_;
-  std::vector<std::shared_ptr<const net::Certificate>> clientCertificates_;
-  bool shouldAttemptPersistentConnection_ = true;
-  double persistentConnectionTimeoutSeconds_ = 60.0;
-  std::string proxyHost_;
-  int proxyPort_ = 0;
-  std::string proxyType_;
-  std::string PACurl_;
   bool isPACFileRequest_ = false;
   std::shared_ptr<HTTPRequest> PACFileRequest_;
 
   // Credentials and challenges.
-  std::optional<std::string> username_;
-  std::optional<std::string> password_;
-  std::string domain_;
-  std::optional<std::string> proxyUsername_;
-  std::optional<std::string> proxyPassword_;
-  std::string proxyDomain_;
   std::shared_ptr<net::HTTPAuthentication> requestAuthentication_;
   std::shared_ptr<net::HTTPAuthentication> proxyAuthentication_;
   net::CredentialsPtr requestCredentials_;
   net::CredentialsPtr proxyCredentials_;
   int authenticationRetryCount_ = 0;
   int proxyAuthenticationRetryCount_ = 0;
-  std::string authenticationScheme_;
   std::optional<std::string> authenticationRealm_;
   std::string proxyAuthenticationScheme_;
   std::optional<std::string> proxyAuthenticationRealm_;
   // The head of the last 401/407 reply; `challengeIsNew_` until the challenge step has read it.
   std::shared_ptr<net::HTTPMessage> lastChallenge_;
   bool challengeIsNew_ = false;
-  bool shouldPresentCredentialsBeforeChallenge_ = true;
-  bool shouldPresentAuthenticationDialog_ = false;
-  bool shouldPresentProxyAuthenticationDialog_ = true;
-  bool useSessionPersistence_ = true;
-  bool useKeychainPersistence_ = false;
-  foundation::Dictionary userInfo_;
-  std::int64_t tag_ = 0;
   std::weak_ptr<HTTPRequest> mainRequest_;
   bool isSynchronous_ = false;
   foundation::RunLoop* synchronousLoop_ = nullptr;  // woken when a synchronous run finishes
 
-  RequestSelector didStartSelector_ = &HTTPRequestDelegate::requestStarted;
   HeadersSelector didReceiveResponseHeadersSelector_ = &HTTPRequestDelegate::requestDidReceiveResponseHeaders;
   RedirectSelector willRedirectSelector_ = &HTTPRequestDelegate::requestWillRedirectToURL;
-  RequestSelector didFinishSelector_ = &HTTPRequestDelegate::requestFinished;
-  RequestSelector didFailSelector_ = &HTTPRequestDelegate::requestFailed;
   DataSelector didReceiveDataSelector_ = &HTTPRequestDelegate::requestDidReceiveData;
   std::unique_ptr<Blocks> blocks_;
 
   // Body.
-  foundation::Bytes postBody_;
-  foundation::Bytes compressedPostBody_;
-  bool shouldStreamPostDataFromDisk_ = false;
-  std::string postBodyFilePath_;
   std::string compressedPostBodyFilePath_;
   bool didCreateTemporaryPostDataFile_ = false;
   std::optional<foundation::OutputFileStream> postBodyWriteStream_;
   std::shared_ptr<net::InputStream> postBodyReadStream_;
   foundation::ErrorPtr postBodyWriteError_;  // reported when the body is built
-  bool haveBuiltPostBody_ = false;
-  std::uint64_t postLength_ = 0;
 
   // State of the exchange.
   bool complete_ = false;
@@ -701,11 +651,7 @@ class HTTPRequest : public foundation::Operation {
   std::uint64_t sentRangeStart_ = 0;  // the partial size a "Range" header asked to continue from
 
   // Response cache.
-  std::shared_ptr<CacheDelegate> downloadCache_ = defaultCache();
-  int cachePolicy_ = kUseDefaultCachePolicy;
-  int cacheStoragePolicy_ = kCacheForSessionDurationOnly;
   bool didUseCachedResponse_ = false;
-  double secondsToCache_ = 0;
   bool sentCacheValidators_ = false;  // "If-None-Match" / "If-Modified-Since" came from the cache
 
   // Response.

@@ -22,10 +22,10 @@ void HTTPRequest::setURL(const std::string& url) {
 
 std::shared_ptr<HTTPRequestDelegate> HTTPRequest::delegate() const {
   Lock lock(cancelledLock_);
-  return delegate_.lock();
+  return settings_.delegate.lock();
 }
 void HTTPRequest::setDelegate(std::weak_ptr<HTTPRequestDelegate> delegate) {
-  lockedStore(delegate_, std::move(delegate));
+  lockedStore(settings_.delegate, std::move(delegate));
 }
 
 std::shared_ptr<HTTPRequestQueueDelegate> HTTPRequest::queue() const { return lockedCopy(queue_); }
@@ -33,58 +33,60 @@ void HTTPRequest::setQueue(std::shared_ptr<HTTPRequestQueueDelegate> queue) { lo
 
 std::shared_ptr<ProgressDelegate> HTTPRequest::uploadProgressDelegate() const {
   Lock lock(cancelledLock_);
-  return uploadProgressDelegate_.lock();
+  return settings_.uploadProgressDelegate.lock();
 }
 void HTTPRequest::setUploadProgressDelegate(std::weak_ptr<ProgressDelegate> delegate) {
-  lockedStore(uploadProgressDelegate_, std::move(delegate));
+  lockedStore(settings_.uploadProgressDelegate, std::move(delegate));
 }
 std::shared_ptr<ProgressDelegate> HTTPRequest::downloadProgressDelegate() const {
   Lock lock(cancelledLock_);
-  return downloadProgressDelegate_.lock();
+  return settings_.downloadProgressDelegate.lock();
 }
 void HTTPRequest::setDownloadProgressDelegate(std::weak_ptr<ProgressDelegate> delegate) {
-  lockedStore(downloadProgressDelegate_, std::move(delegate));
+  lockedStore(settings_.downloadProgressDelegate, std::move(delegate));
 }
 
-std::string HTTPRequest::requestMethod() const { return lockedCopy(requestMethod_); }
+std::string HTTPRequest::requestMethod() const { return lockedCopy(settings_.requestMethod); }
 void HTTPRequest::setRequestMethod(const std::string& method) {
   Lock lock(cancelledLock_);
-  if (method == requestMethod_) return;
-  requestMethod_ = method;
+  if (method == settings_.requestMethod) return;
+  settings_.requestMethod = method;
   // Bodies are never sent on a kept connection: a server that drops it mid-upload is not retried.
-  bool hasBody = !postBody_.empty() || !postBodyFilePath_.empty();
-  if (method == "POST" || method == "PUT" || hasBody) shouldAttemptPersistentConnection_ = false;
+  bool hasBody = !settings_.postBody.empty() || !settings_.postBodyFilePath.empty();
+  if (method == "POST" || method == "PUT" || hasBody) settings_.shouldAttemptPersistentConnection = false;
 }
 
 void HTTPRequest::addRequestHeader(const std::string& name, const std::string& value) {
   Lock lock(cancelledLock_);
-  requestHeaders_.set(name, value);
+  settings_.requestHeaders.set(name, value);
 }
-foundation::Dictionary HTTPRequest::requestHeaders() const { return lockedCopy(requestHeaders_); }
+foundation::Dictionary HTTPRequest::requestHeaders() const { return lockedCopy(settings_.requestHeaders); }
 
-std::vector<net::Cookie> HTTPRequest::requestCookies() const { return lockedCopy(requestCookies_); }
+std::vector<net::Cookie> HTTPRequest::requestCookies() const { return lockedCopy(settings_.requestCookies); }
 void HTTPRequest::setRequestCookies(std::vector<net::Cookie> cookies) {
-  lockedStore(requestCookies_, std::move(cookies));
+  lockedStore(settings_.requestCookies, std::move(cookies));
 }
 
-bool HTTPRequest::useCookiePersistence() const { return lockedCopy(useCookiePersistence_); }
-void HTTPRequest::setUseCookiePersistence(bool use) { lockedStore(useCookiePersistence_, use); }
-bool HTTPRequest::allowCompressedResponse() const { return lockedCopy(allowCompressedResponse_); }
-void HTTPRequest::setAllowCompressedResponse(bool allow) { lockedStore(allowCompressedResponse_, allow); }
+bool HTTPRequest::useCookiePersistence() const { return lockedCopy(settings_.useCookiePersistence); }
+void HTTPRequest::setUseCookiePersistence(bool use) { lockedStore(settings_.useCookiePersistence, use); }
+bool HTTPRequest::allowCompressedResponse() const { return lockedCopy(settings_.allowCompressedResponse); }
+void HTTPRequest::setAllowCompressedResponse(bool allow) { lockedStore(settings_.allowCompressedResponse, allow); }
 bool HTTPRequest::shouldWaitToInflateCompressedResponses() const {
   return lockedCopy(shouldWaitToInflateCompressedResponses_);
 }
 void HTTPRequest::setShouldWaitToInflateCompressedResponses(bool wait) {
   lockedStore(shouldWaitToInflateCompressedResponses_, wait);
 }
-std::uint64_t HTTPRequest::maxResponseDataSize() const { return lockedCopy(maxResponseDataSize_); }
-void HTTPRequest::setMaxResponseDataSize(std::uint64_t bytes) { lockedStore(maxResponseDataSize_, bytes); }
+std::uint64_t HTTPRequest::maxResponseDataSize() const { return lockedCopy(settings_.maxResponseDataSize); }
+void HTTPRequest::setMaxResponseDataSize(std::uint64_t bytes) { lockedStore(settings_.maxResponseDataSize, bytes); }
 
-std::string HTTPRequest::downloadDestinationPath() const { return lockedCopy(downloadDestinationPath_); }
-void HTTPRequest::setDownloadDestinationPath(const std::string& path) { lockedStore(downloadDestinationPath_, path); }
-std::string HTTPRequest::temporaryFileDownloadPath() const { return lockedCopy(temporaryFileDownloadPath_); }
+std::string HTTPRequest::downloadDestinationPath() const { return lockedCopy(settings_.downloadDestinationPath); }
+void HTTPRequest::setDownloadDestinationPath(const std::string& path) {
+  lockedStore(settings_.downloadDestinationPath, path);
+}
+std::string HTTPRequest::temporaryFileDownloadPath() const { return lockedCopy(settings_.temporaryFileDownloadPath); }
 void HTTPRequest::setTemporaryFileDownloadPath(const std::string& path) {
-  lockedStore(temporaryFileDownloadPath_, path);
+  lockedStore(settings_.temporaryFileDownloadPath, path);
 }
 std::string HTTPRequest::temporaryUncompressedDataDownloadPath() const {
   return lockedCopy(temporaryUncompressedDataDownloadPath_);
@@ -92,76 +94,88 @@ std::string HTTPRequest::temporaryUncompressedDataDownloadPath() const {
 void HTTPRequest::setTemporaryUncompressedDataDownloadPath(const std::string& path) {
   lockedStore(temporaryUncompressedDataDownloadPath_, path);
 }
-bool HTTPRequest::allowResumeForFileDownloads() const { return lockedCopy(allowResumeForFileDownloads_); }
-void HTTPRequest::setAllowResumeForFileDownloads(bool allow) { lockedStore(allowResumeForFileDownloads_, allow); }
+bool HTTPRequest::allowResumeForFileDownloads() const { return lockedCopy(settings_.allowResumeForFileDownloads); }
+void HTTPRequest::setAllowResumeForFileDownloads(bool allow) {
+  lockedStore(settings_.allowResumeForFileDownloads, allow);
+}
 
 std::string HTTPRequest::userAgentString() const { return lockedCopy(userAgentString_); }
 void HTTPRequest::setUserAgentString(const std::string& userAgent) { lockedStore(userAgentString_, userAgent); }
-double HTTPRequest::timeOutSeconds() const { return lockedCopy(timeOutSeconds_); }
-void HTTPRequest::setTimeOutSeconds(double seconds) { lockedStore(timeOutSeconds_, seconds); }
-int HTTPRequest::numberOfTimesToRetryOnTimeout() const { return lockedCopy(numberOfTimesToRetryOnTimeout_); }
-void HTTPRequest::setNumberOfTimesToRetryOnTimeout(int times) { lockedStore(numberOfTimesToRetryOnTimeout_, times); }
-bool HTTPRequest::showAccurateProgress() const { return lockedCopy(showAccurateProgress_); }
-void HTTPRequest::setShowAccurateProgress(bool accurate) { lockedStore(showAccurateProgress_, accurate); }
-bool HTTPRequest::shouldResetUploadProgress() const { return lockedCopy(shouldResetUploadProgress_); }
-void HTTPRequest::setShouldResetUploadProgress(bool reset) { lockedStore(shouldResetUploadProgress_, reset); }
-bool HTTPRequest::shouldResetDownloadProgress() const { return lockedCopy(shouldResetDownloadProgress_); }
-void HTTPRequest::setShouldResetDownloadProgress(bool reset) { lockedStore(shouldResetDownloadProgress_, reset); }
-std::string HTTPRequest::defaultResponseEncoding() const { return lockedCopy(defaultResponseEncoding_); }
+double HTTPRequest::timeOutSeconds() const { return lockedCopy(settings_.timeOutSeconds); }
+void HTTPRequest::setTimeOutSeconds(double seconds) { lockedStore(settings_.timeOutSeconds, seconds); }
+int HTTPRequest::numberOfTimesToRetryOnTimeout() const { return lockedCopy(settings_.numberOfTimesToRetryOnTimeout); }
+void HTTPRequest::setNumberOfTimesToRetryOnTimeout(int times) {
+  lockedStore(settings_.numberOfTimesToRetryOnTimeout, times);
+}
+bool HTTPRequest::showAccurateProgress() const { return lockedCopy(settings_.showAccurateProgress); }
+void HTTPRequest::setShowAccurateProgress(bool accurate) { lockedStore(settings_.showAccurateProgress, accurate); }
+bool HTTPRequest::shouldResetUploadProgress() const { return lockedCopy(settings_.shouldResetUploadProgress); }
+void HTTPRequest::setShouldResetUploadProgress(bool reset) { lockedStore(settings_.shouldResetUploadProgress, reset); }
+bool HTTPRequest::shouldResetDownloadProgress() const { return lockedCopy(settings_.shouldResetDownloadProgress); }
+void HTTPRequest::setShouldResetDownloadProgress(bool reset) {
+  lockedStore(settings_.shouldResetDownloadProgress, reset);
+}
+std::string HTTPRequest::defaultResponseEncoding() const { return lockedCopy(settings_.defaultResponseEncoding); }
 void HTTPRequest::setDefaultResponseEncoding(const std::string& charset) {
-  lockedStore(defaultResponseEncoding_, charset);
+  lockedStore(settings_.defaultResponseEncoding, charset);
 }
-bool HTTPRequest::useHTTPVersionOne() const { return lockedCopy(useHTTPVersionOne_); }
-void HTTPRequest::setUseHTTPVersionOne(bool use) { lockedStore(useHTTPVersionOne_, use); }
-bool HTTPRequest::shouldRedirect() const { return lockedCopy(shouldRedirect_); }
-void HTTPRequest::setShouldRedirect(bool follow) { lockedStore(shouldRedirect_, follow); }
-bool HTTPRequest::shouldUseRFC2616RedirectBehaviour() const { return lockedCopy(shouldUseRFC2616RedirectBehaviour_); }
+bool HTTPRequest::useHTTPVersionOne() const { return lockedCopy(settings_.useHTTPVersionOne); }
+void HTTPRequest::setUseHTTPVersionOne(bool use) { lockedStore(settings_.useHTTPVersionOne, use); }
+bool HTTPRequest::shouldRedirect() const { return lockedCopy(settings_.shouldRedirect); }
+void HTTPRequest::setShouldRedirect(bool follow) { lockedStore(settings_.shouldRedirect, follow); }
+bool HTTPRequest::shouldUseRFC2616RedirectBehaviour() const {
+  return lockedCopy(settings_.shouldUseRFC2616RedirectBehaviour);
+}
 void HTTPRequest::setShouldUseRFC2616RedirectBehaviour(bool use) {
-  lockedStore(shouldUseRFC2616RedirectBehaviour_, use);
+  lockedStore(settings_.shouldUseRFC2616RedirectBehaviour, use);
 }
-bool HTTPRequest::validatesSecureCertificate() const { return lockedCopy(validatesSecureCertificate_); }
-void HTTPRequest::setValidatesSecureCertificate(bool validates) { lockedStore(validatesSecureCertificate_, validates); }
+bool HTTPRequest::validatesSecureCertificate() const { return lockedCopy(settings_.validatesSecureCertificate); }
+void HTTPRequest::setValidatesSecureCertificate(bool validates) {
+  lockedStore(settings_.validatesSecureCertificate, validates);
+}
 std::shared_ptr<const net::ClientIdentity> HTTPRequest::clientCertificateIdentity() const {
-  return lockedCopy(clientCertificateIdentity_);
+  return lockedCopy(settings_.clientCertificateIdentity);
 }
 void HTTPRequest::setClientCertificateIdentity(std::shared_ptr<const net::ClientIdentity> identity) {
-  lockedStore(clientCertificateIdentity_, std::move(identity));
+  lockedStore(settings_.clientCertificateIdentity, std::move(identity));
 }
 std::vector<std::shared_ptr<const net::Certificate>> HTTPRequest::clientCertificates() const {
-  return lockedCopy(clientCertificates_);
+  return lockedCopy(settings_.clientCertificates);
 }
 void HTTPRequest::setClientCertificates(std::vector<std::shared_ptr<const net::Certificate>> certificates) {
-  lockedStore(clientCertificates_, std::move(certificates));
+  lockedStore(settings_.clientCertificates, std::move(certificates));
 }
-bool HTTPRequest::shouldAttemptPersistentConnection() const { return lockedCopy(shouldAttemptPersistentConnection_); }
+bool HTTPRequest::shouldAttemptPersistentConnection() const {
+  return lockedCopy(settings_.shouldAttemptPersistentConnection);
+}
 void HTTPRequest::setShouldAttemptPersistentConnection(bool attempt) {
-  lockedStore(shouldAttemptPersistentConnection_, attempt);
+  lockedStore(settings_.shouldAttemptPersistentConnection, attempt);
 }
 double HTTPRequest::persistentConnectionTimeoutSeconds() const {
-  return lockedCopy(persistentConnectionTimeoutSeconds_);
+  return lockedCopy(settings_.persistentConnectionTimeoutSeconds);
 }
 void HTTPRequest::setPersistentConnectionTimeoutSeconds(double seconds) {
-  lockedStore(persistentConnectionTimeoutSeconds_, seconds);
+  lockedStore(settings_.persistentConnectionTimeoutSeconds, seconds);
 }
-std::string HTTPRequest::proxyHost() const { return lockedCopy(proxyHost_); }
-int HTTPRequest::proxyPort() const { return lockedCopy(proxyPort_); }
+std::string HTTPRequest::proxyHost() const { return lockedCopy(settings_.proxyHost); }
+int HTTPRequest::proxyPort() const { return lockedCopy(settings_.proxyPort); }
 void HTTPRequest::setProxy(const std::string& host, int port) {
   Lock lock(cancelledLock_);
-  proxyHost_ = host;
-  proxyPort_ = port;
+  settings_.proxyHost = host;
+  settings_.proxyPort = port;
 }
-foundation::Dictionary HTTPRequest::userInfo() const { return lockedCopy(userInfo_); }
-void HTTPRequest::setUserInfo(foundation::Dictionary userInfo) { lockedStore(userInfo_, std::move(userInfo)); }
-std::int64_t HTTPRequest::tag() const { return lockedCopy(tag_); }
-void HTTPRequest::setTag(std::int64_t tag) { lockedStore(tag_, tag); }
+foundation::Dictionary HTTPRequest::userInfo() const { return lockedCopy(settings_.userInfo); }
+void HTTPRequest::setUserInfo(foundation::Dictionary userInfo) { lockedStore(settings_.userInfo, std::move(userInfo)); }
+std::int64_t HTTPRequest::tag() const { return lockedCopy(settings_.tag); }
+void HTTPRequest::setTag(std::int64_t tag) { lockedStore(settings_.tag, tag); }
 
-void HTTPRequest::setDidStartSelector(RequestSelector selector) { lockedStore(didStartSelector_, selector); }
+void HTTPRequest::setDidStartSelector(RequestSelector selector) { lockedStore(settings_.didStartSelector, selector); }
 void HTTPRequest::setDidReceiveResponseHeadersSelector(HeadersSelector selector) {
   lockedStore(didReceiveResponseHeadersSelector_, selector);
 }
 void HTTPRequest::setWillRedirectSelector(RedirectSelector selector) { lockedStore(willRedirectSelector_, selector); }
-void HTTPRequest::setDidFinishSelector(RequestSelector selector) { lockedStore(didFinishSelector_, selector); }
-void HTTPRequest::setDidFailSelector(RequestSelector selector) { lockedStore(didFailSelector_, selector); }
+void HTTPRequest::setDidFinishSelector(RequestSelector selector) { lockedStore(settings_.didFinishSelector, selector); }
+void HTTPRequest::setDidFailSelector(RequestSelector selector) { lockedStore(settings_.didFailSelector, selector); }
 void HTTPRequest::setDidReceiveDataSelector(DataSelector selector) { lockedStore(didReceiveDataSelector_, selector); }
 
 void HTTPRequest::setStartedBlock(BasicBlock block) { setBlock(&Blocks::started, std::move(block)); }
@@ -189,7 +203,7 @@ foundation::Dictionary HTTPRequest::responseHeaders() const { return lockedCopy(
 std::vector<net::Cookie> HTTPRequest::responseCookies() const { return lockedCopy(responseCookies_); }
 std::string HTTPRequest::responseEncoding() const {
   Lock lock(cancelledLock_);
-  return responseEncoding_.empty() ? defaultResponseEncoding_ : responseEncoding_;
+  return responseEncoding_.empty() ? settings_.defaultResponseEncoding : responseEncoding_;
 }
 foundation::Bytes HTTPRequest::rawResponseData() const { return lockedCopy(rawResponseData_); }
 std::uint64_t HTTPRequest::contentLength() const { return lockedCopy(contentLength_); }
@@ -197,7 +211,7 @@ std::uint64_t HTTPRequest::partialDownloadSize() const { return lockedCopy(parti
 bool HTTPRequest::replyCompletedPartialFile() const { return lockedCopy(replyCompletesPartialFile_); }
 std::uint64_t HTTPRequest::totalBytesRead() const { return lockedCopy(totalBytesRead_); }
 std::uint64_t HTTPRequest::totalBytesSent() const { return lockedCopy(totalBytesSent_); }
-std::uint64_t HTTPRequest::postLength() const { return lockedCopy(postLength_); }
+std::uint64_t HTTPRequest::postLength() const { return lockedCopy(settings_.postLength); }
 int HTTPRequest::redirectCount() const { return lockedCopy(redirectCount_); }
 int HTTPRequest::retryCount() const { return lockedCopy(retryCount_); }
 int HTTPRequest::authenticationNeeded() const { return lockedCopy(authenticationNeeded_); }

@@ -15,6 +15,10 @@ std::recursive_mutex& credentialPromptLock() {
   return lock;
 }
 
+// How often one request sends the credentials it holds. A Digest party that calls every answer
+// stale would otherwise be answered for ever, and each answer keeps the time-out from firing.
+constexpr int kMaxCredentialApplications = 4;
+
 foundation::ErrorPtr applyFailedError(bool proxy) {
   return makeRequestError(HTTPRequestErrorCode::credentials, proxy ? "Failed to apply proxy credentials to request"
                                                                    : "Failed to apply credentials to request");
@@ -35,7 +39,7 @@ HTTPRequest::Side HTTPRequest::side(bool proxy) {
     return {proxyAuthentication_, proxyCredentials_, proxyAuthenticationRetryCount_, proxyAuthenticationScheme_,
             proxyAuthenticationRealm_};
   }
-  return {requestAuthentication_, requestCredentials_, authenticationRetryCount_, authenticationScheme_,
+  return {requestAuthentication_, requestCredentials_, authenticationRetryCount_, settings_.authenticationScheme,
           authenticationRealm_};
 }
 
@@ -104,7 +108,9 @@ bool HTTPRequest::ensureAuthentication(bool proxy) {
 void HTTPRequest::retryWithHeldCredentials(bool proxy) {
   Side s = side(proxy);
   bool ntlm = s.scheme == net::kHTTPAuthenticationSchemeNTLM;
-  if (!ntlm || s.retryCount <= 1) {
+  if (!ntlm && s.retryCount >= kMaxCredentialApplications) {
+    failWithError(authenticationNeededError());
+  } else if (!ntlm || s.retryCount <= 1) {
     applyAndRestart(proxy, s.credentials);
   } else if (s.retryCount == 2) {
     failWithError(authenticationNeededError());
@@ -121,7 +127,7 @@ void HTTPRequest::handleRefusedCredentials(bool proxy, long long reason) {
     (proxy ? SessionCredentialStore::proxy() : SessionCredentialStore::server()).remove(s.credentials);
     s.credentials.reset();
     if (error_ || isCancelled()) return;
-    if (useSessionPersistence_ && applySessionCredentials(proxy)) {
+    if (settings_.useSessionPersistence && applySessionCredentials(proxy)) {
       startRequest();
       return;
     }
@@ -158,7 +164,7 @@ bool HTTPRequest::willAskDelegate(bool proxy) {
   if (isSynchronous_) return false;
   auto optional = proxy ? HTTPRequestDelegate::Optional::proxyAuthenticationNeeded
                         : HTTPRequestDelegate::Optional::authenticationNeeded;
-  std::shared_ptr<HTTPRequestDelegate> target = delegate_.lock();
+  std::shared_ptr<HTTPRequestDelegate> target = settings_.delegate.lock();
   if (!target) target = queue_;
   bool hasBlock = static_cast<bool>(proxy ? blocks_->proxyAuthenticationNeeded : blocks_->authenticationNeeded);
   if (!(target && target->respondsTo(optional)) && !hasBlock) return false;
@@ -185,7 +191,8 @@ void HTTPRequest::askDelegateForCredentials(bool proxy) {
 
 bool HTTPRequest::showAuthenticationDialog(bool proxy) {
   if (isSynchronous_) return false;
-  if (!(proxy ? shouldPresentProxyAuthenticationDialog_ : shouldPresentAuthenticationDialog_)) return false;
+  if (!(proxy ? settings_.shouldPresentProxyAuthenticationDialog : settings_.shouldPresentAuthenticationDialog))
+    return false;
   onMainThread(
       [](HTTPRequest& request) { AuthenticationDialog::presentAuthenticationDialogForRequest(request.self()); });
   return true;

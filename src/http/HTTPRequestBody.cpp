@@ -23,13 +23,14 @@ std::string uniqueTemporaryPath() {
 }  // namespace
 
 void HTTPRequest::setupPostBody() {
-  if (!shouldStreamPostDataFromDisk_) return;
-  if (postBodyFilePath_.empty()) {
-    postBodyFilePath_ = uniqueTemporaryPath();
+  if (!settings_.shouldStreamPostDataFromDisk) return;
+  if (settings_.postBodyFilePath.empty()) {
+    settings_.postBodyFilePath = uniqueTemporaryPath();
     didCreateTemporaryPostDataFile_ = true;
   }
   if (postBodyWriteStream_ || postBodyWriteError_) return;
-  auto opened = foundation::OutputFileStream::open(postBodyFilePath_, foundation::OutputFileStream::Mode::Truncate);
+  auto opened =
+      foundation::OutputFileStream::open(settings_.postBodyFilePath, foundation::OutputFileStream::Mode::Truncate);
   if (opened.ok()) {
     postBodyWriteStream_.emplace(std::move(*opened));
   } else {
@@ -39,8 +40,8 @@ void HTTPRequest::setupPostBody() {
 
 void HTTPRequest::appendPostBytes(const std::uint8_t* bytes, std::size_t length) {
   if (length == 0) return;
-  if (!shouldStreamPostDataFromDisk_) {
-    postBody_.insert(postBody_.end(), bytes, bytes + length);
+  if (!settings_.shouldStreamPostDataFromDisk) {
+    settings_.postBody.insert(settings_.postBody.end(), bytes, bytes + length);
     return;
   }
   if (!postBodyWriteStream_) return;  // the open failure is reported when the body is built
@@ -68,36 +69,36 @@ void HTTPRequest::appendPostDataFromFile(const std::string& path) {
 
 foundation::Bytes HTTPRequest::postBody() const {
   Lock lock(cancelledLock_);
-  return postBody_;
+  return settings_.postBody;
 }
 
 void HTTPRequest::setPostBody(foundation::Bytes body) {
   Lock lock(cancelledLock_);
-  postBody_ = std::move(body);
+  settings_.postBody = std::move(body);
 }
 
 void HTTPRequest::setShouldStreamPostDataFromDisk(bool stream) {
   Lock lock(cancelledLock_);
-  shouldStreamPostDataFromDisk_ = stream;
+  settings_.shouldStreamPostDataFromDisk = stream;
 }
 
 void HTTPRequest::setPostBodyFilePath(const std::string& path) {
   Lock lock(cancelledLock_);
-  postBodyFilePath_ = path;
+  settings_.postBodyFilePath = path;
 }
 
-bool HTTPRequest::shouldCompressRequestBody() const { return lockedCopy(shouldCompressRequestBody_); }
+bool HTTPRequest::shouldCompressRequestBody() const { return lockedCopy(settings_.shouldCompressRequestBody); }
 
 void HTTPRequest::setShouldCompressRequestBody(bool compress) {
   Lock lock(cancelledLock_);
-  shouldCompressRequestBody_ = compress;
+  settings_.shouldCompressRequestBody = compress;
 }
 
-bool HTTPRequest::haveBuiltPostBody() const { return lockedCopy(haveBuiltPostBody_); }
+bool HTTPRequest::haveBuiltPostBody() const { return lockedCopy(settings_.haveBuiltPostBody); }
 
 void HTTPRequest::buildPostBody() {
-  if (haveBuiltPostBody_) return;
-  if (!postBodyFilePath_.empty()) {
+  if (settings_.haveBuiltPostBody) return;
+  if (!settings_.postBodyFilePath.empty()) {
     if (postBodyWriteStream_) {
       if (auto closed = postBodyWriteStream_->close(); !closed.ok() && !postBodyWriteError_) {
         postBodyWriteError_ = closed.error();
@@ -106,59 +107,62 @@ void HTTPRequest::buildPostBody() {
     }
     if (postBodyWriteError_) {
       failWithError(makeRequestError(HTTPRequestErrorCode::fileManagement,
-                                     "Failed to write to file at path '" + postBodyFilePath_ + "'",
+                                     "Failed to write to file at path '" + settings_.postBodyFilePath + "'",
                                      postBodyWriteError_));
       return;
     }
-    if (shouldCompressRequestBody_ && compressedPostBodyFilePath_.empty()) {
+    if (settings_.shouldCompressRequestBody && compressedPostBodyFilePath_.empty()) {
       compressedPostBodyFilePath_ = uniqueTemporaryPath();
-      if (auto compressed = DataCompressor::compressDataFromFile(postBodyFilePath_, compressedPostBodyFilePath_);
+      if (auto compressed =
+              DataCompressor::compressDataFromFile(settings_.postBodyFilePath, compressedPostBodyFilePath_);
           !compressed.ok()) {
         failWithError(compressed.error());
         return;
       }
     }
-    const std::string& sent = shouldCompressRequestBody_ ? compressedPostBodyFilePath_ : postBodyFilePath_;
+    const std::string& sent =
+        settings_.shouldCompressRequestBody ? compressedPostBodyFilePath_ : settings_.postBodyFilePath;
     auto size = foundation::FileManager::fileSize(sent);
     if (!size.ok()) {
       failWithError(makeRequestError(HTTPRequestErrorCode::fileManagement,
                                      "Failed to get attributes for file at path '" + sent + "'", size.error()));
       return;
     }
-    postLength_ = *size;
-  } else if (shouldCompressRequestBody_ && !postBody_.empty()) {
-    auto compressed = DataCompressor::compressData(postBody_);
+    settings_.postLength = *size;
+  } else if (settings_.shouldCompressRequestBody && !settings_.postBody.empty()) {
+    auto compressed = DataCompressor::compressData(settings_.postBody);
     if (!compressed.ok()) {
       failWithError(compressed.error());
       return;
     }
-    compressedPostBody_ = std::move(*compressed);
-    postLength_ = compressedPostBody_.size();
+    settings_.compressedPostBody = std::move(*compressed);
+    settings_.postLength = settings_.compressedPostBody.size();
   } else {
-    postLength_ = postBody_.size();
+    settings_.postLength = settings_.postBody.size();
   }
-  if (postLength_ != 0) {
-    if (requestMethod_ == "GET" || requestMethod_ == "DELETE" || requestMethod_ == "HEAD") setRequestMethod("POST");
-    requestHeaders_.set("Content-Length", std::to_string(postLength_));
+  if (settings_.postLength != 0) {
+    if (settings_.requestMethod == "GET" || settings_.requestMethod == "DELETE" || settings_.requestMethod == "HEAD")
+      setRequestMethod("POST");
+    settings_.requestHeaders.set("Content-Length", std::to_string(settings_.postLength));
   }
-  haveBuiltPostBody_ = true;
+  settings_.haveBuiltPostBody = true;
 }
 
 std::shared_ptr<net::InputStream> HTTPRequest::makePostBodyStream() {
-  if (shouldStreamPostDataFromDisk_ && foundation::FileManager::fileExists(postBodyFilePath_)) {
+  if (settings_.shouldStreamPostDataFromDisk && foundation::FileManager::fileExists(settings_.postBodyFilePath)) {
     bool useCompressed =
         !compressedPostBodyFilePath_.empty() && foundation::FileManager::fileExists(compressedPostBodyFilePath_);
-    return InputStream::inputStreamWithFileAtPath(useCompressed ? compressedPostBodyFilePath_ : postBodyFilePath_,
-                                                  self());
+    return InputStream::inputStreamWithFileAtPath(
+        useCompressed ? compressedPostBodyFilePath_ : settings_.postBodyFilePath, self());
   }
-  if (postBody_.empty()) return nullptr;
-  bool useCompressed = shouldCompressRequestBody_ && !compressedPostBody_.empty();
-  return InputStream::inputStreamWithData(useCompressed ? compressedPostBody_ : postBody_, self());
+  if (settings_.postBody.empty()) return nullptr;
+  bool useCompressed = settings_.shouldCompressRequestBody && !settings_.compressedPostBody.empty();
+  return InputStream::inputStreamWithData(useCompressed ? settings_.compressedPostBody : settings_.postBody, self());
 }
 
 foundation::Status HTTPRequest::removeTemporaryUploadFiles() {
   foundation::Status result;
-  for (auto* path : {&postBodyFilePath_, &compressedPostBodyFilePath_}) {
+  for (auto* path : {&settings_.postBodyFilePath, &compressedPostBodyFilePath_}) {
     if (path->empty()) continue;
     if (auto removed = removeFileAtPath(*path); !removed.ok() && result.ok()) result = removed;
     path->clear();

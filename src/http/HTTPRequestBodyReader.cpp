@@ -90,17 +90,17 @@ foundation::Status HTTPRequest::storeChunk(const std::uint8_t* bytes, std::size_
   totalBytesRead_ += length;
   lastActivityTime_ = foundation::Clock::current().now();
   // With resume allowed, a redirect's body must not land in the partial file of the next location.
-  if (needsRedirect_ && shouldRedirect_ && allowResumeForFileDownloads_) return {};
+  if (needsRedirect_ && settings_.shouldRedirect && settings_.allowResumeForFileDownloads) return {};
 
   if (hasDataReceiver()) {
     passOnReceivedData(inflated ? std::move(*inflated) : foundation::Bytes(bytes, bytes + length));
   } else if (!isFileDownload()) {
     const std::size_t adding = inflated ? inflated->size() : length;
-    if (maxResponseDataSize_ != 0 && rawResponseData_.size() + adding > maxResponseDataSize_) {
+    if (settings_.maxResponseDataSize != 0 && rawResponseData_.size() + adding > settings_.maxResponseDataSize) {
       rawResponseData_ = {};
       return makeRequestError(
           HTTPRequestErrorCode::responseTooLarge,
-          "The reply is larger than the " + std::to_string(maxResponseDataSize_ >> 20) + " MiB it may take");
+          "The reply is larger than the " + std::to_string(settings_.maxResponseDataSize >> 20) + " MiB it may take");
     }
     if (inflated) {
       rawResponseData_.insert(rawResponseData_.end(), inflated->begin(), inflated->end());
@@ -120,7 +120,7 @@ foundation::Status HTTPRequest::writeChunkToFile(const std::uint8_t* bytes, std:
   }
   if (replyCompletesPartialFile_) return {};
   if (auto written = fileDownloadOutputStream_->write({bytes, length}); !written.ok()) {
-    return writeError(temporaryFileDownloadPath_, written.error());
+    return writeError(settings_.temporaryFileDownloadPath, written.error());
   }
   if (!inflated) return {};
   if (!inflatedFileDownloadOutputStream_) {
@@ -140,9 +140,9 @@ foundation::Status HTTPRequest::writeChunkToFile(const std::uint8_t* bytes, std:
 foundation::Status HTTPRequest::openDownloadFile() {
   fileOutputOpened_ = true;
   bool append = false;
-  if (temporaryFileDownloadPath_.empty()) {
-    temporaryFileDownloadPath_ = uniqueTemporaryPath();
-  } else if (allowResumeForFileDownloads_ && sentRangeStart_ != 0) {
+  if (settings_.temporaryFileDownloadPath.empty()) {
+    settings_.temporaryFileDownloadPath = uniqueTemporaryPath();
+  } else if (settings_.allowResumeForFileDownloads && sentRangeStart_ != 0) {
     // Only a 206 that continues exactly where the partial file ends may be appended to it.
     auto contentRange = headerValue(responseHeaders_, "Content-Range");
     auto start = contentRange ? rangeStart(*contentRange) : std::nullopt;
@@ -157,14 +157,14 @@ foundation::Status HTTPRequest::openDownloadFile() {
       replyCompletesPartialFile_ = true;
       return {};
     } else {
-      auto error =
-          makeRequestError(HTTPRequestErrorCode::fileManagement,
-                           "The reply (status " + std::to_string(responseStatusCode_) +
-                               ") does not continue the partial file at path '" + temporaryFileDownloadPath_ + "'");
+      auto error = makeRequestError(HTTPRequestErrorCode::fileManagement,
+                                    "The reply (status " + std::to_string(responseStatusCode_) +
+                                        ") does not continue the partial file at path '" +
+                                        settings_.temporaryFileDownloadPath + "'");
       // A refused range may be a passing fault: the partial file waits for the next attempt.
       if (refused == RefusedRange::partialIsKept) return error;
       // The partial file cannot be continued: the next attempt starts afresh.
-      (void)removeFileAtPath(temporaryFileDownloadPath_);
+      (void)removeFileAtPath(settings_.temporaryFileDownloadPath);
       (void)removeFileAtPath(resumeValidatorPath());
       partialDownloadSize_ = 0;
       return error;
@@ -172,8 +172,8 @@ foundation::Status HTTPRequest::openDownloadFile() {
   }
   if (!append) rememberResumeValidator();
   auto mode = append ? foundation::OutputFileStream::Mode::Append : foundation::OutputFileStream::Mode::Truncate;
-  auto opened = foundation::OutputFileStream::open(temporaryFileDownloadPath_, mode);
-  if (!opened.ok()) return writeError(temporaryFileDownloadPath_, opened.error());
+  auto opened = foundation::OutputFileStream::open(settings_.temporaryFileDownloadPath, mode);
+  if (!opened.ok()) return writeError(settings_.temporaryFileDownloadPath, opened.error());
   fileDownloadOutputStream_.emplace(std::move(*opened));
   return {};
 }

@@ -26,8 +26,8 @@ bool isRedirectStatus(int status) { return status == 301 || status == 302 || sta
 std::shared_ptr<HTTPRequest> HTTPRequest::requestWithURL(const std::string& url, std::shared_ptr<CacheDelegate> cache,
                                                          int cachePolicy) {
   auto request = requestWithURL(url);
-  request->downloadCache_ = std::move(cache);
-  request->cachePolicy_ = cachePolicy;
+  request->settings_.downloadCache = std::move(cache);
+  request->settings_.cachePolicy = cachePolicy;
   return request;
 }
 
@@ -64,64 +64,69 @@ std::optional<foundation::Date> HTTPRequest::dateFromRFC1123String(std::string_v
   return formatter.dateFromString(text);
 }
 
-std::shared_ptr<CacheDelegate> HTTPRequest::downloadCache() const { return lockedCopy(downloadCache_); }
-void HTTPRequest::setDownloadCache(std::shared_ptr<CacheDelegate> cache) { lockedStore(downloadCache_, std::move(cache)); }
-int HTTPRequest::cachePolicy() const { return lockedCopy(cachePolicy_); }
-void HTTPRequest::setCachePolicy(int policy) { lockedStore(cachePolicy_, policy); }
-int HTTPRequest::cacheStoragePolicy() const { return lockedCopy(cacheStoragePolicy_); }
-void HTTPRequest::setCacheStoragePolicy(int policy) { lockedStore(cacheStoragePolicy_, policy); }
+std::shared_ptr<CacheDelegate> HTTPRequest::downloadCache() const { return lockedCopy(settings_.downloadCache); }
+void HTTPRequest::setDownloadCache(std::shared_ptr<CacheDelegate> cache) {
+  lockedStore(settings_.downloadCache, std::move(cache));
+}
+int HTTPRequest::cachePolicy() const { return lockedCopy(settings_.cachePolicy); }
+void HTTPRequest::setCachePolicy(int policy) { lockedStore(settings_.cachePolicy, policy); }
+int HTTPRequest::cacheStoragePolicy() const { return lockedCopy(settings_.cacheStoragePolicy); }
+void HTTPRequest::setCacheStoragePolicy(int policy) { lockedStore(settings_.cacheStoragePolicy, policy); }
 bool HTTPRequest::didUseCachedResponse() const { return lockedCopy(didUseCachedResponse_); }
-double HTTPRequest::secondsToCache() const { return lockedCopy(secondsToCache_); }
-void HTTPRequest::setSecondsToCache(double seconds) { lockedStore(secondsToCache_, seconds); }
+double HTTPRequest::secondsToCache() const { return lockedCopy(settings_.secondsToCache); }
+void HTTPRequest::setSecondsToCache(double seconds) { lockedStore(settings_.secondsToCache, seconds); }
 
 void HTTPRequest::copyCacheSettingsInto(HTTPRequest& other) const {
-  other.downloadCache_ = downloadCache_;
-  other.cachePolicy_ = cachePolicy_;
-  other.cacheStoragePolicy_ = cacheStoragePolicy_;
-  other.secondsToCache_ = secondsToCache_;
+  other.settings_.downloadCache = settings_.downloadCache;
+  other.settings_.cachePolicy = settings_.cachePolicy;
+  other.settings_.cacheStoragePolicy = settings_.cacheStoragePolicy;
+  other.settings_.secondsToCache = settings_.secondsToCache;
 }
 
 void HTTPRequest::keepCacheOnlyForGET() {
   // A HEAD made for a download stands for its main request's GET.
   auto main = mainRequest_.lock();
-  std::string method = main ? main->requestMethod() : requestMethod_;
-  if (method != "GET") downloadCache_.reset();
+  std::string method = main ? main->requestMethod() : settings_.requestMethod;
+  if (method != "GET") settings_.downloadCache.reset();
 }
 
 bool HTTPRequest::answerFromCache() {
-  if (!downloadCache_) return false;
-  if (cachePolicy_ == kUseDefaultCachePolicy) cachePolicy_ = downloadCache_->defaultCachePolicy();
+  if (!settings_.downloadCache) return false;
+  if (settings_.cachePolicy == kUseDefaultCachePolicy)
+    settings_.cachePolicy = settings_.downloadCache->defaultCachePolicy();
   if (sentCacheValidators_) {  // those of an earlier URL (a redirect keeps its headers)
-    requestHeaders_.erase("If-None-Match");
-    requestHeaders_.erase("If-Modified-Since");
+    settings_.requestHeaders.erase("If-None-Match");
+    settings_.requestHeaders.erase("If-Modified-Since");
     sentCacheValidators_ = false;
   }
-  if (downloadCache_->canUseCachedDataForRequest(*this) && useDataFromCache(CacheAnswer::inMainStep)) return true;
-  if (isHEADRequest() || !(cachePolicy_ & (kAskServerIfModifiedWhenStale | kAskServerIfModified))) return false;
+  if (settings_.downloadCache->canUseCachedDataForRequest(*this) && useDataFromCache(CacheAnswer::inMainStep))
+    return true;
+  if (isHEADRequest() || !(settings_.cachePolicy & (kAskServerIfModifiedWhenStale | kAskServerIfModified)))
+    return false;
   // Only an entry that can answer a 304 is worth asking about: otherwise a 304 would leave
   // nothing to deliver.
-  auto headers = downloadCache_->cachedResponseHeadersForURL(url_);
-  if (!headers || !downloadCache_->pathToCachedResponseDataForURL(url_)) return false;
+  auto headers = settings_.downloadCache->cachedResponseHeadersForURL(url_);
+  if (!headers || !settings_.downloadCache->pathToCachedResponseDataForURL(url_)) return false;
   if (auto etag = headerValue(*headers, "Etag")) {
-    requestHeaders_.set("If-None-Match", *etag);
+    settings_.requestHeaders.set("If-None-Match", *etag);
     sentCacheValidators_ = true;
   }
   if (auto modified = headerValue(*headers, "Last-Modified")) {
-    requestHeaders_.set("If-Modified-Since", *modified);
+    settings_.requestHeaders.set("If-Modified-Since", *modified);
     sentCacheValidators_ = true;
   }
   return false;
 }
 
 bool HTTPRequest::answerNotModified() {
-  if (responseStatusCode_ != 304 || !downloadCache_ || !sentCacheValidators_) return false;
+  if (responseStatusCode_ != 304 || !settings_.downloadCache || !sentCacheValidators_) return false;
   // The exchange is over either way; the connection is not kept (its state after an early end
   // is not worth trusting).
   connectionCanBeReused_ = false;
   releaseConnectionRecord();
   destroyReadStream();
-  if (downloadCache_->canUseCachedDataForRequest(*this)) {
-    downloadCache_->updateExpiryForRequest(*this, secondsToCache_);
+  if (settings_.downloadCache->canUseCachedDataForRequest(*this)) {
+    settings_.downloadCache->updateExpiryForRequest(*this, settings_.secondsToCache);
     if (useDataFromCache(CacheAnswer::toNotModified)) return true;
   }
   // The entry went away after the question was sent: a 304 with nothing to show is no success.
@@ -132,18 +137,19 @@ bool HTTPRequest::answerNotModified() {
 
 void HTTPRequest::storeInCache() {
   // A HEAD's empty body would replace the entry of the GET it stands for.
-  if (downloadCache_ && !didUseCachedResponse_ && !isHEADRequest()) downloadCache_->storeResponseForRequest(*this, secondsToCache_);
+  if (settings_.downloadCache && !didUseCachedResponse_ && !isHEADRequest())
+    settings_.downloadCache->storeResponseForRequest(*this, settings_.secondsToCache);
 }
 
 bool HTTPRequest::fallBackToCache(const foundation::ErrorPtr& error) {
-  if (!downloadCache_ || !(cachePolicy_ & kFallbackToCacheIfLoadFails)) return false;
+  if (!settings_.downloadCache || !(settings_.cachePolicy & kFallbackToCacheIfLoadFails)) return false;
   if (isRequestError(error, HTTPRequestErrorCode::cancelled)) return false;  // a cancel is not a failed load
-  return downloadCache_->canUseCachedDataForRequest(*this) && useDataFromCache(CacheAnswer::afterFailure);
+  return settings_.downloadCache->canUseCachedDataForRequest(*this) && useDataFromCache(CacheAnswer::afterFailure);
 }
 
 bool HTTPRequest::useDataFromCache(CacheAnswer answer) {
-  auto headers = downloadCache_->cachedResponseHeadersForURL(url_);
-  auto bodyPath = downloadCache_->pathToCachedResponseDataForURL(url_);
+  auto headers = settings_.downloadCache->cachedResponseHeadersForURL(url_);
+  auto bodyPath = settings_.downloadCache->pathToCachedResponseDataForURL(url_);
   if (!headers || !bodyPath) return false;
   const int status = static_cast<int>((*headers)["X-HTTPRequest-Response-Status-Code"].toInt64());
   auto main = mainRequest_.lock();
@@ -155,9 +161,9 @@ bool HTTPRequest::useDataFromCache(CacheAnswer answer) {
     Lock targetLock(target.cancelledLock_);
     if (target.isFileDownload()) {
       // A copy: the caller may move or delete its file, never the cache's.
-      std::string partial = target.downloadDestinationPath_ + ".partial";
+      std::string partial = target.settings_.downloadDestinationPath + ".partial";
       auto copied = foundation::FileManager::copyItem(*bodyPath, partial);
-      if (copied.ok()) copied = foundation::FileManager::moveItem(partial, target.downloadDestinationPath_);
+      if (copied.ok()) copied = foundation::FileManager::moveItem(partial, target.settings_.downloadDestinationPath);
       if (!copied.ok()) {
         (void)foundation::FileManager::removeItem(partial);
         return false;
@@ -172,7 +178,7 @@ bool HTTPRequest::useDataFromCache(CacheAnswer answer) {
     auto length = (*headers)["Content-Length"].toInt64();
     target.contentLength_ = static_cast<std::uint64_t>(std::max<std::int64_t>(length, 0));
     target.totalBytesRead_ = target.contentLength_;
-    target.responseEncoding_ = target.defaultResponseEncoding_;
+    target.responseEncoding_ = target.settings_.defaultResponseEncoding;
     std::string mimeType;
     parseMimeType(mimeType, target.responseEncoding_, headerValue(*headers, "Content-Type"));
     target.responseCookies_.clear();

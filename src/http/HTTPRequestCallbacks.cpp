@@ -15,7 +15,7 @@ void HTTPRequest::requestStarted() {
   if (error_ || isHEADRequest()) return;
   onMainThread([](HTTPRequest& request) {
     auto delegate = request.delegate();
-    auto selector = request.lockedCopy(request.didStartSelector_);
+    auto selector = request.lockedCopy(request.settings_.didStartSelector);
     auto block = request.blockCopy(&Blocks::started);
     if (delegate && selector) (delegate.get()->*selector)(request);
     if (block) block();
@@ -64,7 +64,7 @@ void HTTPRequest::requestFinished() {
   if (error_ || isHEADRequest()) return;
   onMainThread([](HTTPRequest& request) {
     auto delegate = request.delegate();
-    auto selector = request.lockedCopy(request.didFinishSelector_);
+    auto selector = request.lockedCopy(request.settings_.didFinishSelector);
     auto block = request.blockCopy(&Blocks::completion);
     if (delegate && selector) (delegate.get()->*selector)(request);
     if (block) block();
@@ -75,7 +75,7 @@ void HTTPRequest::requestFinished() {
 void HTTPRequest::reportFailure() {
   onMainThread([](HTTPRequest& request) {
     auto delegate = request.delegate();
-    auto selector = request.lockedCopy(request.didFailSelector_);
+    auto selector = request.lockedCopy(request.settings_.didFailSelector);
     auto block = request.blockCopy(&Blocks::failure);
     if (delegate && selector) (delegate.get()->*selector)(request);
     if (block) block();
@@ -84,7 +84,7 @@ void HTTPRequest::reportFailure() {
 }
 
 bool HTTPRequest::hasDataReceiver() const {
-  auto delegate = delegate_.lock();
+  auto delegate = settings_.delegate.lock();
   return (delegate && delegate->respondsTo(HTTPRequestDelegate::Optional::didReceiveData)) ||
          static_cast<bool>(blocks_->dataReceived);
 }

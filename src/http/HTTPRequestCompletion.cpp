@@ -36,11 +36,12 @@ void HTTPRequest::handleStreamComplete() {
       std::string validatorPath = resumeValidatorPath();
       fileError = putDownloadInPlace();
       // The partial file is gone (into place or removed): its validator goes with it.
-      if (temporaryFileDownloadPath_.empty()) (void)removeFileAtPath(validatorPath);
+      if (settings_.temporaryFileDownloadPath.empty()) (void)removeFileAtPath(validatorPath);
     }
     if (!fileError) fileError = inflateErrorOfBodyInMemory();
     // With resume, a redirect's body was dropped and no file was put in place.
-    if (!fileError && !(needsRedirect_ && shouldRedirect_ && allowResumeForFileDownloads_)) storeInCache();
+    if (!fileError && !(needsRedirect_ && settings_.shouldRedirect && settings_.allowResumeForFileDownloads))
+      storeInCache();
     if (didCreateTemporaryPostDataFile_ && authenticationNeeded_ == 0) {
       if (auto removed = removeTemporaryUploadFiles(); !removed.ok() && !fileError) fileError = removed.error();
     }
@@ -59,7 +60,7 @@ void HTTPRequest::handleStreamComplete() {
 foundation::ErrorPtr HTTPRequest::putDownloadInPlace() {
   foundation::ErrorPtr error = closeDownloadFiles();
   // With resume allowed, the partial file waits for the next location of a redirect.
-  if (needsRedirect_ && shouldRedirect_ && allowResumeForFileDownloads_) return error;
+  if (needsRedirect_ && settings_.shouldRedirect && settings_.allowResumeForFileDownloads) return error;
   if (!error && !fileOutputOpened_) {
     // No body arrived. A redirect, a challenge or an error page without one leaves the files as
     // they were; a successful empty reply still gives its (empty) file, and the final reply to a
@@ -72,21 +73,28 @@ foundation::ErrorPtr HTTPRequest::putDownloadInPlace() {
 
   const bool compressed = isResponseCompressedLocked() && !replyCompletesPartialFile_;
   if (compressed && shouldWaitToInflateCompressedResponses_) {
-    auto inflated = DataDecompressor::uncompressDataFromFile(temporaryFileDownloadPath_, downloadDestinationPath_);
+    auto inflated = DataDecompressor::uncompressDataFromFile(settings_.temporaryFileDownloadPath,
+                                                             settings_.downloadDestinationPath);
     if (!inflated.ok()) error = inflated.error();
-    if (auto removed = removeFileAtPath(temporaryFileDownloadPath_); !removed.ok() && !error) error = removed.error();
-    temporaryFileDownloadPath_.clear();
+    if (auto removed = removeFileAtPath(settings_.temporaryFileDownloadPath); !removed.ok() && !error)
+      error = removed.error();
+    settings_.temporaryFileDownloadPath.clear();
   } else if (compressed) {
-    auto moved = foundation::FileManager::moveItem(temporaryUncompressedDataDownloadPath_, downloadDestinationPath_);
-    if (!moved.ok()) error = moveError(temporaryUncompressedDataDownloadPath_, downloadDestinationPath_, moved.error());
+    auto moved =
+        foundation::FileManager::moveItem(temporaryUncompressedDataDownloadPath_, settings_.downloadDestinationPath);
+    if (!moved.ok())
+      error = moveError(temporaryUncompressedDataDownloadPath_, settings_.downloadDestinationPath, moved.error());
     temporaryUncompressedDataDownloadPath_.clear();
-    if (auto removed = removeFileAtPath(temporaryFileDownloadPath_); !removed.ok() && !error) error = removed.error();
-    temporaryFileDownloadPath_.clear();
+    if (auto removed = removeFileAtPath(settings_.temporaryFileDownloadPath); !removed.ok() && !error)
+      error = removed.error();
+    settings_.temporaryFileDownloadPath.clear();
   } else {
-    if (auto removed = removeFileAtPath(downloadDestinationPath_); !removed.ok()) return removed.error();
-    auto moved = foundation::FileManager::moveItem(temporaryFileDownloadPath_, downloadDestinationPath_);
-    if (!moved.ok()) return moveError(temporaryFileDownloadPath_, downloadDestinationPath_, moved.error());
-    temporaryFileDownloadPath_.clear();
+    if (auto removed = removeFileAtPath(settings_.downloadDestinationPath); !removed.ok()) return removed.error();
+    auto moved =
+        foundation::FileManager::moveItem(settings_.temporaryFileDownloadPath, settings_.downloadDestinationPath);
+    if (!moved.ok())
+      return moveError(settings_.temporaryFileDownloadPath, settings_.downloadDestinationPath, moved.error());
+    settings_.temporaryFileDownloadPath.clear();
   }
   return error;
 }
@@ -128,7 +136,7 @@ void HTTPRequest::releaseConnectionRecord() {
   connectionInfo_->request.reset();
   connectionInfo_->expires =
       foundation::Clock::current().now() + std::chrono::duration_cast<foundation::TimePoint::duration>(
-                                               foundation::Duration(persistentConnectionTimeoutSeconds_));
+                                               foundation::Duration(settings_.persistentConnectionTimeoutSeconds));
   if (!connectionCanBeReused_) {
     // The socket closes with the stream; a later request must not expect it under this record.
     pool.remove(connectionInfo_);

@@ -27,16 +27,16 @@ void HTTPRequest::startRequest() {
     return;
   }
   if (request_->scheme() == "https") applyTLSSettings();
-  if (!proxyHost_.empty() && proxyPort_ != 0) {
+  if (!settings_.proxyHost.empty() && settings_.proxyPort != 0) {
     // The streams speak only to HTTP proxies; a SOCKS proxy set by hand is a clear failure, not
     // a connection that silently bypasses it. (Script answers skip SOCKS entries.)
-    if (net::toLowerASCII(proxyType_) == "socks") {
+    if (net::toLowerASCII(settings_.proxyType) == "socks") {
       connectionCanBeReused_ = false;
       destroyReadStream();
       failWithError(makeRequestError(HTTPRequestErrorCode::internal, "SOCKS proxies are not supported"));
       return;
     }
-    readStream_->setHTTPProxy(net::ProxyServer{proxyHost_, proxyPort_});
+    readStream_->setHTTPProxy(net::ProxyServer{settings_.proxyHost, settings_.proxyPort});
   }
 
   // The idle stream of a reused connection has ended cleanly; closing it leaves its socket for
@@ -51,11 +51,11 @@ void HTTPRequest::startRequest() {
     return;
   }
   if (!isHEADRequest()) {
-    if (shouldResetUploadProgress_) {
-      incrementUploadSizeBy(showAccurateProgress_ ? static_cast<std::int64_t>(postLength_) : 1);
+    if (settings_.shouldResetUploadProgress) {
+      incrementUploadSizeBy(settings_.showAccurateProgress ? static_cast<std::int64_t>(settings_.postLength) : 1);
       deliverFraction(ProgressReceiver::uploadDelegate, 0, 1);
     }
-    if (shouldResetDownloadProgress_ && partialDownloadSize_ == 0) {
+    if (settings_.shouldResetDownloadProgress && partialDownloadSize_ == 0) {
       deliverFraction(ProgressReceiver::downloadDelegate, 0, 1);
     }
   }
@@ -64,7 +64,7 @@ void HTTPRequest::startRequest() {
 }
 
 void HTTPRequest::applyTLSSettings() {
-  if (!validatesSecureCertificate_) {
+  if (!settings_.validatesSecureCertificate) {
     net::TLSSettings relaxed;
     relaxed.allowsExpiredCertificates = true;
     relaxed.allowsAnyRoot = true;
@@ -72,11 +72,11 @@ void HTTPRequest::applyTLSSettings() {
     relaxed.peerName = "";
     readStream_->setTLSSettings(relaxed);
   }
-  if (clientCertificateIdentity_) {
+  if (settings_.clientCertificateIdentity) {
     // Takes the place of the relaxed settings: an identity goes only to a verified server.
     net::TLSSettings presenting;
-    presenting.clientIdentity = clientCertificateIdentity_;
-    presenting.clientCertificates = clientCertificates_;
+    presenting.clientIdentity = settings_.clientCertificateIdentity;
+    presenting.clientCertificates = settings_.clientCertificates;
     readStream_->setTLSSettings(presenting);
   }
 }
@@ -111,9 +111,9 @@ std::shared_ptr<net::HTTPReadStream> HTTPRequest::chooseConnection() {
   std::scoped_lock poolLock(pool.lock());
   pool.expireIdleRecords(now());
   auto parts = net::parseHTTPURL(url_);
-  if (!parts.ok()) shouldAttemptPersistentConnection_ = false;
+  if (!parts.ok()) settings_.shouldAttemptPersistentConnection = false;
   // A request that does not keep connections never takes, creates or leaves a record.
-  if (!shouldAttemptPersistentConnection_) {
+  if (!settings_.shouldAttemptPersistentConnection) {
     connectionInfo_.reset();
     return nullptr;
   }

@@ -45,9 +45,9 @@ net::CredentialsPtr HTTPRequest::findCredentials() {
     auto main = mainRequest_.lock();
     UserAndPassword fromMain;
     if (main) fromMain = {main->username(), main->password()};
-    found = fromMain.complete() ? fromMain : UserAndPassword{username_, password_};
+    found = fromMain.complete() ? fromMain : UserAndPassword{settings_.username, settings_.password};
   }
-  if (!found.complete() && useKeychainPersistence_) {
+  if (!found.complete() && settings_.useKeychainPersistence) {
     auto parts = net::parseHTTPURL(url_);
     auto saved = parts.ok()
                      ? savedCredentials(parts->host, parts->port, parts->scheme, authenticationRealm_.value_or(""))
@@ -57,8 +57,8 @@ net::CredentialsPtr HTTPRequest::findCredentials() {
   if (!found.complete()) return nullptr;
   std::optional<std::string> accountDomain;
   if (requestAuthentication_ && requestAuthentication_->requiresAccountDomain()) {
-    accountDomain = domain_;
-    if (domain_.empty()) splitAccountDomain(*found.user, *accountDomain);
+    accountDomain = settings_.domain;
+    if (settings_.domain.empty()) splitAccountDomain(*found.user, *accountDomain);
   }
   return net::makeCredentials(*found.user, *found.password, accountDomain);
 }
@@ -67,20 +67,22 @@ net::CredentialsPtr HTTPRequest::findProxyCredentials() {
   auto main = mainRequest_.lock();
   UserAndPassword fromMain;
   if (main) fromMain = {main->proxyUsername(), main->proxyPassword()};
-  UserAndPassword found = fromMain.complete() ? fromMain : UserAndPassword{proxyUsername_, proxyPassword_};
+  UserAndPassword found =
+      fromMain.complete() ? fromMain : UserAndPassword{settings_.proxyUsername, settings_.proxyPassword};
   bool ntlm = proxyAuthenticationScheme_ == net::kHTTPAuthenticationSchemeNTLM;
-  if (!found.complete() && ntlm) found = {username_, password_};
+  if (!found.complete() && ntlm) found = {settings_.username, settings_.password};
   if (!found.complete()) {
-    if (auto saved = savedCredentialsForProxy(proxyHost_, proxyPort_, proxyAuthenticationRealm_.value_or(""))) {
+    if (auto saved = savedCredentialsForProxy(settings_.proxyHost, settings_.proxyPort,
+                                              proxyAuthenticationRealm_.value_or(""))) {
       found = {saved->username, saved->password};
     }
   }
   if (!found.complete()) return nullptr;
   std::optional<std::string> accountDomain;
   if (proxyAuthentication_ && proxyAuthentication_->requiresAccountDomain()) {
-    accountDomain = proxyDomain_;
-    if (proxyDomain_.empty()) splitAccountDomain(*found.user, *accountDomain);
-    if (accountDomain->empty()) accountDomain = domain_;
+    accountDomain = settings_.proxyDomain;
+    if (settings_.proxyDomain.empty()) splitAccountDomain(*found.user, *accountDomain);
+    if (accountDomain->empty()) accountDomain = settings_.domain;
   }
   return net::makeCredentials(*found.user, *found.password, accountDomain);
 }
@@ -92,10 +94,10 @@ bool HTTPRequest::applyCredentials(const net::CredentialsPtr& credentials) {
     SessionCredentialStore::server().remove(credentials);
     return false;
   }
-  if (useKeychainPersistence_) saveCredentialsToKeychain(*credentials);
-  if (useSessionPersistence_) {
+  if (settings_.useKeychainPersistence) saveCredentialsToKeychain(*credentials);
+  if (settings_.useSessionPersistence) {
     SessionCredentialStore::server().store(
-        {requestAuthentication_, credentials, url_, "", 0, authenticationScheme_, authenticationRealm_});
+        {requestAuthentication_, credentials, url_, "", 0, settings_.authenticationScheme, authenticationRealm_});
   }
   requestCredentials_ = credentials;
   return true;
@@ -108,10 +110,10 @@ bool HTTPRequest::applyProxyCredentials(const net::CredentialsPtr& credentials) 
     SessionCredentialStore::proxy().remove(credentials);
     return false;
   }
-  if (useKeychainPersistence_) saveProxyCredentialsToKeychain(*credentials);
-  if (useSessionPersistence_) {
-    SessionCredentialStore::proxy().store(
-        {proxyAuthentication_, credentials, "", proxyHost_, proxyPort_, proxyAuthenticationScheme_, std::nullopt});
+  if (settings_.useKeychainPersistence) saveProxyCredentialsToKeychain(*credentials);
+  if (settings_.useSessionPersistence) {
+    SessionCredentialStore::proxy().store({proxyAuthentication_, credentials, "", settings_.proxyHost,
+                                           settings_.proxyPort, proxyAuthenticationScheme_, std::nullopt});
   }
   proxyCredentials_ = credentials;
   return true;
@@ -124,41 +126,44 @@ void HTTPRequest::saveCredentialsToKeychain(const net::Credentials& credentials)
 }
 
 void HTTPRequest::saveProxyCredentialsToKeychain(const net::Credentials& credentials) {
-  saveCredentialsForProxy(credentials, proxyHost_, proxyPort_, proxyAuthenticationRealm_.value_or(""));
+  saveCredentialsForProxy(credentials, settings_.proxyHost, settings_.proxyPort,
+                          proxyAuthenticationRealm_.value_or(""));
 }
 
 std::optional<SessionCredentials> HTTPRequest::findSessionAuthenticationCredentials() {
-  return SessionCredentialStore::server().findForServer(url_, authenticationRealm_, username_, password_);
+  return SessionCredentialStore::server().findForServer(url_, authenticationRealm_, settings_.username,
+                                                        settings_.password);
 }
 
 std::optional<SessionCredentials> HTTPRequest::findSessionProxyAuthenticationCredentials() {
-  return SessionCredentialStore::proxy().findForProxy(proxyHost_, proxyPort_);
+  return SessionCredentialStore::proxy().findForProxy(settings_.proxyHost, settings_.proxyPort);
 }
 
 void HTTPRequest::addBasicAuthenticationHeaderWithUsername(const std::string& username, const std::string& password) {
   std::string pair = username + ":" + password;
-  requestHeaders_.set("Authorization", "Basic " + base64forData(foundation::Bytes(pair.begin(), pair.end())));
-  authenticationScheme_ = net::kHTTPAuthenticationSchemeBasic;
+  settings_.requestHeaders.set("Authorization", "Basic " + base64forData(foundation::Bytes(pair.begin(), pair.end())));
+  settings_.authenticationScheme = net::kHTTPAuthenticationSchemeBasic;
 }
 
 void HTTPRequest::applyAuthorizationHeader() {
-  if (!shouldPresentCredentialsBeforeChallenge_ || !request_) return;
-  if (!requestHeaders_.contains("Authorization")) {
-    if (username_ && password_ && authenticationScheme_ == net::kHTTPAuthenticationSchemeBasic) {
-      addBasicAuthenticationHeaderWithUsername(*username_, *password_);
-    } else if (useSessionPersistence_) {
+  if (!settings_.shouldPresentCredentialsBeforeChallenge || !request_) return;
+  if (!settings_.requestHeaders.contains("Authorization")) {
+    if (settings_.username && settings_.password &&
+        settings_.authenticationScheme == net::kHTTPAuthenticationSchemeBasic) {
+      addBasicAuthenticationHeaderWithUsername(*settings_.username, *settings_.password);
+    } else if (settings_.useSessionPersistence) {
       if (auto entry = findSessionAuthenticationCredentials()) {
         if (!entry->authentication) {
           addBasicAuthenticationHeaderWithUsername(entry->credentials->username, entry->credentials->password);
         } else if (entry->authentication->applyCredentials(*request_, *entry->credentials)) {
-          authenticationScheme_ = entry->authenticationScheme;
+          settings_.authenticationScheme = entry->authenticationScheme;
         } else {
           SessionCredentialStore::server().remove(entry->credentials);
         }
       }
     }
   }
-  if (!useSessionPersistence_) return;
+  if (!settings_.useSessionPersistence) return;
   if (auto entry = findSessionProxyAuthenticationCredentials()) {
     if (!entry->authentication || !entry->authentication->applyCredentials(*request_, *entry->credentials)) {
       SessionCredentialStore::proxy().remove(entry->credentials);
@@ -167,15 +172,15 @@ void HTTPRequest::applyAuthorizationHeader() {
 }
 
 void HTTPRequest::storeAcceptedPreemptiveCredentials() {
-  if (authenticationNeeded_ != 0 || requestAuthentication_ || !username_ || !password_ || !useSessionPersistence_ ||
-      authenticationScheme_ != net::kHTTPAuthenticationSchemeBasic) {
+  if (authenticationNeeded_ != 0 || requestAuthentication_ || !settings_.username || !settings_.password ||
+      !settings_.useSessionPersistence || settings_.authenticationScheme != net::kHTTPAuthenticationSchemeBasic) {
     return;
   }
   // Every accepted response would otherwise add one more entry for the same URL and user.
   auto held = findSessionAuthenticationCredentials();
   if (held && held->url == url_) return;
-  SessionCredentialStore::server().store(
-      {nullptr, net::makeCredentials(*username_, *password_), url_, "", 0, authenticationScheme_, std::nullopt});
+  SessionCredentialStore::server().store({nullptr, net::makeCredentials(*settings_.username, *settings_.password), url_,
+                                          "", 0, settings_.authenticationScheme, std::nullopt});
 }
 
 void HTTPRequest::forgetCredentialsForOrigin(const std::string& newURL) {
@@ -184,32 +189,32 @@ void HTTPRequest::forgetCredentialsForOrigin(const std::string& newURL) {
   bool sameOrigin = before.ok() && after.ok() && before->scheme == after->scheme && before->host == after->host &&
                     before->port == after->port;
   if (sameOrigin) return;
-  username_.reset();
-  password_.reset();
-  domain_.clear();
+  settings_.username.reset();
+  settings_.password.reset();
+  settings_.domain.clear();
   requestCredentials_.reset();
-  authenticationScheme_.clear();
+  settings_.authenticationScheme.clear();
   authenticationRealm_.reset();
   authenticationRetryCount_ = 0;
-  requestHeaders_.erase("Authorization");
+  settings_.requestHeaders.erase("Authorization");
 }
 
 void HTTPRequest::copyCredentialSettingsInto(HTTPRequest& other) const {
-  other.username_ = username_;
-  other.password_ = password_;
-  other.domain_ = domain_;
-  other.proxyUsername_ = proxyUsername_;
-  other.proxyPassword_ = proxyPassword_;
-  other.proxyDomain_ = proxyDomain_;
-  other.proxyHost_ = proxyHost_;
-  other.proxyPort_ = proxyPort_;
-  other.proxyType_ = proxyType_;
-  other.PACurl_ = PACurl_;
-  other.shouldPresentAuthenticationDialog_ = shouldPresentAuthenticationDialog_;
-  other.shouldPresentProxyAuthenticationDialog_ = shouldPresentProxyAuthenticationDialog_;
-  other.shouldPresentCredentialsBeforeChallenge_ = shouldPresentCredentialsBeforeChallenge_;
-  other.useSessionPersistence_ = useSessionPersistence_;
-  other.useKeychainPersistence_ = useKeychainPersistence_;
+  other.settings_.username = settings_.username;
+  other.settings_.password = settings_.password;
+  other.settings_.domain = settings_.domain;
+  other.settings_.proxyUsername = settings_.proxyUsername;
+  other.settings_.proxyPassword = settings_.proxyPassword;
+  other.settings_.proxyDomain = settings_.proxyDomain;
+  other.settings_.proxyHost = settings_.proxyHost;
+  other.settings_.proxyPort = settings_.proxyPort;
+  other.settings_.proxyType = settings_.proxyType;
+  other.settings_.PACurl = settings_.PACurl;
+  other.settings_.shouldPresentAuthenticationDialog = settings_.shouldPresentAuthenticationDialog;
+  other.settings_.shouldPresentProxyAuthenticationDialog = settings_.shouldPresentProxyAuthenticationDialog;
+  other.settings_.shouldPresentCredentialsBeforeChallenge = settings_.shouldPresentCredentialsBeforeChallenge;
+  other.settings_.useSessionPersistence = settings_.useSessionPersistence;
+  other.settings_.useKeychainPersistence = settings_.useKeychainPersistence;
 }
 
 // --- Class-wide ---

@@ -20,7 +20,7 @@ void HTTPRequest::checkRequestStatus() {
   Lock lock(cancelledLock_);
   if (isCancelled() || complete_) return;
   if (shouldTimeOut()) {
-    if (numberOfTimesToRetryOnTimeout_ > retryCount_) {
+    if (settings_.numberOfTimesToRetryOnTimeout > retryCount_) {
       retryAfterTimeOut();
     } else {
       failWithError(requestTimedOutError());
@@ -30,7 +30,7 @@ void HTTPRequest::checkRequestStatus() {
     return;
   }
   if (!readStream_) return;
-  if (postLength_ != 0) {
+  if (settings_.postLength != 0) {
     lastBytesSent_ = totalBytesSent_;
     totalBytesSent_ = readStream_->requestBodyBytesWritten();
     if (totalBytesSent_ > lastBytesSent_) lastActivityTime_ = now();
@@ -40,12 +40,12 @@ void HTTPRequest::checkRequestStatus() {
 }
 
 bool HTTPRequest::shouldTimeOut() const {
-  if (!readStream_ || !readStreamIsScheduled_ || !lastActivityTime_ || timeOutSeconds_ <= 0) return false;
+  if (!readStream_ || !readStreamIsScheduled_ || !lastActivityTime_ || settings_.timeOutSeconds <= 0) return false;
   double idle = std::chrono::duration<double>(now() - *lastActivityTime_).count();
-  if (idle <= timeOutSeconds_) return false;
-  if (postLength_ == 0 || (uploadBufferSize_ != 0 && totalBytesSent_ > uploadBufferSize_)) return true;
+  if (idle <= settings_.timeOutSeconds) return false;
+  if (settings_.postLength == 0 || (uploadBufferSize_ != 0 && totalBytesSent_ > uploadBufferSize_)) return true;
   // The platform may still be pushing the first buffer-full of a body out: allow it longer.
-  return idle > 1.5 * timeOutSeconds_;
+  return idle > 1.5 * settings_.timeOutSeconds;
 }
 
 void HTTPRequest::retryAfterTimeOut() {
@@ -119,7 +119,7 @@ void HTTPRequest::failWithError(foundation::ErrorPtr error) {
   if (connectionCanBeReused_ && connectionInfo_) {
     std::scoped_lock poolLock(ConnectionPool::shared().lock());
     connectionInfo_->expires = now() + std::chrono::duration_cast<foundation::TimePoint::duration>(
-                                           foundation::Duration(persistentConnectionTimeoutSeconds_));
+                                           foundation::Duration(settings_.persistentConnectionTimeoutSeconds));
   }
   if (isCancelled() || error_) return;  // the first failure wins
   if (fallBackToCache(error)) return;
@@ -164,10 +164,10 @@ void HTTPRequest::cancelOnRequestThread() {
 void HTTPRequest::clearDelegatesAndCancel() {
   {
     Lock lock(cancelledLock_);
-    delegate_.reset();
+    settings_.delegate.reset();
     queue_.reset();
-    uploadProgressDelegate_.reset();
-    downloadProgressDelegate_.reset();
+    settings_.uploadProgressDelegate.reset();
+    settings_.downloadProgressDelegate.reset();
     releaseBlocksOnMainThread();
   }
   cancel();
@@ -188,9 +188,9 @@ foundation::Status HTTPRequest::removePartialFiles() {
     if (!complete_) rawResponseData_.clear();
   } else {
     (void)closeDownloadFiles();
-    if (!complete_ && !allowResumeForFileDownloads_ && !temporaryFileDownloadPath_.empty()) {
-      keepFirst(removeFileAtPath(temporaryFileDownloadPath_));
-      temporaryFileDownloadPath_.clear();
+    if (!complete_ && !settings_.allowResumeForFileDownloads && !settings_.temporaryFileDownloadPath.empty()) {
+      keepFirst(removeFileAtPath(settings_.temporaryFileDownloadPath));
+      settings_.temporaryFileDownloadPath.clear();
     }
     if (!temporaryUncompressedDataDownloadPath_.empty()) {
       keepFirst(removeFileAtPath(temporaryUncompressedDataDownloadPath_));

@@ -11,36 +11,37 @@ void HTTPRequest::buildRequestHeaders() {
   haveBuiltRequestHeaders_ = true;
   if (auto main = mainRequest_.lock()) {
     Lock mainLock(main->cancelledLock_);
-    for (const auto& [name, value] : main->requestHeaders_) requestHeaders_.set(name, value);
+    for (const auto& [name, value] : main->settings_.requestHeaders) settings_.requestHeaders.set(name, value);
     return;
   }
   applyCookieHeader();
-  if (!requestHeaders_.contains("User-Agent")) {
+  if (!settings_.requestHeaders.contains("User-Agent")) {
     auto userAgent = userAgentString_.empty() ? defaultUserAgentString() : userAgentString_;
-    if (userAgent) requestHeaders_.set("User-Agent", *userAgent);
+    if (userAgent) settings_.requestHeaders.set("User-Agent", *userAgent);
   }
-  if (allowCompressedResponse_) requestHeaders_.set("Accept-Encoding", "gzip");
-  if (shouldCompressRequestBody_) requestHeaders_.set("Content-Encoding", "gzip");
+  if (settings_.allowCompressedResponse) settings_.requestHeaders.set("Accept-Encoding", "gzip");
+  if (settings_.shouldCompressRequestBody) settings_.requestHeaders.set("Content-Encoding", "gzip");
   if (auto measured = updatePartialDownloadSize(); !measured.ok()) {
     failWithError(measured.error());
     return;
   }
   sentRangeStart_ = partialDownloadSize_;
-  if (partialDownloadSize_ != 0) requestHeaders_.set("Range", "bytes=" + std::to_string(partialDownloadSize_) + "-");
-  if (auto validator = storedResumeValidator()) requestHeaders_.set("If-Range", *validator);
+  if (partialDownloadSize_ != 0)
+    settings_.requestHeaders.set("Range", "bytes=" + std::to_string(partialDownloadSize_) + "-");
+  if (auto validator = storedResumeValidator()) settings_.requestHeaders.set("If-Range", *validator);
 }
 
 void HTTPRequest::applyCookieHeader() {
-  if (useCookiePersistence_) {
+  if (settings_.useCookiePersistence) {
     auto stored = net::CookieStore::shared().cookiesForURL(url_);
-    requestCookies_.insert(requestCookies_.end(), stored.begin(), stored.end());
+    settings_.requestCookies.insert(settings_.requestCookies.end(), stored.begin(), stored.end());
   }
   std::vector<net::Cookie> cookies;
   if (auto main = mainRequest_.lock()) {
     Lock mainLock(main->cancelledLock_);
-    cookies = main->requestCookies_;
+    cookies = main->settings_.requestCookies;
   } else {
-    cookies = requestCookies_;
+    cookies = settings_.requestCookies;
   }
   if (cookies.empty()) return;
   std::string header;
@@ -48,11 +49,11 @@ void HTTPRequest::applyCookieHeader() {
     if (!header.empty()) header += "; ";
     header += cookie.name + "=" + cookie.value;
   }
-  requestHeaders_.set("Cookie", header);
+  settings_.requestHeaders.set("Cookie", header);
 }
 
 void HTTPRequest::applyRequestHeadersToMessage() {
-  for (const auto& [name, value] : requestHeaders_) {
+  for (const auto& [name, value] : settings_.requestHeaders) {
     // A name or value with a line break would inject headers: refuse the request instead.
     if (!request_->setHeaderFieldValue(name, value.toString())) {
       failWithError(unableToCreateRequestError());
@@ -62,14 +63,15 @@ void HTTPRequest::applyRequestHeadersToMessage() {
 }
 
 foundation::Status HTTPRequest::updatePartialDownloadSize() {
-  if (!allowResumeForFileDownloads_ || downloadDestinationPath_.empty() || temporaryFileDownloadPath_.empty() ||
-      !foundation::FileManager::fileExists(temporaryFileDownloadPath_)) {
+  if (!settings_.allowResumeForFileDownloads || settings_.downloadDestinationPath.empty() ||
+      settings_.temporaryFileDownloadPath.empty() ||
+      !foundation::FileManager::fileExists(settings_.temporaryFileDownloadPath)) {
     return {};
   }
-  auto size = foundation::FileManager::fileSize(temporaryFileDownloadPath_);
+  auto size = foundation::FileManager::fileSize(settings_.temporaryFileDownloadPath);
   if (!size.ok()) {
     return makeRequestError(HTTPRequestErrorCode::fileManagement,
-                            "Failed to get attributes for file at path '" + temporaryFileDownloadPath_ + "'",
+                            "Failed to get attributes for file at path '" + settings_.temporaryFileDownloadPath + "'",
                             size.error());
   }
   partialDownloadSize_ = *size;
@@ -77,8 +79,8 @@ foundation::Status HTTPRequest::updatePartialDownloadSize() {
 }
 
 bool HTTPRequest::configureProxies() {
-  if (isPACFileRequest_ || !proxyHost_.empty() || proxyPort_ != 0) return true;
-  if (!PACurl_.empty()) {
+  if (isPACFileRequest_ || !settings_.proxyHost.empty() || settings_.proxyPort != 0) return true;
+  if (!settings_.PACurl.empty()) {
     fetchPACFile();
     return false;
   }
@@ -89,9 +91,9 @@ bool HTTPRequest::configureProxies() {
     return false;
   }
   if (!proxies->empty()) {
-    proxyHost_ = proxies->front().host;
-    proxyPort_ = proxies->front().port;
-    proxyType_ = "HTTP";
+    settings_.proxyHost = proxies->front().host;
+    settings_.proxyPort = proxies->front().port;
+    settings_.proxyType = "HTTP";
   }
   return true;
 }

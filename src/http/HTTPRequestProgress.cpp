@@ -15,7 +15,7 @@ std::recursive_mutex& HTTPRequest::progressLock() {
 void HTTPRequest::updateProgressIndicators() {
   if (isHEADRequest()) return;
   // Counted in units, a request reports once, when it is complete.
-  if (!showAccurateProgress_ && (!complete_ || updatedProgress_)) return;
+  if (!settings_.showAccurateProgress && (!complete_ || updatedProgress_)) return;
   updateUploadProgress();
   updateDownloadProgress();
 }
@@ -24,7 +24,7 @@ void HTTPRequest::updateDownloadProgress() {
   if (!headersRead_ || needsRedirect_ || (contentLength_ == 0 && !complete_)) return;
   std::uint64_t read = totalBytesRead_ + partialDownloadSize_;
   std::int64_t amount = 1;
-  if (showAccurateProgress_ && contentLength_ != 0) {
+  if (settings_.showAccurateProgress && contentLength_ != 0) {
     amount = static_cast<std::int64_t>(read - lastBytesRead_);
     if (amount == 0) return;
   } else {
@@ -44,14 +44,14 @@ void HTTPRequest::updateDownloadProgress() {
 
 void HTTPRequest::updateUploadProgress() {
   if (isCancelled() || totalBytesSent_ == 0) return;
-  if (uploadBufferSize_ == 0 && totalBytesSent_ != postLength_) {
+  if (uploadBufferSize_ == 0 && totalBytesSent_ != settings_.postLength) {
     // What the platform swallowed into its send buffer at once is not progress yet.
     uploadBufferSize_ = totalBytesSent_;
     incrementUploadSizeBy(-static_cast<std::int64_t>(uploadBufferSize_));
   }
   std::int64_t amount = 0;
-  if (showAccurateProgress_) {
-    if (totalBytesSent_ == postLength_ || lastBytesSent_ != 0) {
+  if (settings_.showAccurateProgress) {
+    if (totalBytesSent_ == settings_.postLength || lastBytesSent_ != 0) {
       amount = static_cast<std::int64_t>(totalBytesSent_ - lastBytesSent_);
     }
   } else {
@@ -66,9 +66,10 @@ void HTTPRequest::updateUploadProgress() {
     receiver.requestDidSendBytes(request, amount);
   });
   std::uint64_t sentBeyondBuffer = totalBytesSent_ > uploadBufferSize_ ? totalBytesSent_ - uploadBufferSize_ : 0;
-  std::uint64_t lengthBeyondBuffer = postLength_ > uploadBufferSize_ ? postLength_ - uploadBufferSize_ : 0;
+  std::uint64_t lengthBeyondBuffer =
+      settings_.postLength > uploadBufferSize_ ? settings_.postLength - uploadBufferSize_ : 0;
   deliverFraction(ProgressReceiver::uploadDelegate, sentBeyondBuffer, lengthBeyondBuffer);
-  callProgressBlock(&Blocks::bytesSent, amount, postLength_);
+  callProgressBlock(&Blocks::bytesSent, amount, settings_.postLength);
 }
 
 void HTTPRequest::incrementDownloadSizeBy(std::int64_t amount) {
@@ -99,8 +100,8 @@ void HTTPRequest::removeUploadProgressSoFar() {
   deliverProgress(ProgressReceiver::uploadDelegate, [amount](ProgressDelegate& receiver, HTTPRequest& request) {
     receiver.requestDidSendBytes(request, amount);
   });
-  deliverFraction(ProgressReceiver::uploadDelegate, 0, postLength_);
-  callProgressBlock(&Blocks::bytesSent, amount, postLength_);
+  deliverFraction(ProgressReceiver::uploadDelegate, 0, settings_.postLength);
+  callProgressBlock(&Blocks::bytesSent, amount, settings_.postLength);
 }
 
 std::shared_ptr<ProgressDelegate> HTTPRequest::progressReceiver(ProgressReceiver receiver) const {
@@ -109,9 +110,9 @@ std::shared_ptr<ProgressDelegate> HTTPRequest::progressReceiver(ProgressReceiver
     case ProgressReceiver::queue:
       return queue_;
     case ProgressReceiver::uploadDelegate:
-      return uploadProgressDelegate_.lock();
+      return settings_.uploadProgressDelegate.lock();
     case ProgressReceiver::downloadDelegate:
-      return downloadProgressDelegate_.lock();
+      return settings_.downloadProgressDelegate.lock();
   }
   return nullptr;
 }

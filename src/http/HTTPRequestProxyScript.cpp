@@ -31,7 +31,7 @@ std::string decodeScript(const foundation::Bytes& bytes) {
 }  // namespace
 
 void HTTPRequest::fetchPACFile() {
-  auto parsed = foundation::Url::parse(PACurl_);
+  auto parsed = foundation::Url::parse(settings_.PACurl);
   std::string scheme = parsed.ok() ? net::toLowerASCII(parsed->scheme()) : "";
   if (scheme == "file") {
     readLocalPACFile(parsed->path());
@@ -41,9 +41,9 @@ void HTTPRequest::fetchPACFile() {
     startRequest();
     return;
   }
-  auto PACRequest = requestWithURL(PACurl_);
+  auto PACRequest = requestWithURL(settings_.PACurl);
   PACRequest->isPACFileRequest_ = true;
-  PACRequest->timeOutSeconds_ = timeOutSeconds_;
+  PACRequest->settings_.timeOutSeconds = settings_.timeOutSeconds;
   PACRequest->setQueuePriority(foundation::Operation::kQueuePriorityVeryHigh);
   PACFileRequest_ = PACRequest;
   // This request holds a place in the shared queue while it waits: make room for the script's.
@@ -64,7 +64,7 @@ void HTTPRequest::readLocalPACFile(const std::string& path) {
   // file system must hold neither. An unreadable, oversized or late script sends it directly.
   std::weak_ptr<HTTPRequest> weak = self();
   foundation::FileManager::readFileInBackground(path, net::PACScript::kMaxScriptBytes,
-                                                foundation::Duration(timeOutSeconds_), networkLoop(),
+                                                foundation::Duration(settings_.timeOutSeconds), networkLoop(),
                                                 [weak](foundation::Result<foundation::Bytes> bytes) {
                                                   auto request = weak.lock();
                                                   if (!request) return;
@@ -104,9 +104,9 @@ void HTTPRequest::runPACScript(std::string script) {
       // SOCKS entries cannot be used by our streams: the next entry of the answer is taken.
       for (const auto& proxy : *answer) {
         if (proxy.type == "SOCKS") continue;
-        request->proxyHost_ = proxy.host;
-        request->proxyPort_ = proxy.port;
-        request->proxyType_ = proxy.type == "DIRECT" ? "" : proxy.type;
+        request->settings_.proxyHost = proxy.host;
+        request->settings_.proxyPort = proxy.port;
+        request->settings_.proxyType = proxy.type == "DIRECT" ? "" : proxy.type;
         break;
       }
     }

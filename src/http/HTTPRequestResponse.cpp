@@ -64,13 +64,13 @@ void HTTPRequest::readResponseHeaders() {
   parseStringEncodingFromHeaders(*response);
 
   responseCookies_ = net::CookieStore::cookiesFromResponse(*response, url_);
-  if (useCookiePersistence_) {
+  if (settings_.useCookiePersistence) {
     net::CookieStore::shared().setCookies(responseCookies_, url_);
     for (const auto& cookie : responseCookies_) addSessionCookie(cookie);
   }
 
   if (!willRedirect(*response)) applyResponseLength(*response);
-  if (shouldAttemptPersistentConnection_) decideKeepAlive(*response);
+  if (settings_.shouldAttemptPersistentConnection) decideKeepAlive(*response);
   requestReceivedResponseHeaders(responseHeaders_);
 }
 
@@ -87,20 +87,20 @@ void HTTPRequest::applyResponseLength(const net::HTTPMessage& response) {
   auto main = mainRequest_.lock();
   HTTPRequest& target = main ? *main : *this;
   Lock targetLock(target.cancelledLock_);
-  bool announce = showAccurateProgress_ && shouldResetDownloadProgress_;
+  bool announce = settings_.showAccurateProgress && settings_.shouldResetDownloadProgress;
   auto lengthText = response.headerFieldValue("Content-Length");
   auto length = lengthText ? parseDecimal(*lengthText) : std::nullopt;
   if (!length) {
     if (announce) {
-      target.showAccurateProgress_ = false;
+      target.settings_.showAccurateProgress = false;
       target.incrementDownloadSizeBy(1);
     }
     return;
   }
   // 20 bytes of gzip is an empty body: the size of what it inflates to is unknown.
-  if (isResponseCompressedLocked() && allowCompressedResponse_ && *length == 20 && announce) {
+  if (isResponseCompressedLocked() && settings_.allowCompressedResponse && *length == 20 && announce) {
     if (main) {
-      main->showAccurateProgress_ = false;
+      main->settings_.showAccurateProgress = false;
       main->incrementDownloadSizeBy(1);
     }
     return;
@@ -119,13 +119,13 @@ void HTTPRequest::decideKeepAlive(const net::HTTPMessage& response) {
     auto timeout = keepAliveValue(*keepAlive, "timeout=");
     if (keepAliveValue(*keepAlive, "max=").value_or(0) <= 5) return;
     // Without a timeout the server leaves the idle time to us: the default stays.
-    if (timeout) persistentConnectionTimeoutSeconds_ = static_cast<double>(*timeout);
+    if (timeout) settings_.persistentConnectionTimeoutSeconds = static_cast<double>(*timeout);
   }
   connectionCanBeReused_ = true;
 }
 
 void HTTPRequest::parseStringEncodingFromHeaders(const net::HTTPMessage& response) {
-  responseEncoding_ = defaultResponseEncoding_;
+  responseEncoding_ = settings_.defaultResponseEncoding;
   std::string mimeType;
   parseMimeType(mimeType, responseEncoding_, response.headerFieldValue("Content-Type"));
 }
@@ -135,22 +135,22 @@ bool HTTPRequest::willRedirect(const net::HTTPMessage& response) {
 }
 
 bool HTTPRequest::willRedirectTo(int status, const std::optional<std::string>& location) {
-  if (!shouldRedirect_ || !location || (status != 301 && status != 302 && status != 303 && status != 307)) {
+  if (!settings_.shouldRedirect || !location || (status != 301 && status != 302 && status != 303 && status != 307)) {
     return false;
   }
   requestRedirected();
-  if (status != 307 && (status == 303 || !shouldUseRFC2616RedirectBehaviour_)) {
+  if (status != 307 && (status == 303 || !settings_.shouldUseRFC2616RedirectBehaviour)) {
     // A HEAD request asks the next location for its head too, never for its (whole) body.
-    if (requestMethod_ != "HEAD") requestMethod_ = "GET";
-    postBody_.clear();
-    compressedPostBody_.clear();
-    shouldStreamPostDataFromDisk_ = false;
-    postLength_ = 0;
+    if (settings_.requestMethod != "HEAD") settings_.requestMethod = "GET";
+    settings_.postBody.clear();
+    settings_.compressedPostBody.clear();
+    settings_.shouldStreamPostDataFromDisk = false;
+    settings_.postLength = 0;
     foundation::Dictionary kept;
     for (const char* name : {"User-Agent", "Accept"}) {
-      if (const auto* value = requestHeaders_.find(name)) kept.set(name, *value);
+      if (const auto* value = settings_.requestHeaders.find(name)) kept.set(name, *value);
     }
-    requestHeaders_ = std::move(kept);
+    settings_.requestHeaders = std::move(kept);
     haveBuiltRequestHeaders_ = false;
   } else {
     applyCookieHeader();
@@ -160,13 +160,13 @@ bool HTTPRequest::willRedirectTo(int status, const std::optional<std::string>& l
   // An unresolvable Location leaves an empty URL, which the main step refuses as a bad URL.
   redirectURL_ = target.ok() ? target->absoluteString() : std::string();
   needsRedirect_ = true;
-  requestCookies_.clear();
+  settings_.requestCookies.clear();
   return true;
 }
 
 bool HTTPRequest::willAskDelegateToConfirmRedirect() {
   Lock lock(cancelledLock_);
-  auto delegate = delegate_.lock();
+  auto delegate = settings_.delegate.lock();
   bool asks = (delegate && delegate->respondsTo(HTTPRequestDelegate::Optional::willRedirect)) ||
               (queue_ && queue_->respondsTo(HTTPRequestDelegate::Optional::willRedirect));
   if (!asks) return false;

@@ -22,17 +22,17 @@ std::optional<std::uint64_t> unsatisfiedRangeLength(const std::optional<std::str
 
 }  // namespace
 
-std::string HTTPRequest::resumeValidatorPath() const { return temporaryFileDownloadPath_ + ".validator"; }
+std::string HTTPRequest::resumeValidatorPath() const { return settings_.temporaryFileDownloadPath + ".validator"; }
 
 std::optional<std::string> HTTPRequest::storedResumeValidator() const {
-  if (!allowResumeForFileDownloads_ || partialDownloadSize_ == 0) return std::nullopt;
+  if (!settings_.allowResumeForFileDownloads || partialDownloadSize_ == 0) return std::nullopt;
   auto text = foundation::FileManager::readTextFile(resumeValidatorPath());
   if (!text.ok() || text->empty()) return std::nullopt;
   return std::move(*text);
 }
 
 void HTTPRequest::rememberResumeValidator() {
-  if (!allowResumeForFileDownloads_) return;
+  if (!settings_.allowResumeForFileDownloads) return;
   // A weak entity tag may not be used in If-Range; the modification date may.
   auto validator = headerValue(responseHeaders_, "ETag");
   if (validator && validator->rfind("W/", 0) == 0) validator.reset();

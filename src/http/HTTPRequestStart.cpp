@@ -57,8 +57,8 @@ void HTTPRequest::runMainStep() {
 
 foundation::Status HTTPRequest::createMessage() {
   request_.reset();
-  auto version = useHTTPVersionOne_ ? net::HTTPVersion::HTTP1_0 : net::HTTPVersion::HTTP1_1;
-  auto message = net::HTTPMessage::createRequest(requestMethod_, url_, version);
+  auto version = settings_.useHTTPVersionOne ? net::HTTPVersion::HTTP1_0 : net::HTTPVersion::HTTP1_1;
+  auto message = net::HTTPMessage::createRequest(settings_.requestMethod, url_, version);
   if (!message.ok()) return unableToCreateRequestError();
   request_ = std::move(*message);
   return {};

@@ -5,6 +5,7 @@
 
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Paths.h"
+#include "platform/foundation/PropertyList.h"
 #include "src/http/DownloadCache.h"
 #include "src/http/NetworkQueue.h"
 #include "tests/http/EngineTestSupport.h"
@@ -157,6 +158,33 @@ TEST_F(CacheTest, ANotModifiedWithoutAnEntryFailsInsteadOfAnsweringEmpty) {
   server.route("GET", "/never", notModified());
   fetch("/never");  // no entry that could answer: no validators sent
   EXPECT_FALSE(server.requests().back().header("If-None-Match"));
+}
+
+TEST_F(CacheTest, ADamagedEntryIsAMissAndIsRemoved) {
+  server.route("GET", "/c", cacheable("whole body"));
+  const std::string url = server.url("/c");
+  auto withoutStatus = [&] {
+    auto path = *cache->pathToCachedResponseHeadersForURL(url);
+    auto headers = *foundation::PropertyList::parse(*foundation::FileManager::readFile(path));
+    headers.getDictionary()->erase("X-HTTPRequest-Response-Status-Code");
+    std::string text = *foundation::PropertyList::serialize(headers);
+    writeFile(path, foundation::Bytes(text.begin(), text.end()));
+  };
+  fetch("/c");
+  for (std::string damage : {"cut short", "emptied", "no status"}) {
+    ASSERT_TRUE(fetch("/c")->didUseCachedResponse()) << damage;
+    auto bodyPath = *cache->pathToCachedResponseDataForURL(url);
+    if (damage == "no status") {
+      withoutStatus();
+    } else {
+      writeFile(bodyPath, damage == "emptied" ? foundation::Bytes{} : foundation::Bytes{'w', 'h'});
+    }
+    EXPECT_FALSE(cache->cachedResponseDataForURL(url)) << damage;
+    EXPECT_FALSE(foundation::FileManager::fileExists(bodyPath)) << damage;
+    auto again = fetch("/c");
+    EXPECT_FALSE(again->didUseCachedResponse()) << damage;
+    EXPECT_EQ(body(again), "whole body") << damage;
+  }
 }
 
 TEST_F(CacheTest, StoresGzipInflatedAndCopiesFilesOut) {

@@ -210,6 +210,39 @@ TEST_F(AuthenticationTest, DigestAnswersAChallengeAndANewNonceWhenTheOldOneWentS
   EXPECT_EQ(server.requestCount("/d"), 3u);
 }
 
+TEST_F(AuthenticationTest, ServerAndProxyCallingEveryAnswerStaleFailTheRequestAfterAFewTries) {
+  int nonce = 0;
+  auto challenge = [&](int status, const char* field, bool answered) {
+    Reply reply = Reply::text("who?", status);
+    reply.header(field, "Digest realm=\"lab\", qop=\"auth\", nonce=\"n" + std::to_string(++nonce) + "\"" +
+                            (answered ? ", stale=true" : ""));
+    return reply;
+  };
+  server.route("GET", "/d", [&](const RecordedRequest& request) {
+    return challenge(401, "WWW-Authenticate", request.header("Authorization").has_value());
+  });
+  testsupport::LoopbackServer proxy(
+      {.proxy = true, .proxyGate = [&](const RecordedRequest& request) -> std::optional<Reply> {
+         return challenge(407, "Proxy-Authenticate", request.header("Proxy-Authorization").has_value());
+       }});
+  for (bool throughProxy : {false, true}) {
+    delegate = std::make_shared<RecordingDelegate>();
+    auto request = makeRequest(server.url("/d"));
+    request->setUsername("ann");
+    request->setPassword("pw");
+    if (throughProxy) {
+      request->setProxy("127.0.0.1", proxy.port());
+      request->setProxyUsername("pat");
+      request->setProxyPassword("pass");
+      request->setShouldPresentProxyAuthenticationDialog(false);
+    }
+    runToEnd(request);
+    expectAuthenticationNeeded(request);
+  }
+  EXPECT_LE(server.requestCount("/d"), 5u);
+  EXPECT_LE(proxy.requestCount(), 5u);
+}
+
 // The server side of NTLM: challenge, then check the answer's user, domain and NTLMv2 proof.
 class NTLMServer {
  public:

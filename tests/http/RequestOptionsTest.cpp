@@ -4,6 +4,7 @@
 #include "platform/foundation/Locale.h"
 #include "src/http/ConnectionPool.h"
 #include "src/http/DataDecompressor.h"
+#include "src/http/DownloadCache.h"
 #include "tests/http/EngineTestSupport.h"
 
 namespace http::test {
@@ -179,6 +180,81 @@ TEST_F(RequestOptionsTest, ACopySendsTheBuiltRequestAgain) {
   auto inflated = DataDecompressor::uncompressData(bytesOf(received[1].body));
   ASSERT_TRUE(inflated.ok());
   EXPECT_EQ(*inflated, bytesOf("a body worth compressing, compressing, compressing"));
+}
+
+TEST_F(RequestOptionsTest, ACopyTakesEverySettingAndTheSchemeItAnsweredWith) {
+  server.route("GET", "/vault", [](const testsupport::RecordedRequest& request) {
+    return testsupport::hasBasicCredentials(request, "ann", "secret") ? Reply::text("welcome")
+                                                                      : Reply::basicChallenge("vault");
+  });
+  auto original = makeRequest(server.url("/vault"));
+  original->setUsername("ann");
+  original->setPassword("secret");
+  runToEnd(original);
+  ASSERT_EQ(original->authenticationScheme(), "Basic");
+
+  HTTPRequest::clearSession();  // only what the copy holds may answer the server
+  delegate = std::make_shared<RecordingDelegate>();
+  auto copied = original->copy();
+  copied->setDelegate(delegate);
+  wakeMainLoopWhenFinished(*copied);
+  runToEnd(copied);
+  EXPECT_EQ(copied->responseString(), "welcome");
+  EXPECT_EQ(server.requestCount("/vault"), 3u) << "the copy sends its credentials before any challenge";
+
+  auto progress = std::make_shared<RecordingProgress>();
+  auto cache = std::make_shared<DownloadCache>();
+  original->setDelegate(delegate);
+  original->setUploadProgressDelegate(progress);
+  original->setDownloadProgressDelegate(progress);
+  original->setRequestMethod("PUT");
+  original->addRequestHeader("X-Token", "t");
+  net::Cookie cookie;
+  cookie.name = "c";
+  original->setRequestCookies({cookie});
+  original->setUseCookiePersistence(false);
+  original->setAllowCompressedResponse(false);
+  original->setShouldCompressRequestBody(true);
+  original->setDownloadDestinationPath("/nowhere/song");
+  original->setTemporaryFileDownloadPath("/nowhere/song.part");
+  original->setAllowResumeForFileDownloads(true);
+  original->setTimeOutSeconds(3);
+  original->setNumberOfTimesToRetryOnTimeout(2);
+  original->setShowAccurateProgress(false);
+  original->setShouldResetUploadProgress(false);
+  original->setShouldResetDownloadProgress(false);
+  original->setDefaultResponseEncoding("UTF-8");
+  original->setUseHTTPVersionOne(true);
+  original->setShouldRedirect(false);
+  original->setShouldUseRFC2616RedirectBehaviour(true);
+  original->setValidatesSecureCertificate(false);
+  original->setShouldAttemptPersistentConnection(false);
+  original->setPersistentConnectionTimeoutSeconds(5);
+  original->setProxy("127.0.0.2", 3128);
+  original->setProxyType("HTTP");
+  original->setPACurl("http://127.0.0.1/proxy.pac");
+  original->setDomain("CORP");
+  original->setProxyUsername("pat");
+  original->setProxyPassword("pass");
+  original->setProxyDomain("GATE");
+  original->setShouldPresentCredentialsBeforeChallenge(false);
+  original->setShouldPresentAuthenticationDialog(true);
+  original->setShouldPresentProxyAuthenticationDialog(false);
+  original->setUseSessionPersistence(false);
+  original->setUseKeychainPersistence(true);
+  original->setUserInfo({{"k", "v"}});
+  original->setTag(7);
+  original->setDidStartSelector(&HTTPRequestDelegate::requestFinished);
+  original->setDidFinishSelector(&HTTPRequestDelegate::requestStarted);
+  original->setDidFailSelector(&HTTPRequestDelegate::requestStarted);
+  original->setPostBody(bytesOf("body"));
+  original->setShouldStreamPostDataFromDisk(true);
+  original->setPostBodyFilePath("/nowhere/body");
+  original->setDownloadCache(cache);
+  original->setCachePolicy(kDoNotReadFromCache);
+  original->setCacheStoragePolicy(kCachePermanently);
+  original->setSecondsToCache(60);
+  EXPECT_TRUE(original->copy()->settings() == original->settings());
 }
 
 }  // namespace

@@ -24,13 +24,14 @@ using QRVRequestBlock = std::function<void(QRVBaseDataRequest&)>;
 using QRVRequestFailedBlock = std::function<void(QRVBaseDataRequest&, const foundation::ErrorPtr&)>;
 using QRVRequestProgressBlock = std::function<void(QRVBaseDataRequest&, float)>;
 
-// The block callbacks of a request made without a delegate; any may be empty.
+// The block callbacks of a request made without a delegate; any may be empty, so callers name
+// only the ones they give.
 struct QRVRequestBlocks {
-  QRVRequestBlock onRequestStart;
-  QRVRequestBlock onRequestFinished;
-  QRVRequestBlock onRequestCanceled;
-  QRVRequestFailedBlock onRequestFailed;
-  QRVRequestProgressBlock onProgressChanged;
+  QRVRequestBlock onRequestStart{};
+  QRVRequestBlock onRequestFinished{};
+  QRVRequestBlock onRequestCanceled{};
+  QRVRequestFailedBlock onRequestFailed{};
+  QRVRequestProgressBlock onProgressChanged{};
 };
 
 // What a request that is not silent shows on its indicator view when the network failed it.

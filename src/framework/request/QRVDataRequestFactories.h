@@ -70,6 +70,13 @@ class QRVDataRequestFactories {
                  false, {}, 0, std::move(filePath));
   }
 
+  // The block form with its callbacks named, any of them left out:
+  // `Request::requestWithParameters(parameters, {.onRequestFinished = ..., .onRequestFailed = ...})`.
+  static void requestWithParameters(Parameters parameters, QRVRequestBlocks blocks, ViewPtr indicatorView = nullptr,
+                                    std::string cancelSubject = {}, std::string filePath = {}) {
+    withBlocks(std::move(parameters), std::move(indicatorView), std::move(cancelSubject), std::move(filePath),
+               std::move(blocks));
+  }
   static void requestWithParameters(Parameters parameters, ViewPtr indicatorView, std::string cancelSubject,
                                     QRVRequestBlock onRequestFinished) {
     QRVRequestBlocks blocks;

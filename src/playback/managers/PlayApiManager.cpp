@@ -45,15 +45,17 @@ void PlayApiManager::post(const foundation::Dictionary& sent, std::function<void
     answered(accepted);
   };
   api::PlayLogRequest::requestWithParameters(
-      sent, nullptr, {}, {},
-      [answer](framework::QRVBaseDataRequest& request) {
-        const std::string* err = request.resultDic()["err"].getString();
-        answer(static_cast<api::BaseDataRequest&>(request).succeeded(), err ? *err : "a reply without \"err\"");
-      },
-      [answer](framework::QRVBaseDataRequest&) { answer(false, "cancelled"); },
-      [answer](framework::QRVBaseDataRequest&, const foundation::ErrorPtr& error) {
-        answer(false, "no answer (" + (error ? error->description() : std::string("failed")) + ")");
-      });
+      sent, {.onRequestFinished =
+                 [answer](framework::QRVBaseDataRequest& request) {
+                   const std::string* err = request.resultDic()["err"].getString();
+                   answer(static_cast<api::BaseDataRequest&>(request).succeeded(),
+                          err ? *err : "a reply without \"err\"");
+                 },
+             .onRequestCanceled = [answer](framework::QRVBaseDataRequest&) { answer(false, "cancelled"); },
+             .onRequestFailed =
+                 [answer](framework::QRVBaseDataRequest&, const foundation::ErrorPtr& error) {
+                   answer(false, "no answer (" + (error ? error->description() : std::string("failed")) + ")");
+                 }});
 }
 
 bool PlayApiManager::canSend() {

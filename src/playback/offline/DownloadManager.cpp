@@ -91,13 +91,13 @@ bool DownloadManager::addDownloadProgramAndSyncWithId(const std::string& program
 void DownloadManager::fetchDetail(const std::string& programId, bool replaceRow) {
   std::weak_ptr<DownloadManager> weak = weak_from_this();
   api::GetProgramDetailRequest::requestWithParameters(
-      {{"program_id", programId}}, nullptr, "", [weak, replaceRow](framework::QRVBaseDataRequest& request) {
+      {{"program_id", programId}}, {.onRequestFinished = [weak, replaceRow](framework::QRVBaseDataRequest& request) {
         auto self = weak.lock();
         auto& reply = static_cast<api::BaseDataRequest&>(request);
         if (!self || !reply.succeeded()) return;
         if (auto program = reply.resultDic()["program"].objectAs<api::ProgramModel>())
           self->programDetailArrived(program, replaceRow);
-      });
+      }});
 }
 
 void DownloadManager::programDetailArrived(const api::ProgramModelPtr& program, bool replaceRow) {

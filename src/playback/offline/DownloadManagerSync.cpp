@@ -31,18 +31,20 @@ void DownloadManager::sync_downloads() {
     if (auto self = weak.lock()) self->isSync_ = false;
   };
   api::ListSubscriptionStatusRequest::requestWithParameters(
-      {{"sync", "1"}}, nullptr, "", nullptr,
-      [weak, uid](framework::QRVBaseDataRequest& request) {
-        auto self = weak.lock();
-        if (!self) return;
-        auto& reply = static_cast<api::BaseDataRequest&>(request);
-        if (reply.succeeded() && api::UserModel::getUserId() == uid) {
-          self->subscriptionStatusArrived(reply.resultDic(), uid);
-        } else {
-          self->isSync_ = false;
-        }
-      },
-      clear, [clear](framework::QRVBaseDataRequest& request, const foundation::ErrorPtr&) { clear(request); });
+      {{"sync", "1"}}, {.onRequestFinished =
+                            [weak, uid](framework::QRVBaseDataRequest& request) {
+                              auto self = weak.lock();
+                              if (!self) return;
+                              auto& reply = static_cast<api::BaseDataRequest&>(request);
+                              if (reply.succeeded() && api::UserModel::getUserId() == uid) {
+                                self->subscriptionStatusArrived(reply.resultDic(), uid);
+                              } else {
+                                self->isSync_ = false;
+                              }
+                            },
+                        .onRequestCanceled = clear,
+                        .onRequestFailed = [clear](framework::QRVBaseDataRequest& request,
+                                                   const foundation::ErrorPtr&) { clear(request); }});
 }
 
 void DownloadManager::subscriptionStatusArrived(const foundation::Dictionary& result, const std::string& uid) {

@@ -26,7 +26,7 @@ const ui::Nib::Registration nib(AudioPlayerView::kXibName, [](const std::any&) {
 
 }  // namespace
 
-AudioPlayerView::AudioPlayerView() : PlayerController(static_cast<PlayerPanel&>(*this)) { buildViews(); }
+AudioPlayerView::AudioPlayerView() { buildViews(); }
 
 AudioPlayerView::~AudioPlayerView() {
   foundation::NotificationCenter::defaultCenter().removeObserver(static_cast<const void*>(this));
@@ -36,7 +36,8 @@ std::shared_ptr<AudioPlayerView> AudioPlayerView::sharedAudioPlayer() {
   std::shared_ptr<AudioPlayerView>& panel = sharedPanel();
   if (!panel) {
     panel = std::make_shared<AudioPlayerView>();
-    panel->bindLifetime(std::shared_ptr<PlayerController>(panel, static_cast<PlayerController*>(panel.get())));
+    // Whatever holds the controller holds the panel it shows on.
+    panel->controller_.bindLifetime(std::shared_ptr<PlayerController>(panel, &panel->controller_));
   }
   return panel;
 }
@@ -127,9 +128,9 @@ void AudioPlayerView::configTopViewWithSong() {
   const api::SongModelPtr& song = selectedSong();
   topViewSongNameLabel_->setText(song ? song->songName().value_or("") : "");
   std::string second;
-  if (playState() == kPlayingProgramme && program())
+  if (playState() == PlayerController::kPlayingProgramme && program())
     second = program()->programName().value_or("");
-  else if (playState() == kPlayingSAlbum && salbum())
+  else if (playState() == PlayerController::kPlayingSAlbum && salbum())
     second = salbum()->salbumName().value_or("");
   else if (song)
     second = song->artistsName().value_or("");

@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/ui/ActivityIndicatorView.h"
 #include "platform/ui/AlertView.h"
@@ -30,15 +31,15 @@ class SingleSongCell;
 
 namespace playback {
 
-// The one player of the application: the panel above every screen of the main pane and, through
-// PlayerController, the playback it shows. Collapsed, only its 44-point top bar shows at the
-// bottom of the screen; pulled up, it covers the screen with the drifting cover, the creator, the
-// song table, the sliders and the buttons that act on what plays. Screens start playback through
-// the controller's entry points on the shared instance. The panel is built from its nib
-// ("AudioPlayerView"), which the main pane loads once. Main thread.
+// The one player of the application: the panel above every screen of the main pane, holding the
+// PlayerController whose playback it shows; the controller speaks to the panel only through
+// PlayerPanel. Collapsed, only its 44-point top bar shows at the bottom of the screen; pulled up,
+// it covers the screen with the drifting cover, the creator, the song table, the sliders and the
+// buttons that act on what plays. Screens start playback through the entry points below on the
+// shared instance. The panel is built from its nib ("AudioPlayerView"), which the main pane loads
+// once. Main thread.
 class AudioPlayerView final : public framework::QRVXibView,
                               public PlayerPanel,
-                              public PlayerController,
                               public services::AudioPlayerPanel,
                               public ui::TableViewDataSource,
                               public ui::TableViewDelegate,
@@ -90,6 +91,45 @@ class AudioPlayerView final : public framework::QRVXibView,
   static std::string formatTimeLabelBySecond(std::int64_t seconds);
   // The cover's address for what plays now, with the large style; empty when there is none.
   std::string coverUrl() const;
+
+  // --- Playback ---
+  PlayerController& controller() { return controller_; }
+  const PlayerController& controller() const { return controller_; }
+  // The entry points, each replacing what plays, and the play buttons; see PlayerController.
+  void playNowChannel() { controller_.playNowChannel(); }
+  void playChannel(const std::string& channelId) { controller_.playChannel(channelId); }
+  void playProgramFromChannel(const std::string& programId, const std::string& channelId) {
+    controller_.playProgramFromChannel(programId, channelId);
+  }
+  void playProgram(const std::string& programId, const std::optional<std::string>& startFromSong, bool playNow = true) {
+    controller_.playProgram(programId, startFromSong, playNow);
+  }
+  void playProgram(const api::ProgramModelPtr& programme, const std::vector<api::SongModelPtr>& songs,
+                   const std::optional<std::string>& startFromSong, const std::optional<std::string>& fromChannel) {
+    controller_.playProgram(programme, songs, startFromSong, fromChannel);
+  }
+  void playSAlbum(const api::SAlbumModelPtr& salbum, const std::vector<api::SongModelPtr>& songs,
+                  const std::optional<std::string>& startFromSong) {
+    controller_.playSAlbum(salbum, songs, startFromSong);
+  }
+  void playSong(const api::SongModelPtr& song) { controller_.playSong(song); }
+  void playAnything() { controller_.playAnything(); }
+  void playOrPause() { controller_.playOrPause(); }
+  void interruptPlay() { controller_.interruptPlay(); }
+  void play() { controller_.play(); }
+  void handleNextSongButtonClickEvent() { controller_.handleNextSongButtonClickEvent(); }
+  void handleStartAndPauseButtonEvent() { controller_.handleStartAndPauseButtonEvent(); }
+  // What plays.
+  int playState() const { return controller_.playState(); }
+  const api::ProgramModelPtr& program() const { return controller_.program(); }
+  const api::SAlbumModelPtr& salbum() const { return controller_.salbum(); }
+  const std::vector<api::SongModelPtr>& musicListArray() const { return controller_.musicListArray(); }
+  const api::SongModelPtr& selectedSong() const { return controller_.selectedSong(); }
+  const std::optional<std::string>& playFromChannelId() const { return controller_.playFromChannelId(); }
+  std::vector<api::ProgramModelPtr>& prePlayPrograms() { return controller_.prePlayPrograms(); }
+  bool isPlaying() const { return controller_.isPlaying(); }
+  bool isAdvertisement() const { return controller_.isAdvertisement(); }
+  bool isLoadingDonwSongSource() const { return controller_.isLoadingDonwSongSource(); }
 
   // --- Layout states and animations ---
   void goUpWithAnimation(bool animated);
@@ -274,6 +314,8 @@ class AudioPlayerView final : public framework::QRVXibView,
   std::shared_ptr<ui::VolumeView> airPlayView_;
   ui::Button* airPlayButton_ = nullptr;
   std::shared_ptr<ShrinkViewController> shrinkViewController_;
+  // Last, so that it goes before the views it shows on.
+  PlayerController controller_{*this};
 };
 
 }  // namespace playback

@@ -37,7 +37,9 @@ std::shared_ptr<services::MainViewController> mainPane() {
 
 }  // namespace
 
-bool AudioPlayerView::playsProgramme() const { return playState() == kPlayingProgramme && program() != nullptr; }
+bool AudioPlayerView::playsProgramme() const {
+  return playState() == PlayerController::kPlayingProgramme && program() != nullptr;
+}
 
 void AudioPlayerView::showErrorToastForTitle(const std::string& text) { framework::toast::showErrorToastForTitle(*this, text); }
 
@@ -82,7 +84,7 @@ void AudioPlayerView::didDismiss(ui::AlertView& alert, int buttonIndex) {
 
 void AudioPlayerView::handleAudioPlayerShareButtonClickEvent() {
   if (playsProgramme() && number(program()->status()) == 0) return showErrorToastForTitle(kUnpublishedNoShareToast);
-  if (playState() == kPlayingSAlbum) return showErrorToastForTitle(kAlbumNoShareToast);
+  if (playState() == PlayerController::kPlayingSAlbum) return showErrorToastForTitle(kAlbumNoShareToast);
   if (offlineMode()) return showErrorToastForTitle(kOfflineModeNoShareToast);
   const api::ProgramModelPtr programme = playsProgramme() ? program() : nullptr;
   if (!programme && !selectedSong()) return;
@@ -139,7 +141,7 @@ void AudioPlayerView::handleCMbuttonClickEvent() {
 
 void AudioPlayerView::handleHeaderViewLongPressGesture() {
   if (offlineMode()) return;
-  if (playState() == kPlayingSAlbum && salbum()) {
+  if (playState() == PlayerController::kPlayingSAlbum && salbum()) {
     std::make_shared<services::SAlbumActionSheet>(salbum())->showInView(*this);
   } else if (playsProgramme()) {
     std::make_shared<services::ProgramActionSheet>(program(), selectedSong(), coverView_)->showInView(*this);

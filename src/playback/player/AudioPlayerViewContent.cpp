@@ -44,7 +44,7 @@ class AudioPlayerSectionHeaderView : public framework::QRVXibView {
 std::string AudioPlayerView::coverUrl() const {
   const api::SongModelPtr& song = selectedSong();
   const std::string songPicture = song ? song->picUrl().value_or("") : "";
-  if (playState() != kPlayingProgramme || !program()) return withStyle(songPicture, kCoverStyle);
+  if (playState() != PlayerController::kPlayingProgramme || !program()) return withStyle(songPicture, kCoverStyle);
   const api::ProgramModel& programme = *program();
   // A programme that counts covers but lists none that are text is treated as one without covers.
   std::string picture = programme.coverNumber().toInt64() >= 1 ? firstCoverPicture(programme.coverPics()) : "";
@@ -56,7 +56,7 @@ std::string AudioPlayerView::coverUrl() const {
 void AudioPlayerView::setAudioView() {
   djInfoView_->setHidden(true);
   configTopViewWithSong();
-  if (playState() == kPlayingProgramme && program())
+  if (playState() == PlayerController::kPlayingProgramme && program())
     setProgrammeViews();
   else
     setSongViews();
@@ -72,7 +72,7 @@ void AudioPlayerView::setSongViews() {
   auto& cache = framework::QRVImageCacheManager::sharedManager();
   if (!url.empty() && cache.isImageInMemoryCacheWithUrl(url)) {
     topViewImage_->setImage(cache.getImageFromCacheWithUrl(url));
-    configLockScreenMediaInfo();
+    controller_.configLockScreenMediaInfo();
   }
   downloadButton_->setTitle("离线");
 }
@@ -108,7 +108,7 @@ void AudioPlayerView::setProgrammeViews() {
   auto& cache = framework::QRVImageCacheManager::sharedManager();
   if (!url.empty() && cache.isImageInMemoryCacheWithUrl(url)) {
     topViewImage_->setImage(cache.getImageFromCacheWithUrl(url));
-    configLockScreenMediaInfo();
+    controller_.configLockScreenMediaInfo();
   }
   configDownloadAndFavButton();
 }
@@ -119,7 +119,7 @@ void AudioPlayerView::takeCoverPicture(const ui::ImagePtr& picture) {
   blurTitleView_->setImage(blurred);
   blurImageView_->setImage(blurred);
   fitBlurredViews();
-  configLockScreenMediaInfo();
+  controller_.configLockScreenMediaInfo();
 }
 
 // The blurred cover shows centred as it is where it covers its view (with room for the top bar's
@@ -170,7 +170,8 @@ std::shared_ptr<ui::TableViewCell> AudioPlayerView::cellForRow(ui::TableView& ta
   if (!cell) return std::make_shared<ui::TableViewCell>(kSongCellIdentifier);
   const api::SongModelPtr& song = musicListArray().at(static_cast<std::size_t>(indexPath.row));
   std::optional<std::string> editable;
-  if (playState() == kPlayingProgramme && program() && program()->hasEditPri(api::UserModel::getUser()))
+  if (playState() == PlayerController::kPlayingProgramme && program() &&
+      program()->hasEditPri(api::UserModel::getUser()))
     editable = program()->programId();
   cell->ResetSongCell(song, editable, indexPath);
   cell->setTag(static_cast<int>(number(song ? song->songId() : std::nullopt)));
@@ -182,7 +183,7 @@ std::shared_ptr<ui::TableViewCell> AudioPlayerView::cellForRow(ui::TableView& ta
 }
 
 void AudioPlayerView::didSelectRow(ui::TableView&, const ui::IndexPath& indexPath) {
-  selectRow(static_cast<std::size_t>(indexPath.row));
+  controller_.selectRow(static_cast<std::size_t>(indexPath.row));
 }
 
 void AudioPlayerView::reloadSongTable() { musicTable_->reloadData(); }

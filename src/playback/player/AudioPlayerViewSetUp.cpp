@@ -45,7 +45,7 @@ void AudioPlayerView::initAudioPlayer() {
   connectActions();
   observePanelNotifications();
   // The advert plan, the call centre and the start-up choice.
-  startPlayer();
+  controller_.startPlayer();
 }
 
 void AudioPlayerView::configTable() {
@@ -104,7 +104,7 @@ void AudioPlayerView::setSliderThumbStatus() {
   positionSlider_->setThumbImage(ui::Image::named("volume_thumb.png"));
 }
 
-void AudioPlayerView::handleMusicSliderTouchDown() { beginSeeking(); }
+void AudioPlayerView::handleMusicSliderTouchDown() { controller_.beginSeeking(); }
 
 void AudioPlayerView::handleMusicSliderValueChangedEvent() {
   const auto seconds = static_cast<std::int64_t>(positionSlider_->value());
@@ -112,10 +112,10 @@ void AudioPlayerView::handleMusicSliderValueChangedEvent() {
   currentTimeLabel_->setText(formatTimeLabelBySecond(seconds));
 }
 
-void AudioPlayerView::handleMusicSliderTouchUpInsideEvent() { seekTo(positionSlider_->value()); }
+void AudioPlayerView::handleMusicSliderTouchUpInsideEvent() { controller_.seekTo(positionSlider_->value()); }
 
 void AudioPlayerView::volumeSliderValueChanged() {
-  if (currentSource().empty()) return;
+  if (controller_.currentSource().empty()) return;
   media::AudioSession::sharedInstance().setOutputVolume(volumeSlider_->value());
 }
 

@@ -1,5 +1,8 @@
 #include "src/playback/player/PlayerController.h"
 
+#include <typeindex>
+#include <unordered_map>
+
 #include "platform/ui/Application.h"
 #include "platform/ui/Window.h"
 #include "src/api/requests/ItemRequests.h"
@@ -87,9 +90,10 @@ void PlayerController::playNowChannel() {
     if (self && start == self->startGeneration_) self->nowChannelAnswered(request, failed);
   };
   api::PlayNowChannelsRequest::requestWithParameters(
-      {}, nullptr, {}, {}, [answer](framework::QRVBaseDataRequest& request) { answer(request, false); },
-      [answer](framework::QRVBaseDataRequest& request) { answer(request, true); },
-      [answer](framework::QRVBaseDataRequest& request, const foundation::ErrorPtr&) { answer(request, true); });
+      {}, {.onRequestFinished = [answer](framework::QRVBaseDataRequest& request) { answer(request, false); },
+           .onRequestCanceled = [answer](framework::QRVBaseDataRequest& request) { answer(request, true); },
+           .onRequestFailed = [answer](framework::QRVBaseDataRequest& request,
+                                       const foundation::ErrorPtr&) { answer(request, true); }});
 }
 
 void PlayerController::nowChannelAnswered(framework::QRVBaseDataRequest& request, bool failed) {
@@ -128,11 +132,10 @@ void PlayerController::playChannel(const std::string& channelId, std::function<v
     if (refused) refused(refusalOf(request, error));
   };
   api::PlayChannelRequest::requestWithParameters(
-      {{"channel_id", channelId}}, nullptr, {}, {},
-      [answered](framework::QRVBaseDataRequest& request) { answered(request, nullptr); }, {},
-      [answered](framework::QRVBaseDataRequest& request, const foundation::ErrorPtr& error) {
-        answered(request, error);
-      });
+      {{"channel_id", channelId}},
+      {.onRequestFinished = [answered](framework::QRVBaseDataRequest& request) { answered(request, nullptr); },
+       .onRequestFailed = [answered](framework::QRVBaseDataRequest& request,
+                                     const foundation::ErrorPtr& error) { answered(request, error); }});
   panel_.pullUp();
 }
 
@@ -165,23 +168,24 @@ void PlayerController::playProgram(const std::string& programId, const std::opti
   const std::uint64_t start = startGeneration_;
   std::weak_ptr<PlayerController> weak = self_;
   api::PlayProgramRequest::requestWithParameters(
-      {{"program_id", programId}}, nullptr, {}, {},
-      [weak, start, playNow, startFromSong, refused](framework::QRVBaseDataRequest& request) {
-        auto self = weak.lock();
-        if (!self || start != self->startGeneration_) return;
-        if (api::ProgramModelPtr programme = programmeOf(request))
-          return self->playWithModel(programme, nullptr, programme->songsArr(), kPlayingProgramme, playNow,
-                                     startFromSong);
-        centreToast(kProgrammeFailedToast, 2.0);
-        if (refused) refused(refusalOf(request, nullptr));
-      },
-      {},
-      [weak, start, refused](framework::QRVBaseDataRequest& request, const foundation::ErrorPtr& error) {
-        auto self = weak.lock();
-        if (!self || start != self->startGeneration_) return;
-        centreToast(kProgrammeFailedToast, 2.0);
-        if (refused) refused(refusalOf(request, error));
-      });
+      {{"program_id", programId}},
+      {.onRequestFinished =
+           [weak, start, playNow, startFromSong, refused](framework::QRVBaseDataRequest& request) {
+             auto self = weak.lock();
+             if (!self || start != self->startGeneration_) return;
+             if (api::ProgramModelPtr programme = programmeOf(request))
+               return self->playWithModel(programme, nullptr, programme->songsArr(), kPlayingProgramme, playNow,
+                                          startFromSong);
+             centreToast(kProgrammeFailedToast, 2.0);
+             if (refused) refused(refusalOf(request, nullptr));
+           },
+       .onRequestFailed =
+           [weak, start, refused](framework::QRVBaseDataRequest& request, const foundation::ErrorPtr& error) {
+             auto self = weak.lock();
+             if (!self || start != self->startGeneration_) return;
+             centreToast(kProgrammeFailedToast, 2.0);
+             if (refused) refused(refusalOf(request, error));
+           }});
 }
 
 void PlayerController::playProgram(const api::ProgramModelPtr& programme, const std::vector<api::SongModelPtr>& songs,
@@ -303,35 +307,49 @@ void PlayerController::playOrPause() {
 // --- Replies of the requests made with the player as delegate ---
 
 void PlayerController::requestDidFinishLoad(framework::QRVBaseDataRequest& request) {
-  auto* reply = dynamic_cast<api::BaseDataRequest*>(&request);
-  if (!reply) return;
-  if (dynamic_cast<api::ListSAlbumSongs*>(reply)) {
-    // A failed reply keeps the list that is playing.
-    const foundation::Array* songs = reply->resultDic()[api::kKeyArray].getArray();
-    if (!reply->succeeded() || !songs) return;
-    musicListArray_.clear();
-    for (const foundation::Value& song : *songs)
-      if (auto model = song.objectAs<api::SongModel>()) musicListArray_.push_back(std::move(model));
-    panel_.reloadSongTable();
-  } else if (dynamic_cast<api::DelProgramSong*>(reply)) {
-    const std::string err = reply->resultDic()["err"].toString();
-    if (err == api::kErrOk) {
-      foundation::NotificationCenter::defaultCenter().postNotificationName(
-          kMusicIsDeleteFromProgramNotification, {},
-          {{"programId", reply->parameters()["program_id"]}, {"songId", reply->parameters()["song_id"]}});
-    } else if (err == api::kErrPublishedSongCount) {
-      if (ui::Window* window = ui::Application::shared().keyWindow())
-        framework::toast::showErrorToastForTitle(*window, kTooFewSongsToast);
-    }
-  } else if (dynamic_cast<api::GetProgramDetailRequest*>(reply)) {
-    api::ProgramModelPtr programme = programmeOf(request);
-    if (!programme || !program_ || programme->programId() != program_->programId()) return;
-    program_ = programme;
-    panel_.setAudioView();
-    configLockScreenMediaInfo();
-  } else if (dynamic_cast<api::ShareToThirdRequest*>(reply)) {
-    if (reply->succeeded()) centreToast(kShareDoneToast, 2.0);
+  using Handler = void (PlayerController::*)(api::BaseDataRequest&);
+  static const std::unordered_map<std::type_index, Handler> handlers{
+      {typeid(api::ListSAlbumSongs), &PlayerController::albumSongsArrived},
+      {typeid(api::DelProgramSong), &PlayerController::songDeletionAnswered},
+      {typeid(api::GetProgramDetailRequest), &PlayerController::programmeDetailArrived},
+      {typeid(api::ShareToThirdRequest), &PlayerController::shareAnswered}};
+  // Every request class of the table is an api::BaseDataRequest.
+  if (auto found = handlers.find(typeid(request)); found != handlers.end())
+    (this->*found->second)(static_cast<api::BaseDataRequest&>(request));
+}
+
+void PlayerController::albumSongsArrived(api::BaseDataRequest& reply) {
+  // A failed reply keeps the list that is playing.
+  const foundation::Array* songs = reply.resultDic()[api::kKeyArray].getArray();
+  if (!reply.succeeded() || !songs) return;
+  musicListArray_.clear();
+  for (const foundation::Value& song : *songs)
+    if (auto model = song.objectAs<api::SongModel>()) musicListArray_.push_back(std::move(model));
+  panel_.reloadSongTable();
+}
+
+void PlayerController::songDeletionAnswered(api::BaseDataRequest& reply) {
+  const std::string err = reply.resultDic()["err"].toString();
+  if (err == api::kErrOk) {
+    foundation::NotificationCenter::defaultCenter().postNotificationName(
+        kMusicIsDeleteFromProgramNotification, {},
+        {{"programId", reply.parameters()["program_id"]}, {"songId", reply.parameters()["song_id"]}});
+  } else if (err == api::kErrPublishedSongCount) {
+    if (ui::Window* window = ui::Application::shared().keyWindow())
+      framework::toast::showErrorToastForTitle(*window, kTooFewSongsToast);
   }
+}
+
+void PlayerController::programmeDetailArrived(api::BaseDataRequest& reply) {
+  api::ProgramModelPtr programme = programmeOf(reply);
+  if (!programme || !program_ || programme->programId() != program_->programId()) return;
+  program_ = programme;
+  panel_.setAudioView();
+  configLockScreenMediaInfo();
+}
+
+void PlayerController::shareAnswered(api::BaseDataRequest& reply) {
+  if (reply.succeeded()) centreToast(kShareDoneToast, 2.0);
 }
 
 void PlayerController::requestDidFailLoadWithError(framework::QRVBaseDataRequest&, const foundation::ErrorPtr&) {}

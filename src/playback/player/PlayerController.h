@@ -19,6 +19,10 @@
 #include "src/framework/request/DataRequestDelegate.h"
 #include "src/playback/player/PlayerPanel.h"
 
+namespace api {
+class BaseDataRequest;
+}
+
 namespace playback {
 
 // Names of the player's notifications (no object, no user info).
@@ -151,13 +155,11 @@ class PlayerController : public framework::DataRequestDelegate {
   double duration() const;
 
  private:
-  // 4.101: starts and lists.
+  // Starting a list: what an entry point replaces, and the replies it waits for.
   void beginStart(bool logReplaced, std::optional<std::string> channelId, std::optional<std::string> programmeId);
   void playWithModel(const api::ProgramModelPtr& programme, const api::SAlbumModelPtr& salbum,
                      const std::vector<api::SongModelPtr>& songs, int playType, bool playNow,
                      const std::optional<std::string>& startFromSong);
-  void programmeArrived(std::uint64_t start, framework::QRVBaseDataRequest& request, bool playNow,
-                        const std::optional<std::string>& startFromSong);
   void nowChannelAnswered(framework::QRVBaseDataRequest& request, bool failed);
   void retryNowChannelLater();
   // What a refused start gives back.
@@ -173,7 +175,7 @@ class PlayerController : public framework::DataRequestDelegate {
   // Seeking within a song is for programme makers only.
   bool userMayCreateProgrammes() const;
 
-  // 4.101: loading a song.
+  // Loading a song: advert or song source, one audio player per item, and what it reports.
   void loadSongSource();
   bool loadAdvert();
   void loadSong();
@@ -190,13 +192,18 @@ class PlayerController : public framework::DataRequestDelegate {
   void rateChanged();
   void timeReported(double seconds);
 
-  // 4.102: sequencing.
+  // Moving on: the next song, the next programme of a channel, or the list again.
   std::optional<std::size_t> selectedIndex() const;
   // The next-song rule; `action` is what the play log says of the song that stops.
   void advance(bool done, int action);
   void playFirstSong();
   void continueChannel();
-  void userLoggedOut();
+
+  // Replies of the requests made with the controller as delegate, one handler each.
+  void albumSongsArrived(api::BaseDataRequest& reply);
+  void songDeletionAnswered(api::BaseDataRequest& reply);
+  void programmeDetailArrived(api::BaseDataRequest& reply);
+  void shareAnswered(api::BaseDataRequest& reply);
 
   // Notifications.
   void observeNotifications();

@@ -79,10 +79,11 @@ void PlayerController::continueChannel() {
     self->playProgram(programme, programme->songsArr(), std::nullopt, channelId);
   };
   api::PlayChannelRequest::requestWithParameters(
-      {{"channel_id", channelId}}, nullptr, {}, {},
-      [answered](framework::QRVBaseDataRequest& request) { answered(&request); },
-      [answered](framework::QRVBaseDataRequest&) { answered(nullptr); },
-      [answered](framework::QRVBaseDataRequest&, const foundation::ErrorPtr&) { answered(nullptr); });
+      {{"channel_id", channelId}},
+      {.onRequestFinished = [answered](framework::QRVBaseDataRequest& request) { answered(&request); },
+       .onRequestCanceled = [answered](framework::QRVBaseDataRequest&) { answered(nullptr); },
+       .onRequestFailed = [answered](framework::QRVBaseDataRequest&,
+                                     const foundation::ErrorPtr&) { answered(nullptr); }});
 }
 
 void PlayerController::logPlay(int action) {

@@ -162,11 +162,15 @@ TEST_F(HTTPDataRequestTest, ATransportFailureToastsOnTheIndicatorViewOfADelegate
 TEST_F(HTTPDataRequestTest, SilentBlockAndViewlessRequestsShowNoToast) {
   api.dropConnection("probe.echo");
   foundation::ErrorPtr blockFailure;
+  bool finished = false;
   ProbeRequest::requestWithParameters(
-      {}, host, {}, nullptr, [](QRVBaseDataRequest&) {}, nullptr,
-      [&](QRVBaseDataRequest&, const foundation::ErrorPtr& error) { blockFailure = error; });
+      {},
+      {.onRequestFinished = [&](QRVBaseDataRequest&) { finished = true; },
+       .onRequestFailed = [&](QRVBaseDataRequest&, const foundation::ErrorPtr& error) { blockFailure = error; }},
+      host);
   ASSERT_TRUE(runUntil([&] { return blockFailure && liveRequests().empty(); }));
   EXPECT_TRUE(http::isRequestError(blockFailure, http::HTTPRequestErrorCode::connectionFailure));
+  EXPECT_FALSE(finished);
 
   ProbeRequest::silentRequestWithDelegate(delegate);
   runToEnd();

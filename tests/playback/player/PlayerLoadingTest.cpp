@@ -98,7 +98,7 @@ TEST_F(PlayerLoadingTest, OnlyProgrammeMakersMaySeek) {
 
 TEST_F(PlayerLoadingTest, AFailingSongIsRetriedThenGivenUp) {
   std::vector<std::string> givenUp;
-  player().setOnGivenUp([&](const api::SongModelPtr& song, const std::string& reason) {
+  player().controller().setOnGivenUp([&](const api::SongModelPtr& song, const std::string& reason) {
     givenUp.push_back(song->songId().value_or("") + ": " + reason);
   });
   player().playSAlbum(nullptr, songs({"a", "b"}), std::nullopt);
@@ -122,14 +122,14 @@ TEST_F(PlayerLoadingTest, AFailingSongIsRetriedThenGivenUp) {
   step(PlayerController::kRetrySeconds * 2);
   settle();
   EXPECT_EQ(audio->items().size(), 4u) << "a paused player is not reloaded";
-  player().setOnGivenUp({});
+  player().controller().setOnGivenUp({});
 }
 
 // A stream that learns its length late shows it then; a song cut short goes on to the next but
 // is not reported as one that ended.
 TEST_F(PlayerLoadingTest, LateLengthIsShownAndACutSongIsNotLoggedAsEnded) {
   std::vector<std::string> givenUp;
-  player().setOnGivenUp([&](const api::SongModelPtr& song, const std::string& reason) {
+  player().controller().setOnGivenUp([&](const api::SongModelPtr& song, const std::string& reason) {
     givenUp.push_back(song->songId().value_or("") + ": " + reason);
   });
   player().playSAlbum(nullptr, songs({"a", "b"}), std::nullopt);
@@ -150,7 +150,7 @@ TEST_F(PlayerLoadingTest, LateLengthIsShownAndACutSongIsNotLoggedAsEnded) {
   ASSERT_TRUE(runUntil([&] { return playLogs().size() == 1; }));
   EXPECT_EQ(playLogs()[0].field("action"), "1");
   EXPECT_EQ(playLogs()[0].field("real_duration"), "30");
-  player().setOnGivenUp({});
+  player().controller().setOnGivenUp({});
 }
 
 TEST_F(PlayerLoadingTest, StreamRefusedOnTheMobileNetworkWhileADownloadedSongPlays) {
@@ -170,7 +170,7 @@ TEST_F(PlayerLoadingTest, StreamRefusedOnTheMobileNetworkWhileADownloadedSongPla
   logIn("5");
   const std::string file = downloadedSong(7, 0);
   player().playSAlbum(nullptr, songs({"7"}), std::nullopt);
-  EXPECT_EQ(player().currentSource(), file);
+  EXPECT_EQ(player().controller().currentSource(), file);
   EXPECT_EQ(keyWindowLabels(SongSourceRule::kOfflineFileToast), 1);
 }
 
@@ -180,22 +180,22 @@ TEST_F(PlayerLoadingTest, OfflineModeSkipsSongsWithoutAFile) {
   services::AppDelegate::sharedDelegate().setIsOffline(true);
   player().playSAlbum(nullptr, songs({"8", "9"}), std::nullopt);
   EXPECT_EQ(selectedId(), "9");
-  EXPECT_EQ(player().currentSource(), file);
+  EXPECT_EQ(player().controller().currentSource(), file);
   ASSERT_TRUE(foundation::FileManager::removeItem(file));
   player().playSAlbum(nullptr, songs({"8"}), std::nullopt);
   EXPECT_FALSE(player().isPlaying());
-  EXPECT_TRUE(player().currentSource().empty()) << "nothing is streamed in offline mode";
+  EXPECT_TRUE(player().controller().currentSource().empty()) << "nothing is streamed in offline mode";
 }
 
 TEST_F(PlayerLoadingTest, ARefusedSeekEndsTheDrag) {
   player().playSAlbum(nullptr, songs({"a"}), std::nullopt);
   auto item = ready();
-  player().beginSeeking();
-  player().seekTo(50);
-  EXPECT_TRUE(player().isSeeking());
+  player().controller().beginSeeking();
+  player().controller().seekTo(50);
+  EXPECT_TRUE(player().controller().isSeeking());
   item->completeSeek(false);
   settle();
-  EXPECT_FALSE(player().isSeeking());
+  EXPECT_FALSE(player().controller().isSeeking());
 }
 
 }  // namespace

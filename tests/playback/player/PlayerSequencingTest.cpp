@@ -100,14 +100,14 @@ TEST_F(PlayerSequencingTest, AnAdvertPlaysBetweenSongsAndIsNeverLogged) {
   finishSong();
   ASSERT_TRUE(runUntil([&] { return playLogs().size() == 1; }));
   EXPECT_TRUE(player().isAdvertisement());
-  EXPECT_EQ(player().currentSource(), "http://127.0.0.1:1/ad.mp3");
+  EXPECT_EQ(player().controller().currentSource(), "http://127.0.0.1:1/ad.mp3");
   EXPECT_EQ(selectedId(), "b");
   ready(5);
   hear(3);
   finishSong();
   EXPECT_FALSE(player().isAdvertisement());
   EXPECT_EQ(selectedId(), "b") << "the song the advert stood before plays";
-  EXPECT_NE(player().currentSource().find("/b.mp3"), std::string::npos);
+  EXPECT_NE(player().controller().currentSource().find("/b.mp3"), std::string::npos);
   settle();
   EXPECT_EQ(playLogs().size(), 1u) << "an advert is no play";
 }
@@ -174,7 +174,7 @@ TEST_F(PlayerSequencingTest, CallsInterruptionsRoutesRemoteCommandsAndTheTimer) 
   ready();
   playback::SleepTimer::shareSleepTimer().startWithSecond(2);
   step(3);
-  ASSERT_TRUE(runUntil([&] { return player().isTimingDone(); }));
+  ASSERT_TRUE(runUntil([&] { return player().controller().isTimingDone(); }));
   EXPECT_FALSE(player().isPlaying());
   EXPECT_FALSE(audio->lastItem()->isPlaying());
 }

@@ -1,4 +1,7 @@
+#include "src/api/requests/ItemRequests.h"
 #include "src/api/requests/PlayRequests.h"
+#include "src/api/requests/RadioRequests.h"
+#include "src/api/requests/UserRequests.h"
 #include "src/playback/offline/DBManager.h"
 #include "tests/playback/player/PlayerFixture.h"
 
@@ -101,6 +104,31 @@ TEST_F(PlayerTest, ALaterStartSupersedesEarlierRepliesAndRetries) {
   settle();
   EXPECT_EQ(api.callsTo("play.playNowChannels").size(), asked + 1);
   EXPECT_EQ(selectedId(), "t");
+}
+
+TEST_F(PlayerTest, EachReplyToThePlayerReachesTheHandlerOfItsRequest) {
+  auto& panel = startPanel();
+  const std::shared_ptr<framework::DataRequestDelegate> controller(playback::AudioPlayerView::sharedAudioPlayer(),
+                                                                   &panel.controller());
+  api.answerWithBody("item.listSAlbumSongs",
+                     R"({"err":"hapn.ok","data":{"lists":[)" + songJson("7") + "," + songJson("8") + "]}}");
+  api::ListSAlbumSongs::requestWithDelegate(controller);
+  ASSERT_TRUE(runUntil([&] { return panel.musicListArray().size() == 2; }));
+
+  api.answerWithBody("radio._delProgramSong", R"({"err":"hapn.ok","data":{}})");
+  api::DelProgramSong::requestWithDelegate(controller, {{"program_id", "500"}, {"song_id", "7"}});
+  ASSERT_TRUE(runUntil([&] { return panel.musicListArray().size() == 1; }));
+  EXPECT_EQ(panel.musicListArray()[0]->songId(), "8");
+
+  api.answerWithBody("radio.getProgramDetail",
+                     R"({"err":"hapn.ok","data":{"program_id":"500","program_name":"新名"}})");
+  api::GetProgramDetailRequest::requestWithDelegate(controller, {{"program_id", "500"}});
+  ASSERT_TRUE(runUntil([&] { return panel.program()->programName() == "新名"; }));
+
+  api.answerWithBody("user._shareToThird", R"({"err":"hapn.ok","data":{}})");
+  api::ShareToThirdRequest::requestWithDelegate(controller);
+  ASSERT_TRUE(runUntil([&] { return keyWindowLabels(PlayerController::kShareDoneToast) == 1; }));
+  EXPECT_EQ(panel.musicListArray().size(), 1u) << "no other handler ran";
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "src/playback/offline/OfflineViewCell.h"
+#include "src/playback/offlinescreens/OfflineViewCell.h"
 
 #include <algorithm>
 #include <string>

@@ -1,4 +1,4 @@
-#include "src/playback/offline/OfflineViewController.h"
+#include "src/playback/offlinescreens/OfflineViewController.h"
 
 #include <algorithm>
 
@@ -14,7 +14,7 @@
 #include "src/framework/network/Reachability.h"
 #include "src/playback/offline/DBManager.h"
 #include "src/playback/offline/DownloadManager.h"
-#include "src/playback/offline/OfflineViewCell.h"
+#include "src/playback/offlinescreens/OfflineViewCell.h"
 #include "src/playback/player/AudioPlayerView.h"
 
 namespace playback {

@@ -5,7 +5,7 @@
 #include "src/api/requests/UserRequests.h"
 #include "src/framework/ui/Toast.h"
 #include "src/playback/offline/DownloadManager.h"
-#include "src/playback/offline/OfflineViewController.h"
+#include "src/playback/offlinescreens/OfflineViewController.h"
 
 namespace playback {
 
@@ -18,17 +18,19 @@ void OfflineViewController::commitEditingStyle(ui::TableView&, const ui::IndexPa
       row->program() ? row->program()->programId().value_or(std::to_string(programId)) : std::to_string(programId);
   std::weak_ptr<ViewController> weak = weak_from_this();
   api::AddCollectionRequst::requestWithParameters(
-      {{"program_id", programIdText}, {"sync", "0"}}, view(), {}, {},
-      [weak, programId](framework::QRVBaseDataRequest&) {
-        // Removed even when the screen has gone meanwhile: the user asked for it.
-        DownloadManager::sharedManager().cancelDownloadByProgramId(programId);
-        if (auto self = std::static_pointer_cast<OfflineViewController>(weak.lock())) self->requestData();
-      },
-      {},
-      [](framework::QRVBaseDataRequest&, const foundation::ErrorPtr&) {
-        if (ui::Window* window = ui::Application::shared().keyWindow())
-          framework::toast::showErrorToastForTitle(*window, kRemoveFailedToast);
-      });
+      {{"program_id", programIdText}, {"sync", "0"}},
+      {.onRequestFinished =
+           [weak, programId](framework::QRVBaseDataRequest&) {
+             // Removed even when the screen has gone meanwhile: the user asked for it.
+             DownloadManager::sharedManager().cancelDownloadByProgramId(programId);
+             if (auto self = std::static_pointer_cast<OfflineViewController>(weak.lock())) self->requestData();
+           },
+       .onRequestFailed =
+           [](framework::QRVBaseDataRequest&, const foundation::ErrorPtr&) {
+             if (ui::Window* window = ui::Application::shared().keyWindow())
+               framework::toast::showErrorToastForTitle(*window, kRemoveFailedToast);
+           }},
+      view());
 }
 
 }  // namespace playback

@@ -1,4 +1,4 @@
-#include "src/playback/offline/OfflineSettingViewController.h"
+#include "src/playback/offlinescreens/OfflineSettingViewController.h"
 
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/NavigationController.h"
