@@ -7,8 +7,9 @@
 namespace http {
 
 ConnectionPool& ConnectionPool::shared() {
-  static ConnectionPool pool;
-  return pool;
+  // The network thread uses the pool until the process ends, after static objects are destroyed.
+  static ConnectionPool* pool = new ConnectionPool();
+  return *pool;
 }
 
 namespace {
