@@ -1,8 +1,11 @@
 #pragma once
 
+#include <algorithm>
 #include <functional>
 #include <string>
+#include <vector>
 
+#include "bench/AlternatedMedians.h"
 #include "bench/Measurement.h"
 #include "platform/foundation/RunLoop.h"
 #include "src/http/HTTPRequest.h"
@@ -26,29 +29,34 @@ inline bool engineSmallRound(const std::string& url) {
   return ok;
 }
 
-struct RoundFigures {
-  double rate = 0;  // requests per second
-  double cpu = 0;   // seconds
-  double peakGrowthMiB = 0;
+// One side's figures over alternated rounds.
+struct SmallGetFigures {
+  Spread rate;               // requests per second
+  Spread cpu;                // seconds per round
+  double peakGrowthMiB = 0;  // the largest of the rounds
 };
 
-inline RoundFigures measureSmallRound(const std::function<bool()>& round, bool& ok) {
-  Measurement measurement;
-  ok = round() && ok;
-  return {kSmallRequests / measurement.seconds(), measurement.cpu(), measurement.peakGrowthMiB()};
-}
-
 // Rounds of a peer and of the engine, alternated so that both meet the same machine; each side's
-// fastest round is its figure, the one least disturbed by other work on a shared host.
-inline void bestOfAlternatedRounds(int rounds, const std::function<bool()>& peerRound,
-                                   const std::function<bool()>& engineRound, RoundFigures& peer, RoundFigures& engine,
-                                   bool& ok) {
-  for (int round = 0; round < rounds; ++round) {
-    RoundFigures peerFigures = measureSmallRound(peerRound, ok);
-    RoundFigures engineFigures = measureSmallRound(engineRound, ok);
-    if (peerFigures.rate > peer.rate) peer = peerFigures;
-    if (engineFigures.rate > engine.rate) engine = engineFigures;
-  }
+// figures are the medians of its rounds, with their ranges.
+inline void medianOfAlternatedRounds(int rounds, const std::function<bool()>& peerRound,
+                                     const std::function<bool()>& engineRound, SmallGetFigures& peer,
+                                     SmallGetFigures& engine, bool& ok) {
+  std::vector<double> peerRates, engineRates, peerCpu, engineCpu;
+  auto measure = [&ok](const std::function<bool()>& round, std::vector<double>& rates, std::vector<double>& cpu,
+                       double& peakGrowthMiB) {
+    Measurement measurement;
+    ok = round() && ok;
+    rates.push_back(kSmallRequests / measurement.seconds());
+    cpu.push_back(measurement.cpu());
+    peakGrowthMiB = std::max(peakGrowthMiB, measurement.peakGrowthMiB());
+  };
+  alternateRounds(
+      rounds, [&] { measure(engineRound, engineRates, engineCpu, engine.peakGrowthMiB); },
+      [&] { measure(peerRound, peerRates, peerCpu, peer.peakGrowthMiB); });
+  peer.rate = Spread::of(peerRates);
+  peer.cpu = Spread::of(peerCpu);
+  engine.rate = Spread::of(engineRates);
+  engine.cpu = Spread::of(engineCpu);
 }
 
 }  // namespace bench

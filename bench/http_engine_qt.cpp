@@ -69,23 +69,24 @@ bool qtRound(const std::string& url) {
   return ok;
 }
 
-// Rounds of Qt and of the engine on the same machine (bench::bestOfAlternatedRounds).
+// Alternated rounds of Qt and of the engine on the same machine, medians and ranges.
 void smallGetsAgainstQt(benchmark::State& state) {
   const std::string url = Fixture::get().url();
   for (auto _ : state) {
-    bench::RoundFigures qt;
-    bench::RoundFigures engine;
+    bench::SmallGetFigures qt;
+    bench::SmallGetFigures engine;
     bool ok = true;
-    bench::bestOfAlternatedRounds(
+    bench::medianOfAlternatedRounds(
         kSmallRounds, [&] { return qtRound(url); }, [&] { return bench::engineSmallRound(url); }, qt, engine, ok);
     if (!ok) state.SkipWithError("a request failed");
-    auto microsecondsPerRequest = [](double seconds) { return seconds / bench::kSmallRequests * 1e6; };
-    state.counters["qt_requests_per_s"] = qt.rate;
-    state.counters["engine_requests_per_s"] = engine.rate;
-    state.counters["rate_vs_qt"] = engine.rate / qt.rate;
-    state.counters["qt_cpu_us_per_request"] = microsecondsPerRequest(qt.cpu);
-    state.counters["engine_cpu_us_per_request"] = microsecondsPerRequest(engine.cpu);
-    state.counters["cpu_vs_qt"] = engine.cpu / qt.cpu;
+    bench::addSpreadCounters(state, "qt_requests_per_s", qt.rate);
+    bench::addSpreadCounters(state, "engine_requests_per_s", engine.rate);
+    state.counters["rate_vs_qt"] = engine.rate.median / qt.rate.median;
+    state.counters["cpu_vs_qt"] = engine.cpu.median / qt.cpu.median;
+    bench::printComparison("5000 small GETs in turn, rate against Qt", engine.rate.median / qt.rate.median,
+                           "at least 1.0x", "engine", engine.rate, "Qt", qt.rate, "requests/s");
+    bench::printComparison("5000 small GETs in turn, CPU time against Qt", engine.cpu.median / qt.cpu.median,
+                           "at most 1.0x", "engine", engine.cpu, "Qt", qt.cpu, "s");
   }
 }
 

@@ -4,6 +4,7 @@
 
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Url.h"
+#include "platform/media/AudioBackend.h"
 #include "platform/media/MprisPublisher.h"
 #include "src/api/models/RadioModel.h"
 #include "src/api/models/UserModel.h"
@@ -16,6 +17,13 @@
 #include "src/services/shell/AppDelegate.h"
 
 namespace zunoradio {
+
+struct CallOutcome {
+  bool ended = false;
+  std::string problem;  // why the call failed; empty when it was answered
+  foundation::Dictionary result;
+};
+
 namespace {
 
 constexpr foundation::Duration kServerWait{15};
@@ -40,16 +48,9 @@ std::optional<std::int64_t> sleepSeconds(const std::string& minutes) {
   return std::nullopt;
 }
 
-struct CallOutcome {
-  bool ended = false;
-  std::string problem;  // why the call failed; empty when it was answered
-  foundation::Dictionary result;
-};
-
-// Sends a request and runs the main loop until it is answered or has waited long enough. The
-// outcome is shared with the callbacks, which may come after the wait.
+// Sends a request; its outcome is shared with the callbacks, which may come after any wait.
 template <class Request>
-CallOutcome callAndWait(foundation::Dictionary parameters) {
+std::shared_ptr<CallOutcome> send(foundation::Dictionary parameters) {
   auto outcome = std::make_shared<CallOutcome>();
   Request::requestWithParameters(std::move(parameters),
                                  {.onRequestFinished =
@@ -62,9 +63,20 @@ CallOutcome callAndWait(foundation::Dictionary parameters) {
                                         outcome->ended = true;
                                         outcome->problem = errorSentence(error);
                                       }});
+  return outcome;
+}
+
+// Runs the main loop until the request is answered or has waited long enough.
+CallOutcome waitFor(const std::shared_ptr<CallOutcome>& outcome) {
   foundation::RunLoop::main().runUntil([&] { return outcome->ended; }, kServerWait);
-  if (!outcome->ended) outcome->problem = "it did not answer within 15 seconds";
-  return *outcome;
+  CallOutcome result = *outcome;
+  if (!result.ended) result.problem = "it did not answer within 15 seconds";
+  return result;
+}
+
+template <class Request>
+CallOutcome callAndWait(foundation::Dictionary parameters) {
+  return waitFor(send<Request>(std::move(parameters)));
 }
 
 }  // namespace
@@ -87,11 +99,15 @@ void RadioProgram::fail(const std::string& sentence) {
 // main pane, whose first load builds the player panel; then one press of play.
 bool RadioProgram::start() {
   if (!chooseServer()) return false;
+  // The sound backend gets ready while the station's first replies are on their way.
+  media::AudioBackend::prepare();
   auto& delegate = services::AppDelegate::sharedDelegate();
   delegate.setInitProgramId(options_.programId);
   startReachability(api::BaseDataRequest::apiBaseUrl());
   // Remote commands from the desktop reach the player like the phone's lock-screen ones.
   media::MprisPublisher::start("zunoradio");
+  // The station's channels are on their way while the offline database opens.
+  const std::shared_ptr<CallOutcome> channels = options_.offline ? nullptr : send<api::ListAllChannelsRequest>({});
   playback::DBManager::sharedManager().initDBAndTable();
   // Started with the shell, so that it hears the login below and takes up a download that an
   // earlier run left unfinished.
@@ -99,7 +115,7 @@ bool RadioProgram::start() {
   if (options_.offline) {
     delegate.setIsOffline(true);
     console_.line("ZunoRadio offline, with " + serverDescription_ + " for what is not stored.");
-  } else if (!showStation()) {
+  } else if (!showStation(waitFor(channels))) {
     return false;
   }
   if (options_.loginEmail && !logIn()) return false;
@@ -155,8 +171,7 @@ void RadioProgram::startReachability(const std::string& serverUrl) {
 
 // The station's radios and channels, as the side menu loads them; false when the server cannot
 // be reached or does not answer like the web API.
-bool RadioProgram::showStation() {
-  const CallOutcome outcome = callAndWait<api::ListAllChannelsRequest>({});
+bool RadioProgram::showStation(const CallOutcome& outcome) {
   std::string problem = outcome.problem;
   const foundation::Dictionary& result = outcome.result;
   const std::string server = api::BaseDataRequest::apiBaseUrl();

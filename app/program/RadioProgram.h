@@ -15,6 +15,9 @@
 
 namespace zunoradio {
 
+// A web-API call's answer, or why there was none.
+struct CallOutcome;
+
 // The program around the player: it chooses the server (the sample station or the one given),
 // starts the application in the order the shell does, presses play as a listener would, turns
 // keys into the player's own operations and prints what happens. Main thread.
@@ -37,7 +40,7 @@ class RadioProgram {
  private:
   bool chooseServer();
   void startReachability(const std::string& serverUrl);
-  bool showStation();
+  bool showStation(const CallOutcome& outcome);
   bool logIn();
   void observeSleepTimer();
   void handleSleepKey(const std::string& argument);

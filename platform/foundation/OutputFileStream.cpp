@@ -6,13 +6,29 @@
 
 #include <cerrno>
 #include <utility>
+#include <vector>
 
 namespace foundation {
 namespace {
 
+constexpr std::size_t kReadChunk = 262144;
+// What one kernel copy is asked for; it may do less, and is asked again.
+constexpr std::size_t kKernelCopyChunk = std::size_t{1} << 30;
+
 ErrorPtr failure(int errnoValue, const std::string& what, const std::string& path) {
   return posixError(errnoValue, what + " \"" + path + "\"");
 }
+
+// A file opened for reading, closed when it goes; fd is -1 when it could not be opened.
+struct SourceFile {
+  explicit SourceFile(const std::string& path) : fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+  SourceFile(const SourceFile&) = delete;
+  SourceFile& operator=(const SourceFile&) = delete;
+  ~SourceFile() {
+    if (fd >= 0) ::close(fd);
+  }
+  int fd;
+};
 
 }  // namespace
 
@@ -69,6 +85,30 @@ Status OutputFileStream::write(std::span<const std::uint8_t> bytes) {
 
 Status OutputFileStream::write(std::string_view text) {
   return write(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+}
+
+Status OutputFileStream::appendReadableContentsOfFile(const std::string& path) {
+  if (fd_ < 0) return failure(EBADF, "Cannot write to closed", path_);
+  SourceFile source(path);
+  if (source.fd < 0) return Status::success();
+  // Both files' positions move with each copy, so the loop below goes on from wherever the kernel
+  // stopped: at the end, or where it cannot copy (another file system on an older kernel, a pipe,
+  // an appending stream, a file of /proc that gives its bytes only to read()).
+  for (;;) {
+    ssize_t copied = ::copy_file_range(source.fd, nullptr, fd_, nullptr, kKernelCopyChunk, 0);
+    if (copied > 0) {
+      offset_ += static_cast<std::uint64_t>(copied);
+    } else if (copied == 0 || errno != EINTR) {
+      break;
+    }
+  }
+  std::vector<std::uint8_t> chunk(kReadChunk);
+  for (;;) {
+    ssize_t count = ::read(source.fd, chunk.data(), chunk.size());
+    if (count < 0 && errno == EINTR) continue;
+    if (count <= 0) return Status::success();
+    if (Status written = write(std::span(chunk.data(), static_cast<std::size_t>(count))); !written.ok()) return written;
+  }
 }
 
 Status OutputFileStream::synchronize() {

@@ -31,6 +31,12 @@ class OutputFileStream {
   // The owning thread. Writes all the bytes or fails (ENOSPC for a full disk, EBADF when closed).
   Status write(std::span<const std::uint8_t> bytes);
   Status write(std::string_view text);
+  // The owning thread. Appends what can be read of the file at `path`. The kernel copies it where
+  // it can (copy_file_range: no trip through this process, and shared blocks on a file system
+  // that can share them), else a loop of reads and writes in chunks of 256 KiB does. A source
+  // that cannot be opened or read adds nothing more and is no failure of this stream: the Status
+  // is a failure to write.
+  Status appendReadableContentsOfFile(const std::string& path);
   // The owning thread. Flushes the written bytes to the disk.
   Status synchronize();
   // The owning thread. Closes the file; reports a failure that only closing reveals.

@@ -24,6 +24,8 @@ void EngineFactory::install(std::shared_ptr<EngineFactory> factory) { installedF
 
 void AudioBackend::useGStreamer(GStreamerOptions options) { EngineFactory::install(makeGStreamerFactory(options)); }
 
+void AudioBackend::prepare() { EngineFactory::current().prepare(); }
+
 std::shared_ptr<FakeAudioBackend> AudioBackend::useFake() {
   auto backend = std::make_shared<FakeAudioBackend>();
   EngineFactory::install(std::make_shared<FakeEngineFactory>(backend));

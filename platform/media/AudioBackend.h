@@ -30,6 +30,10 @@ class AudioBackend {
  public:
   // Main thread.
   static void useGStreamer(GStreamerOptions options = {});
+  // Main thread. Has the chosen backend start what its first player needs (GStreamer opens its
+  // plugin registry and loads the player's elements) on another thread, so that a program can
+  // let that overlap its first requests. Optional: a player made before it is done waits for it.
+  static void prepare();
   // Main thread. Players that only do what the returned backend is told; for tests.
   static std::shared_ptr<FakeAudioBackend> useFake();
 };

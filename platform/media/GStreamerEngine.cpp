@@ -1,3 +1,4 @@
+#include <gio/gio.h>
 #include <gst/gst.h>
 
 #include <atomic>
@@ -8,6 +9,7 @@
 #include <utility>
 
 #include "platform/foundation/RunLoop.h"
+#include "platform/foundation/WorkerPool.h"
 #include "platform/media/AudioBackend.h"
 #include "platform/media/PlayerEngine.h"
 
@@ -74,6 +76,59 @@ struct BusContext {
   std::weak_ptr<class Pipeline> pipeline;
   std::atomic<unsigned> generation{0};
 };
+
+GstElement* makeSink(const GStreamerOptions& options) {
+  GstElement* sink = nullptr;
+  if (options.sink == AudioSink::automatic) sink = gst_element_factory_make("autoaudiosink", nullptr);
+  if (!sink) {
+    sink = gst_element_factory_make("fakesink", nullptr);
+    g_object_set(sink, "sync", options.sink == AudioSink::automatic || options.sync ? TRUE : FALSE, nullptr);
+  }
+  return sink;
+}
+
+// Drops what the element's bus still holds, so that its next owner hears only its own run.
+void drainBus(GstElement* element) {
+  GstBus* bus = gst_element_get_bus(element);
+  while (GstMessage* message = gst_bus_pop(bus)) gst_message_unref(message);
+  gst_object_unref(bus);
+}
+
+// Any thread. A new playbin of ours (audio only, into the chosen sink), owned by the caller.
+GstElement* makePlaybin(const GStreamerOptions& options) {
+  GstElement* playbin = gst_element_factory_make("playbin", nullptr);
+  if (!playbin) return nullptr;
+  gst_object_ref_sink(playbin);
+  g_object_set(playbin, "flags", kPlayFlagAudio | kPlayFlagSoftVolume, "audio-sink", makeSink(options), nullptr);
+  return playbin;
+}
+
+// Any thread. Loads what the first http: song's source element needs before it can connect: its
+// plugin with the HTTP library, and GIO's TLS backend with the system's certificates and its
+// proxy resolver, which that library's session reads as it starts (tens of milliseconds, spent
+// while the player waits). Both of GIO's are kept for the process, so the session finds them made.
+void warmHttpSource() {
+  if (GstElement* source = gst_element_make_from_uri(GST_URI_SRC, "http://127.0.0.1/", nullptr, nullptr)) {
+    gst_object_ref_sink(source);
+    gst_object_unref(source);
+  }
+  if (GTlsDatabase* certificates = g_tls_backend_get_default_database(g_tls_backend_get_default()))
+    g_object_unref(certificates);
+  (void)g_proxy_resolver_get_default();
+}
+
+// Any thread. Loads the plugins that every song's pipeline uses whatever its format: the type
+// finders, and the conversion and volume of the audio chain, which are otherwise loaded on the
+// streaming threads as the first song starts.
+void loadCommonPlugins() {
+  if (GstPlugin* finders = gst_plugin_load_by_name("typefindfunctions")) gst_object_unref(finders);
+  for (const char* name : {"audioconvert", "audioresample", "volume"}) {
+    if (GstPluginFeature* feature = gst_registry_lookup_feature(gst_registry_get(), name)) {
+      if (GstPluginFeature* loaded = gst_plugin_feature_load(feature)) gst_object_unref(loaded);
+      gst_object_unref(feature);
+    }
+  }
+}
 
 // Keeps at most one idle playbin, at READY, for the next song: making a playbin and taking it down
 // to NULL is most of what a song of a few seconds costs. Main thread. Each pool belongs to one
@@ -194,11 +249,7 @@ class Pipeline {
   GstElement* obtainPlaybin() const {
     auto pool = pool_.lock();
     if (GstElement* idle = pool ? pool->take() : nullptr) return idle;
-    GstElement* playbin = gst_element_factory_make("playbin", nullptr);
-    if (!playbin) return nullptr;
-    gst_object_ref_sink(playbin);
-    g_object_set(playbin, "flags", kPlayFlagAudio | kPlayFlagSoftVolume, "audio-sink", makeSink(), nullptr);
-    return playbin;
+    return makePlaybin(options_);
   }
 
   // Leaves the playbin with nothing of this pipeline: no handler that could reach it and no
@@ -209,16 +260,6 @@ class Pipeline {
     gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
     gst_object_unref(bus);
     drainBus();
-  }
-
-  GstElement* makeSink() const {
-    GstElement* sink = nullptr;
-    if (options_.sink == AudioSink::automatic) sink = gst_element_factory_make("autoaudiosink", nullptr);
-    if (!sink) {
-      sink = gst_element_factory_make("fakesink", nullptr);
-      g_object_set(sink, "sync", options_.sink == AudioSink::automatic || options_.sync ? TRUE : FALSE, nullptr);
-    }
-    return sink;
   }
 
   // Streaming thread. Lets a dropped connection fail within the time-out instead of the source's
@@ -273,11 +314,7 @@ class Pipeline {
   // Messages are left on the bus rather than dropped in the handler: dropping them on the
   // streaming threads made every finished pipeline leave about 170 KiB behind. Nothing reads
   // them, so they go whenever an event of ours reaches the main loop.
-  void drainBus() {
-    GstBus* bus = gst_element_get_bus(playbin_);
-    while (GstMessage* message = gst_bus_pop(bus)) gst_message_unref(message);
-    gst_object_unref(bus);
-  }
+  void drainBus() { media::drainBus(playbin_); }
 
   void onAsyncDone() {
     if (stopped_) return;
@@ -372,10 +409,37 @@ class GStreamerFactory final : public EngineFactory {
   std::unique_ptr<PlayerEngine> make(const std::string& source, std::shared_ptr<PlayerEvents> events) override {
     return std::make_unique<GStreamerEngine>(source, std::move(events), options_, pool_);
   }
+  // Opening the registry, loading the plugins and finding the sound output take a few tens of
+  // milliseconds: on a worker, while the program waits for its first replies. The playbin made
+  // there waits in the pool for the first song; a song that comes sooner makes its own.
+  void prepare() override {
+    if (std::exchange(prepared_, true)) return;
+    foundation::WorkerPool::shared().run([options = options_, pool = std::weak_ptr(pool_)] {
+      std::string failure;
+      if (!initialiseGStreamer(failure)) return;  // the first song reports it
+      warmHttpSource();
+      loadCommonPlugins();
+      GstElement* playbin = makePlaybin(options);
+      if (!playbin) return;
+      if (gst_element_set_state(playbin, GST_STATE_READY) != GST_STATE_CHANGE_SUCCESS) {
+        PlaybinPool::discard(playbin);
+        return;
+      }
+      drainBus(playbin);
+      foundation::RunLoop::main().post([playbin, pool] {
+        if (auto alive = pool.lock()) {
+          alive->give(playbin);
+        } else {
+          PlaybinPool::discard(playbin);
+        }
+      });
+    });
+  }
 
  private:
   GStreamerOptions options_;
   std::shared_ptr<PlaybinPool> pool_ = std::make_shared<PlaybinPool>();
+  bool prepared_ = false;
 };
 
 }  // namespace

@@ -44,6 +44,9 @@ class EngineFactory {
  public:
   virtual ~EngineFactory() = default;
   virtual std::unique_ptr<PlayerEngine> make(const std::string& source, std::shared_ptr<PlayerEvents> events) = 0;
+  // Main thread. Starts, off the main thread, the work that the first engine would otherwise do
+  // before it can play; engines made meanwhile wait for what they need of it.
+  virtual void prepare() {}
 
   // Main thread. The installed backend's factory (GStreamer with the automatic sink by default).
   static EngineFactory& current();

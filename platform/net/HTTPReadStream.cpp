@@ -60,7 +60,7 @@ std::shared_ptr<HTTPReadStream> HTTPReadStream::create(const HTTPMessage& reques
 HTTPReadStream::~HTTPReadStream() { close(); }
 
 void HTTPReadStream::setTLSSettings(TLSSettings settings) { impl_->tlsSettings = std::move(settings); }
-void HTTPReadStream::setHTTPProxy(std::optional<ProxyServer> proxy) { impl_->proxy = std::move(proxy); }
+void HTTPReadStream::setProxy(std::optional<ProxyServer> proxy) { impl_->proxy = std::move(proxy); }
 void HTTPReadStream::setAttemptPersistentConnection(bool attempt) { impl_->persistent = attempt; }
 void HTTPReadStream::setStreamID(long long streamID) { impl_->streamID = streamID; }
 

@@ -45,10 +45,18 @@ struct TLSSettings {
   std::vector<std::shared_ptr<const Certificate>> clientCertificates;
 };
 
-// An HTTP proxy: plain requests go to it in absolute form, https requests through a CONNECT tunnel.
+// A proxy for a stream. Through an HTTP proxy plain requests go in absolute form and https
+// requests through a CONNECT tunnel; through a SOCKS proxy both go through a tunnel to the URL's
+// host, whose name the proxy resolves.
 struct ProxyServer {
+  enum class Kind { kHTTP, kSOCKS5, kSOCKS4a };
   std::string host;
   int port = 0;
+  Kind kind = Kind::kHTTP;
+  // The SOCKS5 login (SOCKS4a sends the user name as its user ID); HTTP proxies take theirs
+  // from the request's headers.
+  std::string username;
+  std::string password;
 };
 
 // One HTTP exchange: sends a request message (and its body, pulled from an InputStream) and
@@ -90,8 +98,8 @@ class HTTPReadStream : public std::enable_shared_from_this<HTTPReadStream> {
 
   // Stream's thread. TLS switches for an https URL (ignored for http).
   void setTLSSettings(TLSSettings settings);
-  // Stream's thread. Send through an HTTP proxy; nullopt (the default) connects directly.
-  void setHTTPProxy(std::optional<ProxyServer> proxy);
+  // Stream's thread. Send through a proxy; nullopt (the default) connects directly.
+  void setProxy(std::optional<ProxyServer> proxy);
   // Stream's thread. Take an idle socket with the same stream ID and leave the socket idle for
   // reuse at the end (see above). Off by default.
   void setAttemptPersistentConnection(bool attempt);

@@ -108,6 +108,7 @@ struct HTTPReadStream::Impl {
   foundation::ErrorPtr prepareRequest();
   void start();
   void onConnected(foundation::ErrorPtr failure);
+  void onTunnelReady(foundation::ErrorPtr failure);  // the socket leads to the URL's host
   void sendConnect();
   void onConnectWritten(std::size_t, const IOOutcome& outcome);
   void onConnectAnswered();

@@ -2,6 +2,7 @@
 
 #include "platform/net/HTTPReadStreamImpl.h"
 #include "platform/net/NetErrors.h"
+#include "platform/net/SOCKSHandshake.h"
 
 namespace net {
 namespace {
@@ -31,7 +32,8 @@ std::string tlsChecksText(const TLSSettings& settings) {
 
 foundation::ErrorPtr HTTPReadStream::Impl::prepareRequest() {
   const bool viaProxy = proxy.has_value();
-  if (viaProxy && request.scheme() == "https") {
+  const bool viaHTTPProxy = viaProxy && proxy->kind == ProxyServer::Kind::kHTTP;
+  if (viaHTTPProxy && request.scheme() == "https") {
     if (auto value = request.headerFieldValue("Proxy-Authorization")) proxyAuthorization = *value;
     request.setHeaderFieldValue("Proxy-Authorization", std::nullopt);
   }
@@ -46,10 +48,16 @@ foundation::ErrorPtr HTTPReadStream::Impl::prepareRequest() {
     if (auto status = body->open(); !status)
       return streamError(kRequestBodyReadFailed, "The request body cannot be read", status.error());
   }
-  head = request.serializedHead(viaProxy && request.scheme() == "http");
-  key = ConnectionKey{streamID, request.scheme(), request.host(), request.port(),
-                      viaProxy ? proxy->host : "", viaProxy ? proxy->port : 0,
-                      request.scheme() == "https" ? tlsChecksText(tlsSettings) : ""};
+  head = request.serializedHead(viaHTTPProxy && request.scheme() == "http");
+  key = ConnectionKey{streamID,
+                      request.scheme(),
+                      request.host(),
+                      request.port(),
+                      viaProxy ? proxy->host : "",
+                      viaProxy ? proxy->port : 0,
+                      request.scheme() == "https" ? tlsChecksText(tlsSettings) : "",
+                      viaProxy ? static_cast<int>(proxy->kind) : -1,
+                      viaProxy ? proxy->username : ""};
   parser = std::make_unique<HTTPResponseParser>(request.requestMethod() == "HEAD",
                                                 [this](const std::uint8_t* data, std::size_t size) { appendBody(data, size); });
   return nullptr;
@@ -74,7 +82,15 @@ void HTTPReadStream::Impl::start() {
 void HTTPReadStream::Impl::onConnected(foundation::ErrorPtr failure) {
   if (closed()) return;
   if (failure) return fail(std::move(failure));
+  if (proxy && proxy->kind != ProxyServer::Kind::kHTTP)
+    return performSOCKSHandshake(connection, *proxy, request.host(), request.port(), weakCall(&Impl::onTunnelReady));
   if (proxy && request.scheme() == "https") return sendConnect();
+  onTunnelReady(nullptr);
+}
+
+void HTTPReadStream::Impl::onTunnelReady(foundation::ErrorPtr failure) {
+  if (closed()) return;
+  if (failure) return fail(std::move(failure));
   if (request.scheme() == "https") return startTLS();
   beginExchange();
 }

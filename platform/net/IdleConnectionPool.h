@@ -12,7 +12,7 @@ namespace net {
 
 class Connection;
 
-// What an idle connection may be reused for: the same stream ID, origin, proxy and TLS checks
+// What an idle connection may be reused for: the same stream ID, origin, proxy (and its login) and TLS checks
 // (a socket accepted under relaxed checks never serves a stream that wants strict ones).
 struct ConnectionKey {
   long long streamID = 0;
@@ -22,6 +22,8 @@ struct ConnectionKey {
   std::string proxyHost;
   int proxyPort = 0;
   std::string tlsChecks;
+  int proxyKind = -1;  // ProxyServer::Kind, -1 for none
+  std::string proxyUser;
   friend bool operator==(const ConnectionKey&, const ConnectionKey&) = default;
 };
 

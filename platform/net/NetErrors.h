@@ -36,6 +36,10 @@ inline constexpr long long kResponseHeaderTooLarge = -1011;  // head above kMaxR
 inline constexpr long long kRequestBodyReadFailed = -1021;  // the request body stream failed
 inline constexpr long long kUnsupportedURL = -1002;  // scheme other than http/https, no host
 inline constexpr long long kInvalidProxySetting = 310;  // a proxy variable that cannot be used
+inline constexpr long long kSOCKSProtocolError = 120;   // a SOCKS proxy's answer made no sense
+inline constexpr long long kSOCKSConnectRefused = 121;  // the SOCKS proxy would not reach the host
+inline constexpr long long kSOCKSBadCredentials = 122;  // user name and password refused
+inline constexpr long long kSOCKSNoAcceptableMethod = 124;  // no login method both sides know
 
 // kOSStatusErrorDomain codes (TLS). Every TLS failure lies in [kTLSErrorFirst, kTLSErrorLast].
 inline constexpr long long kTLSErrorFirst = -9818;

@@ -334,8 +334,10 @@ std::vector<PACProxy> parsePACAnswer(std::string_view answer) {
     std::string host = address.substr(0, colon);
     if (keyword == "proxy" || keyword == "http" || keyword == "https") {
       proxies.push_back({"HTTP", host, port});
-    } else if (keyword == "socks" || keyword == "socks4" || keyword == "socks5") {
+    } else if (keyword == "socks" || keyword == "socks5") {
       proxies.push_back({"SOCKS", host, port});
+    } else if (keyword == "socks4") {
+      proxies.push_back({"SOCKS4", host, port});
     }
   }
   return proxies;

@@ -26,7 +26,7 @@ enum ProxyAutoConfigError : long long {
 
 // One entry of a FindProxyForURL answer ("PROXY host:port", "SOCKS host:port", "DIRECT").
 struct PACProxy {
-  std::string type;  // "HTTP", "SOCKS" or "DIRECT"
+  std::string type;  // "HTTP", "SOCKS" (SOCKS5), "SOCKS4" or "DIRECT"
   std::string host;
   int port = 0;
   bool operator==(const PACProxy&) const = default;

@@ -33,15 +33,26 @@ foundation::ErrorPtr invalidSetting(const std::string& value, const std::string&
                                "Unusable proxy setting '" + value + "': " + why);
 }
 
-foundation::Result<ProxyInfo> parseProxy(const std::string& value, ProxyType type) {
+std::optional<ProxyType> proxyTypeOfScheme(const std::string& scheme, bool secure) {
+  if (scheme == "http") return secure ? ProxyType::kHTTPS : ProxyType::kHTTP;
+  if (scheme == "socks5" || scheme == "socks5h" || scheme == "socks") return ProxyType::kSOCKS5;
+  if (scheme == "socks4a" || scheme == "socks4") return ProxyType::kSOCKS4a;
+  return std::nullopt;
+}
+
+foundation::Result<ProxyInfo> parseProxy(const std::string& value, bool secure) {
   const std::string url = value.find("://") == std::string::npos ? "http://" + value : value;
   auto parsed = boost::urls::parse_uri(url);
   if (!parsed) return invalidSetting(value, "malformed");
-  if (toLowerASCII(std::string(parsed->scheme())) != "http") return invalidSetting(value, "only HTTP proxies are supported");
-  // Reuse the URL checks for host and port; the proxy's scheme is always plain HTTP.
-  auto parts = parseHTTPURL("http://" + std::string(parsed->encoded_host_and_port()) + "/");
+  const auto type = proxyTypeOfScheme(toLowerASCII(std::string(parsed->scheme())), secure);
+  if (!type) return invalidSetting(value, "only HTTP and SOCKS proxies are supported");
+  const bool socks = *type == ProxyType::kSOCKS5 || *type == ProxyType::kSOCKS4a;
+  std::string authority(parsed->encoded_host_and_port());
+  if (socks && !parsed->has_port()) authority += ":1080";
+  // Reuse the URL checks for host and port.
+  auto parts = parseHTTPURL("http://" + authority + "/");
   if (!parts) return invalidSetting(value, "bad host or port");
-  return ProxyInfo{type, parts->host, parts->port};
+  return ProxyInfo(*type, parts->host, parts->port, parsed->user(), parsed->password());
 }
 
 std::vector<unsigned char> bytesOf(const boost::asio::ip::address& address) {
@@ -126,13 +137,15 @@ ProxySettings ProxySettings::fromVariables(const std::map<std::string, std::stri
   ProxySettings settings;
   settings.httpProxy_ = variable(variables, "http_proxy", "HTTP_PROXY");
   settings.httpsProxy_ = variable(variables, "https_proxy", "HTTPS_PROXY");
+  settings.allProxy_ = variable(variables, "all_proxy", "ALL_PROXY");
   settings.noProxy_ = variable(variables, "no_proxy", "NO_PROXY");
   return settings;
 }
 
 ProxySettings ProxySettings::fromEnvironment() {
   std::map<std::string, std::string> variables;
-  for (const char* name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "no_proxy", "NO_PROXY"})
+  for (const char* name :
+       {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY", "no_proxy", "NO_PROXY"})
     if (const char* value = std::getenv(name)) variables[name] = value;
   return fromVariables(variables);
 }
@@ -140,8 +153,13 @@ ProxySettings ProxySettings::fromEnvironment() {
 ProxySettings ProxySettings::system() {
   std::lock_guard lock(systemMutex());
   if (injectedSettings()) return *injectedSettings();
-  static const ProxySettings environment = fromEnvironment();
-  return environment;
+  static const ProxySettings chosen = fromEnvironmentOrDesktop();
+  return chosen;
+}
+
+ProxySettings ProxySettings::fromEnvironmentOrDesktop() {
+  auto environment = fromEnvironment();
+  return environment.namesAProxy() ? environment : fromDesktop();
 }
 
 void ProxySettings::setSystemForTesting(std::optional<ProxySettings> settings) {
@@ -149,13 +167,19 @@ void ProxySettings::setSystemForTesting(std::optional<ProxySettings> settings) {
   injectedSettings() = std::move(settings);
 }
 
+bool ProxySettings::namesAProxy() const {
+  return !httpProxy_.empty() || !httpsProxy_.empty() || !allProxy_.empty() || !autoConfigURL_.empty();
+}
+
 foundation::Result<std::vector<ProxyInfo>> ProxySettings::proxiesForURL(const std::string& url) const {
   auto parts = parseHTTPURL(url);
   if (!parts) return parts.error();
+  if (!autoConfigURL_.empty()) return std::vector<ProxyInfo>{ProxyInfo::autoConfig(autoConfigURL_)};
   const bool secure = parts->scheme == "https";
-  const std::string& proxy = secure ? httpsProxy_ : httpProxy_;
+  const std::string& own = secure ? httpsProxy_ : httpProxy_;
+  const std::string& proxy = own.empty() ? allProxy_ : own;
   if (proxy.empty() || bypasses(noProxy_, *parts)) return std::vector<ProxyInfo>{};
-  auto info = parseProxy(proxy, secure ? ProxyType::kHTTPS : ProxyType::kHTTP);
+  auto info = parseProxy(proxy, secure);
   if (!info) return info.error();
   return std::vector<ProxyInfo>{*info};
 }

@@ -59,6 +59,15 @@ void HTTPRequest::appendPostData(const foundation::Bytes& data) {
 void HTTPRequest::appendPostDataFromFile(const std::string& path) {
   Lock lock(cancelledLock_);
   setupPostBody();
+  if (settings_.shouldStreamPostDataFromDisk) {
+    // File to file in the kernel: a large upload need not pass through this thread's memory.
+    if (!postBodyWriteStream_) return;  // the open failure is reported when the body is built
+    if (auto appended = postBodyWriteStream_->appendReadableContentsOfFile(path);
+        !appended.ok() && !postBodyWriteError_) {
+      postBodyWriteError_ = appended.error();
+    }
+    return;
+  }
   std::ifstream file(path, std::ios::binary);
   std::vector<char> chunk(kFileChunk);
   while (file) {

@@ -16,6 +16,14 @@ constexpr unsigned kStreamEvents =
 constexpr foundation::Duration kStatusInterval{0.25};
 
 foundation::TimePoint now() { return foundation::Clock::current().now(); }
+
+// "SOCKS" (or "SOCKS5") and "SOCKS4" name SOCKS proxies; every other type, none included, HTTP.
+net::ProxyServer::Kind proxyKindOfType(const std::string& type) {
+  const std::string lower = net::toLowerASCII(type);
+  if (lower == "socks" || lower == "socks5") return net::ProxyServer::Kind::kSOCKS5;
+  if (lower == "socks4" || lower == "socks4a") return net::ProxyServer::Kind::kSOCKS4a;
+  return net::ProxyServer::Kind::kHTTP;
+}
 }  // namespace
 
 void HTTPRequest::startRequest() {
@@ -28,15 +36,11 @@ void HTTPRequest::startRequest() {
   }
   if (request_->scheme() == "https") applyTLSSettings();
   if (!settings_.proxyHost.empty() && settings_.proxyPort != 0) {
-    // The streams speak only to HTTP proxies; a SOCKS proxy set by hand is a clear failure, not
-    // a connection that silently bypasses it. (Script answers skip SOCKS entries.)
-    if (net::toLowerASCII(settings_.proxyType) == "socks") {
-      connectionCanBeReused_ = false;
-      destroyReadStream();
-      failWithError(makeRequestError(HTTPRequestErrorCode::internal, "SOCKS proxies are not supported"));
-      return;
-    }
-    readStream_->setHTTPProxy(net::ProxyServer{settings_.proxyHost, settings_.proxyPort});
+    const auto kind = proxyKindOfType(settings_.proxyType);
+    // A SOCKS proxy takes its login in its handshake; an HTTP proxy's comes with a challenge.
+    const bool socks = kind != net::ProxyServer::Kind::kHTTP;
+    readStream_->setProxy(net::ProxyServer{settings_.proxyHost, settings_.proxyPort, kind, socks ? settings_.proxyUsername.value_or("") : "",
+                                           socks ? settings_.proxyPassword.value_or("") : ""});
   }
 
   // The idle stream of a reused connection has ended cleanly; closing it leaves its socket for

@@ -90,10 +90,22 @@ bool HTTPRequest::configureProxies() {
                                    "Unable to obtain information on proxy servers needed for request"));
     return false;
   }
-  if (!proxies->empty()) {
-    settings_.proxyHost = proxies->front().host;
-    settings_.proxyPort = proxies->front().port;
-    settings_.proxyType = "HTTP";
+  if (proxies->empty()) return true;
+  const net::ProxyInfo& proxy = proxies->front();
+  if (proxy.type == net::ProxyType::kAutoConfig) {
+    settings_.PACurl = proxy.autoConfigURL;
+    fetchPACFile();
+    return false;
+  }
+  settings_.proxyHost = proxy.host;
+  settings_.proxyPort = proxy.port;
+  settings_.proxyType = proxy.type == net::ProxyType::kSOCKS5    ? "SOCKS"
+               : proxy.type == net::ProxyType::kSOCKS4a ? "SOCKS4"
+                                                        : "HTTP";
+  // A login written into the proxy's URL, unless the caller gave one.
+  if (!settings_.proxyUsername && !settings_.proxyPassword && !proxy.username.empty()) {
+    settings_.proxyUsername = proxy.username;
+    settings_.proxyPassword = proxy.password;
   }
   return true;
 }

@@ -44,7 +44,7 @@ void HTTPRequest::fetchPACFile() {
   auto PACRequest = requestWithURL(settings_.PACurl);
   PACRequest->isPACFileRequest_ = true;
   PACRequest->settings_.timeOutSeconds = settings_.timeOutSeconds;
-  PACRequest->setQueuePriority(foundation::Operation::kQueuePriorityVeryHigh);
+  PACRequest->setQueuePriority(foundation::Operation::kQueuePriorityHigh);
   PACFileRequest_ = PACRequest;
   // This request holds a place in the shared queue while it waits: make room for the script's.
   changeSharedQueueWidth(1);
@@ -100,15 +100,11 @@ void HTTPRequest::runPACScript(std::string script) {
     if (!request) return;
     Lock lock(request->cancelledLock_);
     if (request->error_ || request->isCancelled()) return;
-    if (answer.ok()) {
-      // SOCKS entries cannot be used by our streams: the next entry of the answer is taken.
-      for (const auto& proxy : *answer) {
-        if (proxy.type == "SOCKS") continue;
-        request->settings_.proxyHost = proxy.host;
-        request->settings_.proxyPort = proxy.port;
-        request->settings_.proxyType = proxy.type == "DIRECT" ? "" : proxy.type;
-        break;
-      }
+    if (answer.ok() && !answer->empty()) {
+      const auto& proxy = answer->front();
+      request->settings_.proxyHost = proxy.host;
+      request->settings_.proxyPort = proxy.port;
+      request->settings_.proxyType = proxy.type == "DIRECT" ? "" : proxy.type;
     }
     request->startRequest();
   });

@@ -92,6 +92,13 @@ class ServerProcess {
     return failure;
   }
 
+  // Whether the server is still running.
+  bool running() {
+    int status = 0;
+    if (pid_ > 0 && ::waitpid(pid_, &status, WNOHANG) == pid_) pid_ = -1;
+    return pid_ > 0;
+  }
+
   // Stops the server and waits for it, so that its logs are complete.
   void stop() {
     if (pid_ <= 0) return;

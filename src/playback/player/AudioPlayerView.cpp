@@ -58,6 +58,7 @@ void AudioPlayerView::showLoading(bool loading) {
     loadingView_->startAnimating();
   } else {
     loadingView_->stopAnimating();
+    blurCoverOnceLoaded();
   }
   if (isPullUp_) return;
   // Collapsed, the top bar's spinner stands in for its play button while a song loads.

@@ -258,6 +258,8 @@ class AudioPlayerView final : public framework::QRVXibView,
   void setProgrammeViews();
   void setSongViews();
   void takeCoverPicture(const ui::ImagePtr& picture);
+  void blurCover(const ui::ImagePtr& picture);
+  void blurCoverOnceLoaded();
   void fitBlurredViews();
   void setSliderThumbStatus();
   // The row showing the song, when it is in view.
@@ -314,6 +316,8 @@ class AudioPlayerView final : public framework::QRVXibView,
   std::shared_ptr<ui::VolumeView> airPlayView_;
   ui::Button* airPlayButton_ = nullptr;
   std::shared_ptr<ShrinkViewController> shrinkViewController_;
+  // A cover that arrived while a song loaded: blurred once the song is under way.
+  ui::ImagePtr coverAwaitingBlur_;
   // Last, so that it goes before the views it shows on.
   PlayerController controller_{*this};
 };

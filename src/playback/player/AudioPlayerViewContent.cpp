@@ -1,4 +1,5 @@
 // What the panel shows for the list that plays: titles, cover, creator and the song table.
+#include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Value.h"
 #include "src/framework/images/ImageBlur.h"
 #include "src/framework/images/QRVImageCacheManager.h"
@@ -115,11 +116,33 @@ void AudioPlayerView::setProgrammeViews() {
 
 void AudioPlayerView::takeCoverPicture(const ui::ImagePtr& picture) {
   topViewImage_->setImage(picture);
+  controller_.configLockScreenMediaInfo();
+  // The blur holds the main thread for a while; a song that is loading gets to play first.
+  if (loadingView_->isAnimating()) {
+    coverAwaitingBlur_ = picture;
+    return;
+  }
+  coverAwaitingBlur_.reset();
+  blurCover(picture);
+}
+
+void AudioPlayerView::blurCover(const ui::ImagePtr& picture) {
   const ui::ImagePtr blurred = framework::image_blur::blur(picture);
   blurTitleView_->setImage(blurred);
   blurImageView_->setImage(blurred);
   fitBlurredViews();
-  controller_.configLockScreenMediaInfo();
+}
+
+// The load ended: the blur waits for the rest of this turn of the loop, in which the song is told
+// to play and announced.
+void AudioPlayerView::blurCoverOnceLoaded() {
+  if (!coverAwaitingBlur_) return;
+  std::weak_ptr<ui::View> weak = weak_from_this();
+  foundation::RunLoop::main().post([weak] {
+    auto self = std::static_pointer_cast<AudioPlayerView>(weak.lock());
+    if (!self || !self->coverAwaitingBlur_ || self->loadingView_->isAnimating()) return;
+    self->blurCover(std::exchange(self->coverAwaitingBlur_, nullptr));
+  });
 }
 
 // The blurred cover shows centred as it is where it covers its view (with room for the top bar's

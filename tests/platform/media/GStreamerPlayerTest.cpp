@@ -91,6 +91,21 @@ TEST_F(GStreamerPlayerTest, EachSongPlaysItsOwnItemAlone) {
   }
 }
 
+// Songs made while the backend gets ready, and after, play as on a backend never prepared: the
+// playbin made ahead has the chosen sink and a bus that tells only its own song's news.
+TEST_F(GStreamerPlayerTest, APreparedBackendPlaysItsSongs) {
+  media::AudioBackend::prepare();
+  for (int song = 0; song < 3; ++song) {
+    auto player = open(kMedia + "/song-2s.mp3");
+    ASSERT_TRUE(settle(player));
+    ASSERT_EQ(player->status(), ItemStatus::readyToPlay);
+    EXPECT_NEAR(player->duration(), 2.0, 0.1);
+    ASSERT_TRUE(playToTheEnd(*player));
+    EXPECT_EQ(ended, 1);
+    EXPECT_EQ(failedToEnd, 0);
+  }
+}
+
 TEST_F(GStreamerPlayerTest, SeekOnAServerWithoutRangeIsRefusedAndTheSongPlaysOn) {
   std::string song = testsupport::readFile(kMedia + "/song-3s.mp3");
   testsupport::routeMedia(server, "/ranged.mp3", song, RangeMode::kHonour);

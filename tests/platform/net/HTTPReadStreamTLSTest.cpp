@@ -120,7 +120,12 @@ class HTTPReadStreamProxyTest : public ::testing::Test {
     return options;
   }
 
-  ProxyServer at(const LoopbackServer& proxy) { return ProxyServer{"127.0.0.1", proxy.port()}; }
+  ProxyServer at(const LoopbackServer& proxy) {
+    ProxyServer server;
+    server.host = "127.0.0.1";
+    server.port = proxy.port();
+    return server;
+  }
 };
 
 TEST_F(HTTPReadStreamProxyTest, PlainRequestGoesToTheProxyInAbsoluteForm) {

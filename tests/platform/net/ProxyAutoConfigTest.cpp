@@ -58,8 +58,9 @@ TEST(PACScript, DateAndTimeRangesFollowTheClock) {
 }
 
 TEST(PACScript, AnswersAreParsedInOrderAndBadScriptsAreStopped) {
-  EXPECT_EQ(parsePACAnswer("PROXY a:1; SOCKS5 b:2;DIRECT; PROXY broken; HTTPS c:3"),
-            (std::vector<PACProxy>{{"HTTP", "a", 1}, {"SOCKS", "b", 2}, {"DIRECT", "", 0}, {"HTTP", "c", 3}}));
+  EXPECT_EQ(parsePACAnswer("PROXY a:1; SOCKS5 b:2;DIRECT; PROXY broken; HTTPS c:3; SOCKS4 d:4"),
+            (std::vector<PACProxy>{
+                {"HTTP", "a", 1}, {"SOCKS", "b", 2}, {"DIRECT", "", 0}, {"HTTP", "c", 3}, {"SOCKS4", "d", 4}}));
 
   auto endless = PACScript::compile("function FindProxyForURL(u, h) { for (;;) {} }", {.timeoutSeconds = 0.05});
   ASSERT_TRUE(endless.ok());

@@ -48,7 +48,7 @@ class StreamExchange {
     stream->setAttemptPersistentConnection(setup.persistent_);
     stream->setStreamID(setup.streamID_);
     stream->setTLSSettings(setup.tls_);
-    stream->setHTTPProxy(setup.proxy_);
+    stream->setProxy(setup.proxy_);
     readSize_ = setup.readSize_;
     stream->setClient(kStreamEventHasBytesAvailable | kStreamEventErrorOccurred | kStreamEventEndEncountered,
                       [this](StreamEvent event) { handle(event); });

@@ -83,10 +83,12 @@ TEST_F(PanelTest, StoredPicturesWin) {
   EXPECT_EQ(panel.djInfoUsernameLabel()->text(), "夜行DJ");
 }
 
+// The top bar takes the cover at once; its blur waits until the loading song is under way.
 TEST_F(PanelTest, ArrivingCoverReachesTheTopBarWhileTheCoverStillFades) {
   auto& panel = shownPanel();
   playProgramme("9");
   panel.setAudioView();
+  const ui::ImagePtr blurBefore = panel.blurTitleView()->image();
   const auto& lockScreen = media::NowPlayingInfoCenter::defaultCenter().nowPlayingInfo();
   ASSERT_TRUE(lockScreen);
   EXPECT_EQ(lockScreen->artwork, nullptr) << "no cover yet: the placeholder is not one";
@@ -94,7 +96,10 @@ TEST_F(PanelTest, ArrivingCoverReachesTheTopBarWhileTheCoverStillFades) {
   panel.coverView()->driftImageView()->imageLoaded(arrived);
   EXPECT_EQ(panel.topViewImage()->image(), arrived);
   EXPECT_EQ(lockScreen->artwork, arrived) << "the cover view still fades from its placeholder";
+  EXPECT_EQ(panel.blurTitleView()->image(), blurBefore);
+  ready();
   ASSERT_TRUE(panel.blurTitleView()->image());
+  EXPECT_EQ(panel.blurImageView()->image(), panel.blurTitleView()->image());
   EXPECT_EQ(panel.blurTitleView()->image()->pixelAt(1, 1), 0xFF00FF00u) << "the blur of the arrived cover";
   EXPECT_EQ(panel.blurTitleView()->contentMode(), ui::ContentMode::ScaleAspectFill) << "a small cover fills the bar";
 }
