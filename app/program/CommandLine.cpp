@@ -18,6 +18,12 @@ bool isDecimalId(const std::string& text) {
   return !text.empty() && text.size() <= 18 && text.find_first_not_of("0123456789") == std::string::npos;
 }
 
+bool takesValue(const std::string& name) {
+  for (const char* known : {"--server", "--channel", "--program", "--login", "--sink", "--songs", "--snapshot"})
+    if (name == known) return true;
+  return false;
+}
+
 // Applies one option that takes a value; an error sentence, or nothing when it was fine.
 std::optional<std::string> applyValue(ProgramOptions& options, const std::string& name, const std::string& value) {
   if (name == "--server") {
@@ -42,8 +48,6 @@ std::optional<std::string> applyValue(ProgramOptions& options, const std::string
   } else if (name == "--snapshot") {
     if (value.empty()) return "--snapshot needs a folder.";
     options.snapshotFolder = value;
-  } else {
-    return "Unknown option " + name + " (see --help).";
   }
   return std::nullopt;
 }
@@ -68,6 +72,7 @@ Outcome parseCommandLine(const std::vector<std::string>& arguments) {
       continue;
     }
     if (!name.starts_with("--")) return CommandLineError{"Unexpected argument \"" + name + "\" (see --help)."};
+    if (!takesValue(name)) return CommandLineError{"Unknown option " + name + " (see --help)."};
     if (!value) {
       if (i + 1 == arguments.size()) return CommandLineError{name + " needs a value (see --help)."};
       value = arguments[++i];
@@ -86,32 +91,32 @@ with adverts, play logs and the sleep timer. Without --server it starts the buil
 station on a free loopback port and plays from it.
 
 Options:
-  --server URL          play from the web API at URL instead of the sample station
-  --channel ID          play that channel
-  --program ID          play that programme, as a notification would open it
-  --login EMAIL:PASSWORD  log in first
-  --offline             offline mode: only programmes stored for offline use play
-  --sink auto|fake      sound output: the system's (auto, the default) or none at real speed
-  --songs N             quit after N songs have ended
-  --snapshot DIR        draw the player panel, shrunk and expanded, to PNG files in DIR at
-                        every song change, and the offline list and settings at every w
-  --help                show this text
+  --server URL            play from the web API at URL instead of the sample station
+  --channel ID            play that channel
+  --program ID            play that programme, as a notification would open it
+  --login EMAIL:PASSWORD  log in first (o and f need it)
+  --offline               offline mode: only programmes stored for offline use play
+  --sink auto|fake        sound output: the system's (auto, the default) or none at real speed
+  --songs N               quit after N songs have ended
+  --snapshot DIR          draw the player panel, shrunk and expanded, to PNG files in DIR at
+                          every song change, and the offline list and settings at every w
+  --help                  show this text
 
 Keys (type one and press Enter):
-  p            play or pause
-  n            next song
-  c ID         play channel ID
-  g ID         play programme ID
-  t 15|30|60|90  sleep after that many minutes; t alone stops the sleep timer
-  o            keep the playing programme offline (or stop keeping it)
-  f            collect the playing programme (or stop collecting it)
-  i            the playing programme's information
-  l            open the playing programme's web link
-  w            list the offline programmes with their states and progress
-  d            pause or resume offline downloading
-  a            play all offline programmes, recommended ones first
-  b N          answer the alert on screen with its button N (each alert lists its buttons)
-  q            quit
+  p               play or pause
+  n               next song
+  c ID            play channel ID
+  g ID            play programme ID
+  t 15|30|60|90   sleep after that many minutes; t alone stops the sleep timer
+  o               keep the playing programme offline, or stop keeping it (needs --login)
+  f               collect the playing programme, or stop collecting it (needs --login)
+  i               the playing programme's information
+  l               open the playing programme's web link
+  w               list the offline programmes with their states and progress
+  d               pause or resume offline downloading
+  a               play all offline programmes, recommended ones first
+  b N             answer the alert on screen with its button N (each alert lists its buttons)
+  q               quit
 )";
 }
 

@@ -1,9 +1,18 @@
 #include "app/program/Console.h"
 
+#include <cctype>
+
 namespace zunoradio {
 
 std::string counted(std::size_t count, const std::string& one, const std::string& many) {
   return std::to_string(count) + ' ' + (count == 1 ? one : many);
+}
+
+std::string sentenceEnd(std::string text) {
+  while (!text.empty() && (text.back() == '.' || text.back() == ' ')) text.pop_back();
+  auto upper = [&](std::size_t at) { return at < text.size() && std::isupper(static_cast<unsigned char>(text[at])); };
+  if (upper(0) && !upper(1)) text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
+  return text;
 }
 
 Console::Console(std::FILE* out, std::FILE* errors, bool terminal) : out_(out), errors_(errors), terminal_(terminal) {}

@@ -9,6 +9,10 @@ namespace zunoradio {
 // "1 song", "3 songs": a count with its noun.
 std::string counted(std::size_t count, const std::string& one, const std::string& many);
 
+// A description (an error's, say) as the end of one of the program's sentences: a lower-case start
+// unless it begins with an abbreviation ("HTTP"), no full stop.
+std::string sentenceEnd(std::string text);
+
 // Where the program speaks: one line per event, and on a terminal one status line (the playing
 // position) that is rewritten in place beneath them. Main thread.
 class Console {

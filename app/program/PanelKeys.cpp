@@ -10,6 +10,8 @@
 #include "platform/ui/Window.h"
 #include "src/playback/offline/DownloadManager.h"
 #include "src/playback/player/AudioPlayerView.h"
+#include "src/services/account/LoginViewController.h"
+#include "src/services/shell/AppDelegate.h"
 
 namespace zunoradio {
 
@@ -52,9 +54,23 @@ bool PanelKeys::handleKey(const std::string& key) {
   return true;
 }
 
-void PanelKeys::keepOffline() { player().handleAudioPlayerDownloadButtonClickEvent(); }
+void PanelKeys::keepOffline() {
+  player().handleAudioPlayerDownloadButtonClickEvent();
+  explainLoginScreen("Keeping a programme offline");
+}
 
-void PanelKeys::collect() { player().handleAudioPlayerFavButtonClickEvent(); }
+void PanelKeys::collect() {
+  player().handleAudioPlayerFavButtonClickEvent();
+  explainLoginScreen("Collecting a programme");
+}
+
+void PanelKeys::explainLoginScreen(const std::string& action) {
+  ui::ViewController* top = services::AppDelegate::sharedDelegate().getMainController().get();
+  while (top && top->presentedViewController()) top = top->presentedViewController().get();
+  if (!dynamic_cast<services::LoginViewController*>(top)) return;
+  top->dismissViewController(false);
+  console_.line(action + " needs a logged-in user: start with --login EMAIL:PASSWORD.");
+}
 
 void PanelKeys::printInformation() {
   const api::ProgramModelPtr& programme = player().program();

@@ -27,6 +27,9 @@ class PanelKeys {
   void collect();
   void printInformation();
   void openLink();
+  // The panel asked for a login screen, which nobody can fill in here: it is closed and the
+  // listener told how to log in.
+  void explainLoginScreen(const std::string& action);
   void songDownloaded(const std::string& programmeId);
   void snapshot();
 

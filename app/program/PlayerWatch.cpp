@@ -5,9 +5,7 @@
 
 #include "platform/foundation/Json.h"
 #include "platform/ui/AlertView.h"
-#include "platform/ui/Application.h"
-#include "platform/ui/Label.h"
-#include "platform/ui/Window.h"
+#include "src/framework/ui/Toast.h"
 #include "src/playback/managers/PlayApiManager.h"
 #include "src/playback/player/AudioPlayerView.h"
 #include "src/services/shell/AppDelegate.h"
@@ -16,7 +14,6 @@ namespace zunoradio {
 namespace {
 
 constexpr foundation::Duration kLoadWait{15};
-constexpr int kAdvertViewTag = 10000;
 
 playback::AudioPlayerView& player() { return *playback::AudioPlayerView::sharedAudioPlayer(); }
 
@@ -26,17 +23,6 @@ std::string clockText(double seconds) {
   char text[32];
   std::snprintf(text, sizeof text, "%lld:%02lld", whole / 60, whole % 60);
   return text;
-}
-
-// The texts of every label in the view's tree, joined by spaces.
-std::string labelTexts(const ui::View& view) {
-  std::string texts;
-  if (const auto* label = dynamic_cast<const ui::Label*>(&view); label && !label->text().empty()) texts = label->text();
-  for (const auto& child : view.subviews()) {
-    const std::string inner = labelTexts(*child);
-    if (!inner.empty()) texts += (texts.empty() ? "" : " ") + inner;
-  }
-  return texts;
 }
 
 std::size_t storedPlayLogs() { return playback::PlayApiManager::storedRecordCount(); }
@@ -57,6 +43,16 @@ const char* actionName(const std::string& action) {
   return "?";
 }
 
+// The answer as the end of a sentence: the server's "err", or why there was none.
+std::string serverSaid(const std::string& answer) {
+  constexpr std::string_view kNoAnswer = "no answer (";
+  if (answer.starts_with(kNoAnswer) && answer.ends_with(')'))
+    return "; no answer came (" + sentenceEnd(answer.substr(kNoAnswer.size(), answer.size() - kNoAnswer.size() - 1)) +
+           ").";
+  if (answer == "cancelled") return "; it was cancelled.";
+  return "; the server answered " + answer + ".";
+}
+
 std::size_t recordsInBatch(const std::string& logs) {
   foundation::Result<foundation::Value> batch = foundation::Json::parse(logs);
   return batch && batch->isArray() ? batch->getArray()->size() : 0;
@@ -66,17 +62,30 @@ std::size_t recordsInBatch(const std::string& logs) {
 
 PlayerWatch::PlayerWatch(Console& console, std::optional<int> songs, std::function<void()> onSongsDone)
     : console_(console), songs_(songs), onSongsDone_(std::move(onSongsDone)), storedLogs_(storedPlayLogs()) {
-  foundation::NotificationCenter::defaultCenter().addObserver(
-      this, playback::kSongSourceDidLoadedNotification,
-      [this](const foundation::Notification&) { songSourceLoaded(); });
+  auto& centre = foundation::NotificationCenter::defaultCenter();
+  centre.addObserver(this, playback::kSongSourceDidLoadedNotification,
+                     [this](const foundation::Notification&) { songSourceLoaded(); });
+  // Every play or pause, from the keys or from the desktop's media controls.
+  centre.addObserver(this, playback::kPlayerStopOrStartNotification, [this](const foundation::Notification&) {
+    console_.line(player().isPlaying() ? "Playing." : "Paused.");
+  });
+  player().controller().setOnGivenUp(
+      [this](const api::SongModelPtr& song, const std::string& reason) { songGivenUp(song, reason); });
   ticker_ = foundation::RunLoop::main().scheduleTimer(foundation::Duration(1), true, [this] { tick(); });
   playback::PlayApiManager::setSendObserver(
       [this](const foundation::Dictionary& sent, bool accepted, const std::string& answer) {
         printPlayLogAnswer(sent, accepted, answer);
       });
+  framework::toast::setShowListener([this](const std::string& text) {
+    if (!text.empty()) console_.line("Notice: " + text);
+  });
+  ui::AlertView::setShowObserver([this](const ui::AlertView& alert) { printAlert(alert); });
 }
 
 PlayerWatch::~PlayerWatch() {
+  player().controller().setOnGivenUp({});
+  ui::AlertView::setShowObserver({});
+  framework::toast::setShowListener({});
   playback::PlayApiManager::setSendObserver({});
   foundation::NotificationCenter::defaultCenter().removeObserver(this);
   if (ticker_) ticker_->invalidate();
@@ -86,36 +95,41 @@ bool PlayerWatch::loadPanel() {
   auto pane = services::AppDelegate::sharedDelegate().getMainController();
   if (!pane->audioPlayerView()) return false;
   foundation::RunLoop::main().runUntil([] { return player().program() != nullptr; }, kLoadWait);
-  if (ui::Window* window = ui::Application::shared().keyWindow())
-    for (const auto& view : window->subviews()) seenWindowViews_.insert(view.get());
   printProgramIfNew();
   return player().program() != nullptr;
 }
 
 void PlayerWatch::pressPlay() { playOrPause(); }
 
-void PlayerWatch::playOrPause() {
-  player().handleStartAndPauseButtonEvent();
-  console_.line(player().isPlaying() ? "Playing." : "Paused.");
-  printNewToastsAndAlerts();
-}
+void PlayerWatch::playOrPause() { player().handleStartAndPauseButtonEvent(); }
 
 void PlayerWatch::next() {
   commanded_ = true;
   player().handleNextSongButtonClickEvent();
-  printNewToastsAndAlerts();
 }
 
 void PlayerWatch::playChannel(const std::string& channelId) {
   commanded_ = true;
   console_.line("Tuning to channel " + channelId + ".");
-  player().playChannel(channelId);
+  player().controller().playChannel(channelId, [this, channelId](const std::string& why) {
+    commanded_ = false;  // the song on air was not replaced
+    console_.line("Channel " + channelId + " cannot be played: " + sentenceEnd(why) + "; what played goes on.");
+  });
+}
+
+// The song stopped without ending: it is not counted as one that ended.
+void PlayerWatch::songGivenUp(const api::SongModelPtr& song, const std::string& reason) {
+  const std::string what = song ? song->songName().value_or("song " + song->songId().value_or("?")) : "the advert";
+  console_.line("Cannot play " + what + ": " + (reason.empty() ? "it failed" : sentenceEnd(reason)) + ".");
+  hadItem_ = false;
 }
 
 void PlayerWatch::playProgram(const std::string& programId) {
   commanded_ = true;
   console_.line("Opening programme " + programId + ".");
-  player().playProgram(programId, std::nullopt);
+  player().controller().playProgram(programId, std::nullopt, true, [this, programId](const std::string& why) {
+    console_.line("Programme " + programId + " cannot be played: " + sentenceEnd(why) + ".");
+  });
 }
 
 // A new item is ready: an advert or a song. The one before it ended by itself unless a
@@ -135,14 +149,12 @@ void PlayerWatch::songSourceLoaded() {
                   clockText(player().controller().duration()));
   }
   printStoredLogs();
-  printNewToastsAndAlerts();
   if (previousEnded && wasSong_) ++songEnds_;
   wasSong_ = !player().isAdvertisement();
   if (songs_ && songEnds_ >= *songs_) onSongsDone_();
 }
 
 void PlayerWatch::tick() {
-  printNewToastsAndAlerts();
   if (!player().isPlaying()) return;
   const api::SongModelPtr& song = player().selectedSong();
   const std::string what = player().isAdvertisement() ? "Advert" : song ? song->songName().value_or("") : "";
@@ -173,7 +185,7 @@ void PlayerWatch::printStoredLogs() {
 
 // What the server said to a play record, or to a batch of stored ones.
 void PlayerWatch::printPlayLogAnswer(const foundation::Dictionary& sent, bool accepted, const std::string& answer) {
-  const std::string said = "; the server answered " + answer + ".";
+  const std::string said = serverSaid(answer);
   if (const std::string* logs = sent["js_logs"].getString()) {
     const std::size_t records = recordsInBatch(*logs);
     console_.line(std::string(accepted ? "Stored play logs sent" : "Stored play logs not taken") + " (" +
@@ -192,23 +204,9 @@ void PlayerWatch::printPlayLogAnswer(const foundation::Dictionary& sent, bool ac
                 said);
 }
 
-// Toasts and alerts are drawn over the window; here they become lines of text.
-void PlayerWatch::printNewToastsAndAlerts() {
-  if (ui::Window* window = ui::Application::shared().keyWindow()) {
-    std::set<const void*> present;
-    for (const auto& view : window->subviews()) {
-      present.insert(view.get());
-      if (seenWindowViews_.contains(view.get()) || view->tag() == kAdvertViewTag) continue;
-      const std::string text = labelTexts(*view);
-      if (!text.empty()) console_.line("Notice: " + text);
-    }
-    seenWindowViews_ = std::move(present);
-  }
-  for (const auto& alert : ui::AlertView::visibleAlerts()) {
-    if (!seenAlerts_.insert(alert.get()).second) continue;
-    console_.line("Alert: " + alert->title().value_or("") + (alert->message() ? " — " + *alert->message() : "") + " (" +
-                  answerKeys(*alert) + ")");
-  }
+void PlayerWatch::printAlert(const ui::AlertView& alert) {
+  console_.line("Alert: " + alert.title().value_or("") + (alert.message() ? " — " + *alert.message() : "") + " (" +
+                answerKeys(alert) + ")");
 }
 
 void PlayerWatch::answerAlert(const std::string& button) {

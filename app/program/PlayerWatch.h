@@ -4,12 +4,16 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <set>
 #include <string>
 
 #include "app/program/Console.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Value.h"
+#include "src/api/models/SongModel.h"
+
+namespace ui {
+class AlertView;
+}
 
 namespace zunoradio {
 
@@ -42,11 +46,12 @@ class PlayerWatch {
 
  private:
   void songSourceLoaded();
+  void songGivenUp(const api::SongModelPtr& song, const std::string& reason);
   void tick();
   void printProgramIfNew();
   void printStoredLogs();
   void printPlayLogAnswer(const foundation::Dictionary& sent, bool accepted, const std::string& answer);
-  void printNewToastsAndAlerts();
+  void printAlert(const ui::AlertView& alert);
 
   Console& console_;
   std::optional<int> songs_;
@@ -59,8 +64,6 @@ class PlayerWatch {
   int songEnds_ = 0;
   std::size_t storedLogs_ = 0;
   std::map<std::string, std::string> songNames_;  // song id -> title, of the songs that started
-  std::set<const void*> seenWindowViews_;
-  std::set<const void*> seenAlerts_;
 };
 
 }  // namespace zunoradio

@@ -2,8 +2,6 @@
 
 #include <arpa/inet.h>
 
-#include <cctype>
-
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Url.h"
 #include "platform/media/AudioBackend.h"
@@ -32,14 +30,8 @@ namespace {
 constexpr foundation::Duration kServerWait{15};
 constexpr const char* kUserLoginEvent = "userLoginEvent";
 
-// An error's description as the end of a sentence: lower-case start, no full stop.
 std::string errorSentence(const foundation::ErrorPtr& error) {
-  std::string text = error ? error->description() : std::string("no answer");
-  while (!text.empty() && (text.back() == '.' || text.back() == ' ')) text.pop_back();
-  if (text.size() > 1 && std::isupper(static_cast<unsigned char>(text[0])) &&
-      std::islower(static_cast<unsigned char>(text[1])))
-    text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
-  return text;
+  return error ? sentenceEnd(error->description()) : std::string("no answer came");
 }
 
 std::string minutesAndSeconds(std::int64_t minute, std::int64_t second) {

@@ -24,7 +24,7 @@ struct TimeObserverToken {
   bool isValid() const { return id != 0; }
 };
 
-// One audio player for one item: an http URL or a file path, chosen when it is made. Made on the
+// One audio player for one item: an http(s) URL or a file path, chosen when it is made. Made on the
 // main thread through the installed backend (AudioBackend). Every method runs on the main thread;
 // every event reaches its callback later on the main run loop, never inside the call that caused
 // it, and never after the player is gone.
@@ -32,7 +32,7 @@ class AudioPlayer : public std::enable_shared_from_this<AudioPlayer> {
  public:
   using Seconds = double;  // NaN where the platform answers "not a number"
 
-  // Main thread. A source beginning with "http:" is a URL, anything else a file path.
+  // Main thread. A source beginning with "http:" or "https:" is a URL, anything else a file path.
   static std::shared_ptr<AudioPlayer> create(const std::string& source);
   ~AudioPlayer();
   AudioPlayer(const AudioPlayer&) = delete;

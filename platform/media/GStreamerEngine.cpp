@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <mutex>
+#include <string>
 #include <utility>
 
 #include "platform/foundation/RunLoop.h"
@@ -34,13 +35,31 @@ bool initialiseGStreamer(std::string& failure) {
 }
 
 std::string uriFor(const std::string& source) {
-  if (source.rfind("http:", 0) == 0) return source;
+  if (source.starts_with("http:") || source.starts_with("https:")) return source;
   GError* error = nullptr;
   gchar* uri = gst_filename_to_uri(source.c_str(), &error);
   g_clear_error(&error);
   std::string text = uri ? uri : "";
   g_free(uri);
   return text;
+}
+
+// An error as a listener can take it. The http source puts the server's status in its details
+// ("File not found (404), URL: ..."); a stream nothing could decode shows only as data that found
+// no element to take it.
+std::string describe(const GError* error, const std::string& debug) {
+  if (!error || !error->message) return "Playback failed";
+  if (error->domain == GST_RESOURCE_ERROR) {
+    // The details begin with where they were raised, on a line of its own.
+    const std::string detail = debug.substr(debug.rfind('\n') + 1);
+    const std::size_t open = detail.find(" ("), close = detail.find(')', open);
+    if (open != std::string::npos && close == open + 5 && detail.compare(0, open, error->message) == 0)
+      return detail.substr(0, close + 1);
+  }
+  if (error->domain == GST_STREAM_ERROR && error->code == GST_STREAM_ERROR_FAILED &&
+      debug.find("not-linked") != std::string::npos)
+    return "Not a sound that can be decoded";
+  return error->message;
 }
 
 // What the bus reported, copied off the streaming thread.
@@ -272,11 +291,13 @@ class Pipeline {
         break;
       case GST_MESSAGE_ERROR: {
         GError* error = nullptr;
-        gst_message_parse_error(message, &error, nullptr);
+        gchar* debug = nullptr;
+        gst_message_parse_error(message, &error, &debug);
         event.kind = BusEvent::error;
-        event.text = error && error->message ? error->message : "Playback failed";
+        event.text = describe(error, debug ? debug : "");
         event.seekRefused = error && error->domain == GST_RESOURCE_ERROR && error->code == GST_RESOURCE_ERROR_SEEK;
         g_clear_error(&error);
+        g_free(debug);
         break;
       }
       default:

@@ -93,6 +93,15 @@ struct MprisPublisher::Impl {
       const char* artists[] = {info.artist.c_str(), nullptr};
       g_variant_builder_add(&builder, "{sv}", "xesam:artist", g_variant_new_strv(artists, 1));
       g_variant_builder_add(&builder, "{sv}", "xesam:album", g_variant_new_string(info.albumTitle.c_str()));
+      if (info.duration > 0) {
+        const auto microseconds = static_cast<gint64>(info.duration * 1e6);
+        g_variant_builder_add(&builder, "{sv}", "mpris:length", g_variant_new_int64(microseconds));
+      }
+      if (gchar* art =
+              info.artworkFile.empty() ? nullptr : g_filename_to_uri(info.artworkFile.c_str(), nullptr, nullptr)) {
+        g_variant_builder_add(&builder, "{sv}", "mpris:artUrl", g_variant_new_string(art));
+        g_free(art);
+      }
     }
     return g_variant_builder_end(&builder);
   }

@@ -19,6 +19,8 @@ struct NowPlayingInfo {
   std::string artist;
   std::string albumTitle;
   std::shared_ptr<const ui::Image> artwork;
+  std::string artworkFile;  // the artwork's file on disk; empty when it has none
+  double duration = 0;      // seconds; 0 while unknown
 };
 
 // The process's now-playing information. Main thread.

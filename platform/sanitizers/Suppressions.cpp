@@ -38,7 +38,7 @@ extern "C" const char* __lsan_default_suppressions() {
 #if defined(ZR_THREAD_SANITIZER)
 // These libraries synchronise their caches, queues, reference counts and the media buffers they
 // hand from thread to thread with atomics and locks of their own that the uninstrumented code
-// hides from the race detector.
+// hides from the race detector; a TLS session (GnuTLS) is handed between the source's threads so.
 extern "C" const char* __tsan_default_suppressions() {
   return "race:libfontconfig.so\n"
          "race:libglib-2.0.so\n"
@@ -49,6 +49,7 @@ extern "C" const char* __tsan_default_suppressions() {
          "race:libgstbase-1.0.so\n"
          "race:libgst\n"
          "race:libsoup-2.4.so\n"
+         "race:libgnutls.so\n"
          "race:libmpg123.so\n"
          "deadlock:libgstreamer-1.0.so\n";
 }

@@ -10,6 +10,11 @@ std::vector<std::shared_ptr<AlertView>>& shownAlerts() {
   return alerts;
 }
 
+std::function<void(AlertView&)>& showObserver() {
+  static std::function<void(AlertView&)> observer;
+  return observer;
+}
+
 }  // namespace
 
 AlertView::AlertView(std::optional<std::string> title, std::optional<std::string> message, AlertViewDelegate* delegate,
@@ -37,7 +42,10 @@ void AlertView::show() {
   if (visible_) return;
   visible_ = true;
   shownAlerts().push_back(std::static_pointer_cast<AlertView>(shared_from_this()));
+  if (showObserver()) showObserver()(*this);
 }
+
+void AlertView::setShowObserver(std::function<void(AlertView&)> observer) { showObserver() = std::move(observer); }
 
 void AlertView::dismiss(int buttonIndex, bool) {
   if (!visible_) return;

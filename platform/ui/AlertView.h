@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -49,6 +50,8 @@ class AlertView : public View {
 
   // Main thread. The alerts on screen, oldest first.
   static std::vector<std::shared_ptr<AlertView>> visibleAlerts();
+  // Main thread. `observer` hears each alert as it is shown (one observer; empty for none).
+  static void setShowObserver(std::function<void(AlertView&)> observer);
 
  private:
   std::optional<std::string> title_;

@@ -194,6 +194,11 @@ class HTTPRequest : public foundation::Operation {
   void setAllowCompressedResponse(bool allow);
   bool shouldWaitToInflateCompressedResponses() const;
   void setShouldWaitToInflateCompressedResponses(bool wait);
+  // The most bytes of body kept in memory (inflated, unless inflating waits for the end); a body
+  // that grows past it fails the request with responseTooLarge. 0, the default, is no maximum.
+  // Bodies that go to a file or to a data receiver are not counted.
+  std::uint64_t maxResponseDataSize() const;
+  void setMaxResponseDataSize(std::uint64_t bytes);
   std::string downloadDestinationPath() const;
   void setDownloadDestinationPath(const std::string& path);
   std::string temporaryFileDownloadPath() const;

@@ -77,6 +77,8 @@ bool HTTPRequest::shouldWaitToInflateCompressedResponses() const {
 void HTTPRequest::setShouldWaitToInflateCompressedResponses(bool wait) {
   lockedStore(shouldWaitToInflateCompressedResponses_, wait);
 }
+std::uint64_t HTTPRequest::maxResponseDataSize() const { return lockedCopy(settings_.maxResponseDataSize); }
+void HTTPRequest::setMaxResponseDataSize(std::uint64_t bytes) { lockedStore(settings_.maxResponseDataSize, bytes); }
 
 std::string HTTPRequest::downloadDestinationPath() const { return lockedCopy(settings_.downloadDestinationPath); }
 void HTTPRequest::setDownloadDestinationPath(const std::string& path) {

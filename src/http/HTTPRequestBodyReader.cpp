@@ -95,6 +95,13 @@ foundation::Status HTTPRequest::storeChunk(const std::uint8_t* bytes, std::size_
   if (hasDataReceiver()) {
     passOnReceivedData(inflated ? std::move(*inflated) : foundation::Bytes(bytes, bytes + length));
   } else if (!isFileDownload()) {
+    const std::size_t adding = inflated ? inflated->size() : length;
+    if (settings_.maxResponseDataSize != 0 && rawResponseData_.size() + adding > settings_.maxResponseDataSize) {
+      rawResponseData_ = {};
+      return makeRequestError(
+          HTTPRequestErrorCode::responseTooLarge,
+          "The reply is larger than the " + std::to_string(settings_.maxResponseDataSize >> 20) + " MiB it may take");
+    }
     if (inflated) {
       rawResponseData_.insert(rawResponseData_.end(), inflated->begin(), inflated->end());
     } else {

@@ -22,6 +22,7 @@ enum class HTTPRequestErrorCode : long long {
   tooManyRedirects = 9,
   unexpectedException = 10,
   compression = 11,
+  responseTooLarge = 12,  // a body kept in memory grew past the request's maximum
 };
 
 // Any thread. A new engine error with the given code and text.

@@ -52,6 +52,7 @@ struct HTTPRequestSettings {
   std::vector<net::Cookie> requestCookies;
   bool useCookiePersistence = true;
   bool allowCompressedResponse = true;
+  std::uint64_t maxResponseDataSize = 0;  // 0: no maximum
   bool shouldCompressRequestBody = false;
   std::string downloadDestinationPath;
   std::string temporaryFileDownloadPath;

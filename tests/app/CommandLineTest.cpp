@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <set>
+#include <sstream>
+
 #include "app/program/CommandLine.h"
 
 namespace zunoradio {
@@ -33,6 +36,24 @@ TEST(CommandLineTest, ABadCommandLineIsOneSentenceNamingTheOption) {
     EXPECT_EQ(error->message.find('\n'), std::string::npos);
     EXPECT_TRUE(error->message.ends_with(".") || error->message.ends_with(").")) << error->message;
   }
+  const auto last = parseCommandLine({"--sink", "fake", "--bogus"});
+  ASSERT_TRUE(std::holds_alternative<CommandLineError>(last));
+  EXPECT_EQ(std::get<CommandLineError>(last).message, "Unknown option --bogus (see --help).");
+}
+
+// Every row's description starts in the same column as the others of its table.
+TEST(CommandLineTest, HelpRowsAreAligned) {
+  std::istringstream help(helpText());
+  std::set<std::size_t> optionColumns, keyColumns;
+  bool inKeys = false;
+  for (std::string line; std::getline(help, line);) {
+    inKeys = inKeys || line.starts_with("Keys");
+    if (!line.starts_with("  ") || line.starts_with("   ")) continue;
+    const std::size_t gap = line.find("  ", 2);
+    (inKeys ? keyColumns : optionColumns).insert(line.find_first_not_of(' ', gap));
+  }
+  EXPECT_EQ(optionColumns.size(), 1u);
+  EXPECT_EQ(keyColumns.size(), 1u);
 }
 
 }  // namespace

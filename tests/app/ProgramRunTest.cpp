@@ -46,6 +46,21 @@ TEST_F(ProgramRunTest, ThreeSongsPlayAndTheirLogsReachTheStation) {
   EXPECT_EQ(out.find('\r'), std::string::npos) << "no in-place updates when the output is not a terminal";
 }
 
+// The desktop's play/pause control does what the p key does and says so in the same words.
+TEST_F(ProgramRunTest, DesktopPlayPauseSaysWhatThePKeySays) {
+  if (!std::getenv("ZR_TEST_SESSION_BUS")) GTEST_SKIP() << "runs inside dbus-run-session as the app_mpris test";
+  ChildProcess radio({ZR_ZUNORADIO_PATH, "--sink", "fake"});
+  ASSERT_TRUE(radio.readUntil("Playing.")) << radio.output();
+  const int called = std::system(
+      "gdbus call --session --dest org.mpris.MediaPlayer2.zunoradio --object-path /org/mpris/MediaPlayer2 "
+      "--method org.mpris.MediaPlayer2.Player.PlayPause >/dev/null 2>&1");
+  EXPECT_EQ(called, 0);
+  EXPECT_TRUE(radio.readUntil("Paused.")) << radio.output();
+  radio.say("q\n");
+  ASSERT_TRUE(radio.readToEnd()) << radio.output();
+  EXPECT_EQ(radio.finish().first, 0) << radio.output();
+}
+
 TEST_F(ProgramRunTest, ABadOptionOrAnUnreachableServerIsOneLineAndAFailure) {
   for (const std::vector<std::string>& arguments :
        {std::vector<std::string>{ZR_ZUNORADIO_PATH, "--songs", "many"},

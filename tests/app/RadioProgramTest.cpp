@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include "platform/ui/AlertView.h"
-#include "src/services/account/LoginViewController.h"
+#include "src/services/shell/AppDelegate.h"
 #include "tests/app/ProgramFixture.h"
 
 namespace zunoradio {
 namespace {
+
+constexpr std::size_t npos = std::string::npos;
 
 class RadioProgramTest : public apptest::ProgramFixture {
  protected:
@@ -113,6 +115,34 @@ TEST_F(RadioProgramTest, KeysGoToThePlayersOwnOperations) {
   EXPECT_NE(text.find("Answer with b 1 删除, b 2 放弃."), std::string::npos) << text;
 }
 
+// Each refusal and each song given up is one line, and what played goes on where it can.
+TEST_F(RadioProgramTest, RefusalsAndSongsThatCannotPlaySayWhy) {
+  ASSERT_TRUE(program->start());
+  auto playing = ready(2);
+  program->handleKey("c 999");
+  ASSERT_TRUE(runUntil([&] { return output().find("Channel 999 cannot be played: the server answered ") != npos; }))
+      << output();
+  EXPECT_TRUE(playing->isPlaying()) << "the song on air goes on";
+  EXPECT_EQ(audio->lastItem(), playing);
+
+  playing->fail("File not found (404)");
+  ASSERT_TRUE(runUntil([&] { return audio->lastItem() != playing; }));
+  EXPECT_NE(output().find("\nCannot play 晨光: file not found (404).\n"), npos) << output();
+  EXPECT_EQ(selectedId(), "2002") << "the next song plays";
+}
+
+// The empty list's toast shows when the list arrives, through the toast listener, not at a later
+// press of play.
+TEST_F(RadioProgramTest, AnEmptyProgrammeSaysSoWhenItArrives) {
+  ProgramOptions options;
+  options.server = api.baseUrl();
+  program = std::make_unique<RadioProgram>(options, *console);
+  ASSERT_TRUE(program->start());
+  api.answerWithBody("play.playProgram", playertest::programmeReply("3101", {}));
+  program->handleKey("g 3101");
+  EXPECT_TRUE(runUntil([&] { return output().find("Notice: 该列表中没有任何歌曲\n") != npos; })) << output();
+}
+
 TEST_F(RadioProgramTest, PanelSnapshotsAtEachSongAndTheProgrammeKeys) {
   const std::filesystem::path folder = std::filesystem::path(foundation::Paths::homeDirectory()) / "snapshots";
   ProgramOptions options;
@@ -129,11 +159,14 @@ TEST_F(RadioProgramTest, PanelSnapshotsAtEachSongAndTheProgrammeKeys) {
   EXPECT_NE(output().find("Programme 1001: 清晨的第一杯茶"), std::string::npos) << output();
   program->handleKey("l");
   EXPECT_NE(output().find("Opened http://127.0.0.1/programmes/1001?p=i-program"), std::string::npos) << output();
+  // Both need an account; the login screen nobody could fill in is closed again each time.
   program->handleKey("f");
-  auto login = std::dynamic_pointer_cast<services::LoginViewController>(
-      services::AppDelegate::sharedDelegate().getMainController()->presentedViewController());
-  ASSERT_TRUE(login) << "collecting needs an account";
-  EXPECT_TRUE(login->isRegist());
+  program->handleKey("o");
+  EXPECT_FALSE(services::AppDelegate::sharedDelegate().getMainController()->presentedViewController());
+  EXPECT_NE(output().find("Collecting a programme needs a logged-in user: start with --login EMAIL:PASSWORD.\n"
+                          "Keeping a programme offline needs a logged-in user"),
+            std::string::npos)
+      << output();
 }
 
 }  // namespace

@@ -96,7 +96,13 @@ void QRVHTTPBaseDataRequest::configure(http::FormDataRequest& form) {
   form.setDefaultResponseEncoding(getResponseEncoding());
   form.setTimeOutSeconds(kTimeOutSeconds);
   form.setAllowCompressedResponse(true);
-  if (filePath().empty()) return;
+  if (filePath().empty()) {
+    // A broken or hostile server must not fill the memory: the reply is bounded as it arrives,
+    // inflated piece by piece so that a small compressed body cannot grow past the bound either.
+    form.setMaxResponseDataSize(kMaxReplyBytes);
+    form.setShouldWaitToInflateCompressedResponses(false);
+    return;
+  }
   CommonUtils::createDirectorysAtPath(foundation::Paths::deletingLastPathComponent(filePath()));
   form.setDownloadProgressDelegate(std::shared_ptr<http::ProgressDelegate>(self));
   form.setDownloadDestinationPath(filePath());
@@ -175,7 +181,7 @@ foundation::Result<std::string> QRVHTTPBaseDataRequest::replyText(const http::HT
   foundation::Result<std::string> text = foundation::Text::decode(*body, getResponseEncoding());
   if (!text.ok())
     return foundation::makeError(foundation::kUrlErrorDomain, kUnreadableReplyError,
-                                 "The reply is not " + getResponseEncoding() + " text", text.error());
+                                 "The reply cannot be read as " + getResponseEncoding() + " text", text.error());
   return text;
 }
 
@@ -191,8 +197,11 @@ void QRVHTTPBaseDataRequest::requestFailed(http::HTTPRequest& engineRequest) {
 }
 
 bool QRVHTTPBaseDataRequest::shouldShowFailureToast(const foundation::ErrorPtr& error) const {
+  // An oversized reply is the server's fault, not the network's.
   return error && error->domain() == http::kHTTPRequestErrorDomain &&
-         !http::isRequestError(error, http::HTTPRequestErrorCode::cancelled) && !useSilentAlert() && indicatorView();
+         !http::isRequestError(error, http::HTTPRequestErrorCode::cancelled) &&
+         !http::isRequestError(error, http::HTTPRequestErrorCode::responseTooLarge) && !useSilentAlert() &&
+         indicatorView();
 }
 
 }  // namespace framework

@@ -20,12 +20,14 @@ namespace framework {
 // or multipart once a picture or bytes are among the parameters), 10 s time-out, gzip replies
 // allowed. The engine calls back on the main thread; the reply goes down the reply road of
 // QRVBaseDataRequest, a transport failure to the failure callback and, unless the request is
-// silent or was cancelled, to the toast "当前无网络，请稍后再试！" on the indicator view.
+// silent, was cancelled or was refused for its size, to the toast "当前无网络，请稍后再试！" on the indicator view.
 class QRVHTTPBaseDataRequest : public QRVBaseDataRequest,
                                public http::HTTPRequestDelegate,
                                public http::ProgressDelegate {
  public:
   static constexpr double kTimeOutSeconds = 10.0;
+  // The largest reply kept, far above any real one; files downloaded to disk have no bound.
+  static constexpr std::uint64_t kMaxReplyBytes = 8u << 20;
   static constexpr double kPictureQuality = 0.8;
   static constexpr const char* kPictureFileName = "image.jpg";
   static constexpr const char* kPictureContentType = "image/jpeg";

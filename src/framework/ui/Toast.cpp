@@ -87,6 +87,22 @@ void showCollectedBadge(ui::View& host, long type) {
   showToast(host, getCollectedViewWithType(type), kBadgeDuration, "center");
 }
 
+std::function<void(const std::string&)>& showListener() {
+  static std::function<void(const std::string&)> listener;
+  return listener;
+}
+
+// The texts of the toast's labels in the order they were added (title before message).
+std::string textsOf(const ui::View& view) {
+  std::string texts;
+  if (const auto* label = dynamic_cast<const ui::Label*>(&view); label && !label->text().empty()) texts = label->text();
+  for (const auto& child : view.subviews()) {
+    const std::string inner = textsOf(*child);
+    if (!inner.empty()) texts += (texts.empty() ? "" : " ") + inner;
+  }
+  return texts;
+}
+
 }  // namespace
 
 void makeToast(ui::View& host, const std::optional<std::string>& message) {
@@ -118,6 +134,7 @@ void showToast(ui::View& host, std::shared_ptr<ui::View> toast) {
 
 void showToast(ui::View& host, std::shared_ptr<ui::View> toast, double duration, const Position& position) {
   if (!toast) return;
+  if (showListener()) showListener()(textsOf(*toast));
   toast->setCenter(centerPointForPosition(host, position, *toast));
   toast->setAlpha(0.0);
   host.addSubview(toast);
@@ -289,6 +306,8 @@ void showProgramIsCollectedToast(ui::View& host) { showCollectedBadge(host, 0); 
 void showMusicIsCollectedToast(ui::View& host) { showCollectedBadge(host, 1); }
 void showProgramIsCancelCeollectedToast(ui::View& host) { showCollectedBadge(host, 2); }
 void showMusicIsCancelCollectedToast(ui::View& host) { showCollectedBadge(host, 3); }
+
+void setShowListener(std::function<void(const std::string& text)> listener) { showListener() = std::move(listener); }
 
 void topViewToast(const std::optional<std::string>& message, double duration, const Position& position) {
   if (ui::Window* window = ui::Application::shared().keyWindow()) makeToast(*window, message, duration, position);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -72,6 +73,10 @@ void showProgramIsCollectedToast(ui::View& host);
 void showMusicIsCollectedToast(ui::View& host);
 void showProgramIsCancelCeollectedToast(ui::View& host);
 void showMusicIsCancelCollectedToast(ui::View& host);
+
+// Hears every toast as it is shown, on any host, with its texts (title before message) joined by
+// a space; one listener, an empty function for none.
+void setShowListener(std::function<void(const std::string& text)> listener);
 
 // A text toast on the application's key window, above every screen; nothing without one.
 void topViewToast(const std::optional<std::string>& message, double duration, const Position& position);

@@ -7,6 +7,7 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/Image.h"
 #include "platform/ui/Nib.h"
+#include "src/framework/images/QRVImageCacheManager.h"
 #include "src/services/catalogue/SingleSongCell.h"
 
 namespace playback {
@@ -81,7 +82,8 @@ void AudioPlayerView::showPosition(double seconds) {
   seconds = std::clamp(seconds, 0.0, length > 0 ? length : std::max(seconds, 0.0));
   positionSlider_->setValue(static_cast<float>(seconds));
   circularSlider_->setValue(static_cast<float>(seconds));
-  currentTimeLabel_->setText(formatTimeLabelBySecond(static_cast<std::int64_t>(seconds)));
+  // The label shows the nearest whole second: 1.6 s reads 00:02.
+  currentTimeLabel_->setText(formatTimeLabelBySecond(static_cast<std::int64_t>(seconds + 0.5)));
 }
 
 void AudioPlayerView::showDuration(std::int64_t seconds) {
@@ -109,6 +111,13 @@ ui::ImagePtr AudioPlayerView::coverImage() const {
   // from its placeholder; before any cover the bar shows the placeholder, which is no cover.
   ui::ImagePtr shown = topViewImage_->image();
   return shown == ui::Image::named(kCoverPlaceholder) ? nullptr : shown;
+}
+
+std::string AudioPlayerView::coverImageFile() const {
+  const std::string url = coverUrl();
+  auto& cache = framework::QRVImageCacheManager::sharedManager();
+  if (url.empty() || !coverImage() || !cache.isDiskCacheExit(url)) return {};
+  return cache.getUrlSavePath(url);
 }
 
 void AudioPlayerView::pullUp() {

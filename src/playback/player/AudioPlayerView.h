@@ -228,6 +228,7 @@ class AudioPlayerView final : public framework::QRVXibView,
   void enableOnlineButtons(bool enabled) override;
   void showTimerRunning(bool running) override;
   ui::ImagePtr coverImage() const override;
+  std::string coverImageFile() const override;
 
   // --- Song table ---
   int numberOfRows(ui::TableView& table, int section) override;

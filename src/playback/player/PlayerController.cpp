@@ -36,6 +36,13 @@ api::ProgramModelPtr programmeOf(framework::QRVBaseDataRequest& request) {
   return request.resultDic()["program"].objectAs<api::ProgramModel>();
 }
 
+// Why a start was refused, as the end of a sentence.
+std::string refusalOf(framework::QRVBaseDataRequest& request, const foundation::ErrorPtr& error) {
+  if (error) return error->description();
+  const std::string* err = request.resultDic()["err"].getString();
+  return err && *err != api::kErrOk ? "the server answered " + *err : "the server sent no programme";
+}
+
 void centreToast(const std::string& text, double seconds) { framework::toast::topViewToast(text, seconds, "center"); }
 
 }  // namespace
@@ -105,21 +112,40 @@ void PlayerController::retryNowChannelLater() {
   });
 }
 
-void PlayerController::playChannel(const std::string& channelId) {
+void PlayerController::playChannel(const std::string& channelId, std::function<void(const std::string&)> refused) {
+  // What played goes on when the channel cannot be had.
+  auto pane = mainPane();
+  const Resumable before{isPlaying_, isClickPlayChannel_, pane->app_ChannelId(), pane->app_ProgramId(),
+                         playFromChannelId_};
   isClickPlayChannel_ = true;
   beginStart(false, channelId, std::nullopt);
   services::UsageAnalytics::event("radio_play");
   const std::uint64_t start = startGeneration_;
   std::weak_ptr<PlayerController> weak = self_;
+  auto answered = [weak, start, channelId, before, refused](framework::QRVBaseDataRequest& request,
+                                                            const foundation::ErrorPtr& error) {
+    auto self = weak.lock();
+    if (!self || start != self->startGeneration_) return;
+    if (api::ProgramModelPtr programme = error ? nullptr : programmeOf(request))
+      return self->playProgram(programme, programme->songsArr(), std::nullopt, channelId);
+    self->resume(before);
+    if (refused) refused(refusalOf(request, error));
+  };
   api::PlayChannelRequest::requestWithParameters(
       {{"channel_id", channelId}},
-      {.onRequestFinished = [weak, start, channelId](framework::QRVBaseDataRequest& request) {
-        auto self = weak.lock();
-        if (!self || start != self->startGeneration_) return;
-        if (api::ProgramModelPtr programme = programmeOf(request))
-          self->playProgram(programme, programme->songsArr(), std::nullopt, channelId);
-      }});
+      {.onRequestFinished = [answered](framework::QRVBaseDataRequest& request) { answered(request, nullptr); },
+       .onRequestFailed = [answered](framework::QRVBaseDataRequest& request,
+                                     const foundation::ErrorPtr& error) { answered(request, error); }});
   panel_.pullUp();
+}
+
+void PlayerController::resume(const Resumable& before) {
+  auto pane = mainPane();
+  isClickPlayChannel_ = before.clickedChannel;
+  pane->setApp_ChannelId(before.channelId);
+  pane->setApp_ProgramId(before.programmeId);
+  playFromChannelId_ = before.fromChannel;
+  if (before.playing && audioPlayer_) playAnything();
 }
 
 void PlayerController::playProgramFromChannel(const std::string& programId, const std::string& channelId) {
@@ -129,7 +155,7 @@ void PlayerController::playProgramFromChannel(const std::string& programId, cons
 }
 
 void PlayerController::playProgram(const std::string& programId, const std::optional<std::string>& startFromSong,
-                                   bool playNow) {
+                                   bool playNow, std::function<void(const std::string&)> refused) {
   isClickPlayChannel_ = false;
   beginStart(true, std::nullopt, programId);
   const std::int64_t id = idNumber(programId);
@@ -142,21 +168,24 @@ void PlayerController::playProgram(const std::string& programId, const std::opti
   const std::uint64_t start = startGeneration_;
   std::weak_ptr<PlayerController> weak = self_;
   api::PlayProgramRequest::requestWithParameters(
-      {{"program_id", programId}}, {.onRequestFinished =
-                                        [weak, start, playNow, startFromSong](framework::QRVBaseDataRequest& request) {
-                                          auto self = weak.lock();
-                                          if (!self || start != self->startGeneration_) return;
-                                          api::ProgramModelPtr programme = programmeOf(request);
-                                          if (!programme) return centreToast(kProgrammeFailedToast, 2.0);
-                                          self->playWithModel(programme, nullptr, programme->songsArr(),
-                                                              kPlayingProgramme, playNow, startFromSong);
-                                        },
-                                    .onRequestFailed =
-                                        [weak, start](framework::QRVBaseDataRequest&, const foundation::ErrorPtr&) {
-                                          auto self = weak.lock();
-                                          if (self && start == self->startGeneration_)
-                                            centreToast(kProgrammeFailedToast, 2.0);
-                                        }});
+      {{"program_id", programId}},
+      {.onRequestFinished =
+           [weak, start, playNow, startFromSong, refused](framework::QRVBaseDataRequest& request) {
+             auto self = weak.lock();
+             if (!self || start != self->startGeneration_) return;
+             if (api::ProgramModelPtr programme = programmeOf(request))
+               return self->playWithModel(programme, nullptr, programme->songsArr(), kPlayingProgramme, playNow,
+                                          startFromSong);
+             centreToast(kProgrammeFailedToast, 2.0);
+             if (refused) refused(refusalOf(request, nullptr));
+           },
+       .onRequestFailed =
+           [weak, start, refused](framework::QRVBaseDataRequest& request, const foundation::ErrorPtr& error) {
+             auto self = weak.lock();
+             if (!self || start != self->startGeneration_) return;
+             centreToast(kProgrammeFailedToast, 2.0);
+             if (refused) refused(refusalOf(request, error));
+           }});
 }
 
 void PlayerController::playProgram(const api::ProgramModelPtr& programme, const std::vector<api::SongModelPtr>& songs,
@@ -200,7 +229,9 @@ void PlayerController::playWithModel(const api::ProgramModelPtr& programme, cons
   selectSong(chosen);
   panel_.setAudioView();
   configLockScreenMediaInfo();
-  if (!playNow || !selectedSong_) return;
+  if (!playNow) return;
+  // Said now rather than at the next press of play, which is all that could follow.
+  if (!selectedSong_) return centreToast(kEmptyListToast, 2.0);
   play();
   if (program_) api::ListenHistoryRequest::addListenProgram(program_);
 }

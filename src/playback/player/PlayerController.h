@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -76,9 +77,12 @@ class PlayerController : public framework::DataRequestDelegate {
   // --- Entry points: each replaces what is playing ---
   // The channel now on air, loaded without playing.
   void playNowChannel();
-  void playChannel(const std::string& channelId);
+  // `refused` hears why, in words, when the channel could not be had; what played goes on then.
+  void playChannel(const std::string& channelId, std::function<void(const std::string& why)> refused = {});
   void playProgramFromChannel(const std::string& programId, const std::string& channelId);
-  void playProgram(const std::string& programId, const std::optional<std::string>& startFromSong, bool playNow = true);
+  // `refused` hears why, in words, when the programme could not be had.
+  void playProgram(const std::string& programId, const std::optional<std::string>& startFromSong, bool playNow = true,
+                   std::function<void(const std::string& why)> refused = {});
   void playProgram(const api::ProgramModelPtr& programme, const std::vector<api::SongModelPtr>& songs,
                    const std::optional<std::string>& startFromSong, const std::optional<std::string>& fromChannel);
   void playSAlbum(const api::SAlbumModelPtr& salbum, const std::vector<api::SongModelPtr>& songs,
@@ -96,6 +100,11 @@ class PlayerController : public framework::DataRequestDelegate {
   // --- Sequencing and logs ---
   // The song ended by itself or could not play to its end (true), or was skipped (false).
   void currentMusicPlayDone(bool done);
+  // Main thread. Hears each song (null for an advert) that could not be played and was left for
+  // the next, with the reason the media layer gave; one listener, empty for none.
+  void setOnGivenUp(std::function<void(const api::SongModelPtr& song, const std::string& reason)> listener) {
+    onGivenUp_ = std::move(listener);
+  }
   // The next button and the remote next and previous commands.
   void handleNextSongButtonClickEvent();
   // The two play/pause buttons.
@@ -153,6 +162,13 @@ class PlayerController : public framework::DataRequestDelegate {
                      const std::optional<std::string>& startFromSong);
   void nowChannelAnswered(framework::QRVBaseDataRequest& request, bool failed);
   void retryNowChannelLater();
+  // What a refused start gives back.
+  struct Resumable {
+    bool playing;
+    bool clickedChannel;
+    std::optional<std::string> channelId, programmeId, fromChannel;
+  };
+  void resume(const Resumable& before);
   void selectSong(std::optional<std::size_t> index);
   void setIsPlaying(bool playing);
   bool userMayEdit() const;
@@ -170,11 +186,16 @@ class PlayerController : public framework::DataRequestDelegate {
   void itemReady();
   void itemFailed();
   void itemEnded();
+  void giveUpItem();
+  void showDuration();
+  void durationLearnt();
   void rateChanged();
   void timeReported(double seconds);
 
   // Moving on: the next song, the next programme of a channel, or the list again.
   std::optional<std::size_t> selectedIndex() const;
+  // The next-song rule; `action` is what the play log says of the song that stops.
+  void advance(bool done, int action);
   void playFirstSong();
   void continueChannel();
 
@@ -239,6 +260,8 @@ class PlayerController : public framework::DataRequestDelegate {
   std::shared_ptr<media::AudioPlayer> audioPlayer_;
   media::TimeObserverToken timeObserver_;
   std::string currentSource_;
+
+  std::function<void(const api::SongModelPtr&, const std::string&)> onGivenUp_;
 
   std::shared_ptr<media::CallCenter> callCenter_;
   // Calls in progress and whether playback ran when the first of them began.

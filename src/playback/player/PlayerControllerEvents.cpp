@@ -1,6 +1,7 @@
 // The world around the player: the application's notifications, calls, audio-session
 // interruptions and route changes, remote commands and the lock screen.
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "platform/media/AudioSession.h"
@@ -143,6 +144,9 @@ void PlayerController::configLockScreenMediaInfo() {
     info.albumTitle = selectedSong_->salbumsName().value_or("");
   }
   info.artwork = panel_.coverImage();
+  info.artworkFile = panel_.coverImageFile();
+  const double length = duration();
+  if (!isAdvertisement_ && std::isfinite(length)) info.duration = length;
   media::NowPlayingInfoCenter::defaultCenter().setNowPlayingInfo(std::move(info));
 }
 

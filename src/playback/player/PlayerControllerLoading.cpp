@@ -125,8 +125,9 @@ void PlayerController::configSongSourceWithUrl(const std::string& source) {
   };
   audioPlayer_->setOnStatusChange(forPlayer(&PlayerController::itemStatusChanged));
   audioPlayer_->setOnRateChange(forPlayer(&PlayerController::rateChanged));
+  audioPlayer_->setOnDurationChange(forPlayer(&PlayerController::durationLearnt));
   audioPlayer_->setOnDidPlayToEnd(forPlayer(&PlayerController::itemEnded));
-  audioPlayer_->setOnFailedToPlayToEnd(forPlayer(&PlayerController::itemEnded));
+  audioPlayer_->setOnFailedToPlayToEnd(forPlayer(&PlayerController::giveUpItem));
   timeObserver_ = audioPlayer_->addPeriodicTimeObserver(foundation::Duration(1.0), [weak, player](double seconds) {
     auto self = weak.lock();
     if (self && self->audioPlayer_.get() == player) self->timeReported(seconds);
@@ -137,6 +138,7 @@ void PlayerController::releaseAudioPlayer() {
   if (!audioPlayer_) return;
   audioPlayer_->setOnStatusChange({});
   audioPlayer_->setOnRateChange({});
+  audioPlayer_->setOnDurationChange({});
   audioPlayer_->setOnDidPlayToEnd({});
   audioPlayer_->setOnFailedToPlayToEnd({});
   audioPlayer_->removeTimeObserver(timeObserver_);
@@ -159,8 +161,8 @@ void PlayerController::itemStatusChanged() {
 
 void PlayerController::itemReady() {
   isLoadingDonwSongSource_ = true;
-  const double length = audioPlayer_->duration();
-  panel_.showDuration(std::isfinite(length) ? static_cast<std::int64_t>(length) : 0);
+  showDuration();
+  configLockScreenMediaInfo();  // now with the song's length
   panel_.showLoading(false);
   if (beginLoad_) {
     const foundation::Duration took = foundation::Clock::current().now() - *beginLoad_;
@@ -173,10 +175,21 @@ void PlayerController::itemReady() {
   foundation::NotificationCenter::defaultCenter().postNotificationName(kSongSourceDidLoadedNotification);
 }
 
+void PlayerController::showDuration() {
+  const double length = audioPlayer_->duration();
+  panel_.showDuration(std::isfinite(length) ? static_cast<std::int64_t>(length) : 0);
+}
+
+// A stream that did not tell its length at the start (no header to say it) tells it later.
+void PlayerController::durationLearnt() {
+  showDuration();
+  configLockScreenMediaInfo();
+}
+
 void PlayerController::itemFailed() {
   if (!isPlaying_) return;
   // A source that keeps failing (gone from the server, not a sound at all) is given up.
-  if (++loadFailures_ >= kMaxLoadFailures) return currentMusicPlayDone(true);
+  if (++loadFailures_ >= kMaxLoadFailures) return giveUpItem();
   const std::uint64_t load = loadGeneration_;
   after(kRetrySeconds, [load](PlayerController& self) {
     if (load == self.loadGeneration_ && self.isPlaying_) self.loadSongSource();
@@ -184,6 +197,14 @@ void PlayerController::itemFailed() {
 }
 
 void PlayerController::itemEnded() { currentMusicPlayDone(true); }
+
+// The song goes on to the next as if it had ended, but it is not logged as one that was heard to
+// its end.
+void PlayerController::giveUpItem() {
+  const foundation::ErrorPtr& error = audioPlayer_->error();
+  if (onGivenUp_) onGivenUp_(isAdvertisement_ ? nullptr : selectedSong_, error ? error->description() : "");
+  advance(true, kActionSkipped);
+}
 
 void PlayerController::rateChanged() {
   if (static_cast<int>(audioPlayer_->rate()) == 1) {

@@ -22,14 +22,16 @@ std::optional<std::size_t> PlayerController::selectedIndex() const {
   return std::nullopt;
 }
 
-void PlayerController::currentMusicPlayDone(bool done) {
+void PlayerController::currentMusicPlayDone(bool done) { advance(done, done ? kActionEnded : kActionSkipped); }
+
+void PlayerController::advance(bool done, int action) {
   std::optional<std::size_t> next;
   if (isAdvertisement_) {
     // The song the advert stood in front of plays now; the advert itself is not a play.
     isAdvertisement_ = false;
     next = selectedIndex();
   } else {
-    logPlay(done ? kActionEnded : kActionSkipped);
+    logPlay(action);
     ++playSongTimes_;
     if (std::optional<std::size_t> current = selectedIndex()) next = *current + 1;
   }

@@ -47,6 +47,8 @@ class PlayerPanel {
 
   // The cover picture for the lock screen; null while there is none.
   virtual ui::ImagePtr coverImage() const { return nullptr; }
+  // Where the cover picture is kept on disk; empty while it is not.
+  virtual std::string coverImageFile() const { return {}; }
 };
 
 }  // namespace playback

@@ -262,6 +262,30 @@ TEST_F(HTTPDataRequestTest, AFileDownloadReportsRisingProgressAndFinishes) {
   EXPECT_EQ(delegate->count("progress"), 0);
 }
 
+// Past the bound a reply fails as it arrives, however small it came compressed, and the toast
+// does not blame the network; a download to a file has no bound.
+TEST_F(HTTPDataRequestTest, AnOversizedReplyFailsClearlyUnlessItGoesToAFile) {
+  const std::string huge = "[" + std::string(QRVHTTPBaseDataRequest::kMaxReplyBytes, ' ') + "]";
+  testsupport::Reply packed = testsupport::Reply::text(huge);
+  packed.coding = testsupport::ContentCoding::kGzip;
+  for (const testsupport::Reply& reply : {testsupport::Reply::text(huge), packed}) {
+    api.answer("probe.echo", reply);
+    delegate = std::make_shared<datarequesttest::RecordingDelegate>();
+    ProbeRequest::requestWithDelegate(delegate, Dictionary{}, host);
+    runToEnd();
+    ASSERT_TRUE(delegate->failure);
+    EXPECT_TRUE(http::isRequestError(delegate->failure, http::HTTPRequestErrorCode::responseTooLarge));
+    EXPECT_EQ(delegate->failure->description(), "The reply is larger than the 8 MiB it may take");
+    EXPECT_EQ(labelsWithText(*host, kNoNetworkToastText), 0);
+  }
+  const std::string path = foundation::Paths::appendingPathComponent(foundation::Paths::cachesDirectory(), "dl/big");
+  delegate = std::make_shared<datarequesttest::RecordingDelegate>();
+  ProbeRequest::requestWithDelegate(delegate, Dictionary{}, nullptr, "", path);
+  runToEnd();
+  EXPECT_EQ(delegate->events.back(), "finish");
+  EXPECT_EQ(foundation::FileManager::fileSize(path).value(), huge.size());
+}
+
 TEST_F(HTTPDataRequestTest, AFactoryCalledOffTheMainThreadMakesItsRequestOnTheMainThread) {
   std::thread caller([this] { ProbeRequest::requestWithDelegate(delegate); });
   caller.join();

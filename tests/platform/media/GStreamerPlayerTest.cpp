@@ -143,12 +143,13 @@ TEST_F(GStreamerPlayerTest, WhatIsNotASongFailsToLoad) {
 
 TEST_F(GStreamerPlayerTest, ConnectionDroppedOrStalledMidSongFailsToPlayToTheEndOnce) {
   std::string song = testsupport::readFile(kMedia + "/song-3s.mp3");
+  // The drop waits until the song is ready, however slowly the client gets there.
   Reply dropped;
   dropped.body = song;
+  dropped.stallAfterBytes = song.size() / 2;
+  dropped.holdUntilReleased = "ready";
   dropped.fault = testsupport::Fault::kCloseAfterBytes;
   dropped.faultAfterBytes = song.size() / 2;
-  dropped.trickleBytes = 4096;
-  dropped.trickleInterval = std::chrono::milliseconds(20);
   server.route("GET", "/dropped.mp3", dropped);
   Reply stalled;
   stalled.body = song;
@@ -159,11 +160,50 @@ TEST_F(GStreamerPlayerTest, ConnectionDroppedOrStalledMidSongFailsToPlayToTheEnd
     auto player = open(server.url(path));
     ASSERT_TRUE(settle(player)) << path;
     ASSERT_EQ(player->status(), ItemStatus::readyToPlay) << path;
+    server.release("ready");
     ASSERT_TRUE(playToTheEnd(*player)) << path << " ends within the source's time-out";
     foundation::RunLoop::main().pumpOnce();
     EXPECT_EQ(failedToEnd, 1) << path;
     EXPECT_EQ(ended, 0) << path;
   }
+}
+
+// With retries the source asks again from where it was cut, and the song plays to its end.
+TEST_F(GStreamerPlayerTest, ConnectionDroppedMidSongIsTakenUpWhereTheServerHonoursRanges) {
+  media::AudioBackend::useGStreamer({media::AudioSink::fake, false, foundation::Duration(2), 1});
+  const std::string song = testsupport::readFile(kMedia + "/song-3s.mp3");
+  server.route("GET", "/resumed.mp3", [song](const testsupport::RecordedRequest& request) {
+    Reply reply = Reply::ranged(request, song, RangeMode::kHonour);
+    if (request.attempt > 1) return reply;
+    reply.stallAfterBytes = song.size() / 2;
+    reply.holdUntilReleased = "ready";
+    reply.fault = testsupport::Fault::kCloseAfterBytes;
+    reply.faultAfterBytes = song.size() / 2;
+    return reply;
+  });
+  auto player = open(server.url("/resumed.mp3"));
+  ASSERT_TRUE(settle(player));
+  ASSERT_EQ(player->status(), ItemStatus::readyToPlay);
+  server.release("ready");
+  ASSERT_TRUE(playToTheEnd(*player));
+  EXPECT_EQ(ended, 1);
+  EXPECT_EQ(failedToEnd, 0);
+  ASSERT_EQ(server.requestCount("/resumed.mp3"), 2u);
+  EXPECT_TRUE(server.requests().back().header("Range").value_or("").starts_with("bytes="));
+}
+
+// An https source is a URL, fetched from its server, never looked up as a file; and a failure
+// keeps what the server said.
+TEST_F(GStreamerPlayerTest, HttpsSourcesAreFetchedAndFailuresSayWhy) {
+  testsupport::LoopbackServer secure({.tls = true});
+  auto player = open(secure.url("/song.mp3"));
+  ASSERT_TRUE(settle(player));
+  EXPECT_GE(secure.acceptedConnections(), 1);
+
+  auto missing = open(server.url("/404.mp3"));
+  ASSERT_TRUE(settle(missing));
+  ASSERT_TRUE(missing->error());
+  EXPECT_NE(missing->error()->description().find("(404)"), std::string::npos) << missing->error()->description();
 }
 
 TEST_F(GStreamerPlayerTest, TruncatedFileEndsEarly) {

@@ -36,7 +36,8 @@ TEST(MprisTest, BusCommandsBecomeRemoteCommandsAndMetadataKeepsChineseTitles) {
   std::vector<RemoteCommand> received;
   commands.setHandler([&](RemoteCommand command) { received.push_back(command); });
   commands.beginReceivingRemoteControlEvents();
-  NowPlayingInfoCenter::defaultCenter().setNowPlayingInfo(NowPlayingInfo{"晴天的歌", "电台 DJ", "午后节目", nullptr});
+  NowPlayingInfoCenter::defaultCenter().setNowPlayingInfo(
+      NowPlayingInfo{"晴天的歌", "电台 DJ", "午后节目", nullptr, "/covers/a cover", 183.5});
   ASSERT_TRUE(MprisPublisher::start("zunoradio_test"));
 
   std::string metadata;
@@ -57,6 +58,8 @@ TEST(MprisTest, BusCommandsBecomeRemoteCommandsAndMetadataKeepsChineseTitles) {
   reader.join();
   EXPECT_NE(metadata.find("'xesam:title': <'晴天的歌'>"), std::string::npos) << metadata;
   EXPECT_NE(metadata.find("午后节目"), std::string::npos) << metadata;
+  EXPECT_NE(metadata.find("'mpris:artUrl': <'file:///covers/a%20cover'>"), std::string::npos) << metadata;
+  EXPECT_NE(metadata.find("'mpris:length': <int64 183500000>"), std::string::npos) << metadata;
 
   MprisPublisher::stop();
   NowPlayingInfoCenter::defaultCenter().resetForTesting();

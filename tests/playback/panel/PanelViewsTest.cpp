@@ -27,6 +27,10 @@ TEST_F(PanelTest, PositionsOutsideTheSongAreClamped) {
   EXPECT_EQ(panel.circularSlider()->value(), 200);
   panel.showPosition(-5);
   EXPECT_EQ(panel.currentTimeLabel()->text(), "00:00");
+  panel.showPosition(1.6);
+  EXPECT_EQ(panel.currentTimeLabel()->text(), "00:02") << "the nearest second";
+  panel.showPosition(1.4);
+  EXPECT_EQ(panel.currentTimeLabel()->text(), "00:01");
 }
 
 TEST_F(PanelTest, CoverChoice) {

@@ -1,3 +1,5 @@
+#include <limits>
+
 #include "platform/ui/AlertView.h"
 #include "src/framework/cache/DataCacheManager.h"
 #include "src/playback/offline/DownloadManager.h"
@@ -95,6 +97,10 @@ TEST_F(PlayerLoadingTest, OnlyProgrammeMakersMaySeek) {
 }
 
 TEST_F(PlayerLoadingTest, AFailingSongIsRetriedThenGivenUp) {
+  std::vector<std::string> givenUp;
+  player().controller().setOnGivenUp([&](const api::SongModelPtr& song, const std::string& reason) {
+    givenUp.push_back(song->songId().value_or("") + ": " + reason);
+  });
   player().playSAlbum(nullptr, songs({"a", "b"}), std::nullopt);
   for (int attempt = 1; attempt < PlayerController::kMaxLoadFailures; ++attempt) {
     audio->lastItem()->fail("404");
@@ -108,6 +114,7 @@ TEST_F(PlayerLoadingTest, AFailingSongIsRetriedThenGivenUp) {
   audio->lastItem()->fail("404");
   settle();
   EXPECT_EQ(selectedId(), "b") << "a song that never loads is passed over";
+  EXPECT_EQ(givenUp, std::vector<std::string>{"a: 404"}) << "once, after the last attempt";
 
   audio->lastItem()->fail("404");
   player().interruptPlay();
@@ -115,6 +122,35 @@ TEST_F(PlayerLoadingTest, AFailingSongIsRetriedThenGivenUp) {
   step(PlayerController::kRetrySeconds * 2);
   settle();
   EXPECT_EQ(audio->items().size(), 4u) << "a paused player is not reloaded";
+  player().controller().setOnGivenUp({});
+}
+
+// A stream that learns its length late shows it then; a song cut short goes on to the next but
+// is not reported as one that ended.
+TEST_F(PlayerLoadingTest, LateLengthIsShownAndACutSongIsNotLoggedAsEnded) {
+  std::vector<std::string> givenUp;
+  player().controller().setOnGivenUp([&](const api::SongModelPtr& song, const std::string& reason) {
+    givenUp.push_back(song->songId().value_or("") + ": " + reason);
+  });
+  player().playSAlbum(nullptr, songs({"a", "b"}), std::nullopt);
+  auto first = ready(std::numeric_limits<double>::quiet_NaN());
+  EXPECT_EQ(player().totalTimeLabel()->text(), "00:00");
+  first->changeDuration(183.4);
+  settle();
+  EXPECT_EQ(player().totalTimeLabel()->text(), "03:03");
+  EXPECT_EQ(player().positionSlider()->maximumValue(), 183);
+  ASSERT_TRUE(media::NowPlayingInfoCenter::defaultCenter().nowPlayingInfo());
+  EXPECT_DOUBLE_EQ(media::NowPlayingInfoCenter::defaultCenter().nowPlayingInfo()->duration, 183.4);
+
+  hear(30);
+  first->fail("connection dropped");
+  settle();
+  EXPECT_EQ(givenUp, std::vector<std::string>{"a: connection dropped"});
+  EXPECT_EQ(selectedId(), "b");
+  ASSERT_TRUE(runUntil([&] { return playLogs().size() == 1; }));
+  EXPECT_EQ(playLogs()[0].field("action"), "1");
+  EXPECT_EQ(playLogs()[0].field("real_duration"), "30");
+  player().controller().setOnGivenUp({});
 }
 
 TEST_F(PlayerLoadingTest, StreamRefusedOnTheMobileNetworkWhileADownloadedSongPlays) {
