@@ -88,6 +88,9 @@ RadioProgram::RadioProgram(ProgramOptions options, Console& console)
 RadioProgram::~RadioProgram() {
   foundation::NotificationCenter::defaultCenter().removeObserver(this);
   media::MprisPublisher::stop();
+  // The sound backend's warm-up may still be loading modules; exiting under it would unload
+  // the libraries it is inside.
+  media::AudioBackend::waitUntilPrepared();
 }
 
 void RadioProgram::fail(const std::string& sentence) {

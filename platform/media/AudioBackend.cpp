@@ -26,6 +26,8 @@ void AudioBackend::useGStreamer(GStreamerOptions options) { EngineFactory::insta
 
 void AudioBackend::prepare() { EngineFactory::current().prepare(); }
 
+void AudioBackend::waitUntilPrepared() { EngineFactory::current().waitUntilPrepared(); }
+
 std::shared_ptr<FakeAudioBackend> AudioBackend::useFake() {
   auto backend = std::make_shared<FakeAudioBackend>();
   EngineFactory::install(std::make_shared<FakeEngineFactory>(backend));

@@ -3,7 +3,9 @@
 
 #include <atomic>
 #include <cmath>
+#include <condition_variable>
 #include <limits>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -413,33 +415,54 @@ class GStreamerFactory final : public EngineFactory {
   // milliseconds: on a worker, while the program waits for its first replies. The playbin made
   // there waits in the pool for the first song; a song that comes sooner makes its own.
   void prepare() override {
-    if (std::exchange(prepared_, true)) return;
-    foundation::WorkerPool::shared().run([options = options_, pool = std::weak_ptr(pool_)] {
-      std::string failure;
-      if (!initialiseGStreamer(failure)) return;  // the first song reports it
-      warmHttpSource();
-      loadCommonPlugins();
-      GstElement* playbin = makePlaybin(options);
-      if (!playbin) return;
-      if (gst_element_set_state(playbin, GST_STATE_READY) != GST_STATE_CHANGE_SUCCESS) {
-        PlaybinPool::discard(playbin);
-        return;
-      }
-      drainBus(playbin);
-      foundation::RunLoop::main().post([playbin, pool] {
-        if (auto alive = pool.lock()) {
-          alive->give(playbin);
-        } else {
-          PlaybinPool::discard(playbin);
-        }
-      });
+    if (warmUp_) return;
+    warmUp_ = std::make_shared<WarmUp>();
+    foundation::WorkerPool::shared().run([options = options_, pool = std::weak_ptr(pool_), warmUp = warmUp_] {
+      prepareFirstPlaybin(options, pool);
+      std::lock_guard lock(warmUp->mutex);
+      warmUp->done = true;
+      warmUp->ended.notify_all();
     });
+  }
+  void waitUntilPrepared() override {
+    if (!warmUp_) return;
+    std::unique_lock lock(warmUp_->mutex);
+    warmUp_->ended.wait(lock, [this] { return warmUp_->done; });
   }
 
  private:
+  // Whether the worker has finished the warm-up, for the main thread.
+  struct WarmUp {
+    std::mutex mutex;
+    std::condition_variable ended;
+    bool done = false;  // guarded by mutex
+  };
+
+  // Worker thread.
+  static void prepareFirstPlaybin(const GStreamerOptions& options, const std::weak_ptr<PlaybinPool>& pool) {
+    std::string failure;
+    if (!initialiseGStreamer(failure)) return;  // the first song reports it
+    warmHttpSource();
+    loadCommonPlugins();
+    GstElement* playbin = makePlaybin(options);
+    if (!playbin) return;
+    if (gst_element_set_state(playbin, GST_STATE_READY) != GST_STATE_CHANGE_SUCCESS) {
+      PlaybinPool::discard(playbin);
+      return;
+    }
+    drainBus(playbin);
+    foundation::RunLoop::main().post([playbin, pool] {
+      if (auto alive = pool.lock()) {
+        alive->give(playbin);
+      } else {
+        PlaybinPool::discard(playbin);
+      }
+    });
+  }
+
   GStreamerOptions options_;
   std::shared_ptr<PlaybinPool> pool_ = std::make_shared<PlaybinPool>();
-  bool prepared_ = false;
+  std::shared_ptr<WarmUp> warmUp_;  // from the first prepare() on
 };
 
 }  // namespace
