@@ -38,7 +38,8 @@ extern "C" const char* __lsan_default_suppressions() {
 #if defined(ZR_THREAD_SANITIZER)
 // These libraries synchronise their caches, queues, reference counts and the media buffers they
 // hand from thread to thread with atomics and locks of their own that the uninstrumented code
-// hides from the race detector; a TLS session (GnuTLS) is handed between the source's threads so.
+// hides from the race detector; a TLS session (GnuTLS) is handed between the source's threads so,
+// and so is the proxy lookup (libproxy) between the thread that made it and GIO's pool.
 extern "C" const char* __tsan_default_suppressions() {
   return "race:libfontconfig.so\n"
          "race:libglib-2.0.so\n"
@@ -50,6 +51,7 @@ extern "C" const char* __tsan_default_suppressions() {
          "race:libgst\n"
          "race:libsoup-2.4.so\n"
          "race:libgnutls.so\n"
+         "race:libproxy.so\n"
          "race:libmpg123.so\n"
          "deadlock:libgstreamer-1.0.so\n";
 }
