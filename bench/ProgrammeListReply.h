@@ -17,10 +17,11 @@ inline Value programme(int index) {
   const std::string id = std::to_string(100000 + index);
   Array channels;
   for (int c = 0; c < 2; ++c)
-    channels.emplace_back(Dictionary{{"channel_id", std::to_string(10 + c)},
-                                     {"channel_name", c == 0 ? "华语流行" : "咖啡馆"},
-                                     {"radio_id", 2 + c},
-                                     {"pic_url", "http://img.zunoradio.com/channel/" + std::to_string(10 + c) + ".jpg"}});
+    channels.emplace_back(
+        Dictionary{{"channel_id", std::to_string(10 + c)},
+                   {"channel_name", c == 0 ? "华语流行" : "咖啡馆"},
+                   {"radio_id", 2 + c},
+                   {"pic_url", "http://img.zunoradio.com/channel/" + std::to_string(10 + c) + ".jpg"}});
   return Dictionary{
       {"program_id", index % 2 ? Value(id) : Value(100000 + index)},
       {"program_name", "午后的慵懒时光 第" + std::to_string(index) + "期"},
@@ -40,9 +41,10 @@ inline Value programme(int index) {
                           {"pic_url", "http://img.zunoradio.com/user/5821.jpg"},
                           {"user_type", 2}}},
       {"channels", std::move(channels)},
-      {"cover", Dictionary{{"num", 3},
-                           {"pics", Array{"http://img.zunoradio.com/cover/a1.jpg", "http://img.zunoradio.com/cover/a2.jpg",
-                                          "http://img.zunoradio.com/cover/a3.jpg"}}}},
+      {"cover",
+       Dictionary{{"num", 3},
+                  {"pics", Array{"http://img.zunoradio.com/cover/a1.jpg", "http://img.zunoradio.com/cover/a2.jpg",
+                                 "http://img.zunoradio.com/cover/a3.jpg"}}}},
   };
 }
 
@@ -53,7 +55,8 @@ inline const std::string& programmeListReply() {
     for (int index = 0; serialized.size() < 1'000'000; ++index) {
       lists.push_back(programme(index));
       if (index % 64 == 0)
-        serialized = foundation::Json::serialize(Dictionary{{"err", "hapn.ok"}, {"data", Dictionary{{"lists", lists}}}}).value();
+        serialized =
+            foundation::Json::serialize(Dictionary{{"err", "hapn.ok"}, {"data", Dictionary{{"lists", lists}}}}).value();
     }
     Dictionary envelope{{"err", "hapn.ok"}, {"data", Dictionary{{"total", lists.size()}, {"lists", std::move(lists)}}}};
     return foundation::Json::serialize(envelope).value();

@@ -52,7 +52,8 @@ void reportAgainstBoost(benchmark::State& state, const std::string& what, const 
     bench::alternateRounds(
         kRounds, [&] { ours.push_back(secondsOf(work)); },
         [&] {
-          parses.push_back(secondsOf([] { benchmark::DoNotOptimize(boost::json::parse(bench::programmeListReply())); }));
+          parses.push_back(
+              secondsOf([] { benchmark::DoNotOptimize(boost::json::parse(bench::programmeListReply())); }));
         });
     const auto o = bench::Spread::of(ours);
     const auto b = bench::Spread::of(parses);
@@ -87,7 +88,8 @@ BENCHMARK(BM_PlatformJsonParse)->Unit(benchmark::kMillisecond)->Iterations(1);
 void BM_ListModelsFromParsedReply(benchmark::State& state) {
   const Value parsed = foundation::Json::parse(bench::programmeListReply()).value();
   reportAgainstBoost(state, "models from the parsed reply alone", "none (a part of the road)", [&] {
-    benchmark::DoNotOptimize(api::ReplyReader::listProgrammes(parsed["data"]["lists"], api::ReplyReader::Channels::listed));
+    benchmark::DoNotOptimize(
+        api::ReplyReader::listProgrammes(parsed["data"]["lists"], api::ReplyReader::Channels::listed));
   });
 }
 BENCHMARK(BM_ListModelsFromParsedReply)->Unit(benchmark::kMillisecond)->Iterations(1);

@@ -2,7 +2,8 @@
 // same loopback nginx: a programme of 20 songs of 4 MiB, in alternated rounds. Reports the ratio
 // of the median wall times, with their ranges (target at most 1.1), the growth of the peak
 // resident set while the manager downloads (target under 16 MiB), and the bytes fetched again
-// after a connection dropped in the middle of a song (target under one read buffer). Run: build/<dir>/bench/bench_download_manager
+// after a connection dropped in the middle of a song (target under one read buffer). Run:
+// build/<dir>/bench/bench_download_manager
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -92,11 +93,11 @@ api::ProgramModelPtr programme(std::int64_t id, const std::function<std::string(
 bool managerRound(std::int64_t id) {
   bool done = false;
   auto& center = foundation::NotificationCenter::defaultCenter();
-  center.addObserver(&done, DownloadManager::kProgramIsDownloaded, [&done](const foundation::Notification&) {
-    done = true;
-  });
+  center.addObserver(&done, DownloadManager::kProgramIsDownloaded,
+                     [&done](const foundation::Notification&) { done = true; });
   (void)foundation::FileManager::removeItem(playback::DownloadPaths::songsDir());
-  DBManager::sharedManager().insertProgram(programme(id, [](int s) { return Fixture::get().url(s); }, kSongs));
+  DBManager::sharedManager().insertProgram(programme(
+      id, [](int s) { return Fixture::get().url(s); }, kSongs));
   DownloadManager::sharedManager().downloadProgramById(id);
   foundation::RunLoop::main().runUntil([&done] { return done; }, foundation::Duration(600));
   center.removeObserver(&done);
@@ -170,7 +171,8 @@ void resumeAfterDrop(benchmark::State& state) {
     bool done = false;
     foundation::NotificationCenter::defaultCenter().addObserver(
         &done, DownloadManager::kProgramIsDownloaded, [&done](const foundation::Notification&) { done = true; });
-    DBManager::sharedManager().insertProgram(programme(id, [&](int) { return server.url("/drop.mp3"); }, 1));
+    DBManager::sharedManager().insertProgram(programme(
+        id, [&](int) { return server.url("/drop.mp3"); }, 1));
     DownloadManager& manager = DownloadManager::sharedManager();
     manager.downloadProgramById(id);
     foundation::RunLoop::main().runUntil([&] { return attempts == 1 && !manager.isDownloading(); },

@@ -270,7 +270,8 @@ double codecInflateChunks(bool& ok) {
   foundation::Bytes out;
   for (std::size_t offset = 0; offset < input.size(); offset += kInflateChunk) {
     out.clear();
-    ok = decompressor->uncompressBytesAppending(input.data() + offset, std::min(kInflateChunk, input.size() - offset), out)
+    ok = decompressor
+             ->uncompressBytesAppending(input.data() + offset, std::min(kInflateChunk, input.size() - offset), out)
              .ok() &&
          ok;
   }
@@ -324,8 +325,8 @@ void inflateAgainstZlib(benchmark::State& state, const std::string& title, const
     bench::addSpreadCounters(state, "codec_input_MB_per_s", codec);
     bench::addSpreadCounters(state, "zlib_input_MB_per_s", zlib);
     state.counters["rate_vs_zlib"] = codec.median / zlib.median;
-    bench::printComparison(title + ", rate against zlib", codec.median / zlib.median, "at least 0.95x", "codec",
-                           codec, "zlib", zlib, "MB/s of gzip");
+    bench::printComparison(title + ", rate against zlib", codec.median / zlib.median, "at least 0.95x", "codec", codec,
+                           "zlib", zlib, "MB/s of gzip");
   }
 }
 

@@ -1,7 +1,7 @@
 // Playing a 60 s song from a loopback server through our player and through gst-launch-1.0's
 // playbin with the same silent sink, each in a process of its own, in alternated rounds: CPU
-// time, peak resident size and time to ready, as ratios of the medians. Then 200 short songs back to back in one process: how much the
-// resident size grows.
+// time, peak resident size and time to ready, as ratios of the medians. Then 200 short songs back to back in one
+// process: how much the resident size grows.
 #include <benchmark/benchmark.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -113,9 +113,9 @@ void oneSongAgainstGstLaunch(benchmark::State& state) {
           ourCpu.push_back(run.cpu), ourPeak.push_back(run.peakMiB), ourReady.push_back(run.readySeconds);
         },
         [&] {
-          ChildRun run = runChild(
-              {"gst-launch-1.0", "playbin", "uri=" + url, "flags=0x12", "audio-sink=fakesink sync=false"},
-              "Setting pipeline to PLAYING");
+          ChildRun run =
+              runChild({"gst-launch-1.0", "playbin", "uri=" + url, "flags=0x12", "audio-sink=fakesink sync=false"},
+                       "Setting pipeline to PLAYING");
           ok = run.ok && ok;
           peerCpu.push_back(run.cpu), peerPeak.push_back(run.peakMiB), peerReady.push_back(run.readySeconds);
         });
@@ -127,8 +127,8 @@ void oneSongAgainstGstLaunch(benchmark::State& state) {
       bench::addSpreadCounters(state, "ours_" + key, o);
       bench::addSpreadCounters(state, "peer_" + key, p);
       state.counters[key + "_ratio"] = o.median / p.median;
-      bench::printComparison("one 60 s song, " + what + " against gst-launch-1.0", o.median / p.median, target,
-                             "ours", o, "gst-launch-1.0", p, unit);
+      bench::printComparison("one 60 s song, " + what + " against gst-launch-1.0", o.median / p.median, target, "ours",
+                             o, "gst-launch-1.0", p, unit);
     };
     compare("cpu_s", "CPU time", ourCpu, peerCpu, "at most 1.1x", "s");
     compare("peak_MiB", "peak resident set", ourPeak, peerPeak, "at most 1.2x", "MiB");

@@ -18,7 +18,7 @@ struct ProgramOptions {
   std::string loginPassword;
   bool offline = false;
   SinkChoice sink = SinkChoice::automatic;
-  std::optional<int> songs;  // quit after this many song ends
+  std::optional<int> songs;                   // quit after this many song ends
   std::optional<std::string> snapshotFolder;  // the panel drawn there at each song change
   bool help = false;
 };

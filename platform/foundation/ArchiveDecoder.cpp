@@ -25,11 +25,15 @@ struct ArchiveDecoder::Session {
 Value ArchiveDecoder::Session::value(const Value& node, std::size_t depth) {
   if (error) return Value();
   switch (node.kind()) {
-    case Value::Kind::Array: return array(*node.getArray(), depth);
-    case Value::Kind::Dictionary: return tagged(*node.getDictionary(), depth);
+    case Value::Kind::Array:
+      return array(*node.getArray(), depth);
+    case Value::Kind::Dictionary:
+      return tagged(*node.getDictionary(), depth);
     case Value::Kind::Null:
-    case Value::Kind::Object: return fail(kKeyedArchiveCorruptError, "is a " + std::string(node.kindName()) + ", which no archive holds");
-    default: return node;
+    case Value::Kind::Object:
+      return fail(kKeyedArchiveCorruptError, "is a " + std::string(node.kindName()) + ", which no archive holds");
+    default:
+      return node;
   }
 }
 

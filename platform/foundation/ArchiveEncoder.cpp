@@ -13,7 +13,7 @@ namespace format = archive_format;
 
 struct ArchiveEncoder::Session {
   ErrorPtr error;
-  std::vector<std::string> path;         // where the value being encoded sits, for messages
+  std::vector<std::string> path;          // where the value being encoded sits, for messages
   std::vector<const Object*> inProgress;  // the objects whose encode() is running
 
   Value node(const Value& value);
@@ -27,11 +27,16 @@ struct ArchiveEncoder::Session {
 Value ArchiveEncoder::Session::node(const Value& value) {
   if (error) return Value();
   switch (value.kind()) {
-    case Value::Kind::Null: return Dictionary{{format::kClassKey, format::kNullClass}};
-    case Value::Kind::Array: return arrayNode(*value.getArray());
-    case Value::Kind::Dictionary: return dictionaryNode(*value.getDictionary());
-    case Value::Kind::Object: return objectNode(*value.getObject());
-    default: return value;
+    case Value::Kind::Null:
+      return Dictionary{{format::kClassKey, format::kNullClass}};
+    case Value::Kind::Array:
+      return arrayNode(*value.getArray());
+    case Value::Kind::Dictionary:
+      return dictionaryNode(*value.getDictionary());
+    case Value::Kind::Object:
+      return objectNode(*value.getObject());
+    default:
+      return value;
   }
 }
 

@@ -32,8 +32,8 @@ std::string base64Encode(const Bytes& data) {
   std::string piece(std::min(kTextChunk, encodedSize) + 1, '\0');
   for (std::size_t offset = 0; offset < data.size(); offset += kPlainChunk) {
     std::size_t length = std::min(kPlainChunk, data.size() - offset);
-    int written = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(piece.data()), data.data() + offset,
-                                  static_cast<int>(length));
+    int written =
+        EVP_EncodeBlock(reinterpret_cast<unsigned char*>(piece.data()), data.data() + offset, static_cast<int>(length));
     text.append(piece.data(), static_cast<std::size_t>(written));
   }
   return text;

@@ -5,7 +5,10 @@
 namespace foundation {
 
 Error::Error(std::string domain, long long code, std::string description, std::shared_ptr<const Error> underlying)
-    : domain_(std::move(domain)), code_(code), description_(std::move(description)), underlying_(std::move(underlying)) {}
+    : domain_(std::move(domain)),
+      code_(code),
+      description_(std::move(description)),
+      underlying_(std::move(underlying)) {}
 
 std::string Error::debugText() const {
   std::string text = domain_ + " " + std::to_string(code_) + ": " + description_;

@@ -10,8 +10,7 @@ namespace foundation {
 // Immutable once made; safe to share between threads.
 class Error {
  public:
-  Error(std::string domain, long long code, std::string description,
-        std::shared_ptr<const Error> underlying = nullptr);
+  Error(std::string domain, long long code, std::string description, std::shared_ptr<const Error> underlying = nullptr);
 
   const std::string& domain() const { return domain_; }
   long long code() const { return code_; }

@@ -11,10 +11,10 @@ namespace foundation {
 
 inline constexpr const char* kJSONErrorDomain = "JSONErrorDomain";
 // Codes of kJSONErrorDomain.
-inline constexpr long long kJSONMalformedError = 1;     // not JSON, not UTF-8, truncated, or trailing data
-inline constexpr long long kJSONTooDeepError = 2;       // nested deeper than Json::kMaxDepth
-inline constexpr long long kJSONNumberRangeError = 3;   // a number too large for a double
-inline constexpr long long kJSONUnwritableError = 4;    // a value that JSON cannot hold
+inline constexpr long long kJSONMalformedError = 1;    // not JSON, not UTF-8, truncated, or trailing data
+inline constexpr long long kJSONTooDeepError = 2;      // nested deeper than Json::kMaxDepth
+inline constexpr long long kJSONNumberRangeError = 3;  // a number too large for a double
+inline constexpr long long kJSONUnwritableError = 4;   // a value that JSON cannot hold
 
 // The platform's JSON reader and writer, over foundation::Value.
 //

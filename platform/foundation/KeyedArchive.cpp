@@ -36,7 +36,8 @@ Result<Bytes> KeyedArchive::archivedData(const Value& root) {
 
 Result<Value> KeyedArchive::unarchivePropertyList(const Value& propertyList) {
   const Dictionary* envelope = propertyList.getDictionary();
-  if (!envelope) return corrupt("the data is not a keyed archive (it holds a " + std::string(propertyList.kindName()) + ")");
+  if (!envelope)
+    return corrupt("the data is not a keyed archive (it holds a " + std::string(propertyList.kindName()) + ")");
   const std::string* archiver = (*envelope)[format::kArchiverKey].getString();
   if (!archiver || *archiver != format::kArchiverName) return corrupt("the data is not a keyed archive");
   const Value& version = (*envelope)[format::kVersionKey];

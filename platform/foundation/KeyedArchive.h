@@ -2,10 +2,10 @@
 
 #include <cstddef>
 
+#include "platform/foundation/Archivable.h"
 #include "platform/foundation/ArchiveDecoder.h"
 #include "platform/foundation/ArchiveEncoder.h"
 #include "platform/foundation/ArchiveRegistry.h"
-#include "platform/foundation/Archivable.h"
 #include "platform/foundation/Result.h"
 #include "platform/foundation/Value.h"
 

@@ -34,9 +34,7 @@ std::string quoted(std::string_view text) {
   return "\"" + std::string(text.substr(0, cut)) + "...\"";
 }
 
-bool isText(const pugi::xml_node& node) {
-  return node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata;
-}
+bool isText(const pugi::xml_node& node) { return node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata; }
 
 // A leading "+" is allowed where the number parsers below take only "-".
 std::optional<std::string_view> withoutPlus(std::string_view text) {
@@ -87,7 +85,8 @@ class Reader {
   Result<Value> read() {
     pugi::xml_node plist = document_.document_element();
     if (std::strcmp(plist.name(), "plist") != 0)
-      return malformed(plist, "the document is not a property list (its root element is <" + std::string(plist.name()) + ">)");
+      return malformed(plist,
+                       "the document is not a property list (its root element is <" + std::string(plist.name()) + ">)");
     pugi::xml_node root;
     for (pugi::xml_node child : plist.children()) {
       if (isText(child)) {
@@ -140,8 +139,10 @@ class Reader {
   Result<Value> readArray(const pugi::xml_node& node, std::size_t depth) {
     Array array;
     for (pugi::xml_node child : node.children()) {
-      if (auto skipped = skipFiller(child, "<array>"); !skipped.ok()) return skipped.error();
-      else if (*skipped) continue;
+      if (auto skipped = skipFiller(child, "<array>"); !skipped.ok())
+        return skipped.error();
+      else if (*skipped)
+        continue;
       auto element = readValue(child, depth + 1);
       if (!element.ok()) return element;
       array.push_back(std::move(*element));
@@ -153,8 +154,10 @@ class Reader {
     Dictionary dictionary;
     std::optional<std::string> key;
     for (pugi::xml_node child : node.children()) {
-      if (auto skipped = skipFiller(child, "<dict>"); !skipped.ok()) return skipped.error();
-      else if (*skipped) continue;
+      if (auto skipped = skipFiller(child, "<dict>"); !skipped.ok())
+        return skipped.error();
+      else if (*skipped)
+        continue;
       if (std::strcmp(child.name(), "key") == 0) {
         if (key) return malformed(child, "the key " + quoted(*key) + " has no value");
         auto text = textOf(child);

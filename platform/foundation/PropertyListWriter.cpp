@@ -19,11 +19,19 @@ std::string escaped(const std::string& text) {
   out.reserve(text.size());
   for (char c : text) {
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
       case '\t':
-      case '\n': out += c; break;
+      case '\n':
+        out += c;
+        break;
       default:
         if (static_cast<unsigned char>(c) < 0x20)
           out += "&#" + std::to_string(static_cast<int>(c)) + ";";
@@ -45,22 +53,35 @@ ErrorPtr PropertyListWriter::write(const Value& value) {
 
 ErrorPtr PropertyListWriter::writeValue(const Value& value) {
   switch (value.kind()) {
-    case Value::Kind::Bool: writeLeaf(*value.getBool() ? "true" : "false", ""); return nullptr;
+    case Value::Kind::Bool:
+      writeLeaf(*value.getBool() ? "true" : "false", "");
+      return nullptr;
     case Value::Kind::Int:
-    case Value::Kind::UInt: writeLeaf("integer", value.toString()); return nullptr;
-    case Value::Kind::Double: writeReal(value.toDouble()); return nullptr;
-    case Value::Kind::String: return writeText("string", *value.getString());
-    case Value::Kind::Bytes: writeLeaf("data", base64Encode(*value.getBytes())); return nullptr;
+    case Value::Kind::UInt:
+      writeLeaf("integer", value.toString());
+      return nullptr;
+    case Value::Kind::Double:
+      writeReal(value.toDouble());
+      return nullptr;
+    case Value::Kind::String:
+      return writeText("string", *value.getString());
+    case Value::Kind::Bytes:
+      writeLeaf("data", base64Encode(*value.getBytes()));
+      return nullptr;
     case Value::Kind::Date: {
       auto text = formatIso8601(*value.getDate());
       if (!text) return refuse("is a date outside the years 1 to 9999");
       writeLeaf("date", *text);
       return nullptr;
     }
-    case Value::Kind::Array: return writeArray(*value.getArray());
-    case Value::Kind::Dictionary: return writeDictionary(*value.getDictionary());
-    case Value::Kind::Null: return refuse("is null, which a property list has no form for");
-    case Value::Kind::Object: return refuse("is an object, which a property list has no form for");
+    case Value::Kind::Array:
+      return writeArray(*value.getArray());
+    case Value::Kind::Dictionary:
+      return writeDictionary(*value.getDictionary());
+    case Value::Kind::Null:
+      return refuse("is null, which a property list has no form for");
+    case Value::Kind::Object:
+      return refuse("is an object, which a property list has no form for");
   }
   return refuse("is of an unknown kind");
 }

@@ -19,9 +19,18 @@ class [[nodiscard]] Result {
   bool ok() const { return value_.has_value(); }
   explicit operator bool() const { return ok(); }
 
-  T& value() & { assert(ok()); return *value_; }
-  const T& value() const& { assert(ok()); return *value_; }
-  T&& value() && { assert(ok()); return std::move(*value_); }
+  T& value() & {
+    assert(ok());
+    return *value_;
+  }
+  const T& value() const& {
+    assert(ok());
+    return *value_;
+  }
+  T&& value() && {
+    assert(ok());
+    return std::move(*value_);
+  }
   T* operator->() { return &value(); }
   const T* operator->() const { return &value(); }
   T& operator*() & { return value(); }

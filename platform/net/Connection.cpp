@@ -124,8 +124,7 @@ IOOutcome classify(const error_code& ec) {
 }  // namespace
 
 struct Connection::Impl {
-  explicit Impl(foundation::RunLoop& runLoop)
-      : loop(runLoop), io(runLoop.ioContext()), resolver(io), socket(io) {}
+  explicit Impl(foundation::RunLoop& runLoop) : loop(runLoop), io(runLoop.ioContext()), resolver(io), socket(io) {}
 
   foundation::RunLoop& loop;
   asio::io_context& io;
@@ -200,22 +199,21 @@ void Connection::connect(const std::string& host, int port, StepCompletion done)
       [self, host, done = std::move(done)](const error_code& ec, const tcp::resolver::results_type& results) {
         if (self->impl_->closed) return done(nullptr);
         if (ec)
-          return done(foundation::makeError(kCFNetworkErrorDomain, kCannotFindHost,
-                                            "A server with the name " + host + " could not be found (" +
-                                                ec.message() + ")"));
-        asio::async_connect(self->impl_->socket, results,
-                            [self, host, done](const error_code& connectError, const tcp::endpoint&) {
-                              if (self->impl_->closed) return done(nullptr);
-                              if (connectError)
-                                return done(foundation::makeError(
-                                    kCFNetworkErrorDomain, kCannotConnectToHost,
-                                    "Could not connect to " + host + " (" + connectError.message() + ")",
-                                    foundation::makeError(foundation::kPOSIXErrorDomain, connectError.value(),
-                                                          connectError.message())));
-                              error_code ignored;
-                              self->impl_->socket.set_option(tcp::no_delay(true), ignored);
-                              done(nullptr);
-                            });
+          return done(
+              foundation::makeError(kCFNetworkErrorDomain, kCannotFindHost,
+                                    "A server with the name " + host + " could not be found (" + ec.message() + ")"));
+        asio::async_connect(
+            self->impl_->socket, results, [self, host, done](const error_code& connectError, const tcp::endpoint&) {
+              if (self->impl_->closed) return done(nullptr);
+              if (connectError)
+                return done(foundation::makeError(kCFNetworkErrorDomain, kCannotConnectToHost,
+                                                  "Could not connect to " + host + " (" + connectError.message() + ")",
+                                                  foundation::makeError(foundation::kPOSIXErrorDomain,
+                                                                        connectError.value(), connectError.message())));
+              error_code ignored;
+              self->impl_->socket.set_option(tcp::no_delay(true), ignored);
+              done(nullptr);
+            });
       });
 }
 
@@ -285,6 +283,8 @@ bool Connection::isIdleAndAlive() const {
   return result < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
 }
 
-void setAdditionalTrustedCertificatesPEM(std::string pem) { TLSContextHolder::instance().setExtraRoots(std::move(pem)); }
+void setAdditionalTrustedCertificatesPEM(std::string pem) {
+  TLSContextHolder::instance().setExtraRoots(std::move(pem));
+}
 
 }  // namespace net

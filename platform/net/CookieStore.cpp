@@ -56,8 +56,10 @@ std::optional<double> parseMaxAge(std::string_view value) {
   long long seconds = 0;
   const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), seconds);
   if (end != value.data() + value.size()) return std::nullopt;
-  if (error == std::errc::result_out_of_range) seconds = value.front() == '-' ? -1 : std::numeric_limits<int>::max();
-  else if (error != std::errc()) return std::nullopt;
+  if (error == std::errc::result_out_of_range)
+    seconds = value.front() == '-' ? -1 : std::numeric_limits<int>::max();
+  else if (error != std::errc())
+    return std::nullopt;
   return static_cast<double>(seconds);
 }
 
@@ -78,7 +80,8 @@ Attributes parseAttributes(std::string_view text) {
     text = semicolon == std::string_view::npos ? std::string_view() : text.substr(semicolon + 1);
     const auto equals = attribute.find('=');
     const std::string name = toLowerASCII(std::string(trim(attribute.substr(0, equals))));
-    const std::string_view value = equals == std::string_view::npos ? std::string_view() : trim(attribute.substr(equals + 1));
+    const std::string_view value =
+        equals == std::string_view::npos ? std::string_view() : trim(attribute.substr(equals + 1));
     if (name == "expires") {
       if (auto date = parseCookieDate(value)) attributes.expires = date;
     } else if (name == "max-age") {

@@ -15,8 +15,8 @@ namespace net {
 struct Cookie {
   std::string name;
   std::string value;
-  std::string domain;  // lower case, no leading dot
-  std::string path;    // starts with "/"
+  std::string domain;                       // lower case, no leading dot
+  std::string path;                         // starts with "/"
   std::optional<foundation::Date> expires;  // nullopt: kept for this run only
   bool secure = false;
   bool httpOnly = false;

@@ -13,9 +13,7 @@ bool isTokenCharacter(char c) {
   return std::string_view("!#$%&'*+-.^_`|~").find(c) != std::string_view::npos;
 }
 
-bool isToken(std::string_view text) {
-  return !text.empty() && std::all_of(text.begin(), text.end(), isTokenCharacter);
-}
+bool isToken(std::string_view text) { return !text.empty() && std::all_of(text.begin(), text.end(), isTokenCharacter); }
 
 bool isFieldValue(std::string_view text) {
   return std::none_of(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n' || c == '\0'; });
@@ -23,9 +21,7 @@ bool isFieldValue(std::string_view text) {
 
 }  // namespace
 
-const char* httpVersionText(HTTPVersion version) {
-  return version == HTTPVersion::HTTP1_0 ? "HTTP/1.0" : "HTTP/1.1";
-}
+const char* httpVersionText(HTTPVersion version) { return version == HTTPVersion::HTTP1_0 ? "HTTP/1.0" : "HTTP/1.1"; }
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -35,8 +31,8 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
 }
 
 foundation::Result<std::shared_ptr<HTTPMessage>> HTTPMessage::createRequest(const std::string& method,
-                                                                          const std::string& url,
-                                                                          HTTPVersion version) {
+                                                                            const std::string& url,
+                                                                            HTTPVersion version) {
   if (!isToken(method))
     return foundation::makeError(kCFNetworkErrorDomain, kUnsupportedURL, "Invalid request method: " + method);
   auto parts = parseHTTPURL(url);

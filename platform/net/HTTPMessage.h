@@ -28,8 +28,7 @@ class HTTPMessage {
   // case). Fails with net::kUnsupportedURL for any other scheme, a URL without host, a malformed
   // URL, or a method that is empty or not an HTTP token.
   static foundation::Result<std::shared_ptr<HTTPMessage>> createRequest(const std::string& method,
-                                                                        const std::string& url,
-                                                                        HTTPVersion version);
+                                                                        const std::string& url, HTTPVersion version);
   // Any thread. An empty response whose head is not complete; read streams fill it.
   static std::shared_ptr<HTTPMessage> createEmptyResponse();
 

@@ -141,7 +141,8 @@ long long HTTPReadStream::read(std::uint8_t* buffer, std::size_t maxLength) {
     impl.bodyBuffer.clear();
     impl.bodyOffset = 0;
   } else if (impl.bodyOffset >= kBodyHighWater / 2) {
-    impl.bodyBuffer.erase(impl.bodyBuffer.begin(), impl.bodyBuffer.begin() + static_cast<std::ptrdiff_t>(impl.bodyOffset));
+    impl.bodyBuffer.erase(impl.bodyBuffer.begin(),
+                          impl.bodyBuffer.begin() + static_cast<std::ptrdiff_t>(impl.bodyOffset));
     impl.bodyOffset = 0;
   }
   impl.bytesOwed = impl.available() > 0;
@@ -161,7 +162,8 @@ bool HTTPReadStream::connectionWasReused() const { return impl_->reused; }
 
 void HTTPReadStream::closeIdleConnections() { IdleConnectionPool::closeAll(foundation::RunLoop::current()); }
 std::size_t HTTPReadStream::idleConnectionCount() { return IdleConnectionPool::count(foundation::RunLoop::current()); }
-void HTTPReadStream::setAdditionalTrustedCertificates(std::string pem) { setAdditionalTrustedCertificatesPEM(std::move(pem)); }
-
+void HTTPReadStream::setAdditionalTrustedCertificates(std::string pem) {
+  setAdditionalTrustedCertificatesPEM(std::move(pem));
+}
 
 }  // namespace net

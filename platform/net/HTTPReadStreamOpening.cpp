@@ -58,8 +58,9 @@ foundation::ErrorPtr HTTPReadStream::Impl::prepareRequest() {
                       request.scheme() == "https" ? tlsChecksText(tlsSettings) : "",
                       viaProxy ? static_cast<int>(proxy->kind) : -1,
                       viaProxy ? proxy->username : ""};
-  parser = std::make_unique<HTTPResponseParser>(request.requestMethod() == "HEAD",
-                                                [this](const std::uint8_t* data, std::size_t size) { appendBody(data, size); });
+  parser = std::make_unique<HTTPResponseParser>(
+      request.requestMethod() == "HEAD",
+      [this](const std::uint8_t* data, std::size_t size) { appendBody(data, size); });
   return nullptr;
 }
 
@@ -97,9 +98,8 @@ void HTTPReadStream::Impl::onTunnelReady(foundation::ErrorPtr failure) {
 
 void HTTPReadStream::Impl::sendConnect() {
   tunnelling = true;
-  connectParser = std::make_unique<HTTPResponseParser>(false, [this](const std::uint8_t* data, std::size_t size) {
-    appendBody(data, size);
-  });
+  connectParser = std::make_unique<HTTPResponseParser>(
+      false, [this](const std::uint8_t* data, std::size_t size) { appendBody(data, size); });
   const std::string authority = request.connectAuthority();
   std::string connect = "CONNECT " + authority + " HTTP/1.1\r\nHost: " + authority + "\r\n";
   if (!proxyAuthorization.empty()) connect += "Proxy-Authorization: " + proxyAuthorization + "\r\n";
@@ -135,7 +135,9 @@ void HTTPReadStream::Impl::onConnectAnswered() {
   startTLS();
 }
 
-void HTTPReadStream::Impl::startTLS() { connection->startTLS(request.host(), tlsSettings, weakCall(&Impl::onTLSReady)); }
+void HTTPReadStream::Impl::startTLS() {
+  connection->startTLS(request.host(), tlsSettings, weakCall(&Impl::onTLSReady));
+}
 
 void HTTPReadStream::Impl::onTLSReady(foundation::ErrorPtr failure) {
   if (closed()) return;

@@ -21,8 +21,7 @@ class MessageParser final : public http::basic_parser<false> {
   MessageParser(HTTPMessage& head, const HTTPResponseParser::BodySink& sink) : head_(head), sink_(sink) {}
 
  private:
-  void on_request_impl(http::verb, boost::beast::string_view, boost::beast::string_view, int,
-                       error_code& ec) override {
+  void on_request_impl(http::verb, boost::beast::string_view, boost::beast::string_view, int, error_code& ec) override {
     ec = http::error::bad_method;
   }
 
@@ -31,8 +30,7 @@ class MessageParser final : public http::basic_parser<false> {
       ec = http::error::bad_version;
       return;
     }
-    head_.setResponseStatus(version == 10 ? HTTPVersion::HTTP1_0 : HTTPVersion::HTTP1_1, code,
-                            std::string(reason));
+    head_.setResponseStatus(version == 10 ? HTTPVersion::HTTP1_0 : HTTPVersion::HTTP1_1, code, std::string(reason));
   }
 
   void on_field_impl(http::field, boost::beast::string_view name, boost::beast::string_view value,
@@ -90,9 +88,9 @@ struct HTTPResponseParser::Impl {
 
   void fail(const error_code& ec) {
     if (ec == http::error::header_limit)
-      error = foundation::makeError(kCFNetworkErrorDomain, kResponseHeaderTooLarge,
-                                    "The response head is larger than " + std::to_string(kMaxResponseHeadBytes) +
-                                        " bytes");
+      error =
+          foundation::makeError(kCFNetworkErrorDomain, kResponseHeaderTooLarge,
+                                "The response head is larger than " + std::to_string(kMaxResponseHeadBytes) + " bytes");
     else
       error = foundation::makeError(kCFNetworkErrorDomain, kResponseParseFailure,
                                     "Malformed HTTP response: " + ec.message());

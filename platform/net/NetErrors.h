@@ -28,25 +28,25 @@ inline constexpr long long kSocketNotConnected = 57;
 
 // kCFNetworkErrorDomain codes.
 inline constexpr long long kConnectionLostDuringResponse = 302;  // closed or reset mid-exchange
-inline constexpr long long kResponseParseFailure = 303;  // malformed status line, header or framing
-inline constexpr long long kCannotFindHost = -1003;       // name resolution failed
-inline constexpr long long kCannotConnectToHost = -1004;  // refused, unreachable
-inline constexpr long long kNetworkConnectionLost = -1005;  // restart case, see above
-inline constexpr long long kResponseHeaderTooLarge = -1011;  // head above kMaxResponseHeadBytes
-inline constexpr long long kRequestBodyReadFailed = -1021;  // the request body stream failed
-inline constexpr long long kUnsupportedURL = -1002;  // scheme other than http/https, no host
-inline constexpr long long kInvalidProxySetting = 310;  // a proxy variable that cannot be used
-inline constexpr long long kSOCKSProtocolError = 120;   // a SOCKS proxy's answer made no sense
-inline constexpr long long kSOCKSConnectRefused = 121;  // the SOCKS proxy would not reach the host
-inline constexpr long long kSOCKSBadCredentials = 122;  // user name and password refused
-inline constexpr long long kSOCKSNoAcceptableMethod = 124;  // no login method both sides know
+inline constexpr long long kResponseParseFailure = 303;          // malformed status line, header or framing
+inline constexpr long long kCannotFindHost = -1003;              // name resolution failed
+inline constexpr long long kCannotConnectToHost = -1004;         // refused, unreachable
+inline constexpr long long kNetworkConnectionLost = -1005;       // restart case, see above
+inline constexpr long long kResponseHeaderTooLarge = -1011;      // head above kMaxResponseHeadBytes
+inline constexpr long long kRequestBodyReadFailed = -1021;       // the request body stream failed
+inline constexpr long long kUnsupportedURL = -1002;              // scheme other than http/https, no host
+inline constexpr long long kInvalidProxySetting = 310;           // a proxy variable that cannot be used
+inline constexpr long long kSOCKSProtocolError = 120;            // a SOCKS proxy's answer made no sense
+inline constexpr long long kSOCKSConnectRefused = 121;           // the SOCKS proxy would not reach the host
+inline constexpr long long kSOCKSBadCredentials = 122;           // user name and password refused
+inline constexpr long long kSOCKSNoAcceptableMethod = 124;       // no login method both sides know
 
 // kOSStatusErrorDomain codes (TLS). Every TLS failure lies in [kTLSErrorFirst, kTLSErrorLast].
 inline constexpr long long kTLSErrorFirst = -9818;
 inline constexpr long long kTLSErrorLast = -9800;
-inline constexpr long long kTLSProtocolError = -9800;        // handshake or record failure
-inline constexpr long long kTLSCertificateInvalid = -9807;   // chain or host name does not verify
-inline constexpr long long kTLSUnknownRoot = -9812;          // issuer not trusted (self-signed)
+inline constexpr long long kTLSProtocolError = -9800;       // handshake or record failure
+inline constexpr long long kTLSCertificateInvalid = -9807;  // chain or host name does not verify
+inline constexpr long long kTLSUnknownRoot = -9812;         // issuer not trusted (self-signed)
 inline constexpr long long kTLSCertificateExpired = -9814;
 inline constexpr long long kTLSCertificateNotYetValid = -9815;
 inline constexpr long long kTLSClientCredentialUnusable = -9808;  // our identity's files cannot be used

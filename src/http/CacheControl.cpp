@@ -45,8 +45,10 @@ CacheControl::CacheControl(const foundation::Dictionary& headers) {
     if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
     long long seconds = 0;
     auto [end, status] = std::from_chars(value.data(), value.data() + value.size(), seconds);
-    if (status == std::errc::result_out_of_range) seconds = value.front() == '-' ? 0 : static_cast<long long>(kLongestMaxAge);
-    else if (status != std::errc() || end != value.data() + value.size()) continue;
+    if (status == std::errc::result_out_of_range)
+      seconds = value.front() == '-' ? 0 : static_cast<long long>(kLongestMaxAge);
+    else if (status != std::errc() || end != value.data() + value.size())
+      continue;
     maxAge = std::clamp(static_cast<double>(seconds), 0.0, kLongestMaxAge);
   }
 }

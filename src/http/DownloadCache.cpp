@@ -117,9 +117,9 @@ struct DownloadCache::RequestFacts {
 };
 
 DownloadCache::RequestFacts DownloadCache::factsOf(HTTPRequest& request) {
-  return RequestFacts{request.url(),           request.cachePolicy(),   request.cacheStoragePolicy(),
-                      request.responseStatusCode(), request.complete(), request.error() != nullptr,
-                      request.responseHeaders()};
+  return RequestFacts{
+      request.url(),      request.cachePolicy(),      request.cacheStoragePolicy(), request.responseStatusCode(),
+      request.complete(), request.error() != nullptr, request.responseHeaders()};
 }
 
 DownloadCache::DownloadCache() : defaultCachePolicy_(kAskServerIfModifiedWhenStale) {}
@@ -261,7 +261,7 @@ void DownloadCache::storeResponseForRequest(HTTPRequest& request, double maxAge)
   }
   auto folder = storeFolder(facts.storagePolicy);
   auto otherFolder = storeFolder(facts.storagePolicy == kCacheForSessionDurationOnly ? kCachePermanently
-                                                                                      : kCacheForSessionDurationOnly);
+                                                                                     : kCacheForSessionDurationOnly);
   auto bodyPath = storePath(facts.storagePolicy, bodyName(facts.url));
   auto headersPath = storePath(facts.storagePolicy, headersName(facts.url));
   if (!folder || !bodyPath || !headersPath) return;
@@ -381,7 +381,8 @@ foundation::Status DownloadCache::clearCachedResponsesForStoragePolicy(int stora
   for (const auto& entry : *entries) {
     std::string path = *folder + "/" + entry;
     if (!FileManager::removeItem(path).ok()) {
-      return cacheError(DownloadCacheError::failedToRemoveCacheFile, "Failed to remove cached data at path '" + path + "'");
+      return cacheError(DownloadCacheError::failedToRemoveCacheFile,
+                        "Failed to remove cached data at path '" + path + "'");
     }
   }
   return {};

@@ -39,7 +39,8 @@ void HTTPRequest::startRequest() {
     const auto kind = proxyKindOfType(settings_.proxyType);
     // A SOCKS proxy takes its login in its handshake; an HTTP proxy's comes with a challenge.
     const bool socks = kind != net::ProxyServer::Kind::kHTTP;
-    readStream_->setProxy(net::ProxyServer{settings_.proxyHost, settings_.proxyPort, kind, socks ? settings_.proxyUsername.value_or("") : "",
+    readStream_->setProxy(net::ProxyServer{settings_.proxyHost, settings_.proxyPort, kind,
+                                           socks ? settings_.proxyUsername.value_or("") : "",
                                            socks ? settings_.proxyPassword.value_or("") : ""});
   }
 

@@ -100,8 +100,8 @@ bool HTTPRequest::configureProxies() {
   settings_.proxyHost = proxy.host;
   settings_.proxyPort = proxy.port;
   settings_.proxyType = proxy.type == net::ProxyType::kSOCKS5    ? "SOCKS"
-               : proxy.type == net::ProxyType::kSOCKS4a ? "SOCKS4"
-                                                        : "HTTP";
+                        : proxy.type == net::ProxyType::kSOCKS4a ? "SOCKS4"
+                                                                 : "HTTP";
   // A login written into the proxy's URL, unless the caller gave one.
   if (!settings_.proxyUsername && !settings_.proxyPassword && !proxy.username.empty()) {
     settings_.proxyUsername = proxy.username;

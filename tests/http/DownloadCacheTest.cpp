@@ -64,9 +64,14 @@ TEST(DownloadCacheNamesTest, KeysAndExtensionsAreSafeFileNames) {
   TemporaryDirectory folder;
   ASSERT_TRUE(cache.setStoragePath(folder.file("c")).ok());
   const std::string session = folder.file("c") + "/SessionStore/";
-  for (auto [url, extension] : {std::pair{"http://h/page.PHP?x=1", "html"}, {"http://h/list.cachedheaders", "html"},
-                                {"http://h/a.mp3", "mp3"}, {"http://h/x.a%2Fb", "html"}, {"http://h/", "html"}}) {
-    ASSERT_TRUE(foundation::FileManager::writeAtomically(session + DownloadCache::keyForURL(url) + "." + extension, "body").ok());
+  for (auto [url, extension] : {std::pair{"http://h/page.PHP?x=1", "html"},
+                                {"http://h/list.cachedheaders", "html"},
+                                {"http://h/a.mp3", "mp3"},
+                                {"http://h/x.a%2Fb", "html"},
+                                {"http://h/", "html"}}) {
+    ASSERT_TRUE(
+        foundation::FileManager::writeAtomically(session + DownloadCache::keyForURL(url) + "." + extension, "body")
+            .ok());
     EXPECT_EQ(cache.pathToCachedResponseDataForURL(url), session + DownloadCache::keyForURL(url) + "." + extension)
         << url;
   }
@@ -74,7 +79,8 @@ TEST(DownloadCacheNamesTest, KeysAndExtensionsAreSafeFileNames) {
   ASSERT_TRUE(foundation::FileManager::writeAtomically(folder.file("blocked"), "x").ok());
   auto blocked = cache.setStoragePath(folder.file("blocked"));
   ASSERT_FALSE(blocked.ok());
-  EXPECT_TRUE(blocked.error()->is(kDownloadCacheErrorDomain, static_cast<long long>(DownloadCacheError::fileExistsAtCachePath)));
+  EXPECT_TRUE(blocked.error()->is(kDownloadCacheErrorDomain,
+                                  static_cast<long long>(DownloadCacheError::fileExistsAtCachePath)));
   EXPECT_EQ(blocked.error()->description(), "Cannot create a directory for the cache at '" + folder.file("blocked") +
                                                 "', because a file already exists");
 }

@@ -34,9 +34,9 @@ class NginxServer {
   std::string start() {
     std::string configuration = writeConfiguration();
     // nginx writes its pid file once its sockets are bound.
-    return process_.start({program(), "-p", directory_.path().string() + "/", "-c", configuration},
-                          directory_.path(), [this] { return std::filesystem::exists(directory_.file("nginx.pid")); },
-                          [this] { return errorLog(); });
+    return process_.start(
+        {program(), "-p", directory_.path().string() + "/", "-c", configuration}, directory_.path(),
+        [this] { return std::filesystem::exists(directory_.file("nginx.pid")); }, [this] { return errorLog(); });
   }
 
   // Stops nginx and waits for it, so that its logs are complete.

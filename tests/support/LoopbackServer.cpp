@@ -1,10 +1,10 @@
 #include "tests/support/LoopbackServer.h"
 
+#include <boost/asio/as_tuple.hpp>
 #include <boost/asio/co_spawn.hpp>
 #include <boost/asio/detached.hpp>
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
-#include <boost/asio/as_tuple.hpp>
 #include <boost/asio/ssl.hpp>
 #include <boost/asio/steady_timer.hpp>
 #include <boost/asio/use_awaitable.hpp>
@@ -82,7 +82,7 @@ struct LoopbackServer::Impl {
   ServerOptions options;
   std::string certificatePEM;
 
-  mutable std::mutex mutex;  // guards what follows, up to the server-thread-only part
+  mutable std::mutex mutex;                      // guards what follows, up to the server-thread-only part
   mutable std::condition_variable stateChanged;  // notified, under the mutex, on every change
   std::uint64_t generation = 0;
   std::vector<Route> routes;
@@ -233,7 +233,8 @@ struct LoopbackServer::Impl {
     request.method = std::string(message.method_string());
     request.target = std::string(message.target());
     request.version = message.version() == 10 ? "HTTP/1.0" : "HTTP/1.1";
-    for (const auto& field : message) request.headers.emplace_back(std::string(field.name_string()), std::string(field.value()));
+    for (const auto& field : message)
+      request.headers.emplace_back(std::string(field.name_string()), std::string(field.value()));
     co_return request;
   }
 
@@ -257,7 +258,9 @@ struct LoopbackServer::Impl {
         if (route->handler)
           handler = route->handler;
         else
-          reply = route->replies[std::min<std::size_t>(static_cast<std::size_t>(request.attempt), route->replies.size()) - 1];
+          reply =
+              route->replies[std::min<std::size_t>(static_cast<std::size_t>(request.attempt), route->replies.size()) -
+                             1];
       }
       recorded.push_back(request);
       ++active;
@@ -322,7 +325,8 @@ struct LoopbackServer::Impl {
     const std::size_t piece = reply.trickleBytes == 0 ? to - from : reply.trickleBytes;
     for (std::size_t offset = from; offset < to; offset += piece) {
       if (offset > from && reply.trickleBytes > 0) co_await pause(reply.trickleInterval);
-      auto [ec, written] = co_await asio::async_write(stream, asio::buffer(bytes.data() + offset, std::min(piece, to - offset)), kTuple);
+      auto [ec, written] =
+          co_await asio::async_write(stream, asio::buffer(bytes.data() + offset, std::min(piece, to - offset)), kTuple);
       if (ec) co_return false;
     }
     co_return true;
@@ -453,8 +457,9 @@ std::size_t LoopbackServer::requestCount() const {
 
 std::size_t LoopbackServer::requestCount(const std::string& path) const {
   std::lock_guard lock(impl_->mutex);
-  return static_cast<std::size_t>(std::count_if(impl_->recorded.begin(), impl_->recorded.end(),
-                                                [&](const RecordedRequest& request) { return request.path() == path; }));
+  return static_cast<std::size_t>(
+      std::count_if(impl_->recorded.begin(), impl_->recorded.end(),
+                    [&](const RecordedRequest& request) { return request.path() == path; }));
 }
 
 int LoopbackServer::acceptedConnections() const {

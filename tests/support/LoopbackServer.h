@@ -18,15 +18,15 @@ using HeaderList = std::vector<std::pair<std::string, std::string>>;
 // One request as the server received it.
 struct RecordedRequest {
   std::string method;
-  std::string target;   // as sent: "/a?b", "http://host:port/a" through a proxy, "host:port" for CONNECT
-  std::string version;  // "HTTP/1.1"
-  HeaderList headers;   // in order, as spelled
-  std::string body;     // decoded from its framing (kept up to LoopbackServer::kMaxRecordedBody)
+  std::string target;          // as sent: "/a?b", "http://host:port/a" through a proxy, "host:port" for CONNECT
+  std::string version;         // "HTTP/1.1"
+  HeaderList headers;          // in order, as spelled
+  std::string body;            // decoded from its framing (kept up to LoopbackServer::kMaxRecordedBody)
   std::uint64_t bodySize = 0;  // the whole body's size
-  std::string rawHead;  // the request line and fields exactly as received
-  int connection = 0;   // 1-based number of the accepted socket that carried it
-  int indexOnConnection = 0;  // 1-based position of the request on that socket
-  int attempt = 0;      // 1-based count of requests that reached the same route
+  std::string rawHead;         // the request line and fields exactly as received
+  int connection = 0;          // 1-based number of the accepted socket that carried it
+  int indexOnConnection = 0;   // 1-based position of the request on that socket
+  int attempt = 0;             // 1-based count of requests that reached the same route
   bool overTLS = false;
 
   // The first field of that name, any case.
@@ -60,19 +60,19 @@ struct Reply {
   HeaderList headers;
   std::string body;
   BodyFraming framing = BodyFraming::kContentLength;
-  std::size_t chunkSize = 0;  // chunked: bytes per chunk (0: one chunk)
+  std::size_t chunkSize = 0;                        // chunked: bytes per chunk (0: one chunk)
   ContentCoding coding = ContentCoding::kIdentity;  // compresses `body`, sets Content-Encoding
   bool corruptEncoding = false;                     // damages the compressed bytes
   std::optional<std::uint64_t> announcedLength;     // a Content-Length that lies
-  bool noBody = false;  // send the head only (HEAD, or a status without body)
+  bool noBody = false;                              // send the head only (HEAD, or a status without body)
   // Sent verbatim instead of a reply built from the fields above; the connection closes after.
   std::optional<std::string> rawBytes;
 
   // Timing. Real-time delays run on the server's thread; the test thread never waits for them.
-  std::chrono::milliseconds delay{0};       // before anything is sent
-  std::size_t trickleBytes = 0;             // send in pieces of this size ...
+  std::chrono::milliseconds delay{0};            // before anything is sent
+  std::size_t trickleBytes = 0;                  // send in pieces of this size ...
   std::chrono::milliseconds trickleInterval{0};  // ... with this pause between them
-  std::string holdUntilReleased;            // wait for release(name) before sending
+  std::string holdUntilReleased;                 // wait for release(name) before sending
   // Send this many bytes, then stop: until release(holdUntilReleased) when one is named, else
   // until the client closes the connection.
   std::optional<std::size_t> stallAfterBytes;

@@ -13,22 +13,38 @@ namespace {
 
 const char* reasonFor(int status) {
   switch (status) {
-    case 100: return "Continue";
-    case 200: return "OK";
-    case 204: return "No Content";
-    case 206: return "Partial Content";
-    case 301: return "Moved Permanently";
-    case 302: return "Found";
-    case 303: return "See Other";
-    case 304: return "Not Modified";
-    case 307: return "Temporary Redirect";
-    case 401: return "Unauthorized";
-    case 404: return "Not Found";
-    case 407: return "Proxy Authentication Required";
-    case 416: return "Range Not Satisfiable";
-    case 500: return "Internal Server Error";
-    case 502: return "Bad Gateway";
-    default: return "Status";
+    case 100:
+      return "Continue";
+    case 200:
+      return "OK";
+    case 204:
+      return "No Content";
+    case 206:
+      return "Partial Content";
+    case 301:
+      return "Moved Permanently";
+    case 302:
+      return "Found";
+    case 303:
+      return "See Other";
+    case 304:
+      return "Not Modified";
+    case 307:
+      return "Temporary Redirect";
+    case 401:
+      return "Unauthorized";
+    case 404:
+      return "Not Found";
+    case 407:
+      return "Proxy Authentication Required";
+    case 416:
+      return "Range Not Satisfiable";
+    case 500:
+      return "Internal Server Error";
+    case 502:
+      return "Bad Gateway";
+    default:
+      return "Status";
   }
 }
 
@@ -50,7 +66,8 @@ std::string compress(const std::string& body, ContentCoding coding) {
 }
 
 bool hasHeader(const HeaderList& headers, std::string_view name) {
-  return std::any_of(headers.begin(), headers.end(), [&](const auto& field) { return equalsIgnoringCase(field.first, name); });
+  return std::any_of(headers.begin(), headers.end(),
+                     [&](const auto& field) { return equalsIgnoringCase(field.first, name); });
 }
 
 bool statusHasNoBody(int status) { return (status >= 100 && status < 200) || status == 204 || status == 304; }
@@ -129,7 +146,8 @@ ReplyBytes writeReply(const Reply& reply, const RecordedRequest& request) {
     headers.emplace_back("Connection", "close");
 
   std::string& out = result.bytes;
-  out = reply.version + " " + std::to_string(reply.status) + " " + (reply.reason.empty() ? reasonFor(reply.status) : reply.reason) + "\r\n";
+  out = reply.version + " " + std::to_string(reply.status) + " " +
+        (reply.reason.empty() ? reasonFor(reply.status) : reply.reason) + "\r\n";
   for (const auto& [name, value] : headers) out += name + ": " + value + "\r\n";
   out += "\r\n";
   if (sendsBody) out += reply.framing == BodyFraming::kChunked ? chunked(body, reply.chunkSize) : body;
@@ -194,8 +212,10 @@ Reply Reply::ranged(const RecordedRequest& request, const std::string& content, 
   const auto dash = spec.find('-');
   std::uint64_t first = 0;
   std::uint64_t last = content.empty() ? 0 : content.size() - 1;
-  if (dash == std::string::npos || std::from_chars(spec.data(), spec.data() + dash, first).ec != std::errc()) return whole;
-  if (dash + 1 < spec.size() && std::from_chars(spec.data() + dash + 1, spec.data() + spec.size(), last).ec != std::errc())
+  if (dash == std::string::npos || std::from_chars(spec.data(), spec.data() + dash, first).ec != std::errc())
+    return whole;
+  if (dash + 1 < spec.size() &&
+      std::from_chars(spec.data() + dash + 1, spec.data() + spec.size(), last).ec != std::errc())
     return whole;
   if (first >= content.size()) return refused;
   last = std::min<std::uint64_t>(last, content.size() - 1);

@@ -28,7 +28,9 @@ std::vector<RadioModelPtr> RadioCache::radiosWithChannels(const foundation::Valu
   return radios;
 }
 
-std::vector<RadioModelPtr> RadioCache::loadAllChannels() { return radiosWithChannels(cachedData(kAllChannelsFileName)); }
+std::vector<RadioModelPtr> RadioCache::loadAllChannels() {
+  return radiosWithChannels(cachedData(kAllChannelsFileName));
+}
 
 foundation::Status RadioCache::saveAllChannels(const foundation::Value& data) {
   return RequestCacheFolder::writePropertyList(kAllChannelsFileName, data);

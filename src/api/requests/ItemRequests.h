@@ -63,8 +63,7 @@ class AllRequest final : public ApiRequestClass<AllRequest> {
 
 class ArtistSearchRequest final : public ApiRequestClass<ArtistSearchRequest> {
  public:
-  static constexpr ApiEndpoint kEndpoint{"search.artist", ApiVerb::get,
-                                         &result_steps::modelListWithTotal<ArtistModel>};
+  static constexpr ApiEndpoint kEndpoint{"search.artist", ApiVerb::get, &result_steps::modelListWithTotal<ArtistModel>};
 };
 
 class ProgramSearchRequest final : public ApiRequestClass<ProgramSearchRequest> {
@@ -74,8 +73,7 @@ class ProgramSearchRequest final : public ApiRequestClass<ProgramSearchRequest> 
 
 class SalbumSearchRequest final : public ApiRequestClass<SalbumSearchRequest> {
  public:
-  static constexpr ApiEndpoint kEndpoint{"search.salbum", ApiVerb::get,
-                                         &result_steps::modelListWithTotal<SAlbumModel>};
+  static constexpr ApiEndpoint kEndpoint{"search.salbum", ApiVerb::get, &result_steps::modelListWithTotal<SAlbumModel>};
 };
 
 class SongSearchRequest final : public ApiRequestClass<SongSearchRequest> {

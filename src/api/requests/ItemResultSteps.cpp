@@ -12,16 +12,20 @@ const foundation::Value& dataOf(const BaseDataRequest& request) { return request
 // 4 artist; nothing for any other type.
 foundation::Value searchHit(const foundation::Dictionary& element) {
   switch (element["_type"].toInt64(0)) {
-    case 1: return SongModel::initWithDataDic(element);
+    case 1:
+      return SongModel::initWithDataDic(element);
     case 2: {
       ProgramModelPtr programme = ProgramModel::initWithDataDic(element);
       ReplyReader::ensureUser(*programme);
       programme->setChannelArr(ReplyReader::modelsOf<ChannelModel>(element["channels"]));
       return programme;
     }
-    case 3: return SAlbumModel::initWithDataDic(element);
-    case 4: return ArtistModel::initWithDataDic(element);
-    default: return {};
+    case 3:
+      return SAlbumModel::initWithDataDic(element);
+    case 4:
+      return ArtistModel::initWithDataDic(element);
+    default:
+      return {};
   }
 }
 

@@ -4,9 +4,8 @@ namespace api {
 
 foundation::Result<foundation::Dictionary> UserHomePageRequest::parametersForUser(const std::string& uid) {
   const foundation::Dictionary args{{"uid", uid}};
-  return BatchCall::parameters({{"photo.listUserPAlbums", args},
-                                {"radio.listUserPrograms", args},
-                                {"user.listCollectPrograms", args}});
+  return BatchCall::parameters(
+      {{"photo.listUserPAlbums", args}, {"radio.listUserPrograms", args}, {"user.listCollectPrograms", args}});
 }
 
 foundation::Result<foundation::Dictionary> ListSalbumAndSongRequest::parametersForArtist(const std::string& artistId) {

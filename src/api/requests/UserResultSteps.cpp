@@ -57,8 +57,8 @@ void thirdAccounts(BaseDataRequest& request) {
 void userPhotoAlbums(BaseDataRequest& request) {
   if (!request.succeeded()) return;
   const foundation::Value& data = dataOf(request);
-  std::vector<std::shared_ptr<PalbumModel>> albums = ReplyReader::modelsOf<PalbumModel>(
-      data["lists"], [](PalbumModel& album, const foundation::Dictionary& element) {
+  std::vector<std::shared_ptr<PalbumModel>> albums =
+      ReplyReader::modelsOf<PalbumModel>(data["lists"], [](PalbumModel& album, const foundation::Dictionary& element) {
         album.setUser(ReplyReader::modelOf<UserModel>(element["user"]));
       });
   foundation::Dictionary result{{kKeyArray, ReplyReader::valuesOf(albums)}};

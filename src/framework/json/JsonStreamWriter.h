@@ -28,7 +28,16 @@ class JsonProxy {
 };
 
 // The writer's grammatical positions.
-enum class JsonStreamWriterState { start, complete, error, objectStart, objectKey, objectValue, arrayStart, arrayValue };
+enum class JsonStreamWriterState {
+  start,
+  complete,
+  error,
+  objectStart,
+  objectKey,
+  objectValue,
+  arrayStart,
+  arrayValue
+};
 
 // Writes JSON piece by piece to its delegate, checking the order of the pieces. Every write
 // answers false with error() set on failure; after a failure the writer writes nothing more.

@@ -55,10 +55,10 @@ class QRVDataRequestFactories {
   static void requestWithDelegate(Delegate delegate, Parameters parameters, ViewPtr indicatorView) {
     withDelegate(std::move(delegate), std::move(parameters), std::move(indicatorView), {});
   }
-  static void requestWithDelegate(Delegate delegate, Parameters parameters, ViewPtr indicatorView,
-                                  std::string cacheKey, std::int32_t cacheType) {
-    withDelegate(std::move(delegate), std::move(parameters), std::move(indicatorView), {}, false,
-                 std::move(cacheKey), cacheType);
+  static void requestWithDelegate(Delegate delegate, Parameters parameters, ViewPtr indicatorView, std::string cacheKey,
+                                  std::int32_t cacheType) {
+    withDelegate(std::move(delegate), std::move(parameters), std::move(indicatorView), {}, false, std::move(cacheKey),
+                 cacheType);
   }
   static void requestWithDelegate(Delegate delegate, Parameters parameters, ViewPtr indicatorView,
                                   std::string cancelSubject) {
@@ -66,8 +66,8 @@ class QRVDataRequestFactories {
   }
   static void requestWithDelegate(Delegate delegate, Parameters parameters, ViewPtr indicatorView,
                                   std::string cancelSubject, std::string filePath) {
-    withDelegate(std::move(delegate), std::move(parameters), std::move(indicatorView), std::move(cancelSubject),
-                 false, {}, 0, std::move(filePath));
+    withDelegate(std::move(delegate), std::move(parameters), std::move(indicatorView), std::move(cancelSubject), false,
+                 {}, 0, std::move(filePath));
   }
 
   // The block form with its callbacks named, any of them left out:
@@ -86,8 +86,11 @@ class QRVDataRequestFactories {
   static void requestWithParameters(Parameters parameters, ViewPtr indicatorView, std::string cancelSubject,
                                     QRVRequestBlock onRequestStart, QRVRequestBlock onRequestFinished,
                                     QRVRequestBlock onRequestCanceled, QRVRequestFailedBlock onRequestFailed) {
-    QRVRequestBlocks blocks{std::move(onRequestStart), std::move(onRequestFinished), std::move(onRequestCanceled),
-                            std::move(onRequestFailed), {}};
+    QRVRequestBlocks blocks{std::move(onRequestStart),
+                            std::move(onRequestFinished),
+                            std::move(onRequestCanceled),
+                            std::move(onRequestFailed),
+                            {}};
     withBlocks(std::move(parameters), std::move(indicatorView), std::move(cancelSubject), {}, std::move(blocks));
   }
   static void requestWithParameters(Parameters parameters, ViewPtr indicatorView, std::string cancelSubject,

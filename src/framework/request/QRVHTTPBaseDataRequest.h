@@ -56,7 +56,8 @@ class QRVHTTPBaseDataRequest : public QRVBaseDataRequest,
   // --- Engine callbacks (main thread) ---
   void requestStarted(http::HTTPRequest& engineRequest) override;
   // A file download learns its length from "Content-Length".
-  void requestDidReceiveResponseHeaders(http::HTTPRequest& engineRequest, const foundation::Dictionary& headers) override;
+  void requestDidReceiveResponseHeaders(http::HTTPRequest& engineRequest,
+                                        const foundation::Dictionary& headers) override;
   // A file download's bytes; a negative count adds nothing.
   void requestDidReceiveBytes(http::HTTPRequest& engineRequest, std::int64_t amount) override;
   void requestFinished(http::HTTPRequest& engineRequest) override;

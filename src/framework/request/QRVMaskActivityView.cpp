@@ -49,10 +49,11 @@ void QRVMaskActivityView::showInView(ui::View& view) {
 
 void QRVMaskActivityView::hide() {
   std::weak_ptr<ui::View> weakSelf = weak_from_this();
-  ui::View::animate(foundation::Duration(kFadeSeconds), [this] { setAlpha(0); },
-                    [weakSelf](bool) {
-                      if (auto self = weakSelf.lock()) self->removeFromSuperview();
-                    });
+  ui::View::animate(
+      foundation::Duration(kFadeSeconds), [this] { setAlpha(0); },
+      [weakSelf](bool) {
+        if (auto self = weakSelf.lock()) self->removeFromSuperview();
+      });
 }
 
 }  // namespace framework

@@ -40,7 +40,9 @@ std::shared_ptr<ui::ImageView> animation(const std::string& pattern) {
 
 ui::ImagePtr IconManager::getUserIcon(const api::UserModelPtr& user) { return userIcon(user, "user_dj.png"); }
 
-ui::ImagePtr IconManager::getUserIconWhite(const api::UserModelPtr& user) { return userIcon(user, "user_dj_white.png"); }
+ui::ImagePtr IconManager::getUserIconWhite(const api::UserModelPtr& user) {
+  return userIcon(user, "user_dj_white.png");
+}
 
 std::optional<std::string> IconManager::getSyncButtonTitle(const api::ProgramModelPtr& program) {
   const std::optional<int> state = offlineState(program);

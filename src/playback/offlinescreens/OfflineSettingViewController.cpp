@@ -47,8 +47,8 @@ void OfflineSettingViewController::viewDidLoad() {
   SettingViewController::viewDidLoad();
   // The timer row shows the remaining time while the countdown runs.
   auto& center = foundation::NotificationCenter::defaultCenter();
-  for (const char* name : {kTimerStartNotification, kTimerProgressNotification, kTimerDoneNotification,
-                           kTimerStopNotification})
+  for (const char* name :
+       {kTimerStartNotification, kTimerProgressNotification, kTimerDoneNotification, kTimerStopNotification})
     center.addObserver(this, name, [this](const foundation::Notification&) { settingTable_->reloadRows({{1, 0}}); });
 }
 
@@ -62,7 +62,7 @@ int OfflineSettingViewController::numberOfSections(ui::TableView&) { return 3; }
 int OfflineSettingViewController::numberOfRows(ui::TableView&, int section) { return section == 1 ? 2 : 1; }
 
 std::shared_ptr<ui::TableViewCell> OfflineSettingViewController::cellForRow(ui::TableView& table,
-                                                                             const ui::IndexPath& indexPath) {
+                                                                            const ui::IndexPath& indexPath) {
   auto cell = std::dynamic_pointer_cast<services::SettingViewDefaultCell>(table.dequeueReusableCell(kCellIdentifier));
   if (!cell) cell = services::SettingViewDefaultCell::loadFromXib();
   if (!cell) return std::make_shared<ui::TableViewCell>();
@@ -101,8 +101,9 @@ void OfflineSettingViewController::fillPlaybackSwitchRow(services::SettingViewDe
   netSwitch.setHidden(false);
   const double x = ui::Screen::main().systemVersionNumber() >= 7 ? 253 : 220;
   netSwitch.setFrame({x, 8, 51, 31});
-  const std::string setting =
-      framework::DataCacheManager::sharedManager().getCachedObjectByKey(framework::kUserSettingForPlayingCacheKey).toString();
+  const std::string setting = framework::DataCacheManager::sharedManager()
+                                  .getCachedObjectByKey(framework::kUserSettingForPlayingCacheKey)
+                                  .toString();
   if (setting == kPlayOnEveryNetwork) netSwitch.setOn(true);
   if (setting == kPlayOnWiFiOnly) netSwitch.setOn(false);
   netSwitch.removeActions(ui::kValueChanged);

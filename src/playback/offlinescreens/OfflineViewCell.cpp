@@ -63,8 +63,8 @@ OfflineViewCell::OfflineViewCell()
   auto rule = std::make_shared<ui::View>(ui::Rect{10, kRowHeight - 1, 310, 1});
   rule->setBackgroundColor(ui::Color::white(0.9));
   for (const auto& view : std::initializer_list<std::shared_ptr<ui::View>>{
-           programImageView_, statusImageView_, titleLabel_, detailLabel_, downloadProgress_, genreLabel_,
-           djIconLabel_, djName_, rule, playProgramView_, actionView_})
+           programImageView_, statusImageView_, titleLabel_, detailLabel_, downloadProgress_, genreLabel_, djIconLabel_,
+           djName_, rule, playProgramView_, actionView_})
     contentView().addSubview(view);
   auto tap = [](auto action) {
     return std::make_shared<ui::TapGestureRecognizer>([action](ui::GestureRecognizer&) { action(); });
@@ -100,7 +100,8 @@ void OfflineViewCell::fill(const DownloadDataModel& download, const api::Program
 
 void OfflineViewCell::showCover(const api::ProgramModel& program) {
   const std::string stored = DownloadManager::sharedManager().getProgramPicPath(number(program.programId()));
-  if (!stored.empty() && foundation::FileManager::fileExists(stored)) return programImageView_->loadImageWithPath(stored);
+  if (!stored.empty() && foundation::FileManager::fileExists(stored))
+    return programImageView_->loadImageWithPath(stored);
   std::vector<std::string> urls;
   for (const auto& url : program.coverPics()) urls.push_back(url.toString());
   programImageView_->loadDataWithCoverNumber(static_cast<int>(program.coverNumber().toInt64()), urls);
@@ -117,8 +118,8 @@ void OfflineViewCell::showProgress(const DownloadDataModel& download) {
     detailLabel_->setText("已离线 " + std::to_string(songs) + " 首歌");
     downloadProgress_->setHidden(true);
   } else {
-    detailLabel_->setText("已离线 " + std::to_string(songs) + " 首歌 " + std::to_string(static_cast<int>(progress * 100)) +
-                          "%");
+    detailLabel_->setText("已离线 " + std::to_string(songs) + " 首歌 " +
+                          std::to_string(static_cast<int>(progress * 100)) + "%");
     downloadProgress_->setHidden(false);
   }
 }

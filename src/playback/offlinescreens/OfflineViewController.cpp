@@ -150,17 +150,16 @@ void OfflineViewController::leftBarButtonItemClicked() {
 }
 
 void OfflineViewController::changeDownloadSetting() {
-  settingAlert_ =
-      std::make_shared<ui::AlertView>(kMobileDownloadQuestion, std::nullopt, this, "点错剁手",
-                                      std::vector<std::string>{"流量小意思"});
+  settingAlert_ = std::make_shared<ui::AlertView>(kMobileDownloadQuestion, std::nullopt, this, "点错剁手",
+                                                  std::vector<std::string>{"流量小意思"});
   settingAlert_->show();
 }
 
 void OfflineViewController::clickedButtonAtIndex(ui::AlertView& alert, int buttonIndex) {
   if (&alert != settingAlert_.get() || buttonIndex != 1) return;
   // A setting that cannot be written keeps Wi-Fi only; the notice row then stays.
-  (void)framework::DataCacheManager::sharedManager().addObject(
-      std::string("0"), framework::kUserSettingDownloadOfflineWifiOnlyCacheKey);
+  (void)framework::DataCacheManager::sharedManager().addObject(std::string("0"),
+                                                               framework::kUserSettingDownloadOfflineWifiOnlyCacheKey);
   downloads().continueDownload();
   requestData();
 }
@@ -170,7 +169,8 @@ void OfflineViewController::reloadFirstRows() {
   mainTableView_->reloadRows({{0, 0}, {0, 1}});
 }
 
-std::vector<DownloadDataModelPtr>::iterator OfflineViewController::entryOf(const foundation::Notification& notification) {
+std::vector<DownloadDataModelPtr>::iterator OfflineViewController::entryOf(
+    const foundation::Notification& notification) {
   const std::int64_t programId = notification.userInfo["ProgramId"].toInt64();
   return std::find_if(sourceArray_.begin(), sourceArray_.end(),
                       [programId](const auto& row) { return row->programId() == programId; });
@@ -228,7 +228,7 @@ std::optional<double> OfflineViewController::heightForRow(ui::TableView&, const 
 bool OfflineViewController::canEditRow(ui::TableView&, const ui::IndexPath&) { return false; }
 
 std::shared_ptr<ui::TableViewCell> OfflineViewController::cellForRow(ui::TableView& table,
-                                                                      const ui::IndexPath& indexPath) {
+                                                                     const ui::IndexPath& indexPath) {
   const int entry = indexPath.row - 1;
   if (indexPath.row == 0) return noticeCell(table);
   if (entry < static_cast<int>(sourceArray_.size())) {

@@ -83,7 +83,8 @@ void ChannelDetailInfoViewController::addTitleAndCover(ui::View& page, double sc
 std::shared_ptr<ui::View> ChannelDetailInfoViewController::tappable(const ui::Rect& frame) {
   auto view = std::make_shared<ui::View>(frame);
   view->setBackgroundColor(ui::Color::clear());
-  view->addGestureRecognizer(std::make_shared<ui::TapGestureRecognizer>([this](ui::GestureRecognizer&) { djNameClick(); }));
+  view->addGestureRecognizer(
+      std::make_shared<ui::TapGestureRecognizer>([this](ui::GestureRecognizer&) { djNameClick(); }));
   return view;
 }
 
@@ -108,15 +109,20 @@ void ChannelDetailInfoViewController::addCounts(ui::View& area) {
   strip->setBackgroundColor(ui::Color::clear());
   const std::string collected = pmodel_ ? pmodel_->subscribeNum().value_or("") : "";
   const std::string played = pmodel_ ? pmodel_->playNum().value_or("") : "";
-  strip->addSubview(label({0, 0, 140, 30}, collected, ui::Font::systemFont(30), ui::Color::white(), ui::TextAlignment::Right));
-  strip->addSubview(label({0, 30, 140, 20}, "收藏", ui::Font::systemFont(10), kCaptionColour, ui::TextAlignment::Right));
-  strip->addSubview(label({160, 0, 140, 30}, played, ui::Font::systemFont(28), ui::Color::white(), ui::TextAlignment::Left));
-  strip->addSubview(label({160, 30, 140, 20}, "收听", ui::Font::systemFont(10), kCaptionColour, ui::TextAlignment::Left));
+  strip->addSubview(
+      label({0, 0, 140, 30}, collected, ui::Font::systemFont(30), ui::Color::white(), ui::TextAlignment::Right));
+  strip->addSubview(
+      label({0, 30, 140, 20}, "收藏", ui::Font::systemFont(10), kCaptionColour, ui::TextAlignment::Right));
+  strip->addSubview(
+      label({160, 0, 140, 30}, played, ui::Font::systemFont(28), ui::Color::white(), ui::TextAlignment::Left));
+  strip->addSubview(
+      label({160, 30, 140, 20}, "收听", ui::Font::systemFont(10), kCaptionColour, ui::TextAlignment::Left));
   area.addSubview(strip);
 }
 
 void ChannelDetailInfoViewController::addDescription(ui::View& page) {
-  descriptionView_ = label({40, 470, 240, 50}, "", ui::Font::systemFont(14), ui::Color::white(), ui::TextAlignment::Left);
+  descriptionView_ =
+      label({40, 470, 240, 50}, "", ui::Font::systemFont(14), ui::Color::white(), ui::TextAlignment::Left);
   descriptionView_->setNumberOfLines(0);
   descriptionView_->setLineBreakMode(ui::LineBreakMode::WordWrap);
   descriptionView_->setUserInteractionEnabled(false);

@@ -17,7 +17,8 @@ GEDriftView::GEDriftView(const ui::Rect& frame) : ui::View(frame) {
   side_ = static_cast<int>(std::max(frame.width(), frame.height())) + kDiffPix;
   x_ = (width - side_) / 2;
   y_ = (height - side_) / 2;
-  driftImageView_ = std::make_shared<framework::QRVImageView>(ui::Rect{double(x_), double(y_), double(side_), double(side_)});
+  driftImageView_ =
+      std::make_shared<framework::QRVImageView>(ui::Rect{double(x_), double(y_), double(side_), double(side_)});
   driftImageView_->setContentMode(ui::ContentMode::ScaleToFill);
   addSubview(driftImageView_);
   motionManager_ = services::AppDelegate::sharedDelegate().sharedMotionManager();
@@ -41,13 +42,11 @@ void GEDriftView::startDrifting() {
   if (!motionManager_ || motionManager_->isGyroActive()) return;
   drifting_ = true;
   std::weak_ptr<View> weak = weak_from_this();
-  motionManager_->startGyroUpdates(std::make_shared<foundation::OperationQueue>(),
-                                   [weak](const media::GyroData& data) {
-                                     foundation::RunLoop::main().post([weak, rate = data.rotationRate] {
-                                       if (auto view = std::static_pointer_cast<GEDriftView>(weak.lock()))
-                                         view->drift(rate);
-                                     });
-                                   });
+  motionManager_->startGyroUpdates(std::make_shared<foundation::OperationQueue>(), [weak](const media::GyroData& data) {
+    foundation::RunLoop::main().post([weak, rate = data.rotationRate] {
+      if (auto view = std::static_pointer_cast<GEDriftView>(weak.lock())) view->drift(rate);
+    });
+  });
 }
 
 void GEDriftView::stopDrifting() {

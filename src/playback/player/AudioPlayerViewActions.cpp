@@ -20,8 +20,8 @@
 #include "src/services/account/LoginViewController.h"
 #include "src/services/catalogue/ProgramActionSheet.h"
 #include "src/services/catalogue/SAlbumActionSheet.h"
-#include "src/services/shell/AppDelegate.h"
 #include "src/services/sharing/ShareActionSheet.h"
+#include "src/services/shell/AppDelegate.h"
 
 namespace playback {
 
@@ -41,7 +41,9 @@ bool AudioPlayerView::playsProgramme() const {
   return playState() == PlayerController::kPlayingProgramme && program() != nullptr;
 }
 
-void AudioPlayerView::showErrorToastForTitle(const std::string& text) { framework::toast::showErrorToastForTitle(*this, text); }
+void AudioPlayerView::showErrorToastForTitle(const std::string& text) {
+  framework::toast::showErrorToastForTitle(*this, text);
+}
 
 void AudioPlayerView::askToCancel(const char* question, int tag) {
   alertProgrammeId_ = program()->programId().value_or("");
@@ -152,16 +154,15 @@ void AudioPlayerView::configDownloadAndFavButton() {
   downloadButton_->setHidden(false);
   const api::ProgramModelPtr programme = playsProgramme() ? program() : nullptr;
   const std::optional<std::string> title = IconManager::getSyncButtonTitle(programme);
-  const bool downloading =
-      programme && number(programme->sync()) != 0 &&
-      DownloadManager::sharedManager().checkProgramStateById(number(programme->programId())) ==
-          DownloadManager::kDownloading;
+  const bool downloading = programme && number(programme->sync()) != 0 &&
+                           DownloadManager::sharedManager().checkProgramStateById(number(programme->programId())) ==
+                               DownloadManager::kDownloading;
   downloadingIcon_->setHidden(!downloading);
   downloadButton_->setTitle(title.value_or("离线"));
   if (!title) downloadButton_->titleLabel().setFont(ui::Font::systemFont(13));
   collectButton_->setTitle(programme && number(programme->fav()) == 1 ? "已收藏" : "收藏");
-  collectButton_->setImage(ui::Image::named(programme && number(programme->fav()) == 1 ? "player_collect_taped.png"
-                                                                                       : "player_collect.png"));
+  collectButton_->setImage(
+      ui::Image::named(programme && number(programme->fav()) == 1 ? "player_collect_taped.png" : "player_collect.png"));
 }
 
 }  // namespace playback

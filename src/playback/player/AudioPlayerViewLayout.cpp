@@ -21,7 +21,8 @@ void maybeAnimated(bool animated, ui::AnimationCurve curve, const std::function<
   }
   ui::AnimationOptions options;
   options.curve = curve;
-  ui::View::animate(foundation::Duration(AudioPlayerView::kAnimationSeconds), foundation::Duration(0), options, changes);
+  ui::View::animate(foundation::Duration(AudioPlayerView::kAnimationSeconds), foundation::Duration(0), options,
+                    changes);
 }
 
 }  // namespace

@@ -58,7 +58,8 @@ void AudioPlayerView::configTable() {
   headerView_ = std::make_shared<ui::View>(ui::Rect{0, 0, 320, headerHeight});
   headerView_->setClipsToBounds(true);
   // Songs scroll up from under the controls; the top bar covers the first 44 points.
-  musicTable_->setContentInset({kTopBarHeight, 0, frame().height() - detailBottom() + detailAudioPlayer_->frame().height(), 0});
+  musicTable_->setContentInset(
+      {kTopBarHeight, 0, frame().height() - detailBottom() + detailAudioPlayer_->frame().height(), 0});
   coverView_ = GEDriftView::create(headerView_->frame());
   coverView_->driftImageView()->setDelegate(this);
   coverView_->driftImageView()->setImage(ui::Image::named(kCoverPlaceholder));
@@ -157,10 +158,9 @@ void AudioPlayerView::observePanelNotifications() {
   centre.addObserver(owner, media::kSystemVolumeDidChangeNotification, [this](const foundation::Notification& note) {
     volumeChanged(static_cast<float>(note.userInfo[media::kSystemVolumeParameter].toDouble(volumeSlider_->value())));
   });
-  centre.addObserver(owner, media::kWirelessRoutesAvailableDidChangeNotification,
-                     [this](const foundation::Notification& note) {
-                       wirelessRoutsChange(note.userInfo["available"].toBool());
-                     });
+  centre.addObserver(
+      owner, media::kWirelessRoutesAvailableDidChangeNotification,
+      [this](const foundation::Notification& note) { wirelessRoutsChange(note.userInfo["available"].toBool()); });
   centre.addObserver(owner, services::HomePageViewController::kHomeDismissNotification,
                      [this](const foundation::Notification&) { homePageShowing_ = false; });
 }

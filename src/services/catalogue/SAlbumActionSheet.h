@@ -9,7 +9,8 @@ namespace services {
 
 // The song album's sheet of choices, offered by the catalogue screens; here it records the album
 // and the view it was shown in. Made with std::make_shared. Main thread only.
-class SAlbumActionSheet : public ShownSheets<SAlbumActionSheet>, public std::enable_shared_from_this<SAlbumActionSheet> {
+class SAlbumActionSheet : public ShownSheets<SAlbumActionSheet>,
+                          public std::enable_shared_from_this<SAlbumActionSheet> {
  public:
   explicit SAlbumActionSheet(api::SAlbumModelPtr salbum) : salbum_(std::move(salbum)) {}
 

@@ -46,7 +46,8 @@ TEST_F(ListenHistoryTest, TheServersHistoryReplacesTheLocalOneUncappedUntilTheNe
   ListenHistoryRequest::addListenProgram(programme(999));
   std::string lists;
   for (int id = 1; id <= 80; ++id)
-    lists += std::string(id > 1 ? "," : "") + R"({"program_id":")" + std::to_string(id) + R"(","fav":"1","user":{"uname":"听众"}})";
+    lists += std::string(id > 1 ? "," : "") + R"({"program_id":")" + std::to_string(id) +
+             R"(","fav":"1","user":{"uname":"听众"}})";
   api.answerWithBody("play.getPlayedPrograms", R"({"err":"hapn.ok","total":80,"data":[)" + lists + "]}");
   call<ListenHistoryRequest>();
   EXPECT_EQ(delegate->resultDic[kKeyTotal], Value(80));

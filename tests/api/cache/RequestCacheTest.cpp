@@ -75,9 +75,9 @@ TEST_F(RequestCacheTest, AllChannelsFileRadiosPicturesAndTheirCache) {
   EXPECT_EQ(radios[1]->channelsArr().size(), 2u);
   EXPECT_TRUE(radios[2]->channelsArr().empty());
   // Empty picture URLs are left out and a URL shared by two channels is one entry.
-  EXPECT_EQ(delegate->resultDic["pics"].getDictionary()->keys(),
-            (std::vector<std::string>{"http://127.0.0.1:9/img/channel/11.jpg",
-                                      "http://127.0.0.1:9/img/channel/shared.jpg"}));
+  EXPECT_EQ(
+      delegate->resultDic["pics"].getDictionary()->keys(),
+      (std::vector<std::string>{"http://127.0.0.1:9/img/channel/11.jpg", "http://127.0.0.1:9/img/channel/shared.jpg"}));
 
   std::vector<RadioModelPtr> local = ListAllChannelsRequest::localRadios();
   ASSERT_EQ(local.size(), 3u);

@@ -16,10 +16,9 @@ class BatchCallTest : public apitest::ApiRequestTest {};
 TEST_F(BatchCallTest, TheHomePageBatchNamesItsThreeCallsInOrder) {
   foundation::Result<Dictionary> parameters = UserHomePageRequest::parametersForUser("5821");
   ASSERT_TRUE(parameters.ok());
-  EXPECT_EQ(parameters.value()["js_methods"],
-            Value(R"([{"name":"photo.listUserPAlbums","args":{"uid":"5821"}},)"
-                  R"({"name":"radio.listUserPrograms","args":{"uid":"5821"}},)"
-                  R"({"name":"user.listCollectPrograms","args":{"uid":"5821"}}])"));
+  EXPECT_EQ(parameters.value()["js_methods"], Value(R"([{"name":"photo.listUserPAlbums","args":{"uid":"5821"}},)"
+                                                    R"({"name":"radio.listUserPrograms","args":{"uid":"5821"}},)"
+                                                    R"({"name":"user.listCollectPrograms","args":{"uid":"5821"}}])"));
   EXPECT_EQ(ListSalbumAndSongRequest::parametersForArtist("301").value()["js_methods"],
             Value(R"([{"name":"item.listArtistSAlbums","args":{"artist_id":"301"}},)"
                   R"({"name":"item.listArtistSongs","args":{"artist_id":"301"}}])"));

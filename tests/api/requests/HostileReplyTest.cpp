@@ -12,8 +12,9 @@ using foundation::Value;
 class HostileReplyTest : public apitest::ApiRequestTest {};
 
 TEST_F(HostileReplyTest, ThePlayPatternSurvivesWrongTypes) {
-  api.answerWithBody("play.playChannel",
-                     R"({"err":"hapn.ok","data":{"program":"10231","songs":[{"song_id":"1"},7,null,"x",{"song_id":2}]}})");
+  api.answerWithBody(
+      "play.playChannel",
+      R"({"err":"hapn.ok","data":{"program":"10231","songs":[{"song_id":"1"},7,null,"x",{"song_id":2}]}})");
   call<PlayChannelRequest>();
   auto programme = delegate->resultDic["program"].objectAs<ProgramModel>();
   ASSERT_TRUE(programme);

@@ -109,7 +109,8 @@ Value randomValue(std::mt19937& random, int depth) {
     case 4:  // not a whole number: a whole double is written, and read back, as an integer
       return std::ldexp(static_cast<double>(random() | 1), -1 - static_cast<int>(random() % 60));
     case 5: {
-      static const std::string pieces[] = {"a", "午", "\U0001F600", "\"", "\\", "\n", std::string(1, '\0'), "\x1f", "/"};
+      static const std::string pieces[] = {"a",    "午", "\U0001F600", "\"", "\\", "\n", std::string(1, '\0'),
+                                           "\x1f", "/"};
       std::string text;
       for (int count = random() % 6; count > 0; --count) text += pieces[random() % std::size(pieces)];
       return text;

@@ -63,9 +63,11 @@ TEST_F(HTTPDataRequestTest, AGetCarriesTheStaticParametersEscapedAfterOneQuestio
 }
 
 TEST_F(HTTPDataRequestTest, CallerParametersOverrideStaticOnesAndFollowThem) {
-  ProbeRequest::requestWithDelegate(delegate, Dictionary{{"keyword", "周 杰伦&"}, {"device_id", "push-77"}, {"_pn", 2}});
+  ProbeRequest::requestWithDelegate(delegate,
+                                    Dictionary{{"keyword", "周 杰伦&"}, {"device_id", "push-77"}, {"_pn", 2}});
   runToEnd();
-  EXPECT_EQ(onlyCall().rawQuery, "device_id=push-77&luid=&device=Linux%206.1.0&keyword=%E5%91%A8%20%E6%9D%B0%E4%BC%A6%26&_pn=2");
+  EXPECT_EQ(onlyCall().rawQuery,
+            "device_id=push-77&luid=&device=Linux%206.1.0&keyword=%E5%91%A8%20%E6%9D%B0%E4%BC%A6%26&_pn=2");
 }
 
 // The framework knows the logged-in user only as a model with a "luid" attribute.
@@ -96,12 +98,15 @@ TEST_F(HTTPDataRequestTest, APostOfTextIsUrlEncodedAndAPictureMakesItMultipart) 
   EXPECT_EQ(call.httpMethod, "POST");
   EXPECT_TRUE(call.rawQuery.empty());
   EXPECT_TRUE(call.contentType.starts_with("application/x-www-form-urlencoded"));
-  EXPECT_EQ(call.form, (FieldList{{"device_id", ""}, {"luid", ""}, {"device", "Linux 6.1.0"},
-                                  {"program_name", "午后 & 咖啡"}, {"pub", "1"}}));
+  EXPECT_EQ(
+      call.form,
+      (FieldList{
+          {"device_id", ""}, {"luid", ""}, {"device", "Linux 6.1.0"}, {"program_name", "午后 & 咖啡"}, {"pub", "1"}}));
 
   delegate = std::make_shared<datarequesttest::RecordingDelegate>();
   auto picture = ui::Image::fromPixels(2, 2, std::vector<std::uint32_t>(4, 0xFF336699u));
-  ProbeRequest::requestWithDelegate(delegate, Dictionary{{"photo_name", "猫"}, {"photo", Value(std::const_pointer_cast<ui::Image>(picture))}});
+  ProbeRequest::requestWithDelegate(
+      delegate, Dictionary{{"photo_name", "猫"}, {"photo", Value(std::const_pointer_cast<ui::Image>(picture))}});
   runToEnd();
   call = api.callsTo("probe.echo").back();
   EXPECT_TRUE(call.contentType.starts_with("multipart/form-data"));
@@ -245,7 +250,8 @@ TEST_F(HTTPDataRequestTest, AFileDownloadReportsRisingProgressAndFinishes) {
   testsupport::Reply body = testsupport::Reply::text(std::string(200000, 'm'));
   body.trickleBytes = 50000;
   api.answer("probe.echo", body);
-  const std::string path = foundation::Paths::appendingPathComponent(foundation::Paths::cachesDirectory(), "dl/song.mp3");
+  const std::string path =
+      foundation::Paths::appendingPathComponent(foundation::Paths::cachesDirectory(), "dl/song.mp3");
   ProbeRequest::requestWithDelegate(delegate, Dictionary{}, nullptr, "", path);
   runToEnd();
   EXPECT_EQ(delegate->events.back(), "finish");

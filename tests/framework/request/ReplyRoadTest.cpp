@@ -48,8 +48,8 @@ TEST_F(ReplyRoadTest, ATopLevelArrayArrivesUnderData) {
 }
 
 TEST_F(ReplyRoadTest, BlankUnreadableAndNonObjectRepliesFailInsteadOfFallingSilent) {
-  for (const char* reply : {"", " \r\n\t ", "<html>502 Bad Gateway</html>", "{\"err\":", "12", "\"hapn.ok\"", "null",
-                            "true"}) {
+  for (const char* reply :
+       {"", " \r\n\t ", "<html>502 Bad Gateway</html>", "{\"err\":", "12", "\"hapn.ok\"", "null", "true"}) {
     SCOPED_TRACE(reply);
     auto recording = std::make_shared<RecordingDelegate>();
     auto request = std::make_shared<QRVBaseDataRequest>();

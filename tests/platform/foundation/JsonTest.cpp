@@ -76,8 +76,9 @@ TEST(JsonTest, LargeObjectsStayCorrectPastTheLookupIndex) {
 TEST(JsonTest, NestedContainersGetExactlyTheirOwnMembers) {
   Value value = parsed(R"([[1,[2,3]],{"a":[4,{"b":{}}],"c":"d"},[],{},"e"])");
   ASSERT_EQ(value.getArray()->size(), 5u);
-  EXPECT_EQ(value, Value(Array{Array{1, Array{2, 3}}, Dictionary{{"a", Array{4, Dictionary{{"b", Dictionary{}}}}}, {"c", "d"}},
-                               Array{}, Dictionary{}, "e"}));
+  EXPECT_EQ(value,
+            Value(Array{Array{1, Array{2, 3}}, Dictionary{{"a", Array{4, Dictionary{{"b", Dictionary{}}}}}, {"c", "d"}},
+                        Array{}, Dictionary{}, "e"}));
   EXPECT_EQ(written(value), R"([[1,[2,3]],{"a":[4,{"b":{}}],"c":"d"},[],{},"e"])");
 }
 
@@ -107,8 +108,8 @@ TEST(JsonTest, MalformedTextGivesAnErrorThatSaysWhere) {
   ErrorPtr error = parseError("{\n  \"a\": [1, 2,,]\n}");
   EXPECT_EQ(error->code(), kJSONMalformedError);
   EXPECT_NE(error->description().find("line 2, column 14"), std::string::npos) << error->description();
-  for (const char* text : {"", "   ", "{\"a\":", "[1, 2", "\"open", "1 2", "{'a': 1}", "[1,]", "nul", "01",
-                           "{\"a\" 1}", "// comment\n1", "NaN", "\x01"}) {
+  for (const char* text : {"", "   ", "{\"a\":", "[1, 2", "\"open", "1 2", "{'a': 1}", "[1,]", "nul", "01", "{\"a\" 1}",
+                           "// comment\n1", "NaN", "\x01"}) {
     ErrorPtr bad = parseError(text);
     if (bad) {
       EXPECT_EQ(bad->code(), kJSONMalformedError) << text;

@@ -240,9 +240,10 @@ TEST_F(ArchiveTest, UnknownClassesAndWrongKindsAreErrors) {
 
 TEST_F(ArchiveTest, ForeignAndDamagedDataAreErrors) {
   auto envelope = [](const std::string& root) {
-    return bytesOf("<?xml version=\"1.0\"?><plist><dict><key>$archiver</key><string>KeyedArchive</string>"
-                   "<key>$version</key><integer>1</integer><key>$root</key>" +
-                   root + "</dict></plist>");
+    return bytesOf(
+        "<?xml version=\"1.0\"?><plist><dict><key>$archiver</key><string>KeyedArchive</string>"
+        "<key>$version</key><integer>1</integer><key>$root</key>" +
+        root + "</dict></plist>");
   };
   std::vector<Bytes> corrupt = {
       Bytes{},
@@ -279,8 +280,8 @@ TEST_F(ArchiveTest, EveryTruncationOfAnArchiveIsAnError) {
 TEST_F(ArchiveTest, CraftedDeepNestingIsRefused) {
   Value node = 1;
   for (std::size_t i = 0; i <= KeyedArchive::kMaxDepth; ++i) node = Array{node};
-  auto back = KeyedArchive::unarchivePropertyList(
-      Dictionary{{"$archiver", "KeyedArchive"}, {"$version", 1}, {"$root", node}});
+  auto back =
+      KeyedArchive::unarchivePropertyList(Dictionary{{"$archiver", "KeyedArchive"}, {"$version", 1}, {"$root", node}});
   ASSERT_FALSE(back.ok());
   EXPECT_EQ(back.error()->code(), kKeyedArchiveTooDeepError);
 }

@@ -148,8 +148,8 @@ TEST(PropertyListTest, DamagedOrForeignDocumentsGiveErrors) {
     ASSERT_FALSE(result.ok()) << c.xml;
     EXPECT_EQ(result.error()->domain(), kPropertyListErrorDomain);
     EXPECT_EQ(result.error()->code(), kPropertyListMalformedError) << c.xml;
-    EXPECT_NE(result.error()->description().find(c.says), std::string::npos)
-        << c.xml << "\n" << result.error()->description();
+    EXPECT_NE(result.error()->description().find(c.says), std::string::npos) << c.xml << "\n"
+                                                                             << result.error()->description();
   }
 }
 

@@ -40,9 +40,10 @@ TEST_F(CookieStoreTest, DefaultsComeFromTheURL) {
 }
 
 TEST_F(CookieStoreTest, AttributesAreReadWithoutRegardToCaseAndMaxAgeWins) {
-  auto cookie = parse("k=v; DOMAIN=.Music.Example; path=/; SECURE; httponly; Max-Age=60; "
-                      "Expires=Wed, 09 Jun 2021 10:18:14 GMT",
-                      "https://www.music.example/");
+  auto cookie = parse(
+      "k=v; DOMAIN=.Music.Example; path=/; SECURE; httponly; Max-Age=60; "
+      "Expires=Wed, 09 Jun 2021 10:18:14 GMT",
+      "https://www.music.example/");
   ASSERT_TRUE(cookie);
   EXPECT_EQ(cookie->domain, "music.example");
   EXPECT_FALSE(cookie->hostOnly);
@@ -69,8 +70,8 @@ TEST_F(CookieStoreTest, CookiesThatTheURLMayNotSetAreIgnored) {
 TEST_F(CookieStoreTest, LookupMatchesDomainPathAndSecurityAndOrdersByPath) {
   const std::string origin = "https://www.music.example/a/b/page";
   std::vector<Cookie> cookies;
-  for (const char* header : {"root=1; Path=/", "deep=2; Path=/a/b", "wide=3; Domain=music.example; Path=/",
-                             "safe=4; Secure; Path=/"})
+  for (const char* header :
+       {"root=1; Path=/", "deep=2; Path=/a/b", "wide=3; Domain=music.example; Path=/", "safe=4; Secure; Path=/"})
     cookies.push_back(*CookieStore::parseSetCookie(header, origin));
   store.setCookies(cookies, origin);
 

@@ -144,8 +144,9 @@ TEST(HTTPResponseParserTest, NoBodyForHeadAndCloseDelimitedBodiesNeedTheEnd) {
 }
 
 TEST(HTTPResponseParserTest, EndBeforeTheResponseEndsIsAnError) {
-  for (const std::string bytes : {"", "HTTP/1.1 200 OK\r\nContent-Le", "HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nabc",
-                                  "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nab"}) {
+  for (const std::string bytes :
+       {"", "HTTP/1.1 200 OK\r\nContent-Le", "HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nabc",
+        "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nab"}) {
     auto parsed = parse(bytes, 3, false, true);
     EXPECT_FALSE(parsed.parser->isDone()) << bytes;
     ASSERT_TRUE(parsed.parser->error()) << bytes;

@@ -44,8 +44,8 @@ TEST_F(HTTPReadStreamFailureTest, BodyCutShortIsAnErrorNeverAnEnd) {
   chunkedCut.fault = Fault::kResetAfterBytes;
   chunkedCut.faultAfterBytes = 2500;
 
-  for (auto& [path, reply] : std::vector<std::pair<std::string, Reply>>{
-           {"/cut", cut}, {"/short", shortBody}, {"/chunked-cut", chunkedCut}}) {
+  for (auto& [path, reply] :
+       std::vector<std::pair<std::string, Reply>>{{"/cut", cut}, {"/short", shortBody}, {"/chunked-cut", chunkedCut}}) {
     auto error = failureOf(path, reply);
     ASSERT_TRUE(error) << path;
     EXPECT_TRUE(error->is(kCFNetworkErrorDomain, kConnectionLostDuringResponse)) << error->debugText();

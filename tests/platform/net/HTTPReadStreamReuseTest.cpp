@@ -127,8 +127,9 @@ TEST_F(HTTPReadStreamReuseTest, FreshSocketClosedBeforeTheReplyIsNeverTheRestart
   Reply dropped;
   dropped.fault = Fault::kCloseWithoutReply;
   server.route("POST", "/form", dropped);
-  StreamExchange exchange(server.url("/form"),
-                          StreamOptions().method("POST").header("Content-Length", "3").body(InputStream::withBytes({'a', '=', '1'})));
+  StreamExchange exchange(
+      server.url("/form"),
+      StreamOptions().method("POST").header("Content-Length", "3").body(InputStream::withBytes({'a', '=', '1'})));
   ASSERT_TRUE(exchange.run());
   ASSERT_TRUE(exchange.error);
   EXPECT_TRUE(exchange.error->is(kCFNetworkErrorDomain, kConnectionLostDuringResponse));

@@ -154,9 +154,8 @@ TEST_F(HTTPReadStreamProxyTest, SecureRequestGoesThroughAConnectTunnel) {
   origin.route("GET", "/secret", Reply::text("tunnelled"));
   HTTPReadStream::setAdditionalTrustedCertificates(origin.certificatePEM());
   LoopbackServer proxy(proxyOptions("user:pass"));
-  StreamExchange exchange(origin.url("/secret"), StreamOptions()
-                                                     .header("Proxy-Authorization", "Basic dXNlcjpwYXNz")
-                                                     .proxy(at(proxy)));
+  StreamExchange exchange(origin.url("/secret"),
+                          StreamOptions().header("Proxy-Authorization", "Basic dXNlcjpwYXNz").proxy(at(proxy)));
   ASSERT_TRUE(exchange.run());
   EXPECT_FALSE(exchange.error) << exchange.error->debugText();
   EXPECT_EQ(exchange.body, "tunnelled");

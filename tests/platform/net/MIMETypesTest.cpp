@@ -34,9 +34,7 @@ TEST(MIMETypesTest, SystemTableKnowsCommonTypes) {
   EXPECT_EQ(system.typeForFileName("a.mp3"), "audio/mpeg");
 }
 
-TEST(MIMETypesTest, MissingFileIsAnError) {
-  EXPECT_FALSE(MIMETypes::fromFile("/nonexistent/mime.types").ok());
-}
+TEST(MIMETypesTest, MissingFileIsAnError) { EXPECT_FALSE(MIMETypes::fromFile("/nonexistent/mime.types").ok()); }
 
 }  // namespace
 }  // namespace net

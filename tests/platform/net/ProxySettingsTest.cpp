@@ -19,9 +19,8 @@ TEST(ProxySettingsTest, DirectWithoutVariables) {
 }
 
 TEST(ProxySettingsTest, SchemeChoosesTheVariableAndLowerCaseWins) {
-  auto settings = ProxySettings::fromVariables({{"http_proxy", "http://cache.local:3128/"},
-                                                {"HTTP_PROXY", "ignored:1"},
-                                                {"HTTPS_PROXY", "secure.local"}});
+  auto settings = ProxySettings::fromVariables(
+      {{"http_proxy", "http://cache.local:3128/"}, {"HTTP_PROXY", "ignored:1"}, {"HTTPS_PROXY", "secure.local"}});
   EXPECT_EQ(proxiesFor(settings, "http://a.example/x"),
             (std::vector<ProxyInfo>{{ProxyType::kHTTP, "cache.local", 3128}}));
   EXPECT_EQ(proxiesFor(settings, "https://a.example/x"),
@@ -46,8 +45,8 @@ TEST(ProxySettingsTest, NoProxyListBypassesNamesSubdomainsAddressesBlocksAndPort
   for (const char* url : {"http://localhost/", "http://a.internal.example/", "http://internal.example/",
                           "http://music.example:8080/", "http://10.1.2.3/", "http://[::1]:5000/"})
     EXPECT_TRUE(proxiesFor(settings, url).empty()) << url;
-  for (const char* url : {"http://music.example/", "http://xinternal.example/", "http://11.0.0.1/",
-                          "http://localhost.evil.example/"})
+  for (const char* url :
+       {"http://music.example/", "http://xinternal.example/", "http://11.0.0.1/", "http://localhost.evil.example/"})
     EXPECT_EQ(proxiesFor(settings, url).size(), 1u) << url;
   auto everything = ProxySettings::fromVariables({{"http_proxy", "proxy:1"}, {"NO_PROXY", "*"}});
   EXPECT_TRUE(proxiesFor(everything, "http://any.example/").empty());

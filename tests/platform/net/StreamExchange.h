@@ -28,7 +28,9 @@ struct StreamOptions {
 
   StreamOptions& method(std::string value) { return method_ = std::move(value), *this; }
   StreamOptions& version(HTTPVersion value) { return version_ = value, *this; }
-  StreamOptions& header(std::string name, std::string value) { return headers_.emplace_back(std::move(name), std::move(value)), *this; }
+  StreamOptions& header(std::string name, std::string value) {
+    return headers_.emplace_back(std::move(name), std::move(value)), *this;
+  }
   StreamOptions& body(std::shared_ptr<InputStream> value) { return body_ = std::move(value), *this; }
   StreamOptions& persistent(long long streamID = 1) { return persistent_ = true, streamID_ = streamID, *this; }
   StreamOptions& tls(TLSSettings value) { return tls_ = std::move(value), *this; }

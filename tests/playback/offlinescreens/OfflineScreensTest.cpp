@@ -185,8 +185,9 @@ TEST_F(OfflineScreensTest, PlayAllQueuesRecommendedProgrammesFirst) {
 
 TEST_F(OfflineScreensTest, OfflineSettingsRows) {
   ASSERT_TRUE(framework::DataCacheManager::sharedManager()
-                  .addObjectToMemory(api::UserModel::initWithDataDic(foundation::Dictionary{{"uid", "5821"}, {"uname", "小鱼"}}),
-                                     framework::kUserIsLoginCacheKey)
+                  .addObjectToMemory(
+                      api::UserModel::initWithDataDic(foundation::Dictionary{{"uid", "5821"}, {"uname", "小鱼"}}),
+                      framework::kUserIsLoginCacheKey)
                   .ok());
   ASSERT_TRUE(framework::DataCacheManager::sharedManager()
                   .addObject(std::string("2G/3G/4G和WiFi"), framework::kUserSettingForPlayingCacheKey)

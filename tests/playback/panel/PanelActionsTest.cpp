@@ -63,9 +63,11 @@ TEST_F(PanelActionsTest, RefusalOrder) {
   auto programme = playProgramme("9");
   programme->setStatus("0");
   services::AppDelegate::sharedDelegate().setIsOffline(true);
-  EXPECT_EQ(refusals(kToasts), (std::vector<std::string>{"未发布节目不能离线", "未发布节目不能收藏", "未发布节目不能分享"}));
+  EXPECT_EQ(refusals(kToasts),
+            (std::vector<std::string>{"未发布节目不能离线", "未发布节目不能收藏", "未发布节目不能分享"}));
   programme->setStatus("1");
-  EXPECT_EQ(refusals(kToasts), (std::vector<std::string>{"离线模式不能取消离线", "离线模式不能取消收藏", "离线模式不能分享"}))
+  EXPECT_EQ(refusals(kToasts),
+            (std::vector<std::string>{"离线模式不能取消离线", "离线模式不能取消收藏", "离线模式不能分享"}))
       << "offline mode refuses even a programme that is not kept offline";
   EXPECT_EQ(calls("user._subscribe") + calls("user._unsubscribe"), 0u);
 }

@@ -6,8 +6,8 @@
 namespace paneltest {
 namespace {
 
-const char* const kTitles[] = {"夜空中最亮的星", "平凡之路", "Blue in Green", "南山南", "成都", "晴天",
-                               "Autumn Leaves", "董小姐", "旅行的意义", "Moon River"};
+const char* const kTitles[] = {"夜空中最亮的星", "平凡之路",      "Blue in Green", "南山南",     "成都",
+                               "晴天",           "Autumn Leaves", "董小姐",        "旅行的意义", "Moon River"};
 
 // A cover of soft bands of colour, stored as the programme's offline picture.
 void storeCover(std::int64_t programmeId) {
