@@ -5,13 +5,14 @@
 #include <iterator>
 #include <vector>
 
+#include "platform/foundation/Value.h"
 #include "platform/net/Connection.h"
 #include "platform/net/NetErrors.h"
 
 namespace net {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using foundation::Bytes;
 
 constexpr std::uint8_t kSOCKS5 = 5;
 constexpr std::uint8_t kNoLogin = 0x00;
