@@ -151,10 +151,11 @@ ProxySettings ProxySettings::fromEnvironment() {
 }
 
 ProxySettings ProxySettings::system() {
-  std::lock_guard lock(systemMutex());
-  if (injectedSettings()) return *injectedSettings();
-  static const ProxySettings chosen = fromEnvironmentOrDesktop();
-  return chosen;
+  {
+    std::lock_guard lock(systemMutex());
+    if (injectedSettings()) return *injectedSettings();
+  }
+  return fromEnvironmentOrDesktop();
 }
 
 ProxySettings ProxySettings::fromEnvironmentOrDesktop() {

@@ -63,7 +63,8 @@ class ProxySettings {
   // Any thread. The environment's settings when it names a proxy, else the desktop's.
   static ProxySettings fromEnvironmentOrDesktop();
   // Any thread. The process's settings: those installed by setSystemForTesting, else
-  // fromEnvironmentOrDesktop() as it was at the first call.
+  // fromEnvironmentOrDesktop() read now, so that a change made while the program runs applies to
+  // the next proxy choice.
   static ProxySettings system();
   // Any thread; for tests. Installs settings for system(); nullopt goes back to the environment.
   static void setSystemForTesting(std::optional<ProxySettings> settings);

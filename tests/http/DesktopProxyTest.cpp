@@ -100,5 +100,24 @@ TEST_F(DesktopProxyTest, AutomaticConfigurationFetchesAndRunsTheScript) {
   EXPECT_EQ(server.requestCount("/auto.pac"), 1u);
 }
 
+TEST_F(DesktopProxyTest, AChangeMadeWhileTheProgramRunsAppliesToTheNextRequest) {
+  SKIP_WITHOUT_SCHEMA();
+  net::ProxySettings::setSystemForTesting(std::nullopt);  // the settings as the engine reads them
+  testsupport::LoopbackServer first{{.proxy = true}};
+  testsupport::LoopbackServer second{{.proxy = true}};
+  server.route("GET", "/page", Reply::text("page"));
+  g_settings_set_string(settings, "mode", "manual");
+  const char* nothing[] = {nullptr};
+  g_settings_set_strv(settings, "ignore-hosts", nothing);  // the default list keeps loopback direct
+  for (auto* proxy : {&first, &second}) {
+    setProxy("http", "127.0.0.1", proxy->port());
+    delegate = std::make_shared<RecordingDelegate>();
+    auto request = makeRequest(server.url("/page"));
+    runToEnd(request);
+    EXPECT_EQ(request->responseString(), "page");
+    EXPECT_EQ(proxy->requestCount(), 1u) << "the proxy set before this request";
+  }
+}
+
 }  // namespace
 }  // namespace http::test
