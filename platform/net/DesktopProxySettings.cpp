@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "platform/foundation/Url.h"
 #include "platform/net/ProxySettings.h"
 
 namespace net {
@@ -33,6 +34,18 @@ std::string proxyOf(GSettings* settings, const char* child, const std::string& s
   return scheme + "://" + (bareIPv6 ? "[" + host + "]" : host) + ":" + std::to_string(port);
 }
 
+// The HTTP proxy with the login the desktop keeps for it, when it is told to use one.
+std::string httpProxyOf(GSettings* settings) {
+  std::string proxy = proxyOf(settings, "http", "http");
+  SettingsPtr http(g_settings_get_child(settings, "http"));
+  if (proxy.empty() || !g_settings_get_boolean(http.get(), "use-authentication")) return proxy;
+  const std::string unreserved = std::string(foundation::Url::kAlphanumerics) + "-._~";
+  const std::string login =
+      foundation::Url::percentEscape(stringValue(http.get(), "authentication-user"), unreserved) + ":" +
+      foundation::Url::percentEscape(stringValue(http.get(), "authentication-password"), unreserved) + "@";
+  return proxy.insert(std::string("http://").size(), login);
+}
+
 std::string ignoredHosts(GSettings* settings) {
   gchar** hosts = g_settings_get_strv(settings, "ignore-hosts");
   std::string list;
@@ -56,11 +69,18 @@ ProxySettings ProxySettings::fromDesktop() {
   if (mode == "auto") {
     result.autoConfigURL_ = stringValue(settings.get(), "autoconfig-url");
   } else if (mode == "manual") {
-    result = fromVariables({{"http_proxy", proxyOf(settings.get(), "http", "http")},
-                            {"https_proxy", proxyOf(settings.get(), "https", "http")},
-                            {"all_proxy", proxyOf(settings.get(), "socks", "socks5")},
-                            {"no_proxy", ignoredHosts(settings.get())}});
+    // https without a host of its own goes through the HTTP proxy, as the desktop's own resolver
+    // sends it: on a network that requires the proxy, direct would fail.
+    const std::string http = httpProxyOf(settings.get());
+    const std::string https = proxyOf(settings.get(), "https", "http");
+    result = fromVariables({{"http_proxy", http},
+                            {"https_proxy", https.empty() ? http : https},
+                            {"all_proxy", proxyOf(settings.get(), "socks", "socks5")}});
+  } else {
+    return result;
   }
+  result.noProxy_ = ignoredHosts(settings.get());
+  result.bypassRules_ = BypassRules::kDesktopIgnoreHosts;
   return result;
 }
 

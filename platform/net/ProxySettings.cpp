@@ -99,10 +99,12 @@ std::pair<std::string, int> splitPort(const std::string& entry) {
   return {entry.substr(0, colon), std::atoi(entry.c_str() + colon + 1)};
 }
 
-bool entryMatches(std::string entry, const URLParts& url) {
-  if (entry == "*") return true;
+// With the desktop's rules "*" is a name like any other, and a port matches only a URL that
+// names it ("example.com:80" leaves "http://example.com/" to the proxy).
+bool entryMatches(std::string entry, const URLParts& url, bool desktopRules) {
+  if (entry == "*" && !desktopRules) return true;
   auto [name, port] = splitPort(entry);
-  if (port != 0 && port != url.port) return false;
+  if (port != 0 && (port != url.port || (desktopRules && !url.explicitPort))) return false;
   if (name.find('/') != std::string::npos) return inBlock(url.host, name);
   if (name.rfind("*.", 0) == 0) name.erase(0, 1);
   if (!name.empty() && name.front() == '.') name.erase(0, 1);
@@ -111,12 +113,12 @@ bool entryMatches(std::string entry, const URLParts& url) {
   return url.host == name || (url.host.size() > name.size() && url.host.ends_with("." + name));
 }
 
-bool bypasses(const std::string& noProxy, const URLParts& url) {
+bool bypasses(const std::string& noProxy, const URLParts& url, bool desktopRules) {
   std::stringstream entries(toLowerASCII(noProxy));
   std::string entry;
   while (std::getline(entries, entry, ',')) {
     entry = trim(entry);
-    if (!entry.empty() && entryMatches(entry, url)) return true;
+    if (!entry.empty() && entryMatches(entry, url, desktopRules)) return true;
   }
   return false;
 }
@@ -175,11 +177,12 @@ bool ProxySettings::namesAProxy() const {
 foundation::Result<std::vector<ProxyInfo>> ProxySettings::proxiesForURL(const std::string& url) const {
   auto parts = parseHTTPURL(url);
   if (!parts) return parts.error();
+  if (bypasses(noProxy_, *parts, bypassRules_ == BypassRules::kDesktopIgnoreHosts)) return std::vector<ProxyInfo>{};
   if (!autoConfigURL_.empty()) return std::vector<ProxyInfo>{ProxyInfo::autoConfig(autoConfigURL_)};
   const bool secure = parts->scheme == "https";
   const std::string& own = secure ? httpsProxy_ : httpProxy_;
   const std::string& proxy = own.empty() ? allProxy_ : own;
-  if (proxy.empty() || bypasses(noProxy_, *parts)) return std::vector<ProxyInfo>{};
+  if (proxy.empty()) return std::vector<ProxyInfo>{};
   auto info = parseProxy(proxy, secure);
   if (!info) return info.error();
   return std::vector<ProxyInfo>{*info};

@@ -56,8 +56,12 @@ class ProxySettings {
   static ProxySettings fromVariables(const std::map<std::string, std::string>& variables);
   // Any thread. Settings from the process environment now.
   static ProxySettings fromEnvironment();
-  // Any thread. The desktop's proxy settings (mode none, manual with hosts and ports per scheme
-  // and hosts to ignore, or automatic from a script URL); direct where the desktop keeps none.
+  // Any thread. The desktop's proxy settings, chosen as the desktop's own resolver chooses: mode
+  // none; manual, where http URLs take the HTTP host, https URLs the HTTPS host or else the HTTP
+  // host (with the HTTP login when one is set), and both fall back to the SOCKS host; or automatic
+  // from a script URL. Hosts to ignore apply to manual and automatic modes: names (with their
+  // subdomains, a leading "." or "*." allowed), addresses and CIDR blocks, a ":port" matching
+  // only a URL that names that port. Direct where the desktop keeps none.
   static ProxySettings fromDesktop();
 
   // Any thread. The environment's settings when it names a proxy, else the desktop's.
@@ -76,8 +80,13 @@ class ProxySettings {
   foundation::Result<std::vector<ProxyInfo>> proxiesForURL(const std::string& url) const;
 
  private:
+  // How hosts to bypass are written: no_proxy's rules, or the desktop's, where "*" is no
+  // wildcard and a port matches only a URL that names it.
+  enum class BypassRules { kNoProxyVariable, kDesktopIgnoreHosts };
+
   bool namesAProxy() const;
 
+  BypassRules bypassRules_ = BypassRules::kNoProxyVariable;
   std::string httpProxy_;
   std::string httpsProxy_;
   std::string allProxy_;
