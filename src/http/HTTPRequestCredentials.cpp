@@ -195,7 +195,6 @@ void HTTPRequest::forgetCredentialsForOrigin(const std::string& newURL) {
   requestCredentials_.reset();
   settings_.authenticationScheme.clear();
   authenticationRealm_.reset();
-  authenticationRetryCount_ = 0;
   settings_.requestHeaders.erase("Authorization");
 }
 

@@ -186,6 +186,9 @@ void HTTPRequest::redirectToURL(const std::string& url) {
 void HTTPRequest::performRedirect() {
   Lock lock(cancelledLock_);
   if (!needsRedirect_ || error_) return;  // not waiting for one (a late or repeated answer)
+  // Challenges are bounded per hop: with one-time nonces every hop calls the last answer stale.
+  authenticationRetryCount_ = 0;
+  proxyAuthenticationRetryCount_ = 0;
   if (redirectURL_ != url_) {
     forgetCredentialsForOrigin(redirectURL_);
     url_ = redirectURL_;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "platform/foundation/Base64.h"
 #include "platform/foundation/Digest.h"
 #include "platform/net/AuthChallenge.h"
@@ -241,6 +243,34 @@ TEST_F(AuthenticationTest, ServerAndProxyCallingEveryAnswerStaleFailTheRequestAf
   }
   EXPECT_LE(server.requestCount("/d"), 5u);
   EXPECT_LE(proxy.requestCount(), 5u);
+}
+
+TEST_F(AuthenticationTest, OneTimeNoncesOnEveryHopOfAFiveRedirectChainAreAnswered) {
+  std::set<std::string> unused;  // nonces handed out and not yet answered; the server's thread only
+  int issued = 0;
+  for (int hop = 1; hop <= 6; ++hop) {
+    server.route("GET", "/hop" + std::to_string(hop), [&, hop](const RecordedRequest& request) {
+      auto header = request.header("Authorization");
+      auto answers = header ? net::parseAuthChallenges(*header) : std::vector<net::AuthChallenge>{};
+      const bool answered =
+          !answers.empty() && answers[0].params["response"] == expectedDigest(answers[0], "pw", "GET");
+      if (answered && unused.erase(answers[0].params["nonce"]) == 1)
+        return hop < 6 ? Reply::redirect(302, "/hop" + std::to_string(hop + 1)) : Reply::text("arrived");
+      const std::string nonce = "n" + std::to_string(++issued);
+      unused.insert(nonce);
+      Reply reply = Reply::text("who?", 401);
+      reply.header("WWW-Authenticate",
+                   "Digest realm=\"lab\", qop=\"auth\", nonce=\"" + nonce + "\"" + (answered ? ", stale=true" : ""));
+      return reply;
+    });
+  }
+  auto request = makeRequest(server.url("/hop1"));
+  request->setUsername("ann");
+  request->setPassword("pw");
+  runToEnd(request);
+  EXPECT_FALSE(request->error()) << request->error()->debugText();
+  EXPECT_EQ(request->responseString(), "arrived");
+  EXPECT_EQ(server.requestCount("/hop6"), 2u) << "the nonce of the hop before, called stale, then a new one";
 }
 
 // The server side of NTLM: challenge, then check the answer's user, domain and NTLMv2 proof.
