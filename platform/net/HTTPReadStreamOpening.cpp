@@ -57,7 +57,8 @@ foundation::ErrorPtr HTTPReadStream::Impl::prepareRequest() {
                       viaProxy ? proxy->port : 0,
                       request.scheme() == "https" ? tlsChecksText(tlsSettings) : "",
                       viaProxy ? static_cast<int>(proxy->kind) : -1,
-                      viaProxy ? proxy->username : ""};
+                      viaProxy ? proxy->username : "",
+                      viaProxy ? proxy->password : ""};
   parser = std::make_unique<HTTPResponseParser>(
       request.requestMethod() == "HEAD",
       [this](const std::uint8_t* data, std::size_t size) { appendBody(data, size); });
