@@ -28,9 +28,10 @@ std::string lowered(std::string_view text) {
 }  // namespace
 
 CacheControl::CacheControl(const foundation::Dictionary& headers) {
-  if (auto pragma = headerValue(headers, "Pragma"); pragma && lowered(trimmed(*pragma)) == "no-cache") noCache = true;
+  if (auto pragma = headerValue(headers, "Pragma"); pragma && lowered(trimmed(*pragma)) == "no-cache") noStore = true;
   auto header = headerValue(headers, "Cache-Control");
   if (!header) return;
+  if (lowered(trimmed(*header)) == "no-cache") noStore = true;
   std::string_view rest = *header;
   while (!rest.empty()) {
     auto comma = rest.find(',');

@@ -11,7 +11,8 @@ namespace http {
 struct CacheControl {
   explicit CacheControl(const foundation::Dictionary& headers);
 
-  // Not to be stored at all.
+  // Not to be stored at all: a "no-store" directive, a "Cache-Control" of "no-cache" alone, or
+  // "Pragma: no-cache".
   bool noStore = false;
   // Stored, but never used without asking the server first.
   bool noCache = false;

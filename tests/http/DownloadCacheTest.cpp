@@ -139,9 +139,16 @@ TEST_F(CacheTest, CacheControlIsReadAsAListOfDirectives) {
   server.route("GET", "/missing", Reply::text("gone", 404).header("Cache-Control", "max-age=60"));
   server.route("GET", "/zero", cacheable("z", "max-age=0").header("Expires", "Thu, 01 Jan 2099 00:00:00 GMT"));
   server.route("GET", "/ask-first", std::vector<Reply>{cacheable("v", "max-age=600, no-cache"), Reply::text("w")});
-  for (const char* path : {"/private", "/missing", "/zero", "/ask-first"}) fetch(path);
-  EXPECT_FALSE(cache->cachedResponseHeadersForURL(server.url("/private")));
-  EXPECT_FALSE(cache->cachedResponseHeadersForURL(server.url("/missing")));
+  server.route("GET", "/no-cache", cacheable("n", "No-Cache"));
+  server.route("GET", "/pragma", cacheable("p").header("Pragma", "no-cache"));
+  for (const char* path : {"/private", "/missing", "/zero", "/ask-first", "/no-cache", "/pragma"}) {
+    auto request = fetch(path);
+    const bool refused =
+        path == std::string("/private") || path == std::string("/no-cache") || path == std::string("/pragma");
+    EXPECT_EQ(DownloadCache::serverAllowsResponseCachingForRequest(*request), !refused) << path;
+  }
+  for (const char* path : {"/private", "/missing", "/no-cache", "/pragma"})
+    EXPECT_FALSE(cache->cachedResponseHeadersForURL(server.url(path))) << path;
   EXPECT_FALSE(fetch("/zero")->didUseCachedResponse());  // max-age=0 wins over a far Expires
   EXPECT_EQ(body(fetch("/ask-first", kDontLoad)), "w");  // no-cache: never used unasked
 
