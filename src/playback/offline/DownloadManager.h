@@ -6,6 +6,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Value.h"
@@ -25,7 +26,9 @@ namespace playback {
 // time in the order they were added, two songs at once. It pauses and resumes on the user's
 // choice, obeys the Wi-Fi-only setting, retries failed songs with growing pauses for as long as
 // they fail (a programme is complete only with every song on disk), keeps the list in step with
-// the server's and says what happens through notifications.
+// the server's and says what happens through notifications. A programme whose missing songs
+// cannot be had now (they failed, or have no address) steps aside until the next retry, so that
+// the programmes after it go on.
 // Main thread, except where a method says otherwise.
 class DownloadManager : public http::HTTPRequestDelegate,
                         public ui::AlertViewDelegate,
@@ -135,16 +138,34 @@ class DownloadManager : public http::HTTPRequestDelegate,
   bool queueSongs(std::int64_t programId, std::int64_t uid);
   bool downloadSong(const std::string& url, std::int64_t songId, std::int64_t programId, std::int64_t uid,
                     const std::string& filesize);
+  struct MissingSongs {
+    int fetchable = 0;
+    int unfetchable = 0;  // no web address
+  };
+  // The programme's songs not on disk; nullopt for an unreadable row.
+  std::optional<MissingSongs> missingSongs(std::int64_t programId);
   bool programHasAllSongs(std::int64_t programId);
+  // The oldest waiting programme that has not stepped aside; 0 when there is none.
+  std::int64_t nextWaitingProgramId();
+  // Starts the next waiting programme, once the songs under way have ended.
+  void goOn();
+  void endRound(std::int64_t programId);
   void completeProgram(std::int64_t programId);
+  // The programme's missing songs cannot be had now: the programmes after it go on, and it is
+  // tried again with the next retry.
+  void stepAside(std::int64_t programId);
+  void forgetProgram(std::int64_t programId);
   void cancelSongsInFlight();
   void startWhenIdle();
 
   // Song outcomes.
   std::optional<SongJob> takeJob(http::HTTPRequest& request);
   void songFailed(const SongJob& job);
+  static double retryPause(int failuresInARow);
   void scheduleRetry(double seconds);
-  void songEnded(const SongJob& job);
+  // Makes sure a retry is due for the programme's failed songs.
+  void keepRetrying(std::int64_t programId);
+  void songEnded(const SongJob& job, bool cancelled);
 
   // Pictures.
   void downloadProgramPic(const std::string& url, std::int64_t programId);
@@ -164,7 +185,10 @@ class DownloadManager : public http::HTTPRequestDelegate,
   // Song requests queued and not ended yet, whichever programme they belong to: the queue
   // counts a request out only after its delegate heard the end.
   std::map<const http::HTTPRequest*, SongJob> inFlight_;
-  std::map<std::int64_t, int> failures_;  // failures in a row by song id, for the current programme
+  std::map<std::pair<std::int64_t, std::int64_t>, int> failures_;  // in a row, by programme and song id
+  // Programmes whose missing songs could not be had in their last round; skipped until the next
+  // retry.
+  std::set<std::int64_t> steppedAside_;
   bool startWhenIdle_ = false;
   bool networkAllowed_ = false;  // as the last network change left it
   std::shared_ptr<foundation::Timer> retryTimer_;
