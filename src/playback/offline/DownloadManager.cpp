@@ -46,6 +46,7 @@ DownloadManager::DownloadManager() = default;
 DownloadManager::~DownloadManager() {
   foundation::NotificationCenter::defaultCenter().removeObserver(this);
   if (retryTimer_) retryTimer_->invalidate();
+  if (syncAddTimer_) syncAddTimer_->invalidate();
   // Every song request ends and leaves the queue; a suspended queue would keep the ones not yet
   // started, and they would keep it.
   if (downloadQueue_) downloadQueue_->cancelAllOperations();

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <memory>
 #include <optional>
 #include <set>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Value.h"
@@ -50,6 +52,8 @@ class DownloadManager : public http::HTTPRequestDelegate,
   // change that allows downloading.
   static constexpr double kFirstRetrySeconds = 5.0;
   static constexpr double kLongestRetrySeconds = 300.0;
+  // Programmes added by the sync are added this far apart, so that their order follows the list.
+  static constexpr double kSyncAddSpacingSeconds = 1.0;
 
   enum State : int { kComplete = 0, kDownloading = 1, kWaiting = 2, kNotOffline = 3 };
 
@@ -83,7 +87,8 @@ class DownloadManager : public http::HTTPRequestDelegate,
   int countDownloadedSongWithProgramId(std::int64_t programId);
   bool removeProgramFileByProgramId(std::int64_t programId);
 
-  // Brings the local list into line with the server's.
+  // Brings the local list into line with the server's; true until the last added programme was
+  // asked for.
   void sync_downloads();
   bool isSync() const { return isSync_; }
 
@@ -116,11 +121,18 @@ class DownloadManager : public http::HTTPRequestDelegate,
     std::int64_t programId;
     std::int64_t songId;
   };
-  // What the merge decided, applied on the main thread.
+  // Why a programme's detail is fetched: added by the user, added by the sync, or changed on the
+  // server (it keeps its row and files until the new detail is in, and the row is replaced).
+  enum class DetailFor { adding, syncAdding, syncReplacing };
+  struct SyncAdd {
+    std::int64_t programId;
+    DetailFor purpose;
+  };
+  // What the merge decided, applied on the main thread: the programmes to add, from the server
+  // list's last entry to its first, and those to remove.
   struct SyncPlan {
     std::string uid;
-    std::set<std::int64_t> add;
-    std::set<std::int64_t> refresh;
+    std::vector<SyncAdd> adds;
     std::set<std::int64_t> remove;
   };
 
@@ -130,9 +142,6 @@ class DownloadManager : public http::HTTPRequestDelegate,
   std::string pauseFlagKey() const;
 
   // Adding and starting.
-  // Why a programme's detail is fetched: added by the user, added by the sync, or changed on the
-  // server (it keeps its row and files until the new detail is in, and the row is replaced).
-  enum class DetailFor { adding, syncAdding, syncReplacing };
   void fetchDetail(const std::string& programId, DetailFor purpose);
   void programDetailArrived(const api::ProgramModelPtr& program, DetailFor purpose);
   bool queueSongs(std::int64_t programId, std::int64_t uid);
@@ -176,6 +185,8 @@ class DownloadManager : public http::HTTPRequestDelegate,
   void subscriptionStatusArrived(const foundation::Dictionary& result, const std::string& uid);
   static std::optional<SyncPlan> planMerge(const foundation::Value& list, std::string uid);
   void applyMerge(const SyncPlan& plan);
+  void addNextSyncedProgramme();
+  void endMerge(bool added);
 
   static void post(const char* name, foundation::Dictionary userInfo = {});
 
@@ -193,6 +204,9 @@ class DownloadManager : public http::HTTPRequestDelegate,
   bool networkAllowed_ = false;  // as the last network change left it
   std::shared_ptr<foundation::Timer> retryTimer_;
   std::shared_ptr<ui::AlertView> syncAlert_;
+  std::deque<SyncAdd> syncAdds_;  // still to add, one every kSyncAddSpacingSeconds
+  std::string syncUid_;
+  std::shared_ptr<foundation::Timer> syncAddTimer_;
 };
 
 }  // namespace playback
