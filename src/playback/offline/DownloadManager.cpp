@@ -46,6 +46,7 @@ DownloadManager::DownloadManager() = default;
 DownloadManager::~DownloadManager() {
   foundation::NotificationCenter::defaultCenter().removeObserver(this);
   if (retryTimer_) retryTimer_->invalidate();
+  if (syncAddTimer_) syncAddTimer_->invalidate();
   // Every song request ends and leaves the queue; a suspended queue would keep the ones not yet
   // started, and they would keep it.
   if (downloadQueue_) downloadQueue_->cancelAllOperations();
@@ -106,6 +107,8 @@ void DownloadManager::programDetailArrived(const api::ProgramModelPtr& program, 
     currentDownloadingProgramId_ = 0;
   }
   if (!db.insertProgram(program)) return;
+  // A new row: its songs have had no round yet.
+  forgetProgram(*id);
   // Told only now, so that a screen that reloads on it finds the new row.
   if (purpose != DetailFor::adding) post(kNewSynclist);
   downloadProgramPic(program->picUrl().value_or(""), *id);
@@ -115,31 +118,31 @@ void DownloadManager::programDetailArrived(const api::ProgramModelPtr& program, 
 
 bool DownloadManager::downloadProgramById(std::int64_t programId) {
   if (isDownloadPauseNil() || isDownloadPause() || !isNetStatusAllowDownloading() || isDownloading()) return false;
-  std::int64_t oldest = DBManager::sharedManager().getRecentlyWaitingForDownloadProgramId();
-  if (oldest != programId) {
-    if (oldest != 0) continueDownload();
-    return false;
+  std::int64_t next = nextWaitingProgramId();
+  if (next != programId) {
+    if (next == 0) return false;
+    downloadProgramById(next);
+    // Going on with the programme before it may have come round to this one.
+    return currentDownloadingProgramId_ == programId || checkProgramIsDownloadById(programId);
   }
   std::optional<std::int64_t> uid = userNumber();
   if (!uid) return false;
-  if (programId != currentDownloadingProgramId_) failures_.clear();
   currentDownloadingProgramId_ = programId;
   if (queueSongs(programId, *uid)) {
     post(kProgramIsStartDownload, {{"ProgramId", std::to_string(programId)}});
     return true;
   }
   if (!programHasAllSongs(programId)) {
-    // An unreadable row: nothing to fetch and nothing to call complete.
-    currentDownloadingProgramId_ = 0;
+    // Nothing to fetch now (songs without an address, or an unreadable row) and nothing to call
+    // complete: the programmes after it go on.
+    stepAside(programId);
     return false;
   }
   if (!DBManager::sharedManager().updateProgramStatusToCompleteWithProgramId(programId)) {
     post(kProgramIsStartDownload, {{"ProgramId", std::to_string(programId)}});
     return true;
   }
-  post(kProgramIsDownloaded, {{"ProgramId", std::to_string(programId)}});
-  currentDownloadingProgramId_ = 0;
-  continueDownload();
+  completeProgram(programId);
   return true;
 }
 
@@ -187,38 +190,86 @@ bool DownloadManager::downloadSong(const std::string& url, std::int64_t songId, 
   return false;
 }
 
-bool DownloadManager::programHasAllSongs(std::int64_t programId) {
+std::optional<DownloadManager::MissingSongs> DownloadManager::missingSongs(std::int64_t programId) {
   DBManager& db = DBManager::sharedManager();
   std::optional<std::int64_t> uid = userNumber();
   DownloadDataModelPtr row = db.getDownloadInfoById(programId);
-  if (!uid || !row || !row->program()) return false;
-  return std::all_of(row->program()->songsArr().begin(), row->program()->songsArr().end(), [&](const auto& song) {
+  if (!uid || !row || !row->program()) return std::nullopt;
+  MissingSongs missing;
+  for (const api::SongModelPtr& song : row->program()->songsArr()) {
     std::optional<std::int64_t> songId = DownloadPaths::idNumber(song->songId().value_or(""));
-    return songId && foundation::FileManager::fileExists(DownloadPaths::songFile(*uid, programId, *songId));
-  });
+    if (songId && foundation::FileManager::fileExists(DownloadPaths::songFile(*uid, programId, *songId))) continue;
+    ++(songId && isWebAddress(song->audioUrl().value_or("")) ? missing.fetchable : missing.unfetchable);
+  }
+  return missing;
 }
 
-void DownloadManager::completeProgram(std::int64_t programId) {
-  if (!programHasAllSongs(programId) ||
-      !DBManager::sharedManager().updateProgramStatusToCompleteWithProgramId(programId))
+bool DownloadManager::programHasAllSongs(std::int64_t programId) {
+  std::optional<MissingSongs> missing = missingSongs(programId);
+  return missing && missing->fetchable == 0 && missing->unfetchable == 0;
+}
+
+std::int64_t DownloadManager::nextWaitingProgramId() {
+  DBManager& db = DBManager::sharedManager();
+  const std::int64_t oldest = db.getRecentlyWaitingForDownloadProgramId();
+  if (!steppedAside_.count(oldest)) return oldest;
+  for (const DownloadDataModelPtr& row : db.fetchProgramByStatus(0))
+    if (!steppedAside_.count(row->programId())) return row->programId();
+  return 0;
+}
+
+// The last song of the programme's round has ended.
+void DownloadManager::endRound(std::int64_t programId) {
+  if (!programHasAllSongs(programId)) {
+    // A retry that came while the round ran found it busy and is gone: the songs that failed in
+    // the round need one of their own.
+    keepRetrying(programId);
+    stepAside(programId);
     return;
-  post(kProgramIsDownloaded, {{"ProgramId", std::to_string(programId)}});
+  }
+  if (DBManager::sharedManager().updateProgramStatusToCompleteWithProgramId(programId)) completeProgram(programId);
+}
+
+// The programme's row says complete.
+void DownloadManager::completeProgram(std::int64_t programId) {
+  // No longer the current download when told, so that whoever asks on the notice hears complete.
   currentDownloadingProgramId_ = 0;
-  if (std::int64_t next = DBManager::sharedManager().getRecentlyWaitingForDownloadProgramId())
-    downloadProgramById(next);
+  post(kProgramIsDownloaded, {{"ProgramId", std::to_string(programId)}});
+  goOn();
+}
+
+void DownloadManager::stepAside(std::int64_t programId) {
+  steppedAside_.insert(programId);
+  currentDownloadingProgramId_ = 0;
+  goOn();
+  // While no other programme goes on, one with songs to fetch again is still the one being
+  // downloaded; one that only lacks songs without an address is merely waiting.
+  if (currentDownloadingProgramId_ != 0) return;
+  std::optional<MissingSongs> missing = missingSongs(programId);
+  if (missing && missing->fetchable > 0) currentDownloadingProgramId_ = programId;
+}
+
+void DownloadManager::forgetProgram(std::int64_t programId) {
+  steppedAside_.erase(programId);
+  std::erase_if(failures_, [programId](const auto& entry) { return entry.first.first == programId; });
 }
 
 void DownloadManager::continueDownload() {
+  // Going on by hand, on a retry or on a better network tries every programme's missing songs again.
+  steppedAside_.clear();
+  // Going on now is the retry a pending timer waits for. While songs are under way it keeps
+  // running: a programme that steps aside after them waits for it.
+  if (retryTimer_ && !isDownloading()) retryTimer_->invalidate();
+  goOn();
+}
+
+void DownloadManager::goOn() {
   if (isDownloading()) {
     // Songs still ending (a pause or a removal): go on once the last has landed.
     startWhenIdle_ = true;
     return;
   }
-  // Going on now is the retry a pending timer waits for; left running, it would hold off the
-  // programme's completion until it fired.
-  if (retryTimer_) retryTimer_->invalidate();
-  if (std::int64_t oldest = DBManager::sharedManager().getRecentlyWaitingForDownloadProgramId())
-    downloadProgramById(oldest);
+  if (std::int64_t next = nextWaitingProgramId()) downloadProgramById(next);
 }
 
 void DownloadManager::startWhenIdle() {
@@ -226,7 +277,7 @@ void DownloadManager::startWhenIdle() {
   startWhenIdle_ = false;
   std::weak_ptr<DownloadManager> weak = weak_from_this();
   foundation::RunLoop::main().post([weak] {
-    if (auto self = weak.lock()) self->continueDownload();
+    if (auto self = weak.lock()) self->goOn();
   });
 }
 
@@ -246,11 +297,11 @@ bool DownloadManager::cancelDownloadByProgramId(std::int64_t programId) {
 
 bool DownloadManager::cancelDownloadByProgramId(std::int64_t programId, bool isRemoveLocal) {
   if (!DBManager::sharedManager().deleteProgram(programId)) return false;
+  forgetProgram(programId);
   if (programId == currentDownloadingProgramId_) {
     cancelSongsInFlight();
     currentDownloadingProgramId_ = 0;
-    failures_.clear();
-    continueDownload();
+    goOn();
   }
   if (isRemoveLocal && !removeProgramFileByProgramId(programId)) return false;
   post(kProgramCancelDownload, {{"ProgramId", std::to_string(programId)}});
@@ -279,19 +330,20 @@ void DownloadManager::requestFinished(http::HTTPRequest& request) {
     (void)foundation::FileManager::removeItem(request.temporaryFileDownloadPath());
     songFailed(*job);
   } else {
-    failures_.erase(job->songId);
+    failures_.erase({job->programId, job->songId});
     if (DBManager::sharedManager().addSucSongsId(job->songId, job->programId))
       post(kSongIsDownloaded, {{"ProgramId", std::to_string(job->programId)}, {"SongId", std::to_string(job->songId)}});
   }
-  songEnded(*job);
+  songEnded(*job, false);
   if (!isNetStatusAllowDownloading()) pauseDownload();
 }
 
 void DownloadManager::requestFailed(http::HTTPRequest& request) {
   std::optional<SongJob> job = takeJob(request);
   if (!job) return;
-  if (!http::isRequestError(request.error(), http::HTTPRequestErrorCode::cancelled)) songFailed(*job);
-  songEnded(*job);
+  const bool cancelled = http::isRequestError(request.error(), http::HTTPRequestErrorCode::cancelled);
+  if (!cancelled) songFailed(*job);
+  songEnded(*job, cancelled);
 }
 
 void DownloadManager::songFailed(const SongJob& job) {
@@ -301,8 +353,22 @@ void DownloadManager::songFailed(const SongJob& job) {
   }
   if (isDownloadPause() || services::AppDelegate::sharedDelegate().isOffline()) return;
   // Never given up on: the programme is not complete without it.
-  const int failuresInARow = std::min(++failures_[job.songId], 16);
-  scheduleRetry(std::min(kFirstRetrySeconds * (1 << (failuresInARow - 1)), kLongestRetrySeconds));
+  int& failuresInARow = failures_[{job.programId, job.songId}];
+  failuresInARow = std::min(failuresInARow + 1, 16);
+  scheduleRetry(retryPause(failuresInARow));
+}
+
+double DownloadManager::retryPause(int failuresInARow) {
+  return std::min(kFirstRetrySeconds * (1 << (failuresInARow - 1)), kLongestRetrySeconds);
+}
+
+void DownloadManager::keepRetrying(std::int64_t programId) {
+  if (isDownloadPause() || !isNetStatusAllowDownloading() || services::AppDelegate::sharedDelegate().isOffline())
+    return;
+  int fewest = 0;
+  for (const auto& [key, failuresInARow] : failures_)
+    if (key.first == programId && (fewest == 0 || failuresInARow < fewest)) fewest = failuresInARow;
+  if (fewest > 0) scheduleRetry(retryPause(fewest));
 }
 
 void DownloadManager::scheduleRetry(double seconds) {
@@ -313,12 +379,15 @@ void DownloadManager::scheduleRetry(double seconds) {
   });
 }
 
-void DownloadManager::songEnded(const SongJob& job) {
-  const bool programmeIdle = std::none_of(inFlight_.begin(), inFlight_.end(),
-                                          [&](const auto& entry) { return entry.second.programId == job.programId; });
-  if (programmeIdle && job.programId == currentDownloadingProgramId_ && !startWhenIdle_ &&
-      !(retryTimer_ && retryTimer_->isValid()))
-    completeProgram(job.programId);
+void DownloadManager::songEnded(const SongJob& job, bool cancelled) {
+  if (isDownloading()) return;
+  // A round cut short (a pause, a removal, one song called off) neither completes the programme
+  // nor sends it aside: it goes on where it was when downloading goes on.
+  if (!cancelled && job.programId == currentDownloadingProgramId_) {
+    startWhenIdle_ = false;
+    endRound(job.programId);
+    return;
+  }
   startWhenIdle();
 }
 
@@ -438,9 +507,10 @@ void DownloadManager::handleNetworkChange() {
 
 void DownloadManager::handleUserLogoutEvent() {
   pauseDownload();
-  // The programme belonged to the user who left.
+  // The programmes belonged to the user who left.
   currentDownloadingProgramId_ = 0;
   failures_.clear();
+  steppedAside_.clear();
 }
 
 }  // namespace playback

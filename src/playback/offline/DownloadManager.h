@@ -1,11 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <memory>
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Value.h"
@@ -25,7 +28,9 @@ namespace playback {
 // time in the order they were added, two songs at once. It pauses and resumes on the user's
 // choice, obeys the Wi-Fi-only setting, retries failed songs with growing pauses for as long as
 // they fail (a programme is complete only with every song on disk), keeps the list in step with
-// the server's and says what happens through notifications.
+// the server's and says what happens through notifications. A programme whose missing songs
+// cannot be had now (they failed, or have no address) steps aside until the next retry, so that
+// the programmes after it go on.
 // Main thread, except where a method says otherwise.
 class DownloadManager : public http::HTTPRequestDelegate,
                         public ui::AlertViewDelegate,
@@ -47,6 +52,8 @@ class DownloadManager : public http::HTTPRequestDelegate,
   // change that allows downloading.
   static constexpr double kFirstRetrySeconds = 5.0;
   static constexpr double kLongestRetrySeconds = 300.0;
+  // Programmes added by the sync are added this far apart, so that their order follows the list.
+  static constexpr double kSyncAddSpacingSeconds = 1.0;
 
   enum State : int { kComplete = 0, kDownloading = 1, kWaiting = 2, kNotOffline = 3 };
 
@@ -80,7 +87,8 @@ class DownloadManager : public http::HTTPRequestDelegate,
   int countDownloadedSongWithProgramId(std::int64_t programId);
   bool removeProgramFileByProgramId(std::int64_t programId);
 
-  // Brings the local list into line with the server's.
+  // Brings the local list into line with the server's; true until the last added programme was
+  // asked for.
   void sync_downloads();
   bool isSync() const { return isSync_; }
 
@@ -113,11 +121,18 @@ class DownloadManager : public http::HTTPRequestDelegate,
     std::int64_t programId;
     std::int64_t songId;
   };
-  // What the merge decided, applied on the main thread.
+  // Why a programme's detail is fetched: added by the user, added by the sync, or changed on the
+  // server (it keeps its row and files until the new detail is in, and the row is replaced).
+  enum class DetailFor { adding, syncAdding, syncReplacing };
+  struct SyncAdd {
+    std::int64_t programId;
+    DetailFor purpose;
+  };
+  // What the merge decided, applied on the main thread: the programmes to add, from the server
+  // list's last entry to its first, and those to remove.
   struct SyncPlan {
     std::string uid;
-    std::set<std::int64_t> add;
-    std::set<std::int64_t> refresh;
+    std::vector<SyncAdd> adds;
     std::set<std::int64_t> remove;
   };
 
@@ -127,24 +142,39 @@ class DownloadManager : public http::HTTPRequestDelegate,
   std::string pauseFlagKey() const;
 
   // Adding and starting.
-  // Why a programme's detail is fetched: added by the user, added by the sync, or changed on the
-  // server (it keeps its row and files until the new detail is in, and the row is replaced).
-  enum class DetailFor { adding, syncAdding, syncReplacing };
   void fetchDetail(const std::string& programId, DetailFor purpose);
   void programDetailArrived(const api::ProgramModelPtr& program, DetailFor purpose);
   bool queueSongs(std::int64_t programId, std::int64_t uid);
   bool downloadSong(const std::string& url, std::int64_t songId, std::int64_t programId, std::int64_t uid,
                     const std::string& filesize);
+  struct MissingSongs {
+    int fetchable = 0;
+    int unfetchable = 0;  // no web address
+  };
+  // The programme's songs not on disk; nullopt for an unreadable row.
+  std::optional<MissingSongs> missingSongs(std::int64_t programId);
   bool programHasAllSongs(std::int64_t programId);
+  // The oldest waiting programme that has not stepped aside; 0 when there is none.
+  std::int64_t nextWaitingProgramId();
+  // Starts the next waiting programme, once the songs under way have ended.
+  void goOn();
+  void endRound(std::int64_t programId);
   void completeProgram(std::int64_t programId);
+  // The programme's missing songs cannot be had now: the programmes after it go on, and it is
+  // tried again with the next retry.
+  void stepAside(std::int64_t programId);
+  void forgetProgram(std::int64_t programId);
   void cancelSongsInFlight();
   void startWhenIdle();
 
   // Song outcomes.
   std::optional<SongJob> takeJob(http::HTTPRequest& request);
   void songFailed(const SongJob& job);
+  static double retryPause(int failuresInARow);
   void scheduleRetry(double seconds);
-  void songEnded(const SongJob& job);
+  // Makes sure a retry is due for the programme's failed songs.
+  void keepRetrying(std::int64_t programId);
+  void songEnded(const SongJob& job, bool cancelled);
 
   // Pictures.
   void downloadProgramPic(const std::string& url, std::int64_t programId);
@@ -155,6 +185,8 @@ class DownloadManager : public http::HTTPRequestDelegate,
   void subscriptionStatusArrived(const foundation::Dictionary& result, const std::string& uid);
   static std::optional<SyncPlan> planMerge(const foundation::Value& list, std::string uid);
   void applyMerge(const SyncPlan& plan);
+  void addNextSyncedProgramme();
+  void endMerge(bool added);
 
   static void post(const char* name, foundation::Dictionary userInfo = {});
 
@@ -164,11 +196,17 @@ class DownloadManager : public http::HTTPRequestDelegate,
   // Song requests queued and not ended yet, whichever programme they belong to: the queue
   // counts a request out only after its delegate heard the end.
   std::map<const http::HTTPRequest*, SongJob> inFlight_;
-  std::map<std::int64_t, int> failures_;  // failures in a row by song id, for the current programme
+  std::map<std::pair<std::int64_t, std::int64_t>, int> failures_;  // in a row, by programme and song id
+  // Programmes whose missing songs could not be had in their last round; skipped until the next
+  // retry.
+  std::set<std::int64_t> steppedAside_;
   bool startWhenIdle_ = false;
   bool networkAllowed_ = false;  // as the last network change left it
   std::shared_ptr<foundation::Timer> retryTimer_;
   std::shared_ptr<ui::AlertView> syncAlert_;
+  std::deque<SyncAdd> syncAdds_;  // still to add, one every kSyncAddSpacingSeconds
+  std::string syncUid_;
+  std::shared_ptr<foundation::Timer> syncAddTimer_;
 };
 
 }  // namespace playback

@@ -59,8 +59,11 @@ void DownloadManager::subscriptionStatusArrived(const foundation::Dictionary& re
     foundation::RunLoop::main().post([weak, plan = std::move(plan)] {
       auto self = weak.lock();
       if (!self) return;
-      self->isSync_ = false;
-      if (plan) self->applyMerge(*plan);
+      if (plan) {
+        self->applyMerge(*plan);
+      } else {
+        self->isSync_ = false;
+      }
     });
   });
 }
@@ -70,33 +73,67 @@ std::optional<DownloadManager::SyncPlan> DownloadManager::planMerge(const founda
   std::set<std::int64_t> local;
   for (const std::string& id : db.fetchProgramIdByUserId(uid))
     if (auto number = DownloadPaths::idNumber(id)) local.insert(*number);
-  SyncPlan plan{std::move(uid), {}, {}, local};
-  for (const foundation::Value& entry : *list.getArray()) {
-    std::optional<std::int64_t> id = idOf(entry["program_id"]);
-    if (!id) continue;
+  SyncPlan plan{std::move(uid), {}, local};
+  const foundation::Array& entries = *list.getArray();
+  std::set<std::int64_t> seen;
+  // From the last entry to the first: the programmes are added in that order.
+  for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
+    std::optional<std::int64_t> id = idOf((*entry)["program_id"]);
+    if (!id || !seen.insert(*id).second) continue;
     plan.remove.erase(*id);
     if (!local.count(*id)) {
-      plan.add.insert(*id);
+      plan.adds.push_back({*id, DetailFor::syncAdding});
       continue;
     }
     DownloadDataModelPtr row = db.getDownloadInfoById(*id);
-    std::optional<std::int64_t> serverTime = idOf(entry["modify_time"]);
+    std::optional<std::int64_t> serverTime = idOf((*entry)["modify_time"]);
     // The row's own time (when it was last written), not the programme's: a row written after
     // the server's change already holds it.
     std::optional<std::int64_t> storedTime =
         row ? DownloadPaths::idNumber(row->modifyTime().value_or("")) : std::nullopt;
-    if (!row || !row->program() || (serverTime && (!storedTime || *storedTime < *serverTime))) plan.refresh.insert(*id);
+    if (!row || !row->program() || (serverTime && (!storedTime || *storedTime < *serverTime)))
+      plan.adds.push_back({*id, DetailFor::syncReplacing});
   }
   return plan;
 }
 
 void DownloadManager::applyMerge(const SyncPlan& plan) {
   // Another user logged in while the list was compared: the plan is not theirs.
-  if (api::UserModel::getUserId() != plan.uid) return;
+  if (api::UserModel::getUserId() != plan.uid) {
+    isSync_ = false;
+    return;
+  }
   for (std::int64_t id : plan.remove) cancelDownloadByProgramId(id);
-  for (std::int64_t id : plan.refresh) fetchDetail(std::to_string(id), DetailFor::syncReplacing);
-  for (std::int64_t id : plan.add) fetchDetail(std::to_string(id), DetailFor::syncAdding);
-  if (plan.refresh.empty() && plan.add.empty()) return;
+  syncAdds_.assign(plan.adds.begin(), plan.adds.end());
+  syncUid_ = plan.uid;
+  addNextSyncedProgramme();
+}
+
+// The programmes are added a second apart, so that their rows' create times, and so the order
+// in which they download, follow the server's list backwards.
+void DownloadManager::addNextSyncedProgramme() {
+  if (syncAdds_.empty() || api::UserModel::getUserId() != syncUid_) {
+    endMerge(false);
+    return;
+  }
+  const SyncAdd next = syncAdds_.front();
+  syncAdds_.pop_front();
+  fetchDetail(std::to_string(next.programId), next.purpose);
+  if (syncAdds_.empty()) {
+    endMerge(true);
+    return;
+  }
+  std::weak_ptr<DownloadManager> weak = weak_from_this();
+  syncAddTimer_ =
+      foundation::RunLoop::main().scheduleTimer(foundation::Duration(kSyncAddSpacingSeconds), false, [weak] {
+        if (auto self = weak.lock()) self->addNextSyncedProgramme();
+      });
+}
+
+void DownloadManager::endMerge(bool added) {
+  syncAdds_.clear();
+  isSync_ = false;
+  if (!added) return;
   if (!isDownloadPauseNil()) {
     continueDownload();
     return;

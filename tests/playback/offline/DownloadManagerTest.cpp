@@ -148,6 +148,75 @@ TEST_F(DownloadManagerTest, ContinuingAfterAFailedSongRetriesAtOnceAndDropsThePe
   EXPECT_EQ(songServer.requestCount("/song/7.mp3"), 2u);
 }
 
+// Songs that cannot be had now (gone from the server, or without an address, which is never
+// asked for) hold no programme behind theirs: it steps aside, waits with its real count, is
+// retried with the back-off and completes once every song can be had.
+TEST_F(DownloadManagerTest, SongsThatCannotBeHadStepAsideForTheProgrammesBehindThem) {
+  const std::string one = song(1), gone = song(404), unlisted = song(9);
+  song(2);
+  song(3);
+  serveSongs();
+  songServer.route("GET", "/song/404.mp3", Reply::text("<html>not found</html>", 404));
+  programme("701", {1, 404, 9});
+  const std::string address = "\"" + songServer.url("/song/9.mp3") + "\"";
+  ASSERT_NE(details["701"].find(address), std::string::npos);
+  details["701"].replace(details["701"].find(address), address.size(), "\"\"");
+  programme("702", {2});
+  programme("703", {3});
+  downloads().addDownloadProgramAndSyncWithId("701");
+  runUntilPosted("notificationProgramIsStartDownload 701");
+  downloads().addDownloadProgramAndSyncWithId("702");
+  runUntilPosted("notificationProgramIsDownloaded 702");
+  EXPECT_EQ(fileAt(701, 1), one);
+  EXPECT_EQ(downloads().checkProgramStateById(701), DownloadManager::kWaiting);
+
+  wait(DownloadManager::kFirstRetrySeconds);
+  ASSERT_TRUE(runUntil([&] { return songServer.requestCount("/song/404.mp3") == 2 && !downloads().isDownloading(); }));
+  songServer.route("GET", "/song/404.mp3",
+                   [gone](const RecordedRequest& r) { return Reply::ranged(r, gone, RangeMode::kHonour); });
+  downloads().continueDownload();
+  ASSERT_TRUE(runUntil([&] { return fileAt(701, 404) == gone && !downloads().isDownloading(); }));
+  // Only the song without an address is missing: going on finds nothing to fetch, and the next
+  // programme goes on.
+  downloads().continueDownload();
+  downloads().addDownloadProgramAndSyncWithId("703");
+  runUntilPosted("notificationProgramIsDownloaded 703");
+  EXPECT_EQ(downloads().countDownloadedSongWithProgramId(701), 2);
+  EXPECT_EQ(downloads().checkProgramStateById(701), DownloadManager::kWaiting);
+
+  // A new detail of the programme (as the server's list brings it) gives the song its address.
+  api::ProgramModelPtr stored = DBManager::sharedManager().getDownloadedProgram(701);
+  for (const api::SongModelPtr& entry : stored->songsArr())
+    if (entry->songId() == "9") entry->setAudioUrl(songServer.url("/song/9.mp3"));
+  ASSERT_TRUE(DBManager::sharedManager().insertProgram(stored));
+  downloads().continueDownload();
+  runUntilPosted("notificationProgramIsDownloaded 701");
+  EXPECT_EQ(fileAt(701, 9), unlisted);
+  EXPECT_EQ(songServer.requestCount("/song/9.mp3"), 1u);
+}
+
+// Whoever asks on the completion notice (the panel's download button) hears complete, whether
+// the songs were fetched or found on disk.
+TEST_F(DownloadManagerTest, TheCompletionNoticeFindsTheProgrammeNoLongerDownloading) {
+  song(1);
+  serveSongs();
+  programme("611", {1});
+  programme("612", {2});
+  ASSERT_TRUE(foundation::FileManager::createDirectory(DownloadPaths::programDir(5821, 612)).ok());
+  ASSERT_TRUE(foundation::FileManager::writeAtomically(DownloadPaths::songFile(5821, 612, 2), "bytes").ok());
+  std::vector<int> statesTold;
+  foundation::NotificationCenter::defaultCenter().addObserver(
+      &statesTold, DownloadManager::kProgramIsDownloaded, [&](const foundation::Notification& note) {
+        statesTold.push_back(downloads().checkProgramStateById(std::stoll(note.userInfo["ProgramId"].toString())));
+      });
+  downloads().addDownloadProgramAndSyncWithId("611");
+  runUntilPosted("notificationProgramIsStartDownload 611");
+  downloads().addDownloadProgramAndSyncWithId("612");
+  runUntilPosted("notificationProgramIsDownloaded 612");
+  foundation::NotificationCenter::defaultCenter().removeObserver(&statesTold);
+  EXPECT_EQ(statesTold, (std::vector<int>{DownloadManager::kComplete, DownloadManager::kComplete}));
+}
+
 TEST_F(DownloadManagerTest, StartGates) {
   struct Network {
     net::ReachabilityFlags flags;

@@ -12,11 +12,21 @@ class DownloadSyncTest : public testing::DownloadFixture {
         api::ProgramModel::initWithDataDic(foundation::Dictionary{{"program_id", id}, {"modify_time", modifyTime}})));
   }
   static std::vector<std::string> localIds() { return DBManager::sharedManager().fetchProgramIdByUserId("5821"); }
+  // Runs a sync to its end; the programmes it adds, a second apart, are each stored before the
+  // clock moves on.
   void sync(const std::string& reply) {
     api.answerWithBody("user.listSubscriptionStatus", reply);
+    auto asked = [this] { return api.callsTo("radio.getProgramDetail").size(); };
+    std::size_t before = asked();
     downloads().sync_downloads();
     ASSERT_TRUE(downloads().isSync());
-    ASSERT_TRUE(runUntil([&] { return !downloads().isSync() && liveRequests().empty(); }));
+    while (true) {
+      ASSERT_TRUE(runUntil([&] { return !downloads().isSync() || (asked() > before && liveRequests().empty()); }));
+      if (!downloads().isSync()) break;
+      before = asked();
+      wait(DownloadManager::kSyncAddSpacingSeconds);
+    }
+    ASSERT_TRUE(runUntil([&] { return liveRequests().empty(); }));
   }
 };
 
@@ -48,6 +58,26 @@ TEST_F(DownloadSyncTest, TheLocalListFollowsTheServersWhicheverWayItWritesIds) {
   EXPECT_TRUE(foundation::FileManager::fileExists(kept));
   EXPECT_EQ(api.callsTo("radio.getProgramDetail").size(), 2u);
   EXPECT_EQ(api.callsTo("user.listSubscriptionStatus")[0].formValue("sync"), "1");
+}
+
+// The list is added from its last entry to its first, a second apart, and downloads in that order.
+TEST_F(DownloadSyncTest, ProgrammesAreAddedFromTheListsLastEntryToItsFirstASecondApart) {
+  for (const char* id : {"961", "962", "963"}) programme(id, {});
+  sync(R"({"err":"hapn.ok","data":[{"program_id":"963"},{"program_id":"961"},{"program_id":"962"}]})");
+  ASSERT_TRUE(runUntil([&] { return localIds().size() == 3; }));
+  std::vector<std::string> asked;
+  for (const auto& call : api.callsTo("radio.getProgramDetail"))
+    asked.push_back(call.formValue("program_id").value_or(""));
+  EXPECT_EQ(asked, (std::vector<std::string>{"962", "961", "963"}));
+  EXPECT_EQ(localIds(), (std::vector<std::string>{"962", "961", "963"}));
+  std::vector<std::string> createTimes;
+  for (const auto& row : DBManager::sharedManager().fetchProgramByStatus(-1))
+    createTimes.push_back(row->modifyTime().value_or(""));
+  EXPECT_EQ(createTimes, (std::vector<std::string>{"1700000000", "1700000001", "1700000002"}));
+  std::vector<std::string> completed;
+  for (const std::string& entry : posted)
+    if (entry.rfind("notificationProgramIsDownloaded", 0) == 0) completed.push_back(entry.substr(entry.size() - 3));
+  EXPECT_EQ(completed, (std::vector<std::string>{"962", "961", "963"}));
 }
 
 TEST_F(DownloadSyncTest, AReplyWithoutAListRemovesNothingAndAnEmptyListRemovesEverything) {
