@@ -346,7 +346,7 @@ TEST_F(AuthenticationTest, AChallengeWaitingForASilentKeyringHoldsUpNoOtherReque
   challenged->setShouldPresentProxyAuthenticationDialog(false);
   challenged->setTimeOutSeconds(5);  // the keyring's time-out too
   challenged->startAsynchronous();
-  ASSERT_TRUE(runUntil([&] { return proxy.requestCount() == 1; }));
+  ASSERT_TRUE(runUntil([&] { return silent.callsTaken() > 0; })) << "the challenge asks the keyring";
 
   auto otherDelegate = std::make_shared<RecordingDelegate>();
   auto unrelated = HTTPRequest::requestWithURL(server.url("/other"));

@@ -2,13 +2,17 @@
 
 #include <gio/gio.h>
 
+#include <atomic>
 #include <string>
+
+#include "platform/foundation/RunLoop.h"
 
 namespace testsupport {
 
 // A Secret Service that takes every call and never answers: the service's bus name, owned on a
 // session-bus connection of its own whose filter swallows every method call sent to it. Owns the
-// name from construction (when the bus lets it) until destruction.
+// name from construction (when the bus lets it) until destruction. Each call taken wakes the main
+// run loop.
 class SilentSecretService {
  public:
   SilentSecretService() {
@@ -25,7 +29,7 @@ class SilentSecretService {
       g_error_free(error);
       return;
     }
-    g_dbus_connection_add_filter(bus_, swallowCalls, nullptr, nullptr);
+    g_dbus_connection_add_filter(bus_, swallowCalls, this, nullptr);
     GVariant* reply = g_dbus_connection_call_sync(
         bus_, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "RequestName",
         g_variant_new("(su)", "org.freedesktop.secrets", 4u /* do not queue */), G_VARIANT_TYPE("(u)"),
@@ -51,11 +55,16 @@ class SilentSecretService {
   SilentSecretService& operator=(const SilentSecretService&) = delete;
 
   bool owned() const { return owned_; }
+  // Any thread. How many calls it took (and left unanswered).
+  int callsTaken() const { return callsTaken_; }
   const std::string& why() const { return why_; }
 
  private:
-  static GDBusMessage* swallowCalls(GDBusConnection*, GDBusMessage* message, gboolean incoming, gpointer) {
+  // On GDBus's own thread.
+  static GDBusMessage* swallowCalls(GDBusConnection*, GDBusMessage* message, gboolean incoming, gpointer self) {
     if (incoming && g_dbus_message_get_message_type(message) == G_DBUS_MESSAGE_TYPE_METHOD_CALL) {
+      ++static_cast<SilentSecretService*>(self)->callsTaken_;
+      foundation::performOnMainThread([] {});
       g_object_unref(message);
       return nullptr;
     }
@@ -64,6 +73,7 @@ class SilentSecretService {
 
   GDBusConnection* bus_ = nullptr;
   bool owned_ = false;
+  std::atomic<int> callsTaken_ = 0;
   std::string why_ = "no session bus";
 };
 
