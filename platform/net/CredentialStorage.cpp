@@ -3,10 +3,13 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <utility>
 
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/PropertyList.h"
+#include "platform/foundation/WorkerPool.h"
 
 namespace net {
 namespace {
@@ -27,12 +30,13 @@ ProtectionSpace spaceFromDictionary(const foundation::Dictionary& entry) {
 }  // namespace
 
 CredentialStorage& CredentialStorage::shared() {
-  static CredentialStorage storage(
+  // Never destroyed: a keyring call still pending at exit keeps using it.
+  static CredentialStorage* storage = new CredentialStorage(
       foundation::Paths::appendingPathComponent(
           foundation::Paths::appendingPathComponent(foundation::Paths::preferencesDirectory(), "Credentials"),
           "credentials.plist"),
       SecretServiceKeyring::connect());
-  return storage;
+  return *storage;
 }
 
 CredentialStorage::CredentialStorage(std::string path, std::unique_ptr<SecretServiceKeyring> keyring)
@@ -84,35 +88,99 @@ foundation::Status CredentialStorage::save() const {
   return foundation::FileManager::writeAtomically(path_, *text, 0600);
 }
 
-std::optional<Credentials> CredentialStorage::defaultCredential(const ProtectionSpace& space) const {
+std::optional<Credentials> CredentialStorage::heldCredential(const ProtectionSpace& space) const {
   std::scoped_lock lock(lock_);
   for (const auto& entry : entries_) {
     if (entry.space == space) return entry.credential;
   }
-  return keyring_ ? keyring_->find(space) : std::nullopt;
+  return std::nullopt;
+}
+
+std::optional<Credentials> CredentialStorage::defaultCredential(const ProtectionSpace& space,
+                                                                foundation::Duration keyringTimeOut) const {
+  if (auto held = heldCredential(space)) return held;
+  if (!keyring_) return std::nullopt;
+  KeyringAnswer answer = keyring_->find(space, keyringTimeOut);
+  if (answer.outcome != KeyringAnswer::Outcome::done && answer.outcome != KeyringAnswer::Outcome::absent) {
+    reportKeyringFailure(answer);
+  }
+  return answer.credential;
+}
+
+void CredentialStorage::findDefaultCredential(const ProtectionSpace& space, foundation::Duration keyringTimeOut,
+                                              std::function<void(std::optional<Credentials>)> answer) const {
+  auto held = heldCredential(space);
+  if (held || !keyring_) {
+    answer(std::move(held));
+    return;
+  }
+  foundation::WorkerPool::shared().run(
+      [this, space, keyringTimeOut, answer = std::move(answer)] { answer(defaultCredential(space, keyringTimeOut)); });
 }
 
 foundation::Status CredentialStorage::setDefaultCredential(const ProtectionSpace& space, const Credentials& credential,
-                                                           CredentialPersistence persistence) {
+                                                           CredentialPersistence persistence,
+                                                           foundation::Duration keyringTimeOut) {
+  bool toKeyring = persistence == CredentialPersistence::permanent && keyring_;
+  bool wasInFile = false;
+  {
+    std::scoped_lock lock(lock_);
+    wasInFile = std::erase_if(entries_, [&](const Entry& entry) {
+      return entry.space == space && entry.persistence == CredentialPersistence::permanent;
+    });
+    std::erase_if(entries_, [&](const Entry& entry) { return entry.space == space; });
+    // While the keyring is asked, others find the credential here at once.
+    entries_.push_back({space, credential, toKeyring ? CredentialPersistence::forSession : persistence});
+    if (!keyring_) {
+      return persistence == CredentialPersistence::permanent || wasInFile ? save() : foundation::Status::success();
+    }
+  }
+  // A session credential: the keyring's older one would otherwise come back once this one is gone.
+  KeyringAnswer answer =
+      toKeyring ? keyring_->store(space, credential, keyringTimeOut) : keyring_->remove(space, keyringTimeOut);
+  bool failed = answer.outcome == KeyringAnswer::Outcome::noAnswer || answer.outcome == KeyringAnswer::Outcome::refused;
+  if (failed) reportKeyringFailure(answer);
   std::scoped_lock lock(lock_);
-  bool wasInFile = std::erase_if(entries_, [&](const Entry& entry) {
-    return entry.space == space && entry.persistence == CredentialPersistence::permanent;
+  auto pending = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& entry) {
+    return entry.space == space && entry.persistence == CredentialPersistence::forSession &&
+           entry.credential.username == credential.username && entry.credential.password == credential.password &&
+           entry.credential.accountDomain == credential.accountDomain;
   });
-  std::erase_if(entries_, [&](const Entry& entry) { return entry.space == space; });
-  if (persistence == CredentialPersistence::permanent && keyring_ && keyring_->store(space, credential)) {
+  if (!toKeyring || answer.outcome == KeyringAnswer::Outcome::done) {
+    if (toKeyring && pending != entries_.end()) entries_.erase(pending);
     return wasInFile ? save() : foundation::Status::success();
   }
-  // The keyring's older credential would otherwise come back once this one is gone.
-  if (keyring_) keyring_->remove(space);
-  entries_.push_back({space, credential, persistence});
-  return persistence == CredentialPersistence::permanent || wasInFile ? save() : foundation::Status::success();
+  // Nothing took the call: there is no Secret Service after all, so the file keeps it.
+  if (answer.outcome == KeyringAnswer::Outcome::absent) {
+    if (pending != entries_.end()) pending->persistence = CredentialPersistence::permanent;
+    return save();
+  }
+  if (wasInFile) (void)save();  // the replaced password leaves the file all the same
+  return foundation::makeError(kCredentialStorageErrorDomain, kCredentialNotSaved,
+                               answer.reason + "; the password is kept for this run only");
 }
 
-foundation::Status CredentialStorage::removeDefaultCredential(const ProtectionSpace& space) {
-  std::scoped_lock lock(lock_);
-  if (keyring_) keyring_->remove(space);
-  auto removed = std::erase_if(entries_, [&](const Entry& entry) { return entry.space == space; });
-  return removed ? save() : foundation::Status::success();
+foundation::Status CredentialStorage::removeDefaultCredential(const ProtectionSpace& space,
+                                                              foundation::Duration keyringTimeOut) {
+  foundation::Status saved = foundation::Status::success();
+  {
+    std::scoped_lock lock(lock_);
+    if (std::erase_if(entries_, [&](const Entry& entry) { return entry.space == space; })) saved = save();
+  }
+  if (!keyring_) return saved;
+  KeyringAnswer answer = keyring_->remove(space, keyringTimeOut);
+  if (answer.outcome != KeyringAnswer::Outcome::done && answer.outcome != KeyringAnswer::Outcome::absent) {
+    reportKeyringFailure(answer);
+  }
+  return saved;
+}
+
+void CredentialStorage::reportKeyringFailure(const KeyringAnswer& answer) const {
+  {
+    std::scoped_lock lock(lock_);
+    if (std::exchange(reportedKeyringFailure_, true)) return;
+  }
+  std::fprintf(stderr, "net: %s; passwords are kept for this run only\n", answer.reason.c_str());
 }
 
 }  // namespace net

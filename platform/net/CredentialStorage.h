@@ -1,11 +1,13 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/foundation/Clock.h"
 #include "platform/foundation/Result.h"
 #include "platform/net/HTTPAuthentication.h"
 #include "platform/net/SecretServiceKeyring.h"
@@ -24,11 +26,18 @@ struct ProtectionSpace {
 
 enum class CredentialPersistence { forSession, permanent };
 
+inline constexpr const char* kCredentialStorageErrorDomain = "CredentialStorageErrorDomain";
+// The keyring refused a permanent credential or did not answer: it is kept for this run only.
+inline constexpr long long kCredentialNotSaved = 1;
+
 // The default credential of each protection space. Permanent credentials live in the desktop's
-// keyring when one answers on the session bus; without one they live in a property list under
-// the Preferences folder ("Credentials/credentials.plist"), protected by the file's mode only
-// (0600, in a 0700 folder), never encrypted. A credential the file already held is still found
-// until it is replaced or removed. Every write replaces the file atomically. Any thread.
+// keyring when one is on the session bus; without one they live in a property list under the
+// Preferences folder ("Credentials/credentials.plist"), protected by the file's mode only (0600,
+// in a 0700 folder), never encrypted. A keyring that refuses a password or does not answer in
+// time never sends it to the file: it is kept for this run only, and standard error says so once.
+// A credential the file already held is still found until it is replaced or removed. Every write
+// replaces the file atomically. Any thread; no lock is held while the keyring is asked, so a
+// keyring that does not answer holds up only the caller that asked it.
 class CredentialStorage {
  public:
   // The process-wide storage on the application home's Preferences folder.
@@ -37,11 +46,20 @@ class CredentialStorage {
   // is read at once.
   explicit CredentialStorage(std::string path, std::unique_ptr<SecretServiceKeyring> keyring = nullptr);
 
-  std::optional<Credentials> defaultCredential(const ProtectionSpace& space) const;
-  // Replaces the space's default credential; a permanent one is written to the file.
+  // The keyring is asked for at most `keyringTimeOut`.
+  std::optional<Credentials> defaultCredential(const ProtectionSpace& space,
+                                               foundation::Duration keyringTimeOut = kDefaultKeyringTimeOut) const;
+  // The same answer, given to `answer` on a worker thread (or at once when no keyring need be
+  // asked). The storage outlives the answer.
+  void findDefaultCredential(const ProtectionSpace& space, foundation::Duration keyringTimeOut,
+                             std::function<void(std::optional<Credentials>)> answer) const;
+  // Replaces the space's default credential. A permanent one goes to the keyring, or to the file
+  // when there is no keyring; an error says why it is kept for this run only.
   foundation::Status setDefaultCredential(const ProtectionSpace& space, const Credentials& credential,
-                                          CredentialPersistence persistence);
-  foundation::Status removeDefaultCredential(const ProtectionSpace& space);
+                                          CredentialPersistence persistence,
+                                          foundation::Duration keyringTimeOut = kDefaultKeyringTimeOut);
+  foundation::Status removeDefaultCredential(const ProtectionSpace& space,
+                                             foundation::Duration keyringTimeOut = kDefaultKeyringTimeOut);
   // The file could not be read when the storage started (a damaged file starts empty).
   const foundation::ErrorPtr& loadError() const { return loadError_; }
 
@@ -53,12 +71,16 @@ class CredentialStorage {
   };
   void load();
   foundation::Status save() const;
+  std::optional<Credentials> heldCredential(const ProtectionSpace& space) const;
+  // Without the lock. Says once per run that the keyring failed, and why.
+  void reportKeyringFailure(const KeyringAnswer& answer) const;
 
   std::string path_;
   std::unique_ptr<SecretServiceKeyring> keyring_;
   mutable std::mutex lock_;
   std::vector<Entry> entries_;
   foundation::ErrorPtr loadError_;
+  mutable bool reportedKeyringFailure_ = false;  // guarded by lock_
 };
 
 }  // namespace net

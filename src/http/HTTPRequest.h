@@ -33,6 +33,7 @@ namespace net {
 class HTTPMessage;
 class HTTPReadStream;
 class InputStream;
+struct ProtectionSpace;
 }  // namespace net
 
 namespace http {
@@ -511,9 +512,16 @@ class HTTPRequest : public foundation::Operation {
   bool applySessionCredentials(bool proxy);
   void askForCredentialsOrFail(bool proxy);
   void applyAndRestart(bool proxy, const net::CredentialsPtr& credentials);
-  // HTTPRequestCredentials.cpp, network thread under the lock.
-  net::CredentialsPtr findCredentials();
-  net::CredentialsPtr findProxyCredentials();
+  // Asks the credential storage off the network thread, bounded by the time-out, then finishes
+  // the credential search with its answer.
+  void lookUpSavedCredentials(bool proxy, const net::ProtectionSpace& space);
+  void finishCredentialSearch(bool proxy, const std::optional<net::Credentials>& saved);
+  // HTTPRequestCredentials.cpp, network thread under the lock. `saved` is the credential
+  // storage's answer for savedCredentialSpace().
+  net::CredentialsPtr findCredentials(const std::optional<net::Credentials>& saved);
+  net::CredentialsPtr findProxyCredentials(const std::optional<net::Credentials>& saved);
+  // The space whose saved credential the search needs, when the request's own do not do.
+  std::optional<net::ProtectionSpace> savedCredentialSpace(bool proxy);
   bool applyCredentials(const net::CredentialsPtr& credentials);
   bool applyProxyCredentials(const net::CredentialsPtr& credentials);
   void saveCredentialsToKeychain(const net::Credentials& credentials);

@@ -1,4 +1,5 @@
 // The answer to a 401 or 407 challenge.
+#include "platform/net/CredentialStorage.h"
 #include "platform/net/HTTPMessage.h"
 #include "src/http/AuthenticationDialog.h"
 #include "src/http/HTTPRequest.h"
@@ -82,7 +83,30 @@ void HTTPRequest::answerChallenge(bool proxy) {
     startRequest();
     return;
   }
-  auto found = proxy ? findProxyCredentials() : findCredentials();
+  if (auto space = savedCredentialSpace(proxy)) {
+    lookUpSavedCredentials(proxy, *space);
+    return;
+  }
+  finishCredentialSearch(proxy, std::nullopt);
+}
+
+void HTTPRequest::lookUpSavedCredentials(bool proxy, const net::ProtectionSpace& space) {
+  // The keyring's time-out is the request's: its own clock waits, as while a delegate is asked.
+  lastActivityTime_.reset();
+  net::CredentialStorage::shared().findDefaultCredential(
+      space, foundation::Duration(settings_.timeOutSeconds),
+      [request = self(), proxy](std::optional<net::Credentials> saved) {
+        networkLoop().post([request, proxy, saved = std::move(saved)] {
+          Lock lock(request->cancelledLock_);
+          std::scoped_lock prompt(credentialPromptLock());
+          if (request->error_ || request->isCancelled()) return;
+          request->finishCredentialSearch(proxy, saved);
+        });
+      });
+}
+
+void HTTPRequest::finishCredentialSearch(bool proxy, const std::optional<net::Credentials>& saved) {
+  auto found = proxy ? findProxyCredentials(saved) : findCredentials(saved);
   if (!found) {
     askForCredentialsOrFail(proxy);
     return;

@@ -2,6 +2,7 @@
 // and the platform's credential storage; and the credentials sent before any challenge.
 #include "platform/foundation/Base64.h"
 #include "platform/foundation/Url.h"
+#include "platform/foundation/WorkerPool.h"
 #include "platform/net/CredentialStorage.h"
 #include "platform/net/HTTPMessage.h"
 #include "platform/net/URLParts.h"
@@ -30,6 +31,15 @@ void splitAccountDomain(std::string& username, std::string& domain) {
   username = username.substr(slash + 1);
 }
 
+// The keyring may be slow to answer; the requests on the network thread go on meanwhile.
+void saveOffTheNetworkThread(net::ProtectionSpace space, net::Credentials credentials, double timeOutSeconds) {
+  foundation::WorkerPool::shared().run(
+      [space = std::move(space), credentials = std::move(credentials), timeOutSeconds] {
+        (void)net::CredentialStorage::shared().setDefaultCredential(
+            space, credentials, net::CredentialPersistence::permanent, foundation::Duration(timeOutSeconds));
+      });
+}
+
 struct UserAndPassword {
   std::optional<std::string> user;
   std::optional<std::string> password;
@@ -38,7 +48,7 @@ struct UserAndPassword {
 
 }  // namespace
 
-net::CredentialsPtr HTTPRequest::findCredentials() {
+net::CredentialsPtr HTTPRequest::findCredentials(const std::optional<net::Credentials>& saved) {
   UserAndPassword found;
   if (auto parsed = foundation::Url::parse(url_); parsed.ok()) found = {parsed->user(), parsed->password()};
   if (!found.complete()) {
@@ -47,13 +57,7 @@ net::CredentialsPtr HTTPRequest::findCredentials() {
     if (main) fromMain = {main->username(), main->password()};
     found = fromMain.complete() ? fromMain : UserAndPassword{settings_.username, settings_.password};
   }
-  if (!found.complete() && settings_.useKeychainPersistence) {
-    auto parts = net::parseHTTPURL(url_);
-    auto saved = parts.ok()
-                     ? savedCredentials(parts->host, parts->port, parts->scheme, authenticationRealm_.value_or(""))
-                     : std::nullopt;
-    if (saved) found = {saved->username, saved->password};
-  }
+  if (!found.complete() && settings_.useKeychainPersistence && saved) found = {saved->username, saved->password};
   if (!found.complete()) return nullptr;
   std::optional<std::string> accountDomain;
   if (requestAuthentication_ && requestAuthentication_->requiresAccountDomain()) {
@@ -63,7 +67,7 @@ net::CredentialsPtr HTTPRequest::findCredentials() {
   return net::makeCredentials(*found.user, *found.password, accountDomain);
 }
 
-net::CredentialsPtr HTTPRequest::findProxyCredentials() {
+net::CredentialsPtr HTTPRequest::findProxyCredentials(const std::optional<net::Credentials>& saved) {
   auto main = mainRequest_.lock();
   UserAndPassword fromMain;
   if (main) fromMain = {main->proxyUsername(), main->proxyPassword()};
@@ -71,12 +75,7 @@ net::CredentialsPtr HTTPRequest::findProxyCredentials() {
       fromMain.complete() ? fromMain : UserAndPassword{settings_.proxyUsername, settings_.proxyPassword};
   bool ntlm = proxyAuthenticationScheme_ == net::kHTTPAuthenticationSchemeNTLM;
   if (!found.complete() && ntlm) found = {settings_.username, settings_.password};
-  if (!found.complete()) {
-    if (auto saved = savedCredentialsForProxy(settings_.proxyHost, settings_.proxyPort,
-                                              proxyAuthenticationRealm_.value_or(""))) {
-      found = {saved->username, saved->password};
-    }
-  }
+  if (!found.complete() && saved) found = {saved->username, saved->password};
   if (!found.complete()) return nullptr;
   std::optional<std::string> accountDomain;
   if (proxyAuthentication_ && proxyAuthentication_->requiresAccountDomain()) {
@@ -85,6 +84,17 @@ net::CredentialsPtr HTTPRequest::findProxyCredentials() {
     if (accountDomain->empty()) accountDomain = settings_.domain;
   }
   return net::makeCredentials(*found.user, *found.password, accountDomain);
+}
+
+std::optional<net::ProtectionSpace> HTTPRequest::savedCredentialSpace(bool proxy) {
+  if (proxy) {
+    if (findProxyCredentials(std::nullopt)) return std::nullopt;
+    return proxySpace(settings_.proxyHost, settings_.proxyPort, proxyAuthenticationRealm_.value_or(""));
+  }
+  if (!settings_.useKeychainPersistence || findCredentials(std::nullopt)) return std::nullopt;
+  auto parts = net::parseHTTPURL(url_);
+  if (!parts.ok()) return std::nullopt;
+  return serverSpace(parts->host, parts->port, parts->scheme, authenticationRealm_.value_or(""));
 }
 
 bool HTTPRequest::applyCredentials(const net::CredentialsPtr& credentials) {
@@ -122,12 +132,13 @@ bool HTTPRequest::applyProxyCredentials(const net::CredentialsPtr& credentials) 
 void HTTPRequest::saveCredentialsToKeychain(const net::Credentials& credentials) {
   auto parts = net::parseHTTPURL(url_);
   if (!parts.ok()) return;
-  saveCredentials(credentials, parts->host, parts->port, parts->scheme, authenticationRealm_.value_or(""));
+  saveOffTheNetworkThread(serverSpace(parts->host, parts->port, parts->scheme, authenticationRealm_.value_or("")),
+                          credentials, settings_.timeOutSeconds);
 }
 
 void HTTPRequest::saveProxyCredentialsToKeychain(const net::Credentials& credentials) {
-  saveCredentialsForProxy(credentials, settings_.proxyHost, settings_.proxyPort,
-                          proxyAuthenticationRealm_.value_or(""));
+  saveOffTheNetworkThread(proxySpace(settings_.proxyHost, settings_.proxyPort, proxyAuthenticationRealm_.value_or("")),
+                          credentials, settings_.timeOutSeconds);
 }
 
 std::optional<SessionCredentials> HTTPRequest::findSessionAuthenticationCredentials() {

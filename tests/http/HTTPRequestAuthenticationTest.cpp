@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <set>
 
 #include "platform/foundation/Base64.h"
@@ -10,6 +11,7 @@
 #include "src/http/HTTPRequestErrors.h"
 #include "src/http/SessionCredentialStore.h"
 #include "tests/http/EngineTestSupport.h"
+#include "tests/support/SilentSecretService.h"
 
 namespace http::test {
 namespace {
@@ -357,6 +359,36 @@ TEST_F(AuthenticationTest, ProxyChallengeIsAnsweredWithProxyAuthorization) {
   ASSERT_EQ(proxy.requestCount(), 2u);
   EXPECT_TRUE(hasBasicCredentials(proxy.requests()[1], "pat", "pass", true));
   EXPECT_EQ(HTTPRequest::sessionProxyCredentialsStore().size(), 1u);
+}
+
+// The keyring's bus name belongs to a service that never answers: http_silent_keyring runs this
+// on a bus of its own.
+TEST_F(AuthenticationTest, AChallengeWaitingForASilentKeyringHoldsUpNoOtherRequest) {
+  if (!std::getenv("ZR_TEST_SESSION_BUS")) GTEST_SKIP() << "runs inside dbus-run-session as http_silent_keyring";
+  testsupport::SilentSecretService silent;
+  if (!silent.owned()) GTEST_SKIP() << silent.why();
+  testsupport::LoopbackServer proxy({.proxy = true, .proxyCredentials = "pat:pass"});
+  server.route("GET", "/via", Reply::text("through"));
+  server.route("GET", "/other", Reply::text("unrelated"));
+  auto challenged = makeRequest(server.url("/via"));
+  challenged->setProxy("127.0.0.1", proxy.port());
+  challenged->setShouldPresentProxyAuthenticationDialog(false);
+  challenged->setTimeOutSeconds(5);  // the keyring's time-out too
+  challenged->startAsynchronous();
+  ASSERT_TRUE(runUntil([&] { return silent.callsTaken() > 0; })) << "the challenge asks the keyring";
+
+  auto otherDelegate = std::make_shared<RecordingDelegate>();
+  auto unrelated = HTTPRequest::requestWithURL(server.url("/other"));
+  unrelated->setDelegate(otherDelegate);
+  wakeMainLoopWhenFinished(*unrelated);
+  unrelated->startAsynchronous();
+  ASSERT_TRUE(runUntil([&] { return otherDelegate->ended(); }));
+  EXPECT_EQ(unrelated->responseString(), "unrelated");
+  EXPECT_FALSE(challenged->isFinished()) << "the challenged request is still waiting for the keyring";
+
+  // The bus gives up on an unanswered call after 25 s, and each look-up makes two.
+  ASSERT_TRUE(runUntil([&] { return delegate->ended(); }, 20));
+  expectAuthenticationNeeded(challenged);
 }
 
 TEST_F(AuthenticationTest, ProxyDigestAnswersTheRequestLineTheProxySees) {

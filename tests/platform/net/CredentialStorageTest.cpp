@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Paths.h"
 #include "platform/net/HTTPMessage.h"
 #include "platform/net/SecretServiceKeyring.h"
+#include "tests/support/SilentSecretService.h"
 
 namespace net {
 namespace {
@@ -53,22 +56,32 @@ TEST(CredentialStorage, ADamagedFileStartsEmptyAndSaysWhy) {
   EXPECT_TRUE(foundation::FileManager::fileExists(path + ".damaged")) << "kept aside, not overwritten later";
 }
 
-// A keyring of our own: gnome-keyring-daemon on the private bus of this test run, with a fresh,
-// unlocked login keyring under a scratch home.
+// A keyring of our own: gnome-keyring-daemon on the private bus of this test run, under a scratch
+// home; `unlocked` gives it a fresh login keyring, unlocked, else it has no keyring at all.
+bool startGnomeKeyring(const std::string& home, bool unlocked) {
+  if (::mkdir((home + "/run").c_str(), 0700) != 0) return false;
+  std::string start = std::string(unlocked ? "printf 'test' | " : "") + "HOME='" + home + "' XDG_DATA_HOME='" + home +
+                      "/data' XDG_RUNTIME_DIR='" + home + "/run' gnome-keyring-daemon " + (unlocked ? "--unlock" : "") +
+                      " --daemonize --components=secrets >/dev/null 2>&1" + (unlocked ? "" : " </dev/null");
+  // It takes the bus name a moment after it returns; a call before that would start another
+  // keyring through bus activation.
+  start += " && gdbus wait --session --timeout 10 org.freedesktop.secrets";
+  return std::system(start.c_str()) == 0;
+}
+
 class SecretServiceTest : public ::testing::Test {
  protected:
-  void SetUp() override {
+  void SetUp() override { startKeyring(true); }
+  void startKeyring(bool unlocked) {
     if (!std::getenv("ZR_TEST_SESSION_BUS"))
       GTEST_SKIP() << "runs inside dbus-run-session as the net_secret_service test";
     if (std::system("command -v gnome-keyring-daemon >/dev/null") != 0) {
       GTEST_SKIP() << "gnome-keyring-daemon is not installed (Debian package gnome-keyring)";
     }
     home = foundation::Paths::useFreshHomeForTesting();
-    ASSERT_EQ(::mkdir((home + "/run").c_str(), 0700), 0);
-    std::string start = "printf 'test' | HOME='" + home + "' XDG_DATA_HOME='" + home + "/data' XDG_RUNTIME_DIR='" +
-                        home + "/run' gnome-keyring-daemon --unlock --daemonize --components=secrets >/dev/null 2>&1";
-    if (std::system(start.c_str()) != 0) GTEST_SKIP() << "gnome-keyring-daemon could not start here";
-    if (!SecretServiceKeyring::connect()) GTEST_SKIP() << "the Secret Service started but does not answer";
+    if (!startGnomeKeyring(home, unlocked))
+      GTEST_SKIP() << "gnome-keyring-daemon could not start (or gdbus is missing)";
+    if (!SecretServiceKeyring::connect()) GTEST_SKIP() << "the Secret Service started but is not on the bus";
     path = home + "/credentials.plist";
   }
   std::string fileText() {
@@ -104,6 +117,54 @@ TEST_F(SecretServiceTest, PasswordsGoToTheKeyringAndOnesSavedInTheFileBeforeAreS
   EXPECT_EQ(again.defaultCredential(old)->password, "n3w");
   ASSERT_TRUE(again.removeDefaultCredential(vault));
   EXPECT_FALSE(CredentialStorage(path, SecretServiceKeyring::connect()).defaultCredential(vault));
+}
+
+// A keyring with nowhere to keep a password: no keyring of its own, and nobody to answer its
+// prompt to make one. Its own bus, so no earlier keyring is there: net_refusing_secret_service.
+class RefusingSecretServiceTest : public SecretServiceTest {
+ protected:
+  void SetUp() override { startKeyring(false); }
+};
+
+TEST_F(RefusingSecretServiceTest, APasswordTheKeyringRefusesServesThisRunAndNeverReachesTheFile) {
+  ProtectionSpace vault{"example.org", 443, "https", "vault", ""};
+  CredentialStorage storage(path, SecretServiceKeyring::connect());
+  testing::internal::CaptureStderr();
+  auto saved = storage.setDefaultCredential(vault, {"ann", "s3cret", std::nullopt}, CredentialPersistence::permanent);
+  (void)storage.setDefaultCredential(vault, {"ann", "s3cret2", std::nullopt}, CredentialPersistence::permanent);
+  std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_FALSE(saved) << "not reported as saved";
+  EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << "said once: " << said;
+  EXPECT_EQ(storage.defaultCredential(vault)->password, "s3cret2") << "still used for this run";
+  EXPECT_EQ(fileText().find("s3cret"), std::string::npos) << fileText();
+  EXPECT_FALSE(CredentialStorage(path, SecretServiceKeyring::connect()).defaultCredential(vault));
+}
+
+// The keyring's bus name belongs to a service that takes every call and never answers; its own
+// bus: net_silent_secret_service.
+TEST(SilentSecretServiceTest, ASilentKeyringFailsWithinTheCallsTimeOutAndThePasswordServesThisRunOnly) {
+  if (!std::getenv("ZR_TEST_SESSION_BUS")) GTEST_SKIP() << "runs inside dbus-run-session";
+  testsupport::SilentSecretService silent;
+  if (!silent.owned()) GTEST_SKIP() << silent.why();
+  std::string path = foundation::Paths::useFreshHomeForTesting() + "/credentials.plist";
+  auto keyring = SecretServiceKeyring::connect();
+  ASSERT_TRUE(keyring) << "an owned name is a Secret Service, answering or not";
+  CredentialStorage storage(path, std::move(keyring));
+  ProtectionSpace vault{"example.org", 443, "https", "vault", ""};
+  constexpr foundation::Duration kKeyringTimeOut{0.2};
+
+  auto started = std::chrono::steady_clock::now();
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(storage.defaultCredential(vault, kKeyringTimeOut));
+  auto saved = storage.setDefaultCredential(vault, {"ann", "s3cret", std::nullopt}, CredentialPersistence::permanent,
+                                            kKeyringTimeOut);
+  std::string said = testing::internal::GetCapturedStderr();
+  // The bus gives up on an unanswered call after 25 s.
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
+  EXPECT_FALSE(saved) << "not reported as saved";
+  EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << "said once: " << said;
+  EXPECT_EQ(storage.defaultCredential(vault, kKeyringTimeOut)->password, "s3cret") << "still used for this run";
+  EXPECT_FALSE(foundation::FileManager::fileExists(path)) << "a keyring is there: the file is not for it";
 }
 
 TEST(HTTPAuthentication, BasicRefusedOnceIsNoLongerValid) {
