@@ -101,11 +101,23 @@ bool PlayerWatch::loadPanel() {
 
 void PlayerWatch::pressPlay() { playOrPause(); }
 
-void PlayerWatch::playOrPause() { player().handleStartAndPauseButtonEvent(); }
+void PlayerWatch::playOrPause() {
+  if (sayIfNothingToPlay()) return;
+  player().handleStartAndPauseButtonEvent();
+}
 
 void PlayerWatch::next() {
+  if (sayIfNothingToPlay()) return;
   commanded_ = true;
   player().handleNextSongButtonClickEvent();
+}
+
+// An empty list gives the keys that play or skip nothing to do; the listener is told what does.
+bool PlayerWatch::sayIfNothingToPlay() {
+  if (!player().musicListArray().empty()) return false;
+  console_.line(
+      "Nothing to play: choose a channel with c ID, a programme with g ID, or the offline programmes with a.");
+  return true;
 }
 
 void PlayerWatch::playChannel(const std::string& channelId) {
@@ -128,7 +140,8 @@ void PlayerWatch::playProgram(const std::string& programId) {
   commanded_ = true;
   console_.line("Opening programme " + programId + ".");
   player().controller().playProgram(programId, std::nullopt, true, [this, programId](const std::string& why) {
-    console_.line("Programme " + programId + " cannot be played: " + sentenceEnd(why) + ".");
+    commanded_ = false;  // the song on air was not replaced
+    console_.line("Programme " + programId + " cannot be played: " + sentenceEnd(why) + "; what played goes on.");
   });
 }
 

@@ -49,6 +49,7 @@ class PlayerWatch {
   void songGivenUp(const api::SongModelPtr& song, const std::string& reason);
   void tick();
   void printProgramIfNew();
+  bool sayIfNothingToPlay();
   void printStoredLogs();
   void printPlayLogAnswer(const foundation::Dictionary& sent, bool accepted, const std::string& answer);
   void printAlert(const ui::AlertView& alert);

@@ -26,7 +26,20 @@ class RadioProgramTest : public apptest::ProgramFixture {
     ASSERT_TRUE(runUntil([&] { return audio->lastItem() != item; }));
   }
   std::string lastSource() const { return audio->lastItem() ? audio->lastItem()->source() : ""; }
+  // The program against the scripted server, started.
+  void startOnScriptedServer() {
+    ProgramOptions options;
+    options.server = api.baseUrl();
+    program = std::make_unique<RadioProgram>(options, *console);
+    ASSERT_TRUE(program->start());
+  }
 };
+
+int occurrences(const std::string& text, const std::string& piece) {
+  int count = 0;
+  for (std::size_t at = text.find(piece); at != npos; at = text.find(piece, at + 1)) ++count;
+  return count;
+}
 
 TEST_F(RadioProgramTest, StartUpLoadsTheChannelOnAirThenOnePressPlaysIt) {
   ASSERT_TRUE(program->start());
@@ -132,15 +145,36 @@ TEST_F(RadioProgramTest, RefusalsAndSongsThatCannotPlaySayWhy) {
 }
 
 // The empty list's toast shows when the list arrives, through the toast listener, not at a later
-// press of play.
+// press of play; play and next then say what would give them something to play.
 TEST_F(RadioProgramTest, AnEmptyProgrammeSaysSoWhenItArrives) {
-  ProgramOptions options;
-  options.server = api.baseUrl();
-  program = std::make_unique<RadioProgram>(options, *console);
-  ASSERT_TRUE(program->start());
+  startOnScriptedServer();
   api.answerWithBody("play.playProgram", playertest::programmeReply("3101", {}));
   program->handleKey("g 3101");
-  EXPECT_TRUE(runUntil([&] { return output().find("Notice: 该列表中没有任何歌曲\n") != npos; })) << output();
+  ASSERT_TRUE(runUntil([&] { return output().find("Notice: 该列表中没有任何歌曲\n") != npos; })) << output();
+  program->handleKey("p");
+  program->handleKey("n");
+  const std::string text = output();
+  EXPECT_EQ(occurrences(text, "Notice: 该列表中没有任何歌曲"), 1) << text;
+  EXPECT_EQ(occurrences(text, "\nNothing to play: choose a channel with c ID, a programme with g ID"), 2) << text;
+  EXPECT_EQ(text.find("Paused."), npos) << text;
+}
+
+// A programme that cannot be had leaves the song on air playing, unreported until it ends.
+TEST_F(RadioProgramTest, ARefusedProgrammeLeavesTheSongOnAirPlayingAndLoggedAtItsEnd) {
+  startOnScriptedServer();
+  auto playing = ready(5);
+  hear(3);
+  api.answerWithErr("play.playProgram", "hapn.fail");
+  program->handleKey("g 77");
+  ASSERT_TRUE(runUntil([&] { return output().find("Programme 77 cannot be played: ") != npos; })) << output();
+  EXPECT_TRUE(playing->isPlaying());
+  EXPECT_EQ(audio->lastItem(), playing);
+  hear(2);
+  playing->reachEnd();
+  ASSERT_TRUE(runUntil([&] { return !playLogs().empty(); }));
+  EXPECT_EQ(playLogs().front().field("action"), "0") << "no record says the song was replaced";
+  EXPECT_EQ(playLogs().front().field("real_duration"), "5");
+  EXPECT_EQ(output().find("Paused."), npos) << output();
 }
 
 TEST_F(RadioProgramTest, PanelSnapshotsAtEachSongAndTheProgrammeKeys) {
