@@ -50,7 +50,6 @@ class PlayerWatch {
   void tick();
   void printProgramIfNew();
   bool sayIfNothingToPlay();
-  void printStoredLogs();
   void printPlayLogAnswer(const foundation::Dictionary& sent, bool accepted, const std::string& answer);
   void printAlert(const ui::AlertView& alert);
 
@@ -63,7 +62,6 @@ class PlayerWatch {
   bool hadItem_ = false;
   bool wasSong_ = false;  // the last item was a song, not an advert
   int songEnds_ = 0;
-  std::size_t storedLogs_ = 0;
   std::map<std::string, std::string> songNames_;  // song id -> title, of the songs that started
 };
 

@@ -238,10 +238,12 @@ void RadioProgram::observeSleepTimer() {
                      [this](const foundation::Notification&) { console_.line("Sleep timer stopped."); });
 }
 
-void RadioProgram::letRequestsFinish() {
+void RadioProgram::letRequestsFinish(foundation::Duration patience) {
   foundation::RunLoop::main().runUntil(
-      [] { return framework::QRVDataRequestManager::sharedManager().requests().empty(); }, foundation::Duration(3));
+      [] { return framework::QRVDataRequestManager::sharedManager().requests().empty(); }, patience);
   playback::PlayApiManager::storeUnanswered();
+  if (const std::size_t waiting = playback::PlayApiManager::storedRecordCount())
+    console_.line(counted(waiting, "play log", "play logs") + " kept for the next run.");
 }
 
 void RadioProgram::handleKey(const std::string& line) {

@@ -177,6 +177,32 @@ TEST_F(RadioProgramTest, ARefusedProgrammeLeavesTheSongOnAirPlayingAndLoggedAtIt
   EXPECT_EQ(output().find("Paused."), npos) << output();
 }
 
+// A record the server did not take is said to be kept as soon as it is, whatever the server
+// answered; a quit counts what is left for the next run, the record still on its way included.
+TEST_F(RadioProgramTest, PlayLogsKeptForLaterAreSaidWhenKeptAndCountedAtQuit) {
+  startOnScriptedServer();
+  auto endSong = [&] {
+    auto item = ready(2);
+    hear(2);
+    item->reachEnd();
+  };
+  api.answerWithStatus("play._playLog", 500);
+  endSong();
+  ASSERT_TRUE(runUntil([&] { return output().find("Play log not taken: ") != npos; })) << output();
+  EXPECT_NE(output().find("Play log stored for later (1 waiting).\n"), npos) << output();
+  api.answerWithBody("play._playLog", "{\"err\":");
+  endSong();
+  ASSERT_TRUE(runUntil([&] { return occurrences(output(), "Play log not taken: ") == 2; })) << output();
+  EXPECT_NE(output().find("Play log stored for later (2 waiting).\n"), npos) << output();
+  api.holdReplies("play._playLog");
+  endSong();
+  settle();  // the third record is on its way
+  program->handleKey("q");
+  program->letRequestsFinish(foundation::Duration(0));
+  EXPECT_TRUE(output().ends_with("\n3 play logs kept for the next run.\n")) << output();
+  api.releaseHeldReplies();
+}
+
 TEST_F(RadioProgramTest, PanelSnapshotsAtEachSongAndTheProgrammeKeys) {
   const std::filesystem::path folder = std::filesystem::path(foundation::Paths::homeDirectory()) / "snapshots";
   ProgramOptions options;
