@@ -93,11 +93,11 @@ PlayerWatch::~PlayerWatch() {
   if (ticker_) ticker_->invalidate();
 }
 
-bool PlayerWatch::loadPanel() {
+bool PlayerWatch::loadPanel(bool announce) {
   auto pane = services::AppDelegate::sharedDelegate().getMainController();
   if (!pane->audioPlayerView()) return false;
   foundation::RunLoop::main().runUntil([] { return player().program() != nullptr; }, kLoadWait);
-  printProgramIfNew();
+  if (announce) printProgramIfNew();
   return player().program() != nullptr;
 }
 

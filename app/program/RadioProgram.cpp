@@ -128,7 +128,8 @@ bool RadioProgram::start() {
   playerWatch_ = std::make_unique<PlayerWatch>(console_, options_.songs, [this] { finished_ = true; });
   panelKeys_ = std::make_unique<PanelKeys>(console_, options_.snapshotFolder);
   offlineKeys_ = std::make_unique<OfflineKeys>(console_, options_.snapshotFolder);
-  if (!playerWatch_->loadPanel()) {
+  // A channel or programme asked for replaces what is on air before anything of it plays.
+  if (!playerWatch_->loadPanel(!options_.channelId && !options_.programId)) {
     fail("The player could not load what is on air from " + api::BaseDataRequest::apiBaseUrl() + ".");
     return false;
   }

@@ -203,6 +203,20 @@ TEST_F(RadioProgramTest, PlayLogsKeptForLaterAreSaidWhenKeptAndCountedAtQuit) {
   api.releaseHeldReplies();
 }
 
+// A channel asked for at the start is the first programme announced: nothing else plays before it.
+TEST_F(RadioProgramTest, ChannelAtStartIsTheFirstProgrammeAnnounced) {
+  ProgramOptions options;
+  options.server = station->baseUrl();
+  options.channelId = "12";
+  program = std::make_unique<RadioProgram>(options, *console);
+  ASSERT_TRUE(program->start());
+  ASSERT_TRUE(runUntil([&] { return player().program()->programId() == "1004" && audio->lastItem(); }));
+  ready(2);
+  const std::string text = output();
+  EXPECT_LT(text.find("Tuning to channel 12."), text.find("On air: ")) << text;
+  EXPECT_EQ(text.find("(programme ", text.find("On air: ")), text.find("(programme 1004")) << text;
+}
+
 TEST_F(RadioProgramTest, PanelSnapshotsAtEachSongAndTheProgrammeKeys) {
   const std::filesystem::path folder = std::filesystem::path(foundation::Paths::homeDirectory()) / "snapshots";
   ProgramOptions options;
