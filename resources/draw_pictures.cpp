@@ -366,6 +366,7 @@ std::vector<Picture> pictures() {
       {"player_share", 22, 22, share(kWhite)},
       {"player_link", 18, 18, link(kWhite)},
       {"player_arrow", 8, 14, pointer(kLight)},
+      {"setting_arrow", 8, 13, pointer(Color::rgb255(199, 199, 204))},
       {"volume_low", 18, 20, speaker(kLight)},
       {"route_notice", 26, 24, route(kLight)},
       {"song_playing", 20, 20, bars(kAccent)},

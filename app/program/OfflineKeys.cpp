@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "platform/ui/Renderer.h"
+#include "platform/ui/Screen.h"
 #include "src/playback/offline/DownloadManager.h"
 #include "src/playback/offlinescreens/OfflineSettingViewController.h"
 #include "src/playback/offlinescreens/OfflineViewCell.h"
@@ -24,10 +25,10 @@ std::string stateName(int state) {
   }
 }
 
-// The screen in a window-sized frame, as the listener would see it.
+// The screen in a window-sized frame, as the listener would see it; its subviews keep the frames
+// the screen gave them.
 void layOut(ui::ViewController& controller) {
-  controller.view()->setFrame({0, 0, 320, 568});
-  for (const auto& child : controller.view()->subviews()) child->setFrame({0, 0, 320, 568});
+  controller.view()->setFrame(ui::Screen::main().bounds());
   controller.view()->layoutIfNeeded();
 }
 

@@ -25,8 +25,6 @@ std::string clockText(double seconds) {
   return text;
 }
 
-std::size_t storedPlayLogs() { return playback::PlayApiManager::storedRecordCount(); }
-
 // The keys that press an alert's buttons, for example "b 1 删除, b 2 放弃".
 std::string answerKeys(const ui::AlertView& alert) {
   std::string keys;
@@ -61,7 +59,7 @@ std::size_t recordsInBatch(const std::string& logs) {
 }  // namespace
 
 PlayerWatch::PlayerWatch(Console& console, std::optional<int> songs, std::function<void()> onSongsDone)
-    : console_(console), songs_(songs), onSongsDone_(std::move(onSongsDone)), storedLogs_(storedPlayLogs()) {
+    : console_(console), songs_(songs), onSongsDone_(std::move(onSongsDone)) {
   auto& centre = foundation::NotificationCenter::defaultCenter();
   centre.addObserver(this, playback::kSongSourceDidLoadedNotification,
                      [this](const foundation::Notification&) { songSourceLoaded(); });
@@ -76,6 +74,9 @@ PlayerWatch::PlayerWatch(Console& console, std::optional<int> songs, std::functi
       [this](const foundation::Dictionary& sent, bool accepted, const std::string& answer) {
         printPlayLogAnswer(sent, accepted, answer);
       });
+  playback::PlayApiManager::setKeepObserver([this](std::size_t waiting) {
+    console_.line("Play log stored for later (" + std::to_string(waiting) + " waiting).");
+  });
   framework::toast::setShowListener([this](const std::string& text) {
     if (!text.empty()) console_.line("Notice: " + text);
   });
@@ -87,25 +88,38 @@ PlayerWatch::~PlayerWatch() {
   ui::AlertView::setShowObserver({});
   framework::toast::setShowListener({});
   playback::PlayApiManager::setSendObserver({});
+  playback::PlayApiManager::setKeepObserver({});
   foundation::NotificationCenter::defaultCenter().removeObserver(this);
   if (ticker_) ticker_->invalidate();
 }
 
-bool PlayerWatch::loadPanel() {
+bool PlayerWatch::loadPanel(bool announce) {
   auto pane = services::AppDelegate::sharedDelegate().getMainController();
   if (!pane->audioPlayerView()) return false;
   foundation::RunLoop::main().runUntil([] { return player().program() != nullptr; }, kLoadWait);
-  printProgramIfNew();
+  if (announce) printProgramIfNew();
   return player().program() != nullptr;
 }
 
 void PlayerWatch::pressPlay() { playOrPause(); }
 
-void PlayerWatch::playOrPause() { player().handleStartAndPauseButtonEvent(); }
+void PlayerWatch::playOrPause() {
+  if (sayIfNothingToPlay()) return;
+  player().handleStartAndPauseButtonEvent();
+}
 
 void PlayerWatch::next() {
+  if (sayIfNothingToPlay()) return;
   commanded_ = true;
   player().handleNextSongButtonClickEvent();
+}
+
+// An empty list gives the keys that play or skip nothing to do; the listener is told what does.
+bool PlayerWatch::sayIfNothingToPlay() {
+  if (!player().musicListArray().empty()) return false;
+  console_.line(
+      "Nothing to play: choose a channel with c ID, a programme with g ID, or the offline programmes with a.");
+  return true;
 }
 
 void PlayerWatch::playChannel(const std::string& channelId) {
@@ -128,7 +142,8 @@ void PlayerWatch::playProgram(const std::string& programId) {
   commanded_ = true;
   console_.line("Opening programme " + programId + ".");
   player().controller().playProgram(programId, std::nullopt, true, [this, programId](const std::string& why) {
-    console_.line("Programme " + programId + " cannot be played: " + sentenceEnd(why) + ".");
+    commanded_ = false;  // the song on air was not replaced
+    console_.line("Programme " + programId + " cannot be played: " + sentenceEnd(why) + "; what played goes on.");
   });
 }
 
@@ -148,7 +163,6 @@ void PlayerWatch::songSourceLoaded() {
                   (programme ? " · " + programme->programName().value_or("") : std::string()) + " · " +
                   clockText(player().controller().duration()));
   }
-  printStoredLogs();
   if (previousEnded && wasSong_) ++songEnds_;
   wasSong_ = !player().isAdvertisement();
   if (songs_ && songEnds_ >= *songs_) onSongsDone_();
@@ -175,12 +189,6 @@ void PlayerWatch::printProgramIfNew() {
     console_.line("Channel " + *channel + " goes on with " + description + ".");
   else
     console_.line("On air: " + description + ".");
-}
-
-void PlayerWatch::printStoredLogs() {
-  const std::size_t stored = storedPlayLogs();
-  if (stored > storedLogs_) console_.line("Play log stored for later (" + std::to_string(stored) + " waiting).");
-  storedLogs_ = stored;
 }
 
 // What the server said to a play record, or to a batch of stored ones.

@@ -30,8 +30,9 @@ class PlayerWatch {
   PlayerWatch& operator=(const PlayerWatch&) = delete;
 
   // The main pane's first load, which builds the panel and loads what is on air (or the
-  // programme of a launching notification); false when nothing arrived in time.
-  bool loadPanel();
+  // programme of a launching notification); false when nothing arrived in time. `announce`:
+  // print the programme loaded, when it is the one that will play.
+  bool loadPanel(bool announce);
   // One press of the panel's play button.
   void pressPlay();
   void playOrPause();
@@ -49,7 +50,7 @@ class PlayerWatch {
   void songGivenUp(const api::SongModelPtr& song, const std::string& reason);
   void tick();
   void printProgramIfNew();
-  void printStoredLogs();
+  bool sayIfNothingToPlay();
   void printPlayLogAnswer(const foundation::Dictionary& sent, bool accepted, const std::string& answer);
   void printAlert(const ui::AlertView& alert);
 
@@ -62,7 +63,6 @@ class PlayerWatch {
   bool hadItem_ = false;
   bool wasSong_ = false;  // the last item was a song, not an advert
   int songEnds_ = 0;
-  std::size_t storedLogs_ = 0;
   std::map<std::string, std::string> songNames_;  // song id -> title, of the songs that started
 };
 

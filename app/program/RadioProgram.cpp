@@ -128,7 +128,8 @@ bool RadioProgram::start() {
   playerWatch_ = std::make_unique<PlayerWatch>(console_, options_.songs, [this] { finished_ = true; });
   panelKeys_ = std::make_unique<PanelKeys>(console_, options_.snapshotFolder);
   offlineKeys_ = std::make_unique<OfflineKeys>(console_, options_.snapshotFolder);
-  if (!playerWatch_->loadPanel()) {
+  // A channel or programme asked for replaces what is on air before anything of it plays.
+  if (!playerWatch_->loadPanel(!options_.channelId && !options_.programId)) {
     fail("The player could not load what is on air from " + api::BaseDataRequest::apiBaseUrl() + ".");
     return false;
   }
@@ -238,10 +239,12 @@ void RadioProgram::observeSleepTimer() {
                      [this](const foundation::Notification&) { console_.line("Sleep timer stopped."); });
 }
 
-void RadioProgram::letRequestsFinish() {
+void RadioProgram::letRequestsFinish(foundation::Duration patience) {
   foundation::RunLoop::main().runUntil(
-      [] { return framework::QRVDataRequestManager::sharedManager().requests().empty(); }, foundation::Duration(3));
+      [] { return framework::QRVDataRequestManager::sharedManager().requests().empty(); }, patience);
   playback::PlayApiManager::storeUnanswered();
+  if (const std::size_t waiting = playback::PlayApiManager::storedRecordCount())
+    console_.line(counted(waiting, "play log", "play logs") + " kept for the next run.");
 }
 
 void RadioProgram::handleKey(const std::string& line) {

@@ -33,8 +33,9 @@ class RadioProgram {
   bool start();
   // One line of keys ("p", "c 11", "t 15", ...).
   void handleKey(const std::string& line);
-  // Gives the web-API calls under way (the last play log above all) a moment to arrive.
-  void letRequestsFinish();
+  // Gives the web-API calls under way (the last play log above all) `patience` to arrive, then
+  // says how many play logs are left for the next run.
+  void letRequestsFinish(foundation::Duration patience = foundation::Duration(3));
   // Whether the program has finished (q, or the asked number of songs ended).
   bool finished() const { return finished_; }
 

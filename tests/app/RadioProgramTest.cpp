@@ -26,7 +26,20 @@ class RadioProgramTest : public apptest::ProgramFixture {
     ASSERT_TRUE(runUntil([&] { return audio->lastItem() != item; }));
   }
   std::string lastSource() const { return audio->lastItem() ? audio->lastItem()->source() : ""; }
+  // The program against the scripted server, started.
+  void startOnScriptedServer() {
+    ProgramOptions options;
+    options.server = api.baseUrl();
+    program = std::make_unique<RadioProgram>(options, *console);
+    ASSERT_TRUE(program->start());
+  }
 };
+
+int occurrences(const std::string& text, const std::string& piece) {
+  int count = 0;
+  for (std::size_t at = text.find(piece); at != npos; at = text.find(piece, at + 1)) ++count;
+  return count;
+}
 
 TEST_F(RadioProgramTest, StartUpLoadsTheChannelOnAirThenOnePressPlaysIt) {
   ASSERT_TRUE(program->start());
@@ -132,15 +145,76 @@ TEST_F(RadioProgramTest, RefusalsAndSongsThatCannotPlaySayWhy) {
 }
 
 // The empty list's toast shows when the list arrives, through the toast listener, not at a later
-// press of play.
+// press of play; play and next then say what would give them something to play.
 TEST_F(RadioProgramTest, AnEmptyProgrammeSaysSoWhenItArrives) {
-  ProgramOptions options;
-  options.server = api.baseUrl();
-  program = std::make_unique<RadioProgram>(options, *console);
-  ASSERT_TRUE(program->start());
+  startOnScriptedServer();
   api.answerWithBody("play.playProgram", playertest::programmeReply("3101", {}));
   program->handleKey("g 3101");
-  EXPECT_TRUE(runUntil([&] { return output().find("Notice: 该列表中没有任何歌曲\n") != npos; })) << output();
+  ASSERT_TRUE(runUntil([&] { return output().find("Notice: 该列表中没有任何歌曲\n") != npos; })) << output();
+  program->handleKey("p");
+  program->handleKey("n");
+  const std::string text = output();
+  EXPECT_EQ(occurrences(text, "Notice: 该列表中没有任何歌曲"), 1) << text;
+  EXPECT_EQ(occurrences(text, "\nNothing to play: choose a channel with c ID, a programme with g ID"), 2) << text;
+  EXPECT_EQ(text.find("Paused."), npos) << text;
+}
+
+// A programme that cannot be had leaves the song on air playing, unreported until it ends.
+TEST_F(RadioProgramTest, ARefusedProgrammeLeavesTheSongOnAirPlayingAndLoggedAtItsEnd) {
+  startOnScriptedServer();
+  auto playing = ready(5);
+  hear(3);
+  api.answerWithErr("play.playProgram", "hapn.fail");
+  program->handleKey("g 77");
+  ASSERT_TRUE(runUntil([&] { return output().find("Programme 77 cannot be played: ") != npos; })) << output();
+  EXPECT_TRUE(playing->isPlaying());
+  EXPECT_EQ(audio->lastItem(), playing);
+  hear(2);
+  playing->reachEnd();
+  ASSERT_TRUE(runUntil([&] { return !playLogs().empty(); }));
+  EXPECT_EQ(playLogs().front().field("action"), "0") << "no record says the song was replaced";
+  EXPECT_EQ(playLogs().front().field("real_duration"), "5");
+  EXPECT_EQ(output().find("Paused."), npos) << output();
+}
+
+// A record the server did not take is said to be kept as soon as it is, whatever the server
+// answered; a quit counts what is left for the next run, the record still on its way included.
+TEST_F(RadioProgramTest, PlayLogsKeptForLaterAreSaidWhenKeptAndCountedAtQuit) {
+  startOnScriptedServer();
+  auto endSong = [&] {
+    auto item = ready(2);
+    hear(2);
+    item->reachEnd();
+  };
+  api.answerWithStatus("play._playLog", 500);
+  endSong();
+  ASSERT_TRUE(runUntil([&] { return output().find("Play log not taken: ") != npos; })) << output();
+  EXPECT_NE(output().find("Play log stored for later (1 waiting).\n"), npos) << output();
+  api.answerWithBody("play._playLog", "{\"err\":");
+  endSong();
+  ASSERT_TRUE(runUntil([&] { return occurrences(output(), "Play log not taken: ") == 2; })) << output();
+  EXPECT_NE(output().find("Play log stored for later (2 waiting).\n"), npos) << output();
+  api.holdReplies("play._playLog");
+  endSong();
+  settle();  // the third record is on its way
+  program->handleKey("q");
+  program->letRequestsFinish(foundation::Duration(0));
+  EXPECT_TRUE(output().ends_with("\n3 play logs kept for the next run.\n")) << output();
+  api.releaseHeldReplies();
+}
+
+// A channel asked for at the start is the first programme announced: nothing else plays before it.
+TEST_F(RadioProgramTest, ChannelAtStartIsTheFirstProgrammeAnnounced) {
+  ProgramOptions options;
+  options.server = station->baseUrl();
+  options.channelId = "12";
+  program = std::make_unique<RadioProgram>(options, *console);
+  ASSERT_TRUE(program->start());
+  ASSERT_TRUE(runUntil([&] { return player().program()->programId() == "1004" && audio->lastItem(); }));
+  ready(2);
+  const std::string text = output();
+  EXPECT_LT(text.find("Tuning to channel 12."), text.find("On air: ")) << text;
+  EXPECT_EQ(text.find("(programme ", text.find("On air: ")), text.find("(programme 1004")) << text;
 }
 
 TEST_F(RadioProgramTest, PanelSnapshotsAtEachSongAndTheProgrammeKeys) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/ui/Renderer.h"
 #include "src/framework/cache/DataCacheManager.h"
 #include "src/services/settings/SettingViewController.h"
 #include "tests/services/ServicesFixture.h"
@@ -35,6 +36,20 @@ TEST_F(SettingsTest, DefaultRowsHideTheirDescriptionExceptACountingSleepTimer) {
   remaining.reset();
   settings.loadCellDefaultStyle(*row);
   EXPECT_TRUE(row->settingDecription().isHidden());
+
+  // The arrow is drawn at the row's end while it is shown.
+  auto arrowPixels = [&] {
+    foundation::Result<ui::ImagePtr> picture = ui::render(*row);
+    if (!picture.ok()) return -1;
+    const ui::Image& image = **picture;
+    int drawn = 0;
+    for (int y = 12; y < 32; ++y)
+      for (int x = 294; x < 310; ++x) drawn += (image.pixels()[y * image.pixelWidth() + x] & 0xffffffu) != 0xffffffu;
+    return drawn;
+  };
+  EXPECT_GT(arrowPixels(), 10);
+  row->setShowsDisclosureIndicator(false);
+  EXPECT_EQ(arrowPixels(), 0);
 }
 
 TEST_F(SettingsTest, TheNetworkSwitchStoresThePlaybackChoice) {

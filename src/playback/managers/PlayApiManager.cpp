@@ -36,9 +36,20 @@ void tellObserver(const foundation::Dictionary& sent, bool accepted, const std::
   if (sendObserver()) sendObserver()(sent, accepted, answer);
 }
 
+PlayApiManager::KeepObserver& keepObserver() {
+  static PlayApiManager::KeepObserver observer;
+  return observer;
+}
+
+void tellKept() {
+  if (keepObserver()) keepObserver()(PlayApiManager::storedRecordCount());
+}
+
 }  // namespace
 
 void PlayApiManager::setSendObserver(SendObserver observer) { sendObserver() = std::move(observer); }
+
+void PlayApiManager::setKeepObserver(KeepObserver observer) { keepObserver() = std::move(observer); }
 
 void PlayApiManager::post(const foundation::Dictionary& sent, std::function<void(bool accepted)> answered) {
   auto answer = [sent, answered](bool accepted, const std::string& text) {
@@ -66,7 +77,9 @@ bool PlayApiManager::canSend() {
 
 std::string PlayApiManager::offlineLogPath() { return PlayLogFolder::path(); }
 
-std::size_t PlayApiManager::storedRecordCount() { return PlayLogFolder::list().size(); }
+std::size_t PlayApiManager::storedRecordCount() {
+  return PlayLogFolder::list().size() + PlayLogKeeper::waitingInMemory();
+}
 
 void PlayApiManager::playLog(const foundation::Dictionary& record) {
   if (!foundation::RunLoop::isMainThread()) {
@@ -77,11 +90,12 @@ void PlayApiManager::playLog(const foundation::Dictionary& record) {
   // Kept before it goes out, so that neither a lost answer nor the program's end loses it.
   const bool sending = canSend();
   const PlayLogKeeper::Ticket ticket = PlayLogKeeper::keep(stamped(record), sending);
-  if (!sending) return;
+  if (!sending) return tellKept();
   post(record, [ticket](bool accepted) {
     PlayLogKeeper::settle(ticket, accepted);
     // Only an accepted record says the server is worth sending the backlog to.
-    if (accepted) commitOfflineLog();
+    if (accepted) return commitOfflineLog();
+    tellKept();
   });
 }
 
@@ -101,7 +115,10 @@ void PlayApiManager::storeBatch(const foundation::Dictionary& batch) {
       (void)PlayLogKeeper::keep(stamped(*record), false);
 }
 
-void PlayApiManager::storeUnanswered() { PlayLogKeeper::storeKept(true); }
+void PlayApiManager::storeUnanswered() {
+  PlayLogKeeper::storeKept(true);
+  PlayLogFolder::releaseAll();
+}
 
 void PlayApiManager::commitOfflineLog() {
   PlayLogKeeper::storeKept();

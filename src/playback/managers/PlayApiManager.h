@@ -27,7 +27,8 @@ class PlayApiManager {
   // is already running.
   static void commitOfflineLog();
 
-  // Any thread. How many stored records wait for a batch (not those on their way on their own).
+  // Any thread. How many kept records wait for a batch, in the folder or in memory (not those on
+  // their way on their own).
   static std::size_t storedRecordCount();
 
   // Any thread. Whether a record would go to the server now: online mode and a network.
@@ -43,7 +44,13 @@ class PlayApiManager {
   // after the observer, with whether the server took it.
   static void post(const foundation::Dictionary& sent, std::function<void(bool accepted)> answered);
 
-  // Main thread, at exit. Stores what is still in memory, the records awaiting an answer too.
+  // Main thread. The one listener to every record kept for later (stored while it cannot be sent,
+  // or not taken by the server), told how many now wait for a batch; empty to stop.
+  using KeepObserver = std::function<void(std::size_t waiting)>;
+  static void setKeepObserver(KeepObserver observer);
+
+  // Main thread, at exit. Stores what is still in memory; the records awaiting an answer, which
+  // will not come now, count as stored for a later run.
   static void storeUnanswered();
 
   // Test hook: ends a running commit and forgets that the folder was made.

@@ -67,6 +67,11 @@ void PlayLogFolder::release(const std::string& name) {
   held_.erase(name);
 }
 
+void PlayLogFolder::releaseAll() {
+  std::lock_guard lock(mutex_);
+  held_.clear();
+}
+
 std::optional<foundation::Dictionary> PlayLogFolder::read(const std::string& name) {
   const std::string file = path() + "/" + name;
   if (foundation::Result<foundation::Bytes> bytes = foundation::FileManager::readFile(file)) {

@@ -31,6 +31,8 @@ class PlayLogFolder {
   // Any thread. A held record is on its way to the server on its own: batches leave it out.
   static void hold(const std::string& name);
   static void release(const std::string& name);
+  // Any thread. No record is on its way any more (at exit): batches take them all.
+  static void releaseAll();
   // Any thread. The stored record of that name; a file that is not a dictionary of texts is moved
   // to unreadablePath() and answers nothing.
   static std::optional<foundation::Dictionary> read(const std::string& name);

@@ -1,5 +1,6 @@
 #include "src/playback/managers/PlayLogKeeper.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "src/playback/managers/PlayLogFolder.h"
@@ -41,16 +42,24 @@ void PlayLogKeeper::settle(const Ticket& ticket, bool accepted) {
 void PlayLogKeeper::storeKept(bool alsoSending) {
   std::lock_guard lock(mutex_);
   for (auto entry = kept_.begin(); entry != kept_.end();) {
-    if ((alsoSending || !entry->second.sending) && PlayLogFolder::store(entry->second.record))
+    if ((alsoSending || !entry->second.sending) && PlayLogFolder::store(entry->second.record)) {
       entry = kept_.erase(entry);
-    else
+    } else {
+      if (alsoSending) entry->second.sending = false;
       ++entry;
+    }
   }
 }
 
 std::size_t PlayLogKeeper::keptInMemory() {
   std::lock_guard lock(mutex_);
   return kept_.size();
+}
+
+std::size_t PlayLogKeeper::waitingInMemory() {
+  std::lock_guard lock(mutex_);
+  return static_cast<std::size_t>(
+      std::count_if(kept_.begin(), kept_.end(), [](const auto& entry) { return !entry.second.sending; }));
 }
 
 void PlayLogKeeper::reportRefusal() {

@@ -29,10 +29,12 @@ class PlayLogKeeper {
   // for a later batch.
   static void settle(const Ticket& ticket, bool accepted);
   // Offers the records kept in memory to the folder again; `alsoSending` at exit, when no
-  // answer will come any more.
+  // answer will come any more: those the folder still refuses wait for a batch like the rest.
   static void storeKept(bool alsoSending = false);
 
   static std::size_t keptInMemory();
+  // The records in memory that wait for a batch (not those on their way on their own).
+  static std::size_t waitingInMemory();
   // Test hook: forgets the records in memory and that the refusal was reported.
   static void resetForTesting();
 

@@ -156,36 +156,47 @@ void PlayerController::playProgramFromChannel(const std::string& programId, cons
 
 void PlayerController::playProgram(const std::string& programId, const std::optional<std::string>& startFromSong,
                                    bool playNow, std::function<void(const std::string&)> refused) {
+  const std::int64_t id = idNumber(programId);
+  if (!DownloadManager::sharedManager().checkProgramIsDownloadById(id) && !isOffline())
+    return fetchProgram(programId, startFromSong, playNow, std::move(refused));
   isClickPlayChannel_ = false;
   beginStart(true, std::nullopt, programId);
-  const std::int64_t id = idNumber(programId);
-  if (DownloadManager::sharedManager().checkProgramIsDownloadById(id) || isOffline()) {
-    api::ProgramModelPtr stored = DBManager::sharedManager().getDownloadedProgram(id);
-    playWithModel(stored, nullptr, stored ? stored->songsArr() : std::vector<api::SongModelPtr>{}, kPlayingProgramme,
-                  playNow, startFromSong);
-    return;
-  }
+  api::ProgramModelPtr stored = DBManager::sharedManager().getDownloadedProgram(id);
+  playWithModel(stored, nullptr, stored ? stored->songsArr() : std::vector<api::SongModelPtr>{}, kPlayingProgramme,
+                playNow, startFromSong);
+}
+
+// What played goes on when the programme cannot be had, so what was heard of the song on air is
+// reported as replaced only once the fetched programme does replace it.
+void PlayerController::fetchProgram(const std::string& programId, const std::optional<std::string>& startFromSong,
+                                    bool playNow, std::function<void(const std::string&)> refused) {
+  auto pane = mainPane();
+  const Resumable before{isPlaying_, isClickPlayChannel_, pane->app_ChannelId(), pane->app_ProgramId(),
+                         playFromChannelId_};
+  const std::optional<foundation::Dictionary> heard = playRecord(kActionReplaced);
+  const std::uint64_t heardLoad = loadGeneration_;
+  isClickPlayChannel_ = false;
+  beginStart(false, std::nullopt, programId);
+  beginLoad_ = foundation::Clock::current().now();
   const std::uint64_t start = startGeneration_;
   std::weak_ptr<PlayerController> weak = self_;
+  auto answered = [weak, start, playNow, startFromSong, refused, before, heard, heardLoad](
+                      framework::QRVBaseDataRequest& request, const foundation::ErrorPtr& error) {
+    auto self = weak.lock();
+    if (!self || start != self->startGeneration_) return;
+    if (api::ProgramModelPtr programme = error ? nullptr : programmeOf(request)) {
+      if (heard && heardLoad == self->loadGeneration_ && !self->loggedThisLoad_) self->sendPlayRecord(*heard);
+      return self->playWithModel(programme, nullptr, programme->songsArr(), kPlayingProgramme, playNow, startFromSong);
+    }
+    self->resume(before);
+    centreToast(kProgrammeFailedToast, 2.0);
+    if (refused) refused(refusalOf(request, error));
+  };
   api::PlayProgramRequest::requestWithParameters(
       {{"program_id", programId}},
-      {.onRequestFinished =
-           [weak, start, playNow, startFromSong, refused](framework::QRVBaseDataRequest& request) {
-             auto self = weak.lock();
-             if (!self || start != self->startGeneration_) return;
-             if (api::ProgramModelPtr programme = programmeOf(request))
-               return self->playWithModel(programme, nullptr, programme->songsArr(), kPlayingProgramme, playNow,
-                                          startFromSong);
-             centreToast(kProgrammeFailedToast, 2.0);
-             if (refused) refused(refusalOf(request, nullptr));
-           },
-       .onRequestFailed =
-           [weak, start, refused](framework::QRVBaseDataRequest& request, const foundation::ErrorPtr& error) {
-             auto self = weak.lock();
-             if (!self || start != self->startGeneration_) return;
-             centreToast(kProgrammeFailedToast, 2.0);
-             if (refused) refused(refusalOf(request, error));
-           }});
+      {.onRequestFinished = [answered](framework::QRVBaseDataRequest& request) { answered(request, nullptr); },
+       .onRequestFailed = [answered](framework::QRVBaseDataRequest& request,
+                                     const foundation::ErrorPtr& error) { answered(request, error); }});
 }
 
 void PlayerController::playProgram(const api::ProgramModelPtr& programme, const std::vector<api::SongModelPtr>& songs,

@@ -169,6 +169,12 @@ class PlayerController : public framework::DataRequestDelegate {
     std::optional<std::string> channelId, programmeId, fromChannel;
   };
   void resume(const Resumable& before);
+  // A programme that is not stored: fetched while the song on air waits, paused.
+  void fetchProgram(const std::string& programId, const std::optional<std::string>& startFromSong, bool playNow,
+                    std::function<void(const std::string& why)> refused);
+  // The play record of the current load, when it is a song heard for a second and not yet logged.
+  std::optional<foundation::Dictionary> playRecord(int action) const;
+  void sendPlayRecord(const foundation::Dictionary& record);
   void selectSong(std::optional<std::size_t> index);
   void setIsPlaying(bool playing);
   bool userMayEdit() const;

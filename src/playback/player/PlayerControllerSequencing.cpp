@@ -88,12 +88,16 @@ void PlayerController::continueChannel() {
 
 void PlayerController::logPlay(int action) {
   beginLoad_ = foundation::Clock::current().now();
+  if (std::optional<foundation::Dictionary> record = playRecord(action)) sendPlayRecord(*record);
+}
+
+std::optional<foundation::Dictionary> PlayerController::playRecord(int action) const {
   // One record per load, for a song (never an advert) that was heard for a second at least.
-  if (!isPlaying_ || isAdvertisement_ || loggedThisLoad_ || !selectedSong_ || !audioPlayer_) return;
+  if (!isPlaying_ || isAdvertisement_ || loggedThisLoad_ || !selectedSong_ || !audioPlayer_) return std::nullopt;
   const double heard = audioPlayer_->currentTime();
-  if (!std::isfinite(heard) || static_cast<std::int64_t>(heard) == 0) return;
+  if (!std::isfinite(heard) || static_cast<std::int64_t>(heard) == 0) return std::nullopt;
   const bool programme = playState_ == kPlayingProgramme && program_;
-  foundation::Dictionary record{
+  return foundation::Dictionary{
       {"song_id", selectedSong_->songId().value_or("")},
       {"program_id", programme ? program_->programId().value_or("0") : "0"},
       {"channel_id", playFromChannelId_.value_or("0")},
@@ -103,6 +107,9 @@ void PlayerController::logPlay(int action) {
       {"action", std::to_string(action)},
       {"source", "3"},
   };
+}
+
+void PlayerController::sendPlayRecord(const foundation::Dictionary& record) {
   loggedThisLoad_ = true;
   PlayApiManager::playLog(record);
 }

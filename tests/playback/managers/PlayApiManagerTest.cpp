@@ -130,6 +130,7 @@ TEST_F(PlayApiManagerTest, ARecordIsKeptUntilTheServerTookIt) {
   storeOffline(2);
   const std::string said = ::testing::internal::GetCapturedStderr();
   EXPECT_EQ(PlayLogKeeper::keptInMemory(), 2u);
+  EXPECT_EQ(PlayApiManager::storedRecordCount(), 2u) << "records in memory wait for a batch too";
   EXPECT_NE(said.find("Play records cannot be stored in " + PlayLogFolder::path()), std::string::npos) << said;
   EXPECT_EQ(said.find('\n'), said.size() - 1) << "reported more than once: " << said;
   ASSERT_TRUE(foundation::FileManager::removeItem(PlayLogFolder::path()));
