@@ -2,18 +2,22 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
 #include <limits>
+#include <mutex>
 #include <system_error>
 #include <thread>
+#include <unordered_set>
 
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
@@ -21,11 +25,15 @@
 namespace foundation {
 namespace {
 
-// Temporary files of writeAtomically() and copyItem() start with this; a crash can leave one
-// behind, and listings hide them so that callers never read half a file as an entry.
+// Temporary files of writeAtomically() and copyItem() start with this, then the writer's process
+// id: ".zr-atomic-<pid>-<name>-XXXXXX". A crash can leave one behind; listings hide them so that
+// callers never read half a file as an entry, and removeStaleTemporaryFiles() removes them.
 constexpr std::string_view kAtomicPrefix = ".zr-atomic-";
-// Room left in a 255-byte name for the prefix and mkstemp's suffix.
+// Room left in a 255-byte name for the prefix, the process id and mkstemp's suffix.
 constexpr std::size_t kMaxNameInTemporary = 200;
+// A sweep that removes a temporary file between its creation and its locking makes the writer
+// start again with a new one; twice in a row is already beyond belief.
+constexpr int kTemporaryFileAttempts = 4;
 
 std::string quoted(const std::string& path) { return "\"" + path + "\""; }
 
@@ -38,6 +46,15 @@ ErrorPtr failure(const std::error_code& code, const std::string& what, const std
 }
 
 bool isLeftover(std::string_view name) { return name.substr(0, kAtomicPrefix.size()) == kAtomicPrefix; }
+
+// Whether the temporary file was named by this process, whose writers may be at work on it.
+// Names from before the process id was part of them read as another process's.
+bool isOfThisProcess(std::string_view name) {
+  name.remove_prefix(kAtomicPrefix.size());
+  long long pid = 0;
+  auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), pid);
+  return error == std::errc() && end != name.data() + name.size() && *end == '-' && pid == ::getpid();
+}
 
 // Whether `inner` is `outer` itself or lies inside it, after resolving links; replacing `outer`
 // by a move would then destroy the source.
@@ -115,20 +132,46 @@ int syncFolder(const std::string& folder) {
   return 0;
 }
 
-// A fresh temporary file next to the target, with the target's permissions or rw-r--r--.
-// The temporary file takes `mode` when given, else the mode of the file it replaces (0644 for a
-// new one); a file that must stay private is never readable by others, not even for a moment.
+// A fresh temporary file next to the target, locked for as long as its descriptor (or a
+// duplicate) is open, so that a sweep in another process leaves it alone. The temporary file
+// takes `mode` when given, else the mode of the file it replaces (0644 for a new one); a file
+// that must stay private is never readable by others, not even for a moment.
 Result<std::pair<std::string, int>> makeTemporaryBeside(const std::string& path, std::optional<unsigned> wanted) {
   std::string folder = Paths::deletingLastPathComponent(path);
   std::string name = Paths::lastPathComponent(path).substr(0, kMaxNameInTemporary);
-  std::string pattern = Paths::appendingPathComponent(folder, std::string(kAtomicPrefix) + name + "-XXXXXX");
-  int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-  if (fd < 0) return failure(errno, "Cannot create a temporary file for", path);
-  struct stat existing {};
-  mode_t mode = wanted ? static_cast<mode_t>(*wanted)
-                       : (::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644);
-  ::fchmod(fd, mode);
-  return std::make_pair(pattern, fd);
+  std::string prefix = std::string(kAtomicPrefix) + std::to_string(::getpid()) + "-" + name + "-";
+  for (int attempt = 0; attempt < kTemporaryFileAttempts; ++attempt) {
+    std::string pattern = Paths::appendingPathComponent(folder, prefix + "XXXXXX");
+    int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd < 0) return failure(errno, "Cannot create a temporary file for", path);
+    // Where the file system has no locks, the sweep cannot lock either and keeps the file.
+    while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+    }
+    struct stat created {};
+    if (::fstat(fd, &created) == 0 && created.st_nlink == 0) {  // a sweep took it before the lock
+      ::close(fd);
+      continue;
+    }
+    struct stat existing {};
+    mode_t mode = wanted ? static_cast<mode_t>(*wanted)
+                         : (::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644);
+    ::fchmod(fd, mode);
+    return std::make_pair(pattern, fd);
+  }
+  return failure(EAGAIN, "Cannot keep a temporary file for", path);
+}
+
+// Sweeps each folder once per run, at its first atomic write: what writes of earlier runs left
+// there goes before this run adds files of its own.
+void sweepFolderOnFirstWrite(const std::string& folder) {
+  // Live for the run: a store may still write while static objects are destroyed at exit.
+  static auto* mutex = new std::mutex();
+  static auto* swept = new std::unordered_set<std::string>();
+  {
+    std::scoped_lock lock(*mutex);
+    if (!swept->insert(folder).second) return;
+  }
+  (void)FileManager::removeStaleTemporaryFiles(folder);
 }
 
 enum class Flush { toDisk, no };
@@ -138,14 +181,18 @@ enum class Flush { toDisk, no };
 template <class Fill>
 Status replaceAtomically(const std::string& path, Fill fill, std::optional<unsigned> mode = std::nullopt,
                          Flush flush = Flush::toDisk) {
+  sweepFolderOnFirstWrite(Paths::deletingLastPathComponent(path));
   auto temporary = makeTemporaryBeside(path, mode);
   if (!temporary) return temporary.error();
   const std::string& temporaryPath = temporary->first;
   Descriptor fd(temporary->second);
+  // Holds the lock past the close below (which reports late write errors) until the rename.
+  Descriptor lockHolder(::dup(fd.get()));
   auto discard = [&](ErrorPtr error) {
     ::unlink(temporaryPath.c_str());
     return Status(std::move(error));
   };
+  if (lockHolder.get() < 0) return discard(failure(errno, "Cannot write", path));
   if (Status filled = fill(fd.get()); !filled) return discard(filled.error());
   if (flush == Flush::toDisk && ::fsync(fd.get()) != 0) return discard(failure(errno, "Cannot flush", path));
   if (int error = fd.close()) return discard(failure(error, "Cannot write", path));
@@ -338,21 +385,20 @@ Result<std::uint64_t> FileManager::fileSize(const std::string& path) {
   return static_cast<std::uint64_t>(info.st_size);
 }
 
-Status FileManager::removeStaleTemporaryFiles(const std::string& folder, std::chrono::seconds minimumAge) {
+Status FileManager::removeStaleTemporaryFiles(const std::string& folder) {
   DIR* listing = ::opendir(folder.c_str());
   if (!listing) return errno == ENOENT ? Status::success() : failure(errno, "Cannot list", folder);
-  const auto newestStale = std::chrono::system_clock::now() - minimumAge;
-  std::vector<std::string> stale;
+  std::vector<std::string> leftovers;
   while (dirent* entry = ::readdir(listing)) {
-    if (!isLeftover(entry->d_name)) continue;
-    std::string path = folder + "/" + entry->d_name;
-    struct stat info {};
-    if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
-    auto modified = std::chrono::system_clock::from_time_t(info.st_mtim.tv_sec);
-    if (modified <= newestStale) stale.push_back(std::move(path));
+    if (isLeftover(entry->d_name) && !isOfThisProcess(entry->d_name)) leftovers.push_back(folder + "/" + entry->d_name);
   }
   ::closedir(listing);
-  for (const std::string& path : stale) {
+  for (const std::string& path : leftovers) {
+    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+    struct stat info {};
+    if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
+    // A writer of another process that is still at work holds the lock.
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) continue;
     if (::unlink(path.c_str()) != 0 && errno != ENOENT) return failure(errno, "Cannot remove", path);
   }
   return Status::success();

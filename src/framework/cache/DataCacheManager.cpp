@@ -31,6 +31,12 @@ foundation::Value unarchivedDefault(const char* key) {
   return value ? std::move(value).value() : foundation::Value();
 }
 
+// An empty key could never be read back: storing under it would answer success for nothing kept.
+foundation::ErrorPtr invalidKeyError() {
+  return foundation::makeError(kDataCacheErrorDomain, kDataCacheInvalidKeyError,
+                               "Cannot store an object in the data cache under an empty key.");
+}
+
 }  // namespace
 
 DataCacheManager::DataCacheManager() {
@@ -102,7 +108,8 @@ foundation::Status DataCacheManager::doSave() const {
 }
 
 foundation::Status DataCacheManager::addObject(const foundation::Value& object, const std::string& key) {
-  if (!isValidKey(key) || object.isNull()) return {};
+  if (!isValidKey(key)) return invalidKeyError();
+  if (object.isNull()) return {};
   // Refused before anything changes: one unarchivable entry would make every later save fail.
   if (foundation::Result<foundation::Value> archived = foundation::KeyedArchive::archivedPropertyList(object);
       !archived)
@@ -128,7 +135,8 @@ foundation::Status DataCacheManager::addObject(const foundation::Value& object, 
 }
 
 foundation::Status DataCacheManager::addObjectToMemory(const foundation::Value& object, const std::string& key) {
-  if (!isValidKey(key) || object.isNull()) return {};
+  if (!isValidKey(key)) return invalidKeyError();
+  if (object.isNull()) return {};
   if (hasObjectInCacheByKey(key)) {
     if (foundation::Status removed = removeObjectInCacheByKey(key); !removed) return removed;
   }

@@ -21,6 +21,10 @@ inline constexpr const char* kUserRadioAndProgramCacheKey = "userRadioAndProgram
 inline constexpr const char* kUserSettingForPlayingCacheKey = "userSettingForPlaying";
 inline constexpr const char* kUserSettingDownloadOfflineWifiOnlyCacheKey = "USER_SETTING_DOWNLOADOFFLINE_WIFIONLY";
 
+// Failures of the data cache itself (the user defaults report their own).
+inline constexpr const char* kDataCacheErrorDomain = "DataCacheErrorDomain";
+inline constexpr long long kDataCacheInvalidKeyError = 1;  // an empty key
+
 // The keyed store of objects and settings. Its memory part is dropped on memory warnings and on
 // entering the background; its persistent part is archived into the user defaults after every
 // change and read back when the store is first used. A key lives in at most one part.
@@ -34,11 +38,12 @@ class DataCacheManager {
   // The one store, restored from the user defaults on first use.
   static DataCacheManager& sharedManager();
 
-  // Stores in the persistent part (moving the key out of the memory part) and saves. Invalid
-  // keys and null objects are ignored; an object that cannot be archived is refused with an
-  // error and leaves the store as it was.
+  // Stores in the persistent part (moving the key out of the memory part) and saves. An invalid
+  // key is refused with kDataCacheInvalidKeyError and a null object is ignored; an object that
+  // cannot be archived is refused with an error and leaves the store as it was.
   foundation::Status addObject(const foundation::Value& object, const std::string& key);
-  // Stores in the memory part only; a persistent entry under the key is removed and saved.
+  // Stores in the memory part only; a persistent entry under the key is removed and saved. An
+  // invalid key is refused as by addObject().
   foundation::Status addObjectToMemory(const foundation::Value& object, const std::string& key);
 
   // The object under the key (memory part first), or null.

@@ -76,6 +76,24 @@ bool isDamaged(SQLDatabase& db) {
   return *verdict != "ok";
 }
 
+// The first read of a write-ahead-log database makes its shared index file anew after the last
+// connection closed, which takes room on the disk: on a full disk it fails with an I/O error.
+bool isIndexUnavailable(int code) { return code == SQLITE_IOERR || code == SQLITE_FULL; }
+
+// A connection that can read the file without room on the disk: when the shared index cannot be
+// made, one that keeps the index in its own memory. That takes the file for this connection
+// alone until it closes (the offline list has no other), and its writes fail as any write on a
+// full disk does.
+std::shared_ptr<SQLDatabase> openReadable(const std::string& path) {
+  auto db = SQLDatabase::databaseWithPath(path);
+  if (!db->open()) return nullptr;
+  if (db->goodConnection() || !isIndexUnavailable(db->lastErrorCode())) return db;
+  db->close();
+  if (!db->open()) return nullptr;
+  (void)db->stringForQuery("PRAGMA locking_mode=EXCLUSIVE");
+  return db;
+}
+
 std::unique_ptr<DBManager>& sharedInstance() {
   static std::unique_ptr<DBManager> instance;
   return instance;
@@ -138,8 +156,8 @@ bool DBManager::openDB() {
 bool DBManager::openLocked() {
   if (db_) return true;
   const std::string path = getDBPath();
-  auto db = SQLDatabase::databaseWithPath(path);
-  if (!db->open()) return false;
+  auto db = openReadable(path);
+  if (!db) return false;
   if (isDamaged(*db)) {
     // Keep the damaged file for inspection and start a new list the sync can fill again.
     db->close();

@@ -106,10 +106,12 @@ TEST_F(DataCacheManagerTest, MemoryWarningAndBackgroundDropOnlyTheMemoryPart) {
   foundation::DeviceInfo::setCurrentForTesting(std::nullopt);
 }
 
-TEST_F(DataCacheManagerTest, IgnoresInvalidKeysAndNullObjects) {
-  EXPECT_TRUE(cache().addObject("x", "").ok());
+TEST_F(DataCacheManagerTest, RefusesAnEmptyKeyAndIgnoresNullObjects) {
+  for (const auto& refused : {cache().addObject("x", ""), cache().addObjectToMemory("x", "")}) {
+    ASSERT_FALSE(refused.ok()) << "nothing was stored";
+    EXPECT_TRUE(refused.error()->is(kDataCacheErrorDomain, kDataCacheInvalidKeyError));
+  }
   EXPECT_TRUE(cache().addObject(Value(), "k").ok());
-  EXPECT_TRUE(cache().addObjectToMemory("x", "").ok());
   EXPECT_FALSE(cache().hasObjectInCacheByKey(""));
   EXPECT_FALSE(cache().hasObjectInCacheByKey("k"));
   EXPECT_TRUE(cache().getCachedObjectByKey("").isNull());

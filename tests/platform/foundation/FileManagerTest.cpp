@@ -2,10 +2,14 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
+#include <cstdio>
 #include <filesystem>
 
 #include "tests/platform/foundation/TemporaryHome.h"
@@ -103,17 +107,31 @@ TEST_F(FileManagerTest, ACrashMidWriteLeavesTheOldFileReadableAndTheLeftoverHidd
   EXPECT_EQ(read(at("logs/1700000000")), "next");
 }
 
-TEST_F(FileManagerTest, StaleTemporaryFilesAreSweptAndFreshOnesKept) {
+TEST_F(FileManagerTest, LeftoversOfEarlierRunsGoAtTheFirstWriteAndLiveOnesStay) {
   ASSERT_TRUE(FileManager::createDirectory(at("prefs")).ok());
-  ASSERT_TRUE(FileManager::writeAtomically(at("prefs/settings"), "kept").ok());
-  ASSERT_TRUE(FileManager::writeAtomically(at("prefs/.zr-atomic-settings-old1"), "<half").ok());
-  ASSERT_TRUE(FileManager::writeAtomically(at("prefs/.zr-atomic-settings-new1"), "<half").ok());
-  // The first was left by a write killed an hour ago; the second may be a write in progress.
-  const timespec anHourAgo[2] = {{time(nullptr) - 3600, 0}, {time(nullptr) - 3600, 0}};
-  ASSERT_EQ(::utimensat(AT_FDCWD, at("prefs/.zr-atomic-settings-old1").c_str(), anHourAgo, 0), 0);
+  const std::string ours = ".zr-atomic-" + std::to_string(::getpid()) + "-settings-Ab12Cd";
+  const std::string live = ".zr-atomic-" + std::to_string(::getpid() + 1) + "-settings-Cd34Ef";
+  // Left by writes killed in earlier runs, one named before names carried the process id.
+  const std::string killed = ".zr-atomic-" + std::to_string(::getpid() + 2) + "-settings-Ef56Gh";
+  const std::string older = ".zr-atomic-settings-Gh78Ij";
+  for (const std::string& name : {ours, live, killed, older}) {
+    std::FILE* file = std::fopen(at("prefs/" + name).c_str(), "w");
+    ASSERT_NE(file, nullptr);
+    std::fputs("<half", file);
+    std::fclose(file);
+  }
+  // A writer of another process still at work on its file holds the lock.
+  int liveWriter = ::open(at("prefs/" + live).c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_EQ(::flock(liveWriter, LOCK_EX), 0);
 
+  ASSERT_TRUE(FileManager::writeAtomically(at("prefs/settings"), "kept").ok());
+  std::vector<std::string> kept{ours, live, "settings"};
+  std::sort(kept.begin(), kept.end());
+  EXPECT_EQ(allNames(at("prefs")), kept);
+  ::close(liveWriter);
   ASSERT_TRUE(FileManager::removeStaleTemporaryFiles(at("prefs")).ok());
-  EXPECT_EQ(allNames(at("prefs")), (std::vector<std::string>{".zr-atomic-settings-new1", "settings"}));
+  EXPECT_EQ(allNames(at("prefs")), (std::vector<std::string>{ours, "settings"}));
+  EXPECT_EQ(read(at("prefs/settings")), "kept");
   EXPECT_TRUE(FileManager::removeStaleTemporaryFiles(at("missing")).ok());
 }
 

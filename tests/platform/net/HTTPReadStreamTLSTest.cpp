@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "platform/net/HTTPReadStream.h"
 #include "platform/net/NetErrors.h"
 #include "tests/platform/net/StreamExchange.h"
@@ -104,6 +106,37 @@ TEST_F(HTTPReadStreamTLSTest, SecureSocketsAreReusedOnlyUnderTheSameChecks) {
   EXPECT_FALSE(strict->stream->connectionWasReused());
   EXPECT_TRUE(isTLSError(*strict->error));
   EXPECT_EQ(server.acceptedConnections(), 2);
+}
+
+TEST_F(HTTPReadStreamTLSTest, ABodyFileArrivesWholeOverPlainAndSecureConnections) {
+  // Several pieces of the sender, and a last one in part.
+  std::string content(3 * 1024 * 1024 + 1234, '\0');
+  for (std::size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>((i * 7919) >> 5);
+  const std::string path = ::testing::TempDir() + "/tls-test-body.bin";
+  {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    std::fwrite(content.data(), 1, content.size(), file);
+    std::fclose(file);
+  }
+  LoopbackServer plain;
+  LoopbackServer secure(tlsServer());
+  HTTPReadStream::setAdditionalTrustedCertificates(secure.certificatePEM());
+  for (LoopbackServer* server : {&plain, &secure}) {
+    server->route("PUT", "/upload", Reply::text("stored"));
+    StreamExchange exchange(server->url("/upload"), StreamOptions()
+                                                        .method("PUT")
+                                                        .header("Content-Length", std::to_string(content.size()))
+                                                        .body(InputStream::withFileAtPath(path)));
+    ASSERT_TRUE(exchange.run());
+    EXPECT_FALSE(exchange.error) << exchange.error->debugText();
+    EXPECT_EQ(exchange.body, "stored");
+    EXPECT_EQ(exchange.stream->requestBodyBytesWritten(), content.size());
+    ASSERT_EQ(server->requests().size(), 1u);
+    EXPECT_EQ(server->requests()[0].overTLS, server == &secure);
+    EXPECT_TRUE(server->requests()[0].body == content) << "the body arrived damaged or in part";
+  }
+  std::remove(path.c_str());
 }
 
 class HTTPReadStreamProxyTest : public ::testing::Test {

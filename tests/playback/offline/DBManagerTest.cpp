@@ -1,4 +1,7 @@
+#include <sys/resource.h>
+
 #include <algorithm>
+#include <csignal>
 
 #include "src/playback/database/SQLDatabase.h"
 #include "src/playback/database/SQLResultSet.h"
@@ -10,6 +13,29 @@ namespace {
 using OfflineListTest = testing::OfflineListFixture;
 using StringList = std::vector<std::string>;
 using IdList = std::vector<std::int64_t>;
+
+// While it lives, no file of the process may grow, as on a disk without room; writes past the
+// end fail with EFBIG instead of ending the process.
+class OfflineListDiskFull {
+ public:
+  OfflineListDiskFull() {
+    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    ::getrlimit(RLIMIT_FSIZE, &previous_);
+    rlimit none = previous_;
+    none.rlim_cur = 0;
+    EXPECT_EQ(::setrlimit(RLIMIT_FSIZE, &none), 0);
+  }
+  ~OfflineListDiskFull() {
+    ::setrlimit(RLIMIT_FSIZE, &previous_);
+    std::signal(SIGXFSZ, previousHandler_);
+  }
+  OfflineListDiskFull(const OfflineListDiskFull&) = delete;
+  OfflineListDiskFull& operator=(const OfflineListDiskFull&) = delete;
+
+ private:
+  rlimit previous_{};
+  void (*previousHandler_)(int) = nullptr;
+};
 
 // A second connection to the same file, for looking at what the manager stored.
 std::shared_ptr<SQLDatabase> inspect(const std::string& path) {
@@ -238,6 +264,20 @@ TEST_F(OfflineListTest, AMissingTableIsCreatedInAnExistingFile) {
   ASSERT_TRUE(manager().insertProgram(program("12")));
   EXPECT_EQ(manager().fetchProgramStatusById(12), 0);
   EXPECT_TRUE(inspect(path)->tableExists("other"));
+}
+
+TEST_F(OfflineListTest, OnAFullDiskTheListIsReadAndWritesAreRefused) {
+  logIn("77");
+  ASSERT_TRUE(manager().insertProgram(program("12")));
+  DBManager::resetSharedManagerForTesting();  // as at the next start
+  {
+    OfflineListDiskFull full;
+    EXPECT_EQ(idsOf(manager().fetchProgramByStatus(-1)), IdList{12});
+    EXPECT_FALSE(manager().insertProgram(program("13")));
+    EXPECT_NE(manager().lastErrorCode(), 0);
+  }
+  ASSERT_TRUE(manager().insertProgram(program("13"))) << "writes work again once there is room";
+  EXPECT_EQ(idsOf(manager().fetchProgramByStatus(-1)), (IdList{12, 13}));
 }
 
 TEST_F(OfflineListTest, NowTimeIsWholeSecondsOfTheClock) {
