@@ -43,6 +43,9 @@ function(zr_test_suite name dir)
   endif()
   add_executable(${name} ${sources})
   zr_warnings(${name})
+  # Test files share most of their headers: compiling a few of them as one unit parses those
+  # headers once instead of once a file, which roughly halves the suites' build time.
+  set_target_properties(${name} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 6)
   target_link_libraries(${name} PRIVATE ${ARGN} zr_test_support GTest::gtest GTest::gmock GTest::gtest_main)
   # Views under test load the pictures and sounds made at build time.
   if(TARGET zr_pictures)

@@ -12,18 +12,18 @@ namespace {
 using framework::ImageMemoryCache;
 
 // A picture of 10 x 10 pixels: 400 bytes.
-ui::ImagePtr picture(std::uint32_t pixel = 0xFF000000) {
+ui::ImagePtr filledPicture(std::uint32_t pixel = 0xFF000000) {
   return ui::Image::fromPixels(10, 10, std::vector<std::uint32_t>(100, pixel));
 }
 
 TEST(ImageMemoryCacheTest, TheLeastRecentlyUsedPictureLeavesFirst) {
   ImageMemoryCache cache(1200);
-  cache.put("a", picture());
-  cache.put("b", picture());
-  cache.put("c", picture());
+  cache.put("a", filledPicture());
+  cache.put("b", filledPicture());
+  cache.put("c", filledPicture());
   EXPECT_EQ(cache.totalCost(), 1200u);
   EXPECT_TRUE(cache.get("a"));  // a is now the most recent; b the least
-  cache.put("d", picture());
+  cache.put("d", filledPicture());
   EXPECT_FALSE(cache.contains("b"));
   EXPECT_TRUE(cache.contains("a"));
   EXPECT_TRUE(cache.contains("c"));
@@ -32,7 +32,7 @@ TEST(ImageMemoryCacheTest, TheLeastRecentlyUsedPictureLeavesFirst) {
 
   // contains() does not count as a use.
   EXPECT_TRUE(cache.contains("c"));
-  cache.put("e", picture());
+  cache.put("e", filledPicture());
   EXPECT_FALSE(cache.contains("c"));
 
   cache.setCostLimit(400);
@@ -40,7 +40,7 @@ TEST(ImageMemoryCacheTest, TheLeastRecentlyUsedPictureLeavesFirst) {
   EXPECT_TRUE(cache.contains("e"));
 
   cache.setCostLimit(0);  // no limit
-  for (int i = 0; i < 100; ++i) cache.put(std::to_string(i), picture());
+  for (int i = 0; i < 100; ++i) cache.put(std::to_string(i), filledPicture());
   EXPECT_EQ(cache.count(), 101u);
   cache.clear();
   EXPECT_EQ(cache.totalCost(), 0u);
@@ -49,8 +49,8 @@ TEST(ImageMemoryCacheTest, TheLeastRecentlyUsedPictureLeavesFirst) {
 
 TEST(ImageMemoryCacheTest, ReplacingAndOversizedPicturesKeepTheCostRight) {
   ImageMemoryCache cache(1000);
-  auto first = picture(0xFF000001);
-  auto second = picture(0xFF000002);
+  auto first = filledPicture(0xFF000001);
+  auto second = filledPicture(0xFF000002);
   cache.put("k", first);
   cache.put("k", second);
   EXPECT_EQ(cache.get("k"), second);
@@ -71,7 +71,7 @@ TEST(ImageMemoryCacheTest, ManyThreadsShareOneCache) {
       for (int i = 0; i < 500; ++i) {
         std::string key = std::to_string((i * 7 + t) % 60);
         cache.get(key);
-        cache.put(key, picture());
+        cache.put(key, filledPicture());
         if (i % 100 == 50) cache.clear();
       }
     });

@@ -15,17 +15,17 @@ using foundation::Dictionary;
 using foundation::Value;
 using Code = QRVJSONScannerErrorCode;
 
-Bytes bytesOf(std::string_view text) { return Bytes(text.begin(), text.end()); }
+Bytes jsonBytes(std::string_view text) { return Bytes(text.begin(), text.end()); }
 
 Value read(std::string_view text) {
-  auto value = QRVJSONDeserializer::deserializer().deserialize(bytesOf(text));
+  auto value = QRVJSONDeserializer::deserializer().deserialize(jsonBytes(text));
   EXPECT_TRUE(value.ok()) << text << ": " << (value.ok() ? "" : value.error()->debugText());
   EXPECT_TRUE(value.ok() && value->has_value()) << text;
   return value.ok() && value->has_value() ? **value : Value();
 }
 
 long long codeOf(std::string_view text) {
-  auto value = QRVJSONDeserializer::deserializer().deserialize(bytesOf(text));
+  auto value = QRVJSONDeserializer::deserializer().deserialize(jsonBytes(text));
   if (value.ok()) return 0;
   EXPECT_EQ(value.error()->domain(), kQRVJSONScannerErrorDomain);
   return value.error()->code();
@@ -70,12 +70,12 @@ TEST(QRVJSONDeserializerTest, ReportsEachMalformedConstructWithItsCode) {
   EXPECT_EQ(codeOf("-"), expected(Code::number));
   EXPECT_EQ(codeOf("1e999"), expected(Code::number));
 
-  auto error = QRVJSONDeserializer::deserializer().deserialize(bytesOf("[1 2]")).error();
+  auto error = QRVJSONDeserializer::deserializer().deserialize(jsonBytes("[1 2]")).error();
   EXPECT_EQ(error->description(), "Could not scan array. Array not terminated by a ']' character.");
 }
 
 TEST(QRVJSONDeserializerTest, NestedFailureNamesTheInnerCause) {
-  auto error = QRVJSONDeserializer::deserializer().deserialize(bytesOf(R"({"a":[1,"\x"]})")).error();
+  auto error = QRVJSONDeserializer::deserializer().deserialize(jsonBytes(R"({"a":[1,"\x"]})")).error();
   ASSERT_NE(error, nullptr);
   EXPECT_EQ(error->code(), expected(Code::dictionaryValue));
   ASSERT_NE(error->underlying(), nullptr);
@@ -85,7 +85,7 @@ TEST(QRVJSONDeserializerTest, NestedFailureNamesTheInnerCause) {
 }
 
 TEST(QRVJSONDeserializerTest, NoValueIsNotAnErrorButEmptyDataIs) {
-  auto nothing = QRVJSONDeserializer::deserializer().deserialize(bytesOf("  @"));
+  auto nothing = QRVJSONDeserializer::deserializer().deserialize(jsonBytes("  @"));
   ASSERT_TRUE(nothing.ok());
   EXPECT_FALSE(nothing->has_value());
 
@@ -95,14 +95,14 @@ TEST(QRVJSONDeserializerTest, NoValueIsNotAnErrorButEmptyDataIs) {
 }
 
 TEST(QRVJSONDeserializerTest, TypedEntryPointsRefuseOtherKinds) {
-  auto dictionary = QRVJSONDeserializer::deserializer().deserializeAsDictionary(bytesOf("[1]"));
+  auto dictionary = QRVJSONDeserializer::deserializer().deserializeAsDictionary(jsonBytes("[1]"));
   ASSERT_FALSE(dictionary.ok());
   EXPECT_EQ(dictionary.error()->code(), expected(Code::dictionaryNotStarted));
-  auto array = QRVJSONDeserializer::deserializer().deserializeAsArray(bytesOf("{}"));
+  auto array = QRVJSONDeserializer::deserializer().deserializeAsArray(jsonBytes("{}"));
   ASSERT_FALSE(array.ok());
   EXPECT_EQ(array.error()->code(), expected(Code::arrayNotStarted));
 
-  auto viaExtension = dictionary_json_extensions::dictionaryWithJSONData(bytesOf(R"({"k":"v"})"));
+  auto viaExtension = dictionary_json_extensions::dictionaryWithJSONData(jsonBytes(R"({"k":"v"})"));
   ASSERT_TRUE(viaExtension.ok());
   EXPECT_EQ(*viaExtension, (Dictionary{{"k", "v"}}));
 }
@@ -137,23 +137,23 @@ TEST(QRVJSONDeserializerTest, ConvertsWideTextByItsZeroBytes) {
 TEST(QRVJSONDeserializerTest, RefusesNestingBeyondTheLimitWithoutExhaustingTheStack) {
   const int limit = QRVJSONScanner::kMaxDepth;
   std::string allowed = std::string(limit, '[') + std::string(limit, ']');
-  EXPECT_TRUE(QRVJSONDeserializer::deserializer().deserialize(bytesOf(allowed)).ok());
+  EXPECT_TRUE(QRVJSONDeserializer::deserializer().deserialize(jsonBytes(allowed)).ok());
   std::string hostile(200000, '[');
   EXPECT_EQ(codeOf(hostile), expected(Code::arrayValue));
 }
 
 TEST(QRVJSONScannerTest, FailedScanReturnsToWhereTheConstructBegan) {
   QRVJSONScanner scanner;
-  ASSERT_TRUE(scanner.setData(bytesOf(R"(  {"a":1,"b" 2})")).ok());
+  ASSERT_TRUE(scanner.setData(jsonBytes(R"(  {"a":1,"b" 2})")).ok());
   EXPECT_FALSE(scanner.scanJSONDictionary().ok());
   EXPECT_EQ(scanner.scanLocation(), 0u);
 
-  ASSERT_TRUE(scanner.setData(bytesOf(R"(x"abc)")).ok());
+  ASSERT_TRUE(scanner.setData(jsonBytes(R"(x"abc)")).ok());
   scanner.setScanLocation(1);
   EXPECT_FALSE(scanner.scanJSONStringConstant().ok());
   EXPECT_EQ(scanner.scanLocation(), 1u);
 
-  ASSERT_TRUE(scanner.setData(bytesOf(R"(ab"cd)")).ok());
+  ASSERT_TRUE(scanner.setData(jsonBytes(R"(ab"cd)")).ok());
   std::string prefix;
   EXPECT_TRUE(scanner.scanNotQuoteCharactersIntoString(&prefix));
   EXPECT_EQ(prefix, "ab");

@@ -13,10 +13,10 @@ namespace {
 
 using foundation::RunLoop;
 
-constexpr net::ReachabilityFlags kReachable = net::kReachabilityReachable;
-constexpr net::ReachabilityFlags kCellular = net::kReachabilityIsWWAN;
-constexpr net::ReachabilityFlags kTransient = net::kReachabilityTransientConnection;
-constexpr net::ReachabilityFlags kRequired = net::kReachabilityConnectionRequired;
+constexpr net::ReachabilityFlags kFlagReachable = net::kReachabilityReachable;
+constexpr net::ReachabilityFlags kFlagCellular = net::kReachabilityIsWWAN;
+constexpr net::ReachabilityFlags kFlagTransient = net::kReachabilityTransientConnection;
+constexpr net::ReachabilityFlags kFlagRequired = net::kReachabilityConnectionRequired;
 
 TEST(NetWorkKindTest, EveryStatusHasItsText) {
   EXPECT_EQ(kindOfNetWorkForStatus(0), "没有网络");
@@ -51,12 +51,12 @@ TEST_F(NetWorkUitilTest, KindFollowsTheProbesFlags) {
     bool enabled;
   };
   const Case cases[] = {
-      {kReachable, "wifi网络", true},
-      {kReachable | kCellular, "wifi网络", true},
-      {kReachable | kCellular | kTransient, "3G网络", true},
-      {kReachable | kCellular | kTransient | kRequired, "2G网络", true},
-      {kReachable | kRequired, "没有网络", false},
-      {kReachable | kRequired | net::kReachabilityConnectionOnDemand, "wifi网络", true},
+      {kFlagReachable, "wifi网络", true},
+      {kFlagReachable | kFlagCellular, "wifi网络", true},
+      {kFlagReachable | kFlagCellular | kFlagTransient, "3G网络", true},
+      {kFlagReachable | kFlagCellular | kFlagTransient | kFlagRequired, "2G网络", true},
+      {kFlagReachable | kFlagRequired, "没有网络", false},
+      {kFlagReachable | kFlagRequired | net::kReachabilityConnectionOnDemand, "wifi网络", true},
       {0, "没有网络", false},
       {std::nullopt, "没有网络", false},  // flags that cannot be read
   };
@@ -82,7 +82,7 @@ TEST_F(NetWorkUitilTest, NotifiesOnTheMainLoopOncePerChange) {
   ASSERT_TRUE(RunLoop::main().runUntil([&] { return notifications == 1; })) << "the probe's first answer";
   EXPECT_EQ(sender, uitil.reachability());
 
-  source->setFlags(kReachable | kCellular | kTransient);
+  source->setFlags(kFlagReachable | kFlagCellular | kFlagTransient);
   ASSERT_TRUE(RunLoop::main().runUntil([&] { return notifications == 2; }));
   EXPECT_EQ(sender->currentReachabilityStatus(), kReachableVia3G);
   settle();

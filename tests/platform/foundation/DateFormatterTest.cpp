@@ -12,16 +12,16 @@ namespace {
 
 constexpr Date kMoment{1700000000.25};  // 2023-11-14 22:13:20.25 UTC, 2023-11-15 06:13:20.25 in Shanghai
 
-TimeZone zone(std::string_view name) { return *TimeZone::named(name); }
+TimeZone namedZone(std::string_view name) { return *TimeZone::named(name); }
 
 std::string format(std::string_view pattern, std::string_view locale = "zh_CN", std::string_view in = "Asia/Shanghai",
                    Date date = kMoment) {
-  return DateFormatter(pattern, Locale(locale), zone(in)).stringFromDate(date);
+  return DateFormatter(pattern, Locale(locale), namedZone(in)).stringFromDate(date);
 }
 
 std::optional<double> parse(std::string_view pattern, std::string_view text, std::string_view in = "Asia/Shanghai",
                             std::string_view locale = "en_US_POSIX") {
-  auto date = DateFormatter(pattern, Locale(locale), zone(in)).dateFromString(text);
+  auto date = DateFormatter(pattern, Locale(locale), namedZone(in)).dateFromString(text);
   return date ? std::optional<double>(date->secondsSince1970) : std::nullopt;
 }
 
@@ -113,7 +113,7 @@ TEST(DateFormatterTest, RefusesTextThatIsNotADate) {
 }
 
 TEST(DateFormatterTest, WhatIsWrittenReadsBackAcrossSummerTime) {
-  DateFormatter formatter("yyyy-MM-dd HH:mm:ss z", Locale("en_US_POSIX"), zone("America/New_York"));
+  DateFormatter formatter("yyyy-MM-dd HH:mm:ss z", Locale("en_US_POSIX"), namedZone("America/New_York"));
   for (double when = 1704067200; when < 1704067200 + 366 * 86400; when += 1800) {  // 2024, each half hour
     auto back = formatter.dateFromString(formatter.stringFromDate(Date{when}));
     ASSERT_TRUE(back.has_value()) << formatter.stringFromDate(Date{when});
@@ -136,7 +136,7 @@ TEST_F(TwoDigitYearTest, LieWithinEightyYearsBeforeAndTwentyAfterNow) {
 
 TEST(DateFormatterTest, DefaultsToTheCurrentLocaleAndZoneAndSettersApplyToThisFormatterOnly) {
   Locale::setCurrentForTesting(Locale("zh_CN"));
-  TimeZone::setCurrentForTesting(zone("Asia/Shanghai"));
+  TimeZone::setCurrentForTesting(namedZone("Asia/Shanghai"));
   DateFormatter formatter("EEEE HH:mm");
   Locale::setCurrentForTesting(std::nullopt);
   TimeZone::setCurrentForTesting(std::nullopt);
@@ -145,7 +145,7 @@ TEST(DateFormatterTest, DefaultsToTheCurrentLocaleAndZoneAndSettersApplyToThisFo
   DateFormatter copy = formatter;
   formatter.setLocale(Locale("en_US_POSIX"));
   EXPECT_EQ(formatter.stringFromDate(kMoment), "Wednesday 06:13");
-  formatter.setTimeZone(zone("UTC"));
+  formatter.setTimeZone(namedZone("UTC"));
   EXPECT_EQ(formatter.stringFromDate(kMoment), "Tuesday 22:13");
   formatter.setDateFormat("yyyy");
   EXPECT_EQ(formatter.dateFormat(), "yyyy");
@@ -155,7 +155,7 @@ TEST(DateFormatterTest, DefaultsToTheCurrentLocaleAndZoneAndSettersApplyToThisFo
 }
 
 TEST(DateFormatterTest, OneFormatterServesManyThreads) {
-  const DateFormatter formatter("yyyy-MM-dd HH:mm:ss", Locale("en_US_POSIX"), zone("Asia/Shanghai"));
+  const DateFormatter formatter("yyyy-MM-dd HH:mm:ss", Locale("en_US_POSIX"), namedZone("Asia/Shanghai"));
   std::vector<std::thread> threads;
   std::vector<int> mismatches(4, 0);
   for (std::size_t t = 0; t < mismatches.size(); ++t) {

@@ -8,7 +8,7 @@
 namespace foundation {
 namespace {
 
-std::string written(const Value& value) {
+std::string writtenPlist(const Value& value) {
   auto result = PropertyList::serialize(value);
   EXPECT_TRUE(result.ok()) << (result.ok() ? "" : result.error()->debugText());
   return result.ok() ? *result : "";
@@ -46,7 +46,7 @@ TEST(PropertyListTest, EveryKindRoundTrips) {
   d.set("nested", Dictionary{{"z", 1}, {"a", Array{Dictionary{{"k", "v"}}}}});
   Value original(d);
 
-  Value back = readBack(written(original));
+  Value back = readBack(writtenPlist(original));
   EXPECT_EQ(back, original);
   EXPECT_EQ(back.getDictionary()->keys(), d.keys());
   EXPECT_EQ(back["whole real"].kind(), Value::Kind::Double);
@@ -57,7 +57,7 @@ TEST(PropertyListTest, EveryKindRoundTrips) {
 
 TEST(PropertyListTest, WritesTheConventionalLayout) {
   Dictionary d{{"name", "a&b"}, {"when", Date{0}}, {"raw", Bytes{'h', 'i'}}, {"on", true}, {"list", Array{}}};
-  EXPECT_EQ(written(d),
+  EXPECT_EQ(writtenPlist(d),
             "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>\n"
             "\t<key>name</key>\n\t<string>a&amp;b</string>\n"
             "\t<key>when</key>\n\t<date>1970-01-01T00:00:00Z</date>\n"
@@ -65,7 +65,7 @@ TEST(PropertyListTest, WritesTheConventionalLayout) {
             "\t<key>on</key>\n\t<true/>\n"
             "\t<key>list</key>\n\t<array/>\n"
             "</dict>\n</plist>\n");
-  EXPECT_NE(written(Date{1.5}).find("<date>1970-01-01T00:00:01.5Z</date>"), std::string::npos);
+  EXPECT_NE(writtenPlist(Date{1.5}).find("<date>1970-01-01T00:00:01.5Z</date>"), std::string::npos);
 }
 
 TEST(PropertyListTest, ReadsDocumentsWrittenElsewhere) {
@@ -98,7 +98,7 @@ TEST(PropertyListTest, ReadsDocumentsWrittenElsewhere) {
 }
 
 TEST(PropertyListTest, SpecialRealsRoundTrip) {
-  Value back = readBack(written(Array{std::nan(""), HUGE_VAL, -HUGE_VAL, -0.0}));
+  Value back = readBack(writtenPlist(Array{std::nan(""), HUGE_VAL, -HUGE_VAL, -0.0}));
   const Array& reals = *back.getArray();
   EXPECT_TRUE(std::isnan(reals[0].toDouble()));
   EXPECT_EQ(reals[1].toDouble(), HUGE_VAL);
@@ -154,7 +154,7 @@ TEST(PropertyListTest, DamagedOrForeignDocumentsGiveErrors) {
 }
 
 TEST(PropertyListTest, EveryTruncationOfADocumentIsAnError) {
-  std::string xml = written(Dictionary{{"a", Array{1, "x", Bytes{1, 2, 3}}}, {"b", Dictionary{{"c", 2.5}}}});
+  std::string xml = writtenPlist(Dictionary{{"a", Array{1, "x", Bytes{1, 2, 3}}}, {"b", Dictionary{{"c", 2.5}}}});
   for (std::size_t length = 0; length + 12 < xml.size(); ++length)  // up to the end of </dict>
     EXPECT_FALSE(PropertyList::parse(std::string_view(xml).substr(0, length)).ok()) << length;
 }
@@ -207,7 +207,7 @@ TEST(PropertyListTest, WritingRefusesWhatAPropertyListCannotHold) {
 
 TEST(PropertyListTest, DatesAtTheEdgesOfTheYearRange) {
   Value edges = Array{Date{-62135596800.0}, Date{253402300799.0}, Date{253402300799.5}, Date{0.9999999}};
-  std::string xml = written(edges);
+  std::string xml = writtenPlist(edges);
   EXPECT_NE(xml.find("<date>0001-01-01T00:00:00Z</date>"), std::string::npos);
   EXPECT_NE(xml.find("<date>9999-12-31T23:59:59Z</date>"), std::string::npos);
   EXPECT_NE(xml.find("<date>9999-12-31T23:59:59.5Z</date>"), std::string::npos);

@@ -13,7 +13,8 @@ namespace {
 using foundation::RunLoop;
 
 constexpr ReachabilityFlags kWiFi = kReachabilityReachable;
-constexpr ReachabilityFlags kCellular = kReachabilityReachable | kReachabilityIsWWAN | kReachabilityTransientConnection;
+constexpr ReachabilityFlags kCellularLink =
+    kReachabilityReachable | kReachabilityIsWWAN | kReachabilityTransientConnection;
 
 TEST(ReachabilityEndpointTest, HostNamesAndLiteralAddresses) {
   auto name = ReachabilityEndpoint::forHostName("radio.example");
@@ -63,11 +64,11 @@ TEST_F(ReachabilityTargetTest, AddressTargetsReportChangesOnly) {
   settle();
   EXPECT_TRUE(reports.empty()) << "no change yet";
 
-  source->setFlags(kCellular);
+  source->setFlags(kCellularLink);
   ASSERT_TRUE(reportsReach(1));
-  EXPECT_EQ(reports[0], kCellular);
+  EXPECT_EQ(reports[0], kCellularLink);
 
-  source->setFlags(kCellular);  // news that changed nothing
+  source->setFlags(kCellularLink);  // news that changed nothing
   settle();
   EXPECT_EQ(reports.size(), 1u);
 
@@ -92,7 +93,7 @@ TEST_F(ReachabilityTargetTest, HostNameTargetsAnswerOnceScheduled) {
 
 TEST_F(ReachabilityTargetTest, UnschedulingStopsTheCalls) {
   auto target = scheduledAddressTarget();
-  source->setFlags(kCellular);  // already on its way to the loop
+  source->setFlags(kCellularLink);  // already on its way to the loop
   target->unscheduleFromRunLoop();
   EXPECT_FALSE(target->isScheduled());
   EXPECT_EQ(source->watchCount(), 0u);
@@ -115,7 +116,7 @@ TEST_F(ReachabilityTargetTest, ATargetMayBeDestroyedByItsOwnCallback) {
     target.reset();
   });
   ASSERT_TRUE(raw->scheduleWithRunLoop(RunLoop::main()).ok());
-  source->setFlags(kCellular);
+  source->setFlags(kCellularLink);
   ASSERT_TRUE(reportsReach(1));
   EXPECT_EQ(target, nullptr);
   EXPECT_EQ(source->watchCount(), 0u);
@@ -132,7 +133,7 @@ TEST_F(ReachabilityTargetTest, CallsComeOnTheLoopTheTargetWasScheduledOn) {
     RunLoop::main().post([&calls] { ++calls; });
   });
   loop.perform([&] { EXPECT_TRUE(target->scheduleWithRunLoop(loop).ok()); }, true);
-  source->setFlags(kCellular);
+  source->setFlags(kCellularLink);
   ASSERT_TRUE(RunLoop::main().runUntil([&] { return calls == 1; }));
   EXPECT_TRUE(onThatLoop);
   target.reset();  // from the main thread, while the other loop runs

@@ -7,7 +7,7 @@ namespace playback {
 namespace {
 
 constexpr int kSongs = 20;
-constexpr std::size_t kSongSize = 768 * 1024;
+constexpr std::size_t kNginxSongSize = 768 * 1024;
 constexpr int kRestarts = 5;
 
 class DownloadAgainstNginxTest : public testing::DownloadFixture {};
@@ -20,7 +20,7 @@ TEST_F(DownloadAgainstNginxTest, AProgrammeSurvivesItsQueueBeingKilledAndRestart
   std::vector<int> ids;
   for (int id = 1; id <= kSongs; ++id) {
     ids.push_back(id);
-    std::ofstream(nginx.www() + "/" + std::to_string(id) + ".mp3", std::ios::binary) << song(id, kSongSize);
+    std::ofstream(nginx.www() + "/" + std::to_string(id) + ".mp3", std::ios::binary) << song(id, kNginxSongSize);
   }
   ASSERT_EQ(nginx.start(), "");
   programme("701", ids);
