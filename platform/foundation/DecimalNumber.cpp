@@ -49,6 +49,7 @@ std::optional<Parts> readParts(std::string_view text) {
   }
   if (at != text.size() || fractionDigits > static_cast<std::size_t>(kExponentLimit)) return std::nullopt;
   parts.exponent = exponent - static_cast<std::int64_t>(fractionDigits);
+  if (parts.exponent < -kExponentLimit) return std::nullopt;
   const std::size_t firstNonZero = parts.digits.find_first_not_of('0');
   parts.digits.erase(0, firstNonZero == std::string::npos ? parts.digits.size() - 1 : firstNonZero);
   return parts;
@@ -91,7 +92,9 @@ Parts normalised(Parts parts) {
 }  // namespace
 
 DecimalNumber::DecimalNumber(std::uint64_t mantissa, std::int64_t exponent, bool negative)
-    : text_(textOf(Parts{negative, std::to_string(mantissa), exponent})) {}
+    : notANumber_(exponent < -kExponentLimit || exponent > kExponentLimit) {
+  text_ = notANumber_ ? "NaN" : textOf(Parts{negative, std::to_string(mantissa), exponent});
+}
 
 DecimalNumber::DecimalNumber(std::string_view text) {
   auto parts = readParts(text);

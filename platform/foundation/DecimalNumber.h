@@ -14,10 +14,12 @@ namespace foundation {
 // value, whose text is "NaN". Immutable; any thread.
 class DecimalNumber {
  public:
-  // mantissa × 10^exponent, negated when `negative`.
+  // mantissa × 10^exponent, negated when `negative`; not a number beyond an exponent of 10^9
+  // either way.
   DecimalNumber(std::uint64_t mantissa, std::int64_t exponent, bool negative);
   // An optional sign, digits with an optional fraction, and an optional exponent ("-12.5e3");
-  // the whole text must be that, else the value is not a number.
+  // the whole text must be that, with the exponent within 10^9 either way, else the value is
+  // not a number.
   explicit DecimalNumber(std::string_view text);
 
   bool isNotANumber() const { return notANumber_; }
