@@ -5,6 +5,9 @@
 // Also one 1 MiB string fed a byte at a time against the same in 4 KiB pieces: a cut string
 // must not be read again from its start. Target: "x_4KiB_time" (the 1-byte median over the
 // 4 KiB one) at most 3.
+// And numbers of 10k, 100k and 1M digits fed a byte at a time: a cut number must not be read
+// again from its first digit either. Target: linear growth, "x_10x_digits_time" near 10 for
+// each tenfold step (reading again made it near 100).
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -116,6 +119,32 @@ void BM_LongStringInBytesAndIn4KiBPieces(benchmark::State& state) {
   state.counters["x_quarter_time"] = report(state, "quarter_bytes", quarterBytes) / byteMedian;
 }
 BENCHMARK(BM_LongStringInBytesAndIn4KiBPieces)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// A document holding one number of `digits` digits.
+std::string longNumberDocument(std::size_t digits) { return "[" + std::string(digits, '7') + "]"; }
+
+// The time for state.range(0) digits, and its ratio to a tenth as many digits in the same run.
+void BM_LongNumberInBytes(benchmark::State& state) {
+  constexpr int kRounds = 5;
+  const auto digits = static_cast<std::size_t>(state.range(0));
+  const std::string number = longNumberDocument(digits), tenth = longNumberDocument(digits / 10);
+  std::vector<double> numberRounds, tenthRounds;
+  for (auto _ : state) {
+    for (int i = 0; i < kRounds; ++i) {  // alternated, so both meet the same machine
+      numberRounds.push_back(secondsToParseInPieces(number, 1));
+      tenthRounds.push_back(secondsToParseInPieces(tenth, 1));
+    }
+  }
+  const double median = report(state, "bytes", numberRounds);
+  state.counters["ns_per_digit"] = median * 1e9 / static_cast<double>(digits);
+  state.counters["x_10x_digits_time"] = median / report(state, "tenth_bytes", tenthRounds);
+}
+BENCHMARK(BM_LongNumberInBytes)
+    ->Arg(10'000)
+    ->Arg(100'000)
+    ->Arg(1'000'000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 void BM_WholeReply(benchmark::State& state) { compare(state, "the 1 MB programme list whole", ourWhole, boostWhole); }
 BENCHMARK(BM_WholeReply)->Unit(benchmark::kMillisecond)->Iterations(1);

@@ -162,6 +162,10 @@ class Writer {
         return nullptr;
       case Value::Kind::Double:
         return writeDouble(value.toDouble());
+      case Value::Kind::Decimal:
+        if (value.getDecimal()->isNotANumber()) return refuse("is a decimal number that is not a number");
+        out_ += value.getDecimal()->text();
+        return nullptr;
       case Value::Kind::String:
         return writeString(*value.getString());
       case Value::Kind::Array:

@@ -31,8 +31,9 @@ class Json {
   static Result<Value> parse(std::string_view text);
   static Result<Value> parse(const Bytes& data);
 
-  // Any thread. Refuses NaN and infinities, bytes, dates, objects and invalid UTF-8 text,
-  // naming where in the value the offending item sits.
+  // Any thread. Writes a decimal number as its own text. Refuses NaN and infinities (and a
+  // decimal number that is not a number), bytes, dates, objects and invalid UTF-8 text, naming
+  // where in the value the offending item sits.
   static Result<std::string> serialize(const Value& value);
 };
 

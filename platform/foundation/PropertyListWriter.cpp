@@ -61,6 +61,7 @@ ErrorPtr PropertyListWriter::writeValue(const Value& value) {
       writeLeaf("integer", value.toString());
       return nullptr;
     case Value::Kind::Double:
+    case Value::Kind::Decimal:  // a property list has reals only
       writeReal(value.toDouble());
       return nullptr;
     case Value::Kind::String:

@@ -170,6 +170,8 @@ const char* Value::kindName(Kind kind) {
       return "dictionary";
     case Kind::Object:
       return "object";
+    case Kind::Decimal:
+      return "decimal number";
   }
   return "unknown";
 }
@@ -218,6 +220,8 @@ std::int64_t Value::toInt64(std::int64_t fallback) const {
       double d = 0;
       return parseNumber(*getString(), d) ? Value(d).toInt64(fallback) : fallback;
     }
+    case Kind::Decimal:
+      return getDecimal()->isNotANumber() ? fallback : getDecimal()->clampedInt64();
     default:
       return fallback;
   }
@@ -232,6 +236,8 @@ std::uint64_t Value::toUInt64(std::uint64_t fallback) const {
       if (parseNumber(*getString(), n)) return n;
       break;
     }
+    case Kind::Decimal:
+      return getDecimal()->isNotANumber() ? fallback : getDecimal()->clampedUInt64();
     default:
       break;
   }
@@ -254,6 +260,8 @@ double Value::toDouble(double fallback) const {
       double d = 0;
       return parseNumber(*getString(), d) ? d : fallback;
     }
+    case Kind::Decimal:
+      return getDecimal()->doubleValue();
     default:
       return fallback;
   }
@@ -267,6 +275,8 @@ bool Value::toBool(bool fallback) const {
     case Kind::UInt:
     case Kind::Double:
       return toDouble() != 0;
+    case Kind::Decimal:
+      return !getDecimal()->isZero();
     case Kind::String: {
       const std::string& s = *getString();
       if (s == "true" || s == "YES" || s == "yes") return true;
@@ -293,6 +303,8 @@ std::string Value::toString(const std::string& fallback) const {
       auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, d);
       return ec == std::errc() ? std::string(buffer, end) : fallback;
     }
+    case Kind::Decimal:
+      return getDecimal()->text();
     default:
       return fallback;
   }

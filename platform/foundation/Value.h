@@ -10,6 +10,8 @@
 #include <variant>
 #include <vector>
 
+#include "platform/foundation/DecimalNumber.h"
+
 namespace foundation {
 
 // Base of objects that a Value can hold by reference (models, pictures). Subclasses that can
@@ -88,14 +90,15 @@ class Dictionary {
 };
 
 // The platform's object value: null, bool, signed or unsigned 64-bit integer, double, text,
-// bytes, date, array, ordered dictionary, or a shared reference to an Object. Bools are never
-// numbers: Value(true).isNumber() is false. Copying copies containers deeply and shares objects.
-// Any thread; const members may run concurrently, changes need the caller's own lock.
+// bytes, date, array, ordered dictionary, a shared reference to an Object, or an exact decimal
+// number. Bools are never numbers: Value(true).isNumber() is false. Copying copies containers
+// deeply and shares objects. Any thread; const members may run concurrently, changes need the
+// caller's own lock.
 class Value {
  public:
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wshadow"  // the kinds are named after the types they hold
-  enum class Kind { Null, Bool, Int, UInt, Double, String, Bytes, Date, Array, Dictionary, Object };
+  enum class Kind { Null, Bool, Int, UInt, Double, String, Bytes, Date, Array, Dictionary, Object, Decimal };
 #pragma GCC diagnostic pop
 
   Value() = default;
@@ -115,6 +118,7 @@ class Value {
   Value(Date d) : storage_(d) {}
   Value(Array a) : storage_(std::move(a)) {}
   Value(Dictionary d) : storage_(std::move(d)) {}
+  Value(DecimalNumber d) : storage_(std::move(d)) {}
   // A null pointer makes the null value, so that isObject() always means a real object.
   template <class T, std::enable_if_t<std::is_base_of_v<Object, T>, int> = 0>
   Value(std::shared_ptr<T> object) {
@@ -125,13 +129,14 @@ class Value {
   bool isNull() const { return kind() == Kind::Null; }
   bool isBool() const { return kind() == Kind::Bool; }
   bool isInteger() const { return kind() == Kind::Int || kind() == Kind::UInt; }
-  bool isNumber() const { return isInteger() || kind() == Kind::Double; }
+  bool isNumber() const { return isInteger() || kind() == Kind::Double || kind() == Kind::Decimal; }
   bool isString() const { return kind() == Kind::String; }
   bool isBytes() const { return kind() == Kind::Bytes; }
   bool isDate() const { return kind() == Kind::Date; }
   bool isArray() const { return kind() == Kind::Array; }
   bool isDictionary() const { return kind() == Kind::Dictionary; }
   bool isObject() const { return kind() == Kind::Object; }
+  bool isDecimal() const { return kind() == Kind::Decimal; }
 
   // Typed views; nullptr when the value is of another kind.
   const bool* getBool() const { return std::get_if<bool>(&storage_); }
@@ -143,6 +148,7 @@ class Value {
   Array* getArray() { return std::get_if<Array>(&storage_); }
   const Dictionary* getDictionary() const { return std::get_if<Dictionary>(&storage_); }
   Dictionary* getDictionary() { return std::get_if<Dictionary>(&storage_); }
+  const DecimalNumber* getDecimal() const { return std::get_if<DecimalNumber>(&storage_); }
   const std::shared_ptr<Object>* getObject() const { return std::get_if<std::shared_ptr<Object>>(&storage_); }
   template <class T>
   std::shared_ptr<T> objectAs() const {
@@ -151,12 +157,14 @@ class Value {
   }
 
   // Lenient readings in the manner of the platform's value accessors: numbers convert between
-  // kinds, bools read as 0/1, numeric text is parsed; anything else gives the fallback.
+  // kinds (a decimal number to its nearest double, or its whole part clamped to the integer's
+  // range), bools read as 0/1, numeric text is parsed; anything else gives the fallback.
   std::int64_t toInt64(std::int64_t fallback = 0) const;
   std::uint64_t toUInt64(std::uint64_t fallback = 0) const;
   double toDouble(double fallback = 0) const;
   bool toBool(bool fallback = false) const;
-  // Text of a string or number ("12", "1.5"); the fallback for other kinds.
+  // Text of a string or number ("12", "1.5", a decimal number's own text); the fallback for
+  // other kinds.
   std::string toString(const std::string& fallback = "") const;
 
   // Dictionary lookup: the shared null value when this is not a dictionary or lacks the key.
@@ -166,13 +174,13 @@ class Value {
 
   static const Value& null();
   // "null", "bool", "integer", "unsigned integer", "real", "string", "bytes", "date", "array",
-  // "dictionary" or "object": for error messages.
+  // "dictionary", "object" or "decimal number": for error messages.
   static const char* kindName(Kind kind);
   const char* kindName() const { return kindName(kind()); }
 
  private:
   std::variant<std::monostate, bool, std::int64_t, std::uint64_t, double, std::string, Bytes, Date, Array, Dictionary,
-               std::shared_ptr<Object>>
+               std::shared_ptr<Object>, DecimalNumber>
       storage_;
 };
 

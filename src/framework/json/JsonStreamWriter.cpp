@@ -9,7 +9,6 @@
 
 #include "platform/foundation/Utf8.h"
 #include "src/framework/json/ClassName.h"
-#include "src/framework/json/JsonDecimalNumber.h"
 
 namespace framework {
 namespace {
@@ -190,13 +189,13 @@ bool JsonStreamWriter::writeValue(const foundation::Value& value) {
     case Kind::Int:
     case Kind::UInt:
     case Kind::Double:
+    case Kind::Decimal:
       return writeNumber(value);
     case Kind::Bool:
       return writeBool(*value.getBool());
     case Kind::Null:
       return writeNull();
     case Kind::Object:
-      if (value.objectAs<JsonDecimalNumber>()) return writeNumber(value);
       if (auto proxy = value.objectAs<JsonProxy>()) return writeValue(proxy->proxyForJson());
       if (const auto* object = value.getObject(); object && *object) {
         return fail("JSON serialisation not supported for " + className(**object));
@@ -229,14 +228,16 @@ bool JsonStreamWriter::writeString(std::string_view text) {
 }
 
 bool JsonStreamWriter::writeNumber(const foundation::Value& number) {
-  char text[32];
-  if (auto decimal = number.objectAs<JsonDecimalNumber>()) {
+  if (const auto* decimal = number.getDecimal()) {
+    // Made from text that is not a number, it would otherwise write that text as it stands.
+    if (decimal->isNotANumber()) return fail("NaN is not a valid number in JSON");
     if (!beginPiece(false)) return false;
     appendWhitespace(state_);
     append(decimal->text());
     afterValue();
     return true;
   }
+  char text[32];
   using Kind = foundation::Value::Kind;
   std::to_chars_result end{};
   switch (number.kind()) {

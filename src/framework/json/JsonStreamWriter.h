@@ -57,7 +57,8 @@ class JsonStreamWriter {
   bool writeValue(const foundation::Value& value);
   // Refuses text that is not valid UTF-8.
   bool writeString(std::string_view text);
-  // An integer, a double (not infinite, not NaN) or a JsonDecimalNumber.
+  // An integer, a double (not infinite, not NaN) or a decimal number (not NaN), the decimal
+  // number as its own text.
   bool writeNumber(const foundation::Value& number);
 
   // Each member on its own line, indented by two spaces per level, ": " after keys.

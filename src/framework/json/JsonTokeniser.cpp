@@ -1,13 +1,10 @@
 #include "src/framework/json/JsonTokeniser.h"
 
-#include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 
 #include "platform/foundation/Utf8.h"
-#include "src/framework/json/JsonDecimalNumber.h"
 #include "src/framework/json/Utf8.h"
 
 namespace framework {
@@ -114,11 +111,13 @@ const char* jsonTokenName(JsonToken token) {
 JsonToken JsonTokeniser::fail(std::string error) {
   error_ = std::move(error);
   inString_ = false;
+  inNumber_ = false;
   return JsonToken::error;
 }
 
 JsonToken JsonTokeniser::getToken() {
   if (inString_) return getStringToken();
+  if (inNumber_) return getNumberToken();
   stream_.skipWhitespace();
   std::string_view input = stream_.unread();
   if (input.empty()) return JsonToken::eof;
@@ -156,7 +155,7 @@ JsonToken JsonTokeniser::getToken() {
     case '+':
       return fail("Leading + is illegal in number");
     default:
-      if (input.front() == '-' || isDigit(input.front())) return getNumberToken();
+      if (input.front() == '-' || isDigit(input.front())) return startNumberToken();
       return fail(std::string("Illegal start of token [") + input.front() + "]");
   }
   stream_.skip(1);
@@ -265,64 +264,107 @@ JsonToken JsonTokeniser::appendUnicodeEscape(std::string_view input, std::size_t
   return JsonToken::string;
 }
 
-JsonToken JsonTokeniser::getNumberToken() {
-  std::string_view input = stream_.unread();
-  std::size_t at = 0;
-  const bool negative = input[0] == '-';
-  if (negative) {
-    if (++at >= input.size()) return JsonToken::eof;
-    if (!isDigit(input[at])) return fail("No digits after initial minus");
-  }
-  if (input[at] == '0' && at + 1 < input.size() && isDigit(input[at + 1])) {
-    return fail("Leading zero is illegal in number");
-  }
-  // Digits count from the first that is not 0: leading zeros ("0.000123") cost no precision.
-  std::uint64_t mantissa = 0;
-  int digits = 0;
-  auto takeDigit = [&](char digit) {
-    mantissa = mantissa * 10 + static_cast<std::uint64_t>(digit - '0');
-    if (mantissa != 0) ++digits;
-  };
-  for (; at < input.size() && isDigit(input[at]); ++at) takeDigit(input[at]);
-  bool fractionOrExponent = false;
-  if (at < input.size() && input[at] == '.') {
-    if (++at >= input.size()) return JsonToken::eof;
-    if (!isDigit(input[at])) return fail("No digits after decimal point");
-    for (; at < input.size() && isDigit(input[at]); ++at) takeDigit(input[at]);
-    fractionOrExponent = true;
-  }
-  if (at < input.size() && (input[at] == 'e' || input[at] == 'E')) {
-    if (++at >= input.size()) return JsonToken::eof;
-    if (input[at] == '+' || input[at] == '-') {
-      if (++at >= input.size()) return JsonToken::eof;
-    }
-    if (!isDigit(input[at])) return fail("No digits in exponent");
-    int exponent = 0;
-    for (; at < input.size() && isDigit(input[at]); ++at) {
-      exponent = exponent * 10 + (input[at] - '0');
-      if (exponent > kMaxExponent) return fail("Exponent out of range in number");
-    }
-    fractionOrExponent = true;
-  }
-  if (at >= input.size()) return JsonToken::eof;  // only a following byte ends a number
+JsonToken JsonTokeniser::startNumberToken() {
+  const char first = stream_.unread().front();
+  numberScan_ = NumberScan{};
+  numberScan_.negative = first == '-';
+  numberScan_.phase = numberScan_.negative ? NumberPhase::afterMinus
+                      : first == '0'       ? NumberPhase::leadingZero
+                                           : NumberPhase::integer;
+  if (!numberScan_.negative) numberScan_.takeDigit(first);
+  inNumber_ = true;
+  return getNumberToken(1);
+}
 
-  std::string_view text = input.substr(0, at);
-  if (digits >= 19) {
-    number_ = std::make_shared<JsonDecimalNumber>(std::string(text));
-  } else if (fractionOrExponent) {
-    double value = 0;
-    auto parsed = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (parsed.ec == std::errc()) {
-      number_ = value;
-    } else {  // beyond the double range: the text is kept rather than a wrong value made
-      number_ = std::make_shared<JsonDecimalNumber>(std::string(text));
+JsonToken JsonTokeniser::getNumberToken(std::size_t from) {
+  std::string_view input = stream_.unread();
+  NumberScan& scan = numberScan_;
+  std::size_t at = from;
+  while (at < input.size()) {
+    const char c = input[at];
+    switch (scan.phase) {
+      case NumberPhase::afterMinus:
+        if (!isDigit(c)) return fail("No digits after initial minus");
+        scan.phase = c == '0' ? NumberPhase::leadingZero : NumberPhase::integer;
+        scan.takeDigit(c);
+        ++at;
+        break;
+      case NumberPhase::leadingZero:
+        if (isDigit(c)) return fail("Leading zero is illegal in number");
+        [[fallthrough]];
+      case NumberPhase::integer:
+        while (at < input.size() && isDigit(input[at])) scan.takeDigit(input[at++]);
+        if (at >= input.size()) break;
+        if (input[at] == '.') {
+          scan.phase = NumberPhase::afterPoint;
+        } else if (input[at] == 'e' || input[at] == 'E') {
+          scan.phase = NumberPhase::afterE;
+        } else {
+          return finishNumberToken(input, at);
+        }
+        ++at;
+        break;
+      case NumberPhase::afterPoint:
+        if (!isDigit(c)) return fail("No digits after decimal point");
+        scan.phase = NumberPhase::fraction;
+        [[fallthrough]];
+      case NumberPhase::fraction: {
+        const std::size_t first = at;
+        while (at < input.size() && isDigit(input[at])) scan.takeDigit(input[at++]);
+        scan.fractionDigits += static_cast<std::int64_t>(at - first);
+        if (at >= input.size()) break;
+        if (input[at] != 'e' && input[at] != 'E') return finishNumberToken(input, at);
+        scan.phase = NumberPhase::afterE;
+        ++at;
+        break;
+      }
+      case NumberPhase::afterE:
+        if (c == '+' || c == '-') {
+          scan.negativeExponent = c == '-';
+          scan.phase = NumberPhase::afterExponentSign;
+          ++at;
+          break;
+        }
+        [[fallthrough]];
+      case NumberPhase::afterExponentSign:
+        if (!isDigit(c)) return fail("No digits in exponent");
+        scan.phase = NumberPhase::exponent;
+        [[fallthrough]];
+      case NumberPhase::exponent:
+        for (; at < input.size() && isDigit(input[at]); ++at) {
+          scan.exponent = scan.exponent * 10 + (input[at] - '0');
+          if (scan.exponent > kMaxExponent) return fail("Exponent out of range in number");
+        }
+        if (at < input.size()) return finishNumberToken(input, at);
+        break;
     }
-  } else if (negative) {
-    number_ = -static_cast<std::int64_t>(mantissa);
-  } else {
-    number_ = mantissa;
   }
+  // Only a following byte ends a number. What is read stays read: the next piece goes on from
+  // here, so a long number costs the same however finely it is cut.
+  scan.takenText.append(input.substr(0, at));
   stream_.skip(at);
+  return JsonToken::eof;
+}
+
+JsonToken JsonTokeniser::finishNumberToken(std::string_view input, std::size_t end) {
+  NumberScan& scan = numberScan_;
+  if (scan.significantDigits >= NumberScan::kMostMantissaDigits) {
+    if (scan.takenText.empty()) {
+      number_ = foundation::DecimalNumber(input.substr(0, end));
+    } else {
+      scan.takenText.append(input.substr(0, end));
+      number_ = foundation::DecimalNumber(scan.takenText);
+    }
+  } else if (scan.phase == NumberPhase::fraction || scan.phase == NumberPhase::exponent) {
+    const std::int64_t exponent = (scan.negativeExponent ? -scan.exponent : scan.exponent) - scan.fractionDigits;
+    number_ = foundation::DecimalNumber(scan.mantissa, exponent, scan.negative);
+  } else if (scan.negative) {
+    number_ = -static_cast<std::int64_t>(scan.mantissa);
+  } else {
+    number_ = scan.mantissa;
+  }
+  stream_.skip(end);
+  inNumber_ = false;
   return JsonToken::number;
 }
 

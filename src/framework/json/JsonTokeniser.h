@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -29,8 +30,9 @@ enum class JsonToken : int {
 const char* jsonTokenName(JsonToken token);
 
 // Cuts the input into JSON tokens. Input may arrive in pieces: a token cut short by the end of
-// the input is left unread and reported as eof, so that more input can complete it.
-// Not thread-safe.
+// the input is reported as eof, so that more input can complete it; a string or number goes on
+// from where the last piece stopped. A number with a fraction or an exponent, or of 19 digits or
+// more, is a foundation::DecimalNumber. Not thread-safe.
 class JsonTokeniser {
  public:
   // The bytes are read in place: the caller keeps them alive until keepUnread().
@@ -53,7 +55,12 @@ class JsonTokeniser {
   JsonToken waitInString(std::size_t decodedUpTo);
   // Appends the character of a \u escape at `at` (the backslash); eof when input is missing.
   JsonToken appendUnicodeEscape(std::string_view input, std::size_t& at);
-  JsonToken getNumberToken();
+  // Reads a number whose first byte is at the read position.
+  JsonToken startNumberToken();
+  // Reads on in a number whose bytes before `from` in the unread input, and in earlier pieces,
+  // are already taken.
+  JsonToken getNumberToken(std::size_t from = 0);
+  JsonToken finishNumberToken(std::string_view input, std::size_t end);
   JsonToken getWordToken(std::string_view word, JsonToken token);
   JsonToken fail(std::string error);
 
@@ -62,6 +69,39 @@ class JsonTokeniser {
   std::string string_;
   bool inString_ = false;  // the input ended inside a string: string_ holds its first part
   foundation::Value number_;
+
+  // Where a number's reading stands, kept across pieces of input.
+  enum class NumberPhase {
+    afterMinus,
+    leadingZero,
+    integer,
+    afterPoint,
+    fraction,
+    afterE,
+    afterExponentSign,
+    exponent
+  };
+  struct NumberScan {
+    NumberPhase phase = NumberPhase::integer;
+    bool negative = false;
+    std::uint64_t mantissa = 0;
+    int significantDigits = 0;  // counted up to 19, where the mantissa stops
+    std::int64_t fractionDigits = 0;
+    bool negativeExponent = false;
+    int exponent = 0;
+    std::string takenText;  // the number's text from earlier pieces
+
+    // From this many digits on, a number is read from its text: the mantissa holds no more.
+    static constexpr int kMostMantissaDigits = 19;
+    // Digits count from the first that is not 0, so that "0.000123" loses no precision.
+    void takeDigit(char digit) {
+      if (significantDigits >= kMostMantissaDigits) return;
+      mantissa = mantissa * 10 + static_cast<std::uint64_t>(digit - '0');
+      if (mantissa != 0) ++significantDigits;
+    }
+  };
+  bool inNumber_ = false;  // the input ended inside a number: numberScan_ holds its first part
+  NumberScan numberScan_;
 };
 
 }  // namespace framework

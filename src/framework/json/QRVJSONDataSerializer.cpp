@@ -83,7 +83,10 @@ Status appendNumber(std::string& out, const Value& number) {
     out += *flag ? "true" : "false";
     return {};
   }
-  if (number.kind() == Value::Kind::Double && !std::isfinite(number.toDouble()))
+  const bool notFinite = number.kind() == Value::Kind::Double
+                             ? !std::isfinite(number.toDouble())
+                             : number.isDecimal() && number.getDecimal()->isNotANumber();
+  if (notFinite)
     return writerError(QRVJSONSerializerErrorCode::nonFiniteNumber, "Cannot serialize a number that is not finite");
   // "1e+20" is written "1e20": the same JSON number, and one the reader's number characters cover.
   std::string text = number.toString();
@@ -127,6 +130,7 @@ Status appendObject(std::string& out, const Value& object) {
     case Value::Kind::Int:
     case Value::Kind::UInt:
     case Value::Kind::Double:
+    case Value::Kind::Decimal:
       return appendNumber(out, object);
     case Value::Kind::String:
       return appendString(out, *object.getString());

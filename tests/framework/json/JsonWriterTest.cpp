@@ -2,11 +2,9 @@
 
 #include <cmath>
 #include <limits>
-#include <memory>
 #include <random>
 #include <string>
 
-#include "src/framework/json/JsonDecimalNumber.h"
 #include "src/framework/json/JsonParser.h"
 #include "src/framework/json/JsonStreamWriter.h"
 #include "src/framework/json/JsonWriter.h"
@@ -28,7 +26,7 @@ std::string errorFor(const Value& value, std::uint64_t maxDepth = 32) {
 TEST(JsonWriterTest, WritesSortedAndHumanReadableForms) {
   Dictionary dictionary{{"b", Array{1, -2, 0.5, true, Value()}},
                         {"a", Dictionary{{"z", "\"\\/\b\t\n\f\r\x01午"}, {"y", Dictionary{}}}},
-                        {"c", std::make_shared<JsonDecimalNumber>("12345678901234567890")}};
+                        {"c", foundation::DecimalNumber("12345678901234567890")}};
   JsonWriter writer;
   EXPECT_EQ(writer.stringWithObject(dictionary),
             R"({"b":[1,-2,0.5,true,null],"a":{"z":"\"\\/\b\t\n\f\r\u0001午","y":{}},"c":12345678901234567890})");
@@ -56,6 +54,7 @@ TEST(JsonWriterTest, RefusesWhatIsNotJson) {
   EXPECT_EQ(errorFor(Array{std::nan("")}), "NaN is not a valid number in JSON");
   EXPECT_EQ(errorFor(Array{std::numeric_limits<double>::infinity()}), "+Infinity is not a valid number in JSON");
   EXPECT_EQ(errorFor(Array{-std::numeric_limits<double>::infinity()}), "-Infinity is not a valid number in JSON");
+  EXPECT_EQ(errorFor(Array{foundation::DecimalNumber("12abc")}), "NaN is not a valid number in JSON");
   EXPECT_EQ(errorFor(Array{"ok", std::string("\xC3\x28")}), "String is not valid UTF-8");
   EXPECT_EQ(errorFor(Array{foundation::Bytes{1}}), "JSON serialisation not supported for bytes");
 
@@ -106,8 +105,10 @@ Value randomValue(std::mt19937& random, int depth) {
       return -static_cast<std::int64_t>(random() % 1000000000) - 1;
     case 3:
       return static_cast<std::uint64_t>(random()) << 20;
-    case 4:  // not a whole number: a whole double is written, and read back, as an integer
-      return std::ldexp(static_cast<double>(random() | 1), -1 - static_cast<int>(random() % 60));
+    case 4: {  // with a fraction, so that it reads back as a decimal number rather than an integer
+      const std::uint64_t mantissa = ((std::uint64_t{random()} << 32) | random()) % 1000000000000000000ULL;
+      return foundation::DecimalNumber(mantissa, -1 - static_cast<int>(random() % 30), random() % 2 == 0);
+    }
     case 5: {
       static const std::string pieces[] = {"a",    "午", "\U0001F600", "\"", "\\", "\n", std::string(1, '\0'),
                                            "\x1f", "/"};
@@ -144,6 +145,15 @@ TEST(JsonWriterTest, RandomValuesSurviveARoundTrip) {
       ASSERT_EQ(*back, value) << *text;
     }
   }
+}
+
+TEST(JsonWriterTest, DecimalNumbersAreWrittenBackAsTheirOwnText) {
+  const std::string text = "[0.1,1e400,1234567890123456789012345,-0.0250]";
+  JsonParser parser;
+  auto value = parser.objectWithString(text);
+  ASSERT_TRUE(value) << parser.error();
+  EXPECT_EQ(JsonWriter().stringWithObject(*value), text);
+  EXPECT_EQ(value->getArray()->at(0).toDouble(), 0.1);  // callers that want a double get one
 }
 
 TEST(JsonWriterTest, NegativeZeroKeepsItsSignThroughARoundTrip) {

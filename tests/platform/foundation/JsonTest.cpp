@@ -154,6 +154,7 @@ TEST(JsonTest, DoublesRoundTripExactly) {
     EXPECT_EQ(back.toDouble(), d) << written(d);
   }
   EXPECT_EQ(written(3.0), "3");
+  EXPECT_EQ(written(DecimalNumber("0.10")), "0.10");
   EXPECT_TRUE(std::signbit(parsed(written(-0.0)).toDouble()));
 }
 
@@ -174,6 +175,7 @@ TEST(JsonTest, WritingRefusesWhatJsonCannotHoldAndSaysWhere) {
   std::vector<Case> cases;
   cases.push_back({Dictionary{{"a", Array{1, std::nan("")}}}, "$.a[1]"});
   cases.push_back({Array{HUGE_VAL}, "$[0]"});
+  cases.push_back({Array{1, DecimalNumber("1O")}, "$[1]"});
   cases.push_back({Dictionary{{"raw", Bytes{1, 2}}}, "$.raw"});
   cases.push_back({Dictionary{{"when", Date{0}}}, "$.when"});
   cases.push_back({Array{Value(std::make_shared<Picture>())}, "$[0]"});

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 namespace foundation {
 namespace {
 
@@ -25,6 +28,21 @@ TEST(ValueTest, LenientReadings) {
   EXPECT_EQ(Value(3.0).toString(), "3");
   EXPECT_EQ(Value(Array{}).toString("none"), "none");
   EXPECT_EQ(Value(1e30).toInt64(), std::numeric_limits<std::int64_t>::max());
+}
+
+TEST(ValueTest, DecimalNumbersReadAsNumbersAndKeepTheirText) {
+  Value price(DecimalNumber("-12.50e-1"));
+  EXPECT_TRUE(price.isNumber());
+  EXPECT_EQ(price.toString(), "-1.250");
+  EXPECT_EQ(price.toDouble(), -1.25);
+  EXPECT_EQ(price.toInt64(), -1);
+  EXPECT_EQ(price, Value(DecimalNumber(125, -2, true)));
+  EXPECT_EQ(Value(DecimalNumber("18446744073709551615")).toUInt64(), std::numeric_limits<std::uint64_t>::max());
+  EXPECT_EQ(Value(DecimalNumber("1e400")).toInt64(), std::numeric_limits<std::int64_t>::max());
+  EXPECT_TRUE(std::isinf(Value(DecimalNumber("1e400")).toDouble()));
+  Value notANumber(DecimalNumber("12abc"));
+  EXPECT_EQ(notANumber.toString(), "NaN");
+  EXPECT_EQ(notANumber.toInt64(-3), -3);
 }
 
 TEST(ValueTest, DictionaryKeepsInsertionOrderAndPlaceOnReplace) {
