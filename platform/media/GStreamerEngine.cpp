@@ -13,6 +13,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/WorkerPool.h"
 #include "platform/media/AudioBackend.h"
+#include "platform/media/GStreamerFailure.h"
 #include "platform/media/PlayerEngine.h"
 
 namespace media {
@@ -46,29 +47,12 @@ std::string uriFor(const std::string& source) {
   return text;
 }
 
-// An error as a listener can take it. The http source puts the server's status in its details
-// ("File not found (404), URL: ..."); a stream nothing could decode shows only as data that found
-// no element to take it.
-std::string describe(const GError* error, const std::string& debug) {
-  if (!error || !error->message) return "Playback failed";
-  if (error->domain == GST_RESOURCE_ERROR) {
-    // The details begin with where they were raised, on a line of its own.
-    const std::string detail = debug.substr(debug.rfind('\n') + 1);
-    const std::size_t open = detail.find(" ("), close = detail.find(')', open);
-    if (open != std::string::npos && close == open + 5 && detail.compare(0, open, error->message) == 0)
-      return detail.substr(0, close + 1);
-  }
-  if (error->domain == GST_STREAM_ERROR && error->code == GST_STREAM_ERROR_FAILED &&
-      debug.find("not-linked") != std::string::npos)
-    return "Not a sound that can be decoded";
-  return error->message;
-}
-
 // What the bus reported, copied off the streaming thread.
 struct BusEvent {
-  enum Kind { asyncDone, durationChanged, endOfStream, error } kind = asyncDone;
+  enum Kind { asyncDone, durationChanged, endOfStream, error, missingDecoder } kind = asyncDone;
   bool seekRefused = false;  // an error about seeking (a server that ignores Range)
-  std::string text;
+  GStreamerFailure failure;
+  MissingDecoder missing;
   unsigned generation = 0;
 };
 
@@ -244,6 +228,9 @@ class Pipeline {
         return onEndOfStream();
       case BusEvent::error:
         return onError(event);
+      case BusEvent::missingDecoder:
+        missingDecoder_ = event.missing;
+        return;
     }
   }
 
@@ -293,15 +280,17 @@ class Pipeline {
         break;
       case GST_MESSAGE_ERROR: {
         GError* error = nullptr;
-        gchar* debug = nullptr;
-        gst_message_parse_error(message, &error, &debug);
+        gst_message_parse_error(message, &error, nullptr);
         event.kind = BusEvent::error;
-        event.text = describe(error, debug ? debug : "");
+        event.failure = readFailure(message);
         event.seekRefused = error && error->domain == GST_RESOURCE_ERROR && error->code == GST_RESOURCE_ERROR_SEEK;
         g_clear_error(&error);
-        g_free(debug);
         break;
       }
+      case GST_MESSAGE_ELEMENT:
+        if (!readMissingDecoder(message, event.missing)) return GST_BUS_PASS;
+        event.kind = BusEvent::missingDecoder;
+        break;
       default:
         return GST_BUS_PASS;
     }
@@ -362,11 +351,13 @@ class Pipeline {
       gst_element_set_state(playbin_, GST_STATE_PAUSED);
       return;
     }
+    const bool began = ready_ || restarting_;
+    const std::string reason = describeFailure(event.failure, missingDecoder_, began ? position() : -1);
     stopped_ = true;
     gst_element_set_state(playbin_, GST_STATE_READY);
     if (seekId_ != 0) events_->seekFinished(std::exchange(seekId_, 0), false);
-    auto code = ready_ || restarting_ ? kMediaErrorPlaybackFailed : kMediaErrorLoadFailed;
-    events_->failed(foundation::makeError(kMediaErrorDomain, code, event.text));
+    auto code = began ? kMediaErrorPlaybackFailed : kMediaErrorLoadFailed;
+    events_->failed(foundation::makeError(kMediaErrorDomain, code, reason));
   }
 
   double queryDuration() const {
@@ -385,6 +376,7 @@ class Pipeline {
   bool stopped_ = false;
   bool wantPlaying_ = false;
   bool seekable_ = true;
+  MissingDecoder missingDecoder_;  // what the pipeline said it lacked before it failed
   std::uint64_t seekId_ = 0;
   double seekTarget_ = 0;
   mutable double lastPosition_ = 0;
