@@ -401,55 +401,61 @@ class GStreamerFactory final : public EngineFactory {
  public:
   explicit GStreamerFactory(const GStreamerOptions& options) : options_(options) {}
   std::unique_ptr<PlayerEngine> make(const std::string& source, std::shared_ptr<PlayerEvents> events) override {
+    takeWarmPlaybin();
     return std::make_unique<GStreamerEngine>(source, std::move(events), options_, pool_);
   }
   // Opening the registry, loading the plugins and finding the sound output take a few tens of
-  // milliseconds: on a worker, while the program waits for its first replies. The playbin made
-  // there waits in the pool for the first song; a song that comes sooner makes its own.
+  // milliseconds: on a worker, while the program waits for its first replies. The first song
+  // takes the playbin made there, waiting for it if it comes sooner: a playbin of its own would
+  // only wait for the same plugins to load.
   void prepare() override {
     if (warmUp_) return;
     warmUp_ = std::make_shared<WarmUp>();
-    foundation::WorkerPool::shared().run([options = options_, pool = std::weak_ptr(pool_), warmUp = warmUp_] {
-      prepareFirstPlaybin(options, pool);
+    foundation::WorkerPool::shared().run([options = options_, warmUp = warmUp_] {
+      GstElement* playbin = prepareFirstPlaybin(options);
       std::lock_guard lock(warmUp->mutex);
+      warmUp->playbin = playbin;
       warmUp->done = true;
       warmUp->ended.notify_all();
     });
   }
-  void waitUntilPrepared() override {
-    if (!warmUp_) return;
-    std::unique_lock lock(warmUp_->mutex);
-    warmUp_->ended.wait(lock, [this] { return warmUp_->done; });
-  }
+  void waitUntilPrepared() override { takeWarmPlaybin(); }
 
  private:
-  // Whether the worker has finished the warm-up, for the main thread.
+  // What the worker made, handed to the main thread.
   struct WarmUp {
     std::mutex mutex;
     std::condition_variable ended;
-    bool done = false;  // guarded by mutex
+    bool done = false;              // guarded by mutex
+    GstElement* playbin = nullptr;  // guarded by mutex; at READY, until the main thread takes it
+    ~WarmUp() {
+      if (playbin) PlaybinPool::discard(playbin);
+    }
   };
 
-  // Worker thread.
-  static void prepareFirstPlaybin(const GStreamerOptions& options, const std::weak_ptr<PlaybinPool>& pool) {
+  // Main thread. Waits for the warm-up, if one runs, and puts its playbin in the pool.
+  void takeWarmPlaybin() {
+    if (!warmUp_) return;
+    std::unique_lock lock(warmUp_->mutex);
+    warmUp_->ended.wait(lock, [this] { return warmUp_->done; });
+    if (GstElement* playbin = std::exchange(warmUp_->playbin, nullptr)) pool_->give(playbin);
+  }
+
+  // Worker thread. A playbin at READY with its plugins loaded, or null when GStreamer cannot make
+  // one (the first song reports why).
+  static GstElement* prepareFirstPlaybin(const GStreamerOptions& options) {
     std::string failure;
-    if (!initialiseGStreamer(failure)) return;  // the first song reports it
+    if (!initialiseGStreamer(failure)) return nullptr;
     warmHttpSource();
     loadCommonPlugins();
     GstElement* playbin = makePlaybin(options);
-    if (!playbin) return;
+    if (!playbin) return nullptr;
     if (gst_element_set_state(playbin, GST_STATE_READY) != GST_STATE_CHANGE_SUCCESS) {
       PlaybinPool::discard(playbin);
-      return;
+      return nullptr;
     }
     drainBus(playbin);
-    foundation::RunLoop::main().post([playbin, pool] {
-      if (auto alive = pool.lock()) {
-        alive->give(playbin);
-      } else {
-        PlaybinPool::discard(playbin);
-      }
-    });
+    return playbin;
   }
 
   GStreamerOptions options_;

@@ -1,7 +1,11 @@
+#include <gst/gst.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
+#include <cstring>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "platform/foundation/RunLoop.h"
@@ -17,6 +21,35 @@ using testsupport::RangeMode;
 using testsupport::Reply;
 
 const std::string kMedia = ZR_SAMPLE_MEDIA_DIR;
+
+// Counts the playbins GStreamer makes while it lives, as its element factory logs them.
+class GStreamerPlaybinCount {
+ public:
+  GStreamerPlaybinCount() {
+    gst_init(nullptr, nullptr);
+    gst_debug_remove_log_function(gst_debug_log_default);
+    gst_debug_add_log_function(&record, this, nullptr);
+    gst_debug_set_threshold_for_name(kCategory, GST_LEVEL_INFO);
+  }
+  ~GStreamerPlaybinCount() {
+    gst_debug_unset_threshold_for_name(kCategory);
+    gst_debug_remove_log_function_by_data(this);
+    gst_debug_add_log_function(gst_debug_log_default, nullptr, nullptr);
+  }
+  int made() const { return made_.load(); }
+
+ private:
+  static constexpr const char* kCategory = "GST_ELEMENT_FACTORY";
+  // Any GStreamer thread.
+  static void record(GstDebugCategory* category, GstDebugLevel, const gchar*, const gchar*, gint, GObject*,
+                     GstDebugMessage* message, gpointer self) {
+    if (std::strcmp(gst_debug_category_get_name(category), kCategory) != 0) return;
+    const gchar* text = gst_debug_message_get(message);
+    if (text && std::string_view(text).starts_with("creating element \"playbin\""))
+      ++static_cast<GStreamerPlaybinCount*>(self)->made_;
+  }
+  std::atomic<int> made_{0};
+};
 
 // A player on GStreamer with a silent sink that runs as fast as it decodes, and what it reported.
 class GStreamerPlayerTest : public ::testing::Test {
@@ -93,8 +126,10 @@ TEST_F(GStreamerPlayerTest, EachSongPlaysItsOwnItemAlone) {
 }
 
 // Songs made while the backend gets ready, and after, play as on a backend never prepared: the
-// playbin made ahead has the chosen sink and a bus that tells only its own song's news.
+// playbin made ahead has the chosen sink and a bus that tells only its own song's news. The first
+// song waits for that playbin rather than making a second one.
 TEST_F(GStreamerPlayerTest, APreparedBackendPlaysItsSongs) {
+  GStreamerPlaybinCount playbins;
   media::AudioBackend::prepare();
   for (int song = 0; song < 3; ++song) {
     auto player = open(kMedia + "/song-2s.mp3");
@@ -105,6 +140,8 @@ TEST_F(GStreamerPlayerTest, APreparedBackendPlaysItsSongs) {
     EXPECT_EQ(ended, 1);
     EXPECT_EQ(failedToEnd, 0);
   }
+  media::AudioBackend::waitUntilPrepared();
+  EXPECT_EQ(playbins.made(), 1) << "the warm-up's playbin serves every song";
 }
 
 TEST_F(GStreamerPlayerTest, SeekOnAServerWithoutRangeIsRefusedAndTheSongPlaysOn) {
