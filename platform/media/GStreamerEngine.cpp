@@ -89,15 +89,19 @@ GstElement* makePlaybin(const GStreamerOptions& options) {
   return playbin;
 }
 
-// Any thread. Loads what the first http: song's source element needs before it can connect: its
-// plugin with the HTTP library, and GIO's TLS backend with the system's certificates and its
-// proxy resolver, which that library's session reads as it starts (tens of milliseconds, spent
-// while the player waits). Both of GIO's are kept for the process, so the session finds them made.
-void warmHttpSource() {
+// Any thread. Loads the first http: song's source element's plugin, with its HTTP library.
+void loadHttpSource() {
   if (GstElement* source = gst_element_make_from_uri(GST_URI_SRC, "http://127.0.0.1/", nullptr, nullptr)) {
     gst_object_ref_sink(source);
     gst_object_unref(source);
   }
+}
+
+// Any thread. Makes GIO's TLS backend with the system's certificates and its proxy resolver, which
+// the HTTP library's session reads as it starts, even for http: (tens of milliseconds, spent while
+// the player waits). Both are kept for the process, so the session finds them made. Needs nothing
+// of GStreamer, so it runs beside GStreamer's own start.
+void warmNetworkServices() {
   if (GTlsDatabase* certificates = g_tls_backend_get_default_database(g_tls_backend_get_default()))
     g_object_unref(certificates);
   (void)g_proxy_resolver_get_default();
@@ -411,23 +415,29 @@ class GStreamerFactory final : public EngineFactory {
   void prepare() override {
     if (warmUp_) return;
     warmUp_ = std::make_shared<WarmUp>();
-    foundation::WorkerPool::shared().run([options = options_, warmUp = warmUp_] {
-      GstElement* playbin = prepareFirstPlaybin(options);
-      std::lock_guard lock(warmUp->mutex);
-      warmUp->playbin = playbin;
-      warmUp->done = true;
-      warmUp->ended.notify_all();
+    auto& workers = foundation::WorkerPool::shared();
+    workers.run([warmUp = warmUp_] {
+      warmNetworkServices();
+      warmUp->finishPart(nullptr);
     });
+    workers.run([options = options_, warmUp = warmUp_] { warmUp->finishPart(prepareFirstPlaybin(options)); });
   }
   void waitUntilPrepared() override { takeWarmPlaybin(); }
 
  private:
-  // What the worker made, handed to the main thread.
+  // What the workers made, handed to the main thread.
   struct WarmUp {
     std::mutex mutex;
     std::condition_variable ended;
-    bool done = false;              // guarded by mutex
+    int partsLeft = 2;              // guarded by mutex
     GstElement* playbin = nullptr;  // guarded by mutex; at READY, until the main thread takes it
+    bool done() const { return partsLeft == 0; }
+    // Worker thread. One part ended, with the playbin it made if any.
+    void finishPart(GstElement* made) {
+      std::lock_guard lock(mutex);
+      if (made) playbin = made;
+      if (--partsLeft == 0) ended.notify_all();
+    }
     ~WarmUp() {
       if (playbin) PlaybinPool::discard(playbin);
     }
@@ -437,7 +447,7 @@ class GStreamerFactory final : public EngineFactory {
   void takeWarmPlaybin() {
     if (!warmUp_) return;
     std::unique_lock lock(warmUp_->mutex);
-    warmUp_->ended.wait(lock, [this] { return warmUp_->done; });
+    warmUp_->ended.wait(lock, [this] { return warmUp_->done(); });
     if (GstElement* playbin = std::exchange(warmUp_->playbin, nullptr)) pool_->give(playbin);
   }
 
@@ -446,7 +456,7 @@ class GStreamerFactory final : public EngineFactory {
   static GstElement* prepareFirstPlaybin(const GStreamerOptions& options) {
     std::string failure;
     if (!initialiseGStreamer(failure)) return nullptr;
-    warmHttpSource();
+    loadHttpSource();
     loadCommonPlugins();
     GstElement* playbin = makePlaybin(options);
     if (!playbin) return nullptr;
