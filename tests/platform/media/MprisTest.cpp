@@ -78,17 +78,18 @@ std::string mprisPosition() {
   return busCall("org.freedesktop.DBus.Properties.Get", "org.mpris.MediaPlayer2.Player Position");
 }
 
-// A desktop client listening to the published player's signals, from the moment it is made.
+// A desktop client listening to the bus's Seeked signals, from the moment it is made. It watches
+// at the bus itself, so no signal goes by while it still looks up who sends it.
 class MprisSignalListener {
  public:
   MprisSignalListener() {
     pipe_ = popen(
-        "sh -c 'echo $$; exec stdbuf -oL gdbus monitor --session --dest org.mpris.MediaPlayer2.zunoradio_test "
-        "--object-path /org/mpris/MediaPlayer2' 2>&1",
+        "sh -c 'echo $$; exec stdbuf -oL dbus-monitor --session "
+        "\"type=signal,interface=org.mpris.MediaPlayer2.Player,member=Seeked\"' 2>&1",
         "r");
     pid_ = std::atoi(nextLine().c_str());
-    // The monitor names the owner once its subscription stands.
-    for (std::string line = nextLine(); !line.empty() && line.find("is owned by") == std::string::npos;
+    // The monitor hears of losing its own name once it watches.
+    for (std::string line = nextLine(); !line.empty() && line.find("member=NameLost") == std::string::npos;
          line = nextLine()) {
     }
   }
@@ -96,14 +97,15 @@ class MprisSignalListener {
     stop();
     if (pipe_) pclose(pipe_);
   }
-  // Ends the monitor, and with it a wait in lineWith().
+  // Ends the monitor, and with it a wait in nextSeek().
   void stop() {
     if (pid_ > 0) ::kill(pid_, SIGTERM);
   }
-  // Blocks until a line holding `piece` comes; empty when the monitor ended first.
-  std::string lineWith(const std::string& piece) {
+  // Blocks until a Seeked signal comes and returns its argument ("int64 60000000"); empty when the
+  // monitor ended first.
+  std::string nextSeek() {
     for (std::string line = nextLine(); !line.empty(); line = nextLine())
-      if (line.find(piece) != std::string::npos) return line;
+      if (line.find("member=Seeked") != std::string::npos) return nextLine();
     return {};
   }
 
@@ -137,7 +139,7 @@ TEST(MprisTest, PositionFollowsThePlayerAndSeeksAreSignalled) {
   std::string seeked;
   std::atomic<bool> heard = false;
   std::thread listener([&] {
-    seeked = monitor.lineWith("Seeked");
+    seeked = monitor.nextSeek();
     heard = true;
     loop.post([] {});  // wakes the loop to look
   });
@@ -148,7 +150,7 @@ TEST(MprisTest, PositionFollowsThePlayerAndSeeksAreSignalled) {
   });
   monitor.stop();
   listener.join();
-  EXPECT_NE(seeked.find("(int64 60000000,)"), std::string::npos) << seeked;
+  EXPECT_NE(seeked.find("int64 60000000"), std::string::npos) << seeked;
   player->pause();
   loop.pumpOnce();
   clock->advance(foundation::Duration(5));
