@@ -22,10 +22,19 @@ std::shared_ptr<AudioPlayer> AudioPlayer::create(const std::string& source) {
   return player;
 }
 
-AudioPlayer::AudioPlayer(std::string source) : source_(std::move(source)) {}
+namespace {
+std::uint64_t nextPlayerSerial() {
+  static std::uint64_t last = 0;
+  return ++last;
+}
+}  // namespace
+
+AudioPlayer::AudioPlayer(std::string source) : source_(std::move(source)), serial_(nextPlayerSerial()) {}
 
 AudioPlayer::~AudioPlayer() {
-  if (rate_ == 1) NowPlayingInfoCenter::defaultCenter().playerRateChanged(false);
+  auto& center = NowPlayingInfoCenter::defaultCenter();
+  if (rate_ == 1) center.playerRateChanged(false);
+  center.playerGone(serial_);
   for (auto& observer : timeObservers_) observer->timer->invalidate();
 }
 
@@ -38,6 +47,7 @@ void AudioPlayer::setRate(float rate) {
   if (rate_ == rate) return;
   rate_ = rate;
   NowPlayingInfoCenter::defaultCenter().playerRateChanged(rate == 1);
+  reportPosition();
   post([](AudioPlayer& self) {
     if (self.onRateChange_) self.onRateChange_();
     self.reportTime();
@@ -73,7 +83,9 @@ TimeObserverToken AudioPlayer::addPeriodicTimeObserver(foundation::Duration inte
   observer->timer = foundation::RunLoop::main().scheduleTimer(interval, true, [weak, weakObserver] {
     auto self = weak.lock();
     auto alive = weakObserver.lock();
-    if (self && alive) alive->handler(self->currentTime());
+    if (!self || !alive) return;
+    self->reportPosition();
+    alive->handler(self->currentTime());
   });
   timeObservers_.push_back(observer);
   return TimeObserverToken{observer->id};
@@ -91,6 +103,7 @@ void AudioPlayer::becameReady(Seconds duration) {
   if (status_ != ItemStatus::unknown) return;
   status_ = ItemStatus::readyToPlay;
   duration_ = duration > 0 ? duration : std::numeric_limits<double>::quiet_NaN();
+  reportPosition();
   if (onStatusChange_) onStatusChange_();
 }
 
@@ -104,6 +117,7 @@ void AudioPlayer::failed(foundation::ErrorPtr error) {
   if (status_ != ItemStatus::readyToPlay || ended_) return;  // reported once
   ended_ = true;
   error_ = std::move(error);
+  reportPosition();
   if (onFailedToPlayToEnd_) onFailedToPlayToEnd_();
 }
 
@@ -116,11 +130,14 @@ void AudioPlayer::durationChanged(Seconds duration) {
 void AudioPlayer::reachedEnd() {
   if (status_ != ItemStatus::readyToPlay || ended_) return;
   ended_ = true;
+  reportPosition();
   if (onDidPlayToEnd_) onDidPlayToEnd_();
 }
 
 void AudioPlayer::seekFinished(std::uint64_t seekId, bool finished) {
-  if (seekId != seekId_ || !seekCompletion_) return;
+  if (seekId != seekId_) return;
+  if (finished) reportPosition();
+  if (!seekCompletion_) return;
   auto completion = std::move(seekCompletion_);
   seekCompletion_ = nullptr;
   if (finished) reportTime();
@@ -130,6 +147,11 @@ void AudioPlayer::seekFinished(std::uint64_t seekId, bool finished) {
 void AudioPlayer::reportTime() {
   auto observers = timeObservers_;  // a handler may remove itself
   for (auto& observer : observers) observer->handler(currentTime());
+}
+
+void AudioPlayer::reportPosition() {
+  const bool advancing = rate_ == 1 && status_ == ItemStatus::readyToPlay && !ended_;
+  NowPlayingInfoCenter::defaultCenter().playerPositionChanged(serial_, currentTime(), advancing);
 }
 
 void AudioPlayer::post(std::function<void(AudioPlayer&)> work) {

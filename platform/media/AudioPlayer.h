@@ -83,10 +83,13 @@ class AudioPlayer : public std::enable_shared_from_this<AudioPlayer> {
   void reachedEnd();
   void seekFinished(std::uint64_t seekId, bool finished);
   void reportTime();
+  // Tells the now-playing centre where this player is.
+  void reportPosition();
   void post(std::function<void(AudioPlayer&)> work);
 
   struct TimeObserver;
   std::string source_;
+  const std::uint64_t serial_;
   std::unique_ptr<PlayerEngine> engine_;
   std::shared_ptr<PlayerEvents> events_;
   ItemStatus status_ = ItemStatus::unknown;

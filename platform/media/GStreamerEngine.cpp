@@ -13,6 +13,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/WorkerPool.h"
 #include "platform/media/AudioBackend.h"
+#include "platform/media/GStreamerFailure.h"
 #include "platform/media/PlayerEngine.h"
 
 namespace media {
@@ -46,29 +47,12 @@ std::string uriFor(const std::string& source) {
   return text;
 }
 
-// An error as a listener can take it. The http source puts the server's status in its details
-// ("File not found (404), URL: ..."); a stream nothing could decode shows only as data that found
-// no element to take it.
-std::string describe(const GError* error, const std::string& debug) {
-  if (!error || !error->message) return "Playback failed";
-  if (error->domain == GST_RESOURCE_ERROR) {
-    // The details begin with where they were raised, on a line of its own.
-    const std::string detail = debug.substr(debug.rfind('\n') + 1);
-    const std::size_t open = detail.find(" ("), close = detail.find(')', open);
-    if (open != std::string::npos && close == open + 5 && detail.compare(0, open, error->message) == 0)
-      return detail.substr(0, close + 1);
-  }
-  if (error->domain == GST_STREAM_ERROR && error->code == GST_STREAM_ERROR_FAILED &&
-      debug.find("not-linked") != std::string::npos)
-    return "Not a sound that can be decoded";
-  return error->message;
-}
-
 // What the bus reported, copied off the streaming thread.
 struct BusEvent {
-  enum Kind { asyncDone, durationChanged, endOfStream, error } kind = asyncDone;
+  enum Kind { asyncDone, durationChanged, endOfStream, error, missingDecoder } kind = asyncDone;
   bool seekRefused = false;  // an error about seeking (a server that ignores Range)
-  std::string text;
+  GStreamerFailure failure;
+  MissingDecoder missing;
   unsigned generation = 0;
 };
 
@@ -105,15 +89,19 @@ GstElement* makePlaybin(const GStreamerOptions& options) {
   return playbin;
 }
 
-// Any thread. Loads what the first http: song's source element needs before it can connect: its
-// plugin with the HTTP library, and GIO's TLS backend with the system's certificates and its
-// proxy resolver, which that library's session reads as it starts (tens of milliseconds, spent
-// while the player waits). Both of GIO's are kept for the process, so the session finds them made.
-void warmHttpSource() {
+// Any thread. Loads the first http: song's source element's plugin, with its HTTP library.
+void loadHttpSource() {
   if (GstElement* source = gst_element_make_from_uri(GST_URI_SRC, "http://127.0.0.1/", nullptr, nullptr)) {
     gst_object_ref_sink(source);
     gst_object_unref(source);
   }
+}
+
+// Any thread. Makes GIO's TLS backend with the system's certificates and its proxy resolver, which
+// the HTTP library's session reads as it starts, even for http: (tens of milliseconds, spent while
+// the player waits). Both are kept for the process, so the session finds them made. Needs nothing
+// of GStreamer, so it runs beside GStreamer's own start.
+void warmNetworkServices() {
   if (GTlsDatabase* certificates = g_tls_backend_get_default_database(g_tls_backend_get_default()))
     g_object_unref(certificates);
   (void)g_proxy_resolver_get_default();
@@ -244,6 +232,9 @@ class Pipeline {
         return onEndOfStream();
       case BusEvent::error:
         return onError(event);
+      case BusEvent::missingDecoder:
+        missingDecoder_ = event.missing;
+        return;
     }
   }
 
@@ -293,15 +284,17 @@ class Pipeline {
         break;
       case GST_MESSAGE_ERROR: {
         GError* error = nullptr;
-        gchar* debug = nullptr;
-        gst_message_parse_error(message, &error, &debug);
+        gst_message_parse_error(message, &error, nullptr);
         event.kind = BusEvent::error;
-        event.text = describe(error, debug ? debug : "");
+        event.failure = readFailure(message);
         event.seekRefused = error && error->domain == GST_RESOURCE_ERROR && error->code == GST_RESOURCE_ERROR_SEEK;
         g_clear_error(&error);
-        g_free(debug);
         break;
       }
+      case GST_MESSAGE_ELEMENT:
+        if (!readMissingDecoder(message, event.missing)) return GST_BUS_PASS;
+        event.kind = BusEvent::missingDecoder;
+        break;
       default:
         return GST_BUS_PASS;
     }
@@ -362,11 +355,13 @@ class Pipeline {
       gst_element_set_state(playbin_, GST_STATE_PAUSED);
       return;
     }
+    const bool began = ready_ || restarting_;
+    const std::string reason = describeFailure(event.failure, missingDecoder_, began ? position() : -1);
     stopped_ = true;
     gst_element_set_state(playbin_, GST_STATE_READY);
     if (seekId_ != 0) events_->seekFinished(std::exchange(seekId_, 0), false);
-    auto code = ready_ || restarting_ ? kMediaErrorPlaybackFailed : kMediaErrorLoadFailed;
-    events_->failed(foundation::makeError(kMediaErrorDomain, code, event.text));
+    auto code = began ? kMediaErrorPlaybackFailed : kMediaErrorLoadFailed;
+    events_->failed(foundation::makeError(kMediaErrorDomain, code, reason));
   }
 
   double queryDuration() const {
@@ -385,6 +380,7 @@ class Pipeline {
   bool stopped_ = false;
   bool wantPlaying_ = false;
   bool seekable_ = true;
+  MissingDecoder missingDecoder_;  // what the pipeline said it lacked before it failed
   std::uint64_t seekId_ = 0;
   double seekTarget_ = 0;
   mutable double lastPosition_ = 0;
@@ -409,55 +405,67 @@ class GStreamerFactory final : public EngineFactory {
  public:
   explicit GStreamerFactory(const GStreamerOptions& options) : options_(options) {}
   std::unique_ptr<PlayerEngine> make(const std::string& source, std::shared_ptr<PlayerEvents> events) override {
+    takeWarmPlaybin();
     return std::make_unique<GStreamerEngine>(source, std::move(events), options_, pool_);
   }
   // Opening the registry, loading the plugins and finding the sound output take a few tens of
-  // milliseconds: on a worker, while the program waits for its first replies. The playbin made
-  // there waits in the pool for the first song; a song that comes sooner makes its own.
+  // milliseconds: on a worker, while the program waits for its first replies. The first song
+  // takes the playbin made there, waiting for it if it comes sooner: a playbin of its own would
+  // only wait for the same plugins to load.
   void prepare() override {
     if (warmUp_) return;
     warmUp_ = std::make_shared<WarmUp>();
-    foundation::WorkerPool::shared().run([options = options_, pool = std::weak_ptr(pool_), warmUp = warmUp_] {
-      prepareFirstPlaybin(options, pool);
-      std::lock_guard lock(warmUp->mutex);
-      warmUp->done = true;
-      warmUp->ended.notify_all();
+    auto& workers = foundation::WorkerPool::shared();
+    workers.run([warmUp = warmUp_] {
+      warmNetworkServices();
+      warmUp->finishPart(nullptr);
     });
+    workers.run([options = options_, warmUp = warmUp_] { warmUp->finishPart(prepareFirstPlaybin(options)); });
   }
-  void waitUntilPrepared() override {
-    if (!warmUp_) return;
-    std::unique_lock lock(warmUp_->mutex);
-    warmUp_->ended.wait(lock, [this] { return warmUp_->done; });
-  }
+  void waitUntilPrepared() override { takeWarmPlaybin(); }
 
  private:
-  // Whether the worker has finished the warm-up, for the main thread.
+  // What the workers made, handed to the main thread.
   struct WarmUp {
     std::mutex mutex;
     std::condition_variable ended;
-    bool done = false;  // guarded by mutex
+    int partsLeft = 2;              // guarded by mutex
+    GstElement* playbin = nullptr;  // guarded by mutex; at READY, until the main thread takes it
+    bool done() const { return partsLeft == 0; }
+    // Worker thread. One part ended, with the playbin it made if any.
+    void finishPart(GstElement* made) {
+      std::lock_guard lock(mutex);
+      if (made) playbin = made;
+      if (--partsLeft == 0) ended.notify_all();
+    }
+    ~WarmUp() {
+      if (playbin) PlaybinPool::discard(playbin);
+    }
   };
 
-  // Worker thread.
-  static void prepareFirstPlaybin(const GStreamerOptions& options, const std::weak_ptr<PlaybinPool>& pool) {
+  // Main thread. Waits for the warm-up, if one runs, and puts its playbin in the pool.
+  void takeWarmPlaybin() {
+    if (!warmUp_) return;
+    std::unique_lock lock(warmUp_->mutex);
+    warmUp_->ended.wait(lock, [this] { return warmUp_->done(); });
+    if (GstElement* playbin = std::exchange(warmUp_->playbin, nullptr)) pool_->give(playbin);
+  }
+
+  // Worker thread. A playbin at READY with its plugins loaded, or null when GStreamer cannot make
+  // one (the first song reports why).
+  static GstElement* prepareFirstPlaybin(const GStreamerOptions& options) {
     std::string failure;
-    if (!initialiseGStreamer(failure)) return;  // the first song reports it
-    warmHttpSource();
+    if (!initialiseGStreamer(failure)) return nullptr;
+    loadHttpSource();
     loadCommonPlugins();
     GstElement* playbin = makePlaybin(options);
-    if (!playbin) return;
+    if (!playbin) return nullptr;
     if (gst_element_set_state(playbin, GST_STATE_READY) != GST_STATE_CHANGE_SUCCESS) {
       PlaybinPool::discard(playbin);
-      return;
+      return nullptr;
     }
     drainBus(playbin);
-    foundation::RunLoop::main().post([playbin, pool] {
-      if (auto alive = pool.lock()) {
-        alive->give(playbin);
-      } else {
-        PlaybinPool::discard(playbin);
-      }
-    });
+    return playbin;
   }
 
   GStreamerOptions options_;

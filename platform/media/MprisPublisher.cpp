@@ -2,11 +2,13 @@
 
 #include <gio/gio.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <future>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "platform/media/NowPlayingInfoCenter.h"
 #include "platform/media/RemoteCommandCenter.h"
@@ -64,6 +66,11 @@ bool sessionBusExists() {
   return runtime && std::filesystem::exists(std::filesystem::path(runtime) / "bus", error);
 }
 
+// Whether the two tell of the same song; its picture and length may come later.
+bool sameSong(const NowPlayingInfo& a, const NowPlayingInfo& b) {
+  return a.title == b.title && a.artist == b.artist && a.albumTitle == b.albumTitle;
+}
+
 }  // namespace
 
 // The bus side: everything here but start/stop runs on the bus thread.
@@ -74,6 +81,7 @@ struct MprisPublisher::Impl {
   GDBusConnection* connection = nullptr;
   GDBusNodeInfo* introspection = nullptr;
   guint ownerId = 0;
+  std::vector<guint> registrations;  // unregistered as the thread ends: the connection is shared
   std::uint64_t watcherId = 0;
 
   std::mutex mutex;  // guards the snapshot below, written on the main thread
@@ -81,6 +89,8 @@ struct MprisPublisher::Impl {
   bool hasInfo = false;
   bool playing = false;
   unsigned trackNumber = 0;
+  PlaybackPosition position;
+  std::uint64_t positionJumps = 0;
 
   GVariant* metadata() {
     std::lock_guard lock(mutex);
@@ -111,6 +121,14 @@ struct MprisPublisher::Impl {
     return g_variant_new_string(playing ? "Playing" : "Paused");
   }
 
+  // Any thread. In microseconds, as the desktop counts, within the song's length when known.
+  gint64 positionNow() {
+    std::lock_guard lock(mutex);
+    double seconds = std::max(0.0, position.at(foundation::Clock::current().now()));
+    if (hasInfo && info.duration > 0) seconds = std::min(seconds, info.duration);
+    return static_cast<gint64>(seconds * 1e6);
+  }
+
   static void onMethod(GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar* method, GVariant*,
                        GDBusMethodInvocation* invocation, gpointer) {
     const std::string name = method;
@@ -134,10 +152,17 @@ struct MprisPublisher::Impl {
     if (name == "Rate" || name == "Volume" || name == "MinimumRate" || name == "MaximumRate") {
       return g_variant_new_double(1.0);
     }
-    if (name == "Position") return g_variant_new_int64(0);
+    if (name == "Position") return g_variant_new_int64(self->positionNow());
     bool yes = name == "CanGoNext" || name == "CanGoPrevious" || name == "CanPlay" || name == "CanPause" ||
                name == "CanControl";
     return g_variant_new_boolean(yes);
+  }
+
+  // Bus thread.
+  void announceSeek() {
+    if (!connection) return;
+    g_dbus_connection_emit_signal(connection, nullptr, kObjectPath, kPlayerInterface, "Seeked",
+                                  g_variant_new("(x)", positionNow()), nullptr);
   }
 
   // Bus thread.
@@ -152,24 +177,44 @@ struct MprisPublisher::Impl {
                                   nullptr);
   }
 
-  // Main thread. Takes a copy of what the centre holds and tells the bus thread.
+  // Main thread. Takes a copy of what the centre holds and tells the bus thread what changed.
   void snapshot() {
     auto& center = NowPlayingInfoCenter::defaultCenter();
+    bool changed = false, jumped = false;
     {
       std::lock_guard lock(mutex);
+      const bool hadInfo = hasInfo;
+      const NowPlayingInfo previous = info;
       hasInfo = center.nowPlayingInfo().has_value();
       if (hasInfo) info = *center.nowPlayingInfo();
       info.artwork = nullptr;  // pictures stay on the main thread
+      const bool newSong = hasInfo != hadInfo || (hasInfo && !sameSong(info, previous));
+      if (newSong) ++trackNumber;
+      changed = newSong || info.artworkFile != previous.artworkFile || info.duration != previous.duration ||
+                playing != center.isPlaying();
       playing = center.isPlaying();
-      ++trackNumber;
+      position = center.playbackPosition();
+      jumped = positionJumps != center.positionJumps();
+      positionJumps = center.positionJumps();
     }
-    g_main_context_invoke(
-        context,
+    if (changed) onBusThread([](Impl& self) { self.announceChanges(); });
+    if (jumped) onBusThread([](Impl& self) { self.announceSeek(); });
+  }
+
+  // Main thread. Runs `work` on the bus thread, after what was handed over before.
+  void onBusThread(void (*work)(Impl&)) {
+    struct Call {
+      Impl* self;
+      void (*work)(Impl&);
+    };
+    g_main_context_invoke_full(
+        context, G_PRIORITY_DEFAULT,
         [](gpointer data) -> gboolean {
-          static_cast<Impl*>(data)->announceChanges();
+          auto* call = static_cast<Call*>(data);
+          call->work(*call->self);
           return G_SOURCE_REMOVE;
         },
-        this);
+        new Call{this, work}, [](gpointer data) { delete static_cast<Call*>(data); });
   }
 
   // Bus thread. Connects, registers the objects and takes the name; answers through `published`.
@@ -191,6 +236,7 @@ struct MprisPublisher::Impl {
     published.set_value(registered);
     if (registered) g_main_loop_run(loop);
     if (ownerId) g_bus_unown_name(ownerId);
+    for (guint id : registrations) g_dbus_connection_unregister_object(connection, id);
     if (connection) g_object_unref(connection);
     connection = nullptr;
     g_main_context_pop_thread_default(context);
@@ -200,9 +246,10 @@ struct MprisPublisher::Impl {
     introspection = g_dbus_node_info_new_for_xml(kIntrospection, nullptr);
     static const GDBusInterfaceVTable vtable = {&Impl::onMethod, &Impl::onGetProperty, nullptr, {}};
     for (GDBusInterfaceInfo** interface = introspection->interfaces; *interface; ++interface) {
-      if (!g_dbus_connection_register_object(connection, kObjectPath, *interface, &vtable, this, nullptr, nullptr)) {
-        return false;
-      }
+      const guint id =
+          g_dbus_connection_register_object(connection, kObjectPath, *interface, &vtable, this, nullptr, nullptr);
+      if (id == 0) return false;
+      registrations.push_back(id);
     }
     return true;
   }

@@ -2,6 +2,7 @@
 
 #include <signal.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <regex>
 
@@ -16,6 +17,20 @@ int countOf(const std::string& text, const std::string& piece) {
   int count = 0;
   for (std::size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) ++count;
   return count;
+}
+
+// The playing position that the program publishes on the desktop's bus, in microseconds; -1 when
+// it cannot be read.
+long long programRunBusPosition() {
+  FILE* pipe = popen(
+      "gdbus call --session --dest org.mpris.MediaPlayer2.zunoradio --object-path /org/mpris/MediaPlayer2 "
+      "--method org.freedesktop.DBus.Properties.Get org.mpris.MediaPlayer2.Player Position 2>/dev/null",
+      "r");
+  if (!pipe) return -1;
+  long long position = -1;
+  if (std::fscanf(pipe, "(<int64 %lld>,)", &position) != 1) position = -1;
+  pclose(pipe);
+  return position;
 }
 
 class ProgramRunTest : public ::testing::Test {
@@ -46,11 +61,18 @@ TEST_F(ProgramRunTest, ThreeSongsPlayAndTheirLogsReachTheStation) {
   EXPECT_EQ(out.find('\r'), std::string::npos) << "no in-place updates when the output is not a terminal";
 }
 
-// The desktop's play/pause control does what the p key does and says so in the same words.
+// The desktop's play/pause control does what the p key does and says so in the same words; the
+// desktop reads where the song is.
 TEST_F(ProgramRunTest, DesktopPlayPauseSaysWhatThePKeySays) {
   if (!std::getenv("ZR_TEST_SESSION_BUS")) GTEST_SKIP() << "runs inside dbus-run-session as the app_mpris test";
   ChildProcess radio({ZR_ZUNORADIO_PATH, "--sink", "fake"});
   ASSERT_TRUE(radio.readUntil("Playing.")) << radio.output();
+  ASSERT_TRUE(radio.readUntil("\xE2\x96\xB6 ")) << radio.output();
+  // The desktop's progress bar moves with the song, which is two seconds long.
+  long long position = 0;
+  for (int read = 0; read < 200 && position == 0; ++read) position = programRunBusPosition();
+  EXPECT_GT(position, 0);
+  EXPECT_LE(position, 2'000'000);
   const int called = std::system(
       "gdbus call --session --dest org.mpris.MediaPlayer2.zunoradio --object-path /org/mpris/MediaPlayer2 "
       "--method org.mpris.MediaPlayer2.Player.PlayPause >/dev/null 2>&1");

@@ -138,9 +138,9 @@ TEST_F(RadioProgramTest, RefusalsAndSongsThatCannotPlaySayWhy) {
   EXPECT_TRUE(playing->isPlaying()) << "the song on air goes on";
   EXPECT_EQ(audio->lastItem(), playing);
 
-  playing->fail("File not found (404)");
+  playing->fail("The server answered 404, not found");
   ASSERT_TRUE(runUntil([&] { return audio->lastItem() != playing; }));
-  EXPECT_NE(output().find("\nCannot play 晨光: file not found (404).\n"), npos) << output();
+  EXPECT_NE(output().find("\nCannot play 晨光: the server answered 404, not found.\n"), npos) << output();
   EXPECT_EQ(selectedId(), "2002") << "the next song plays";
 }
 

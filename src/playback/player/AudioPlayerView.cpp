@@ -109,6 +109,7 @@ void AudioPlayerView::showTimerRunning(bool running) {
 ui::ImagePtr AudioPlayerView::coverImage() const {
   // The top bar takes each cover the moment it arrives, while the cover view may still be fading
   // from its placeholder; before any cover the bar shows the placeholder, which is no cover.
+  if (!topBarHoldsCurrentCover_) return nullptr;
   ui::ImagePtr shown = topViewImage_->image();
   return shown == ui::Image::named(kCoverPlaceholder) ? nullptr : shown;
 }

@@ -257,6 +257,7 @@ class AudioPlayerView final : public framework::QRVXibView,
   // setAudioView for a programme, and for songs and albums.
   void setProgrammeViews();
   void setSongViews();
+  void showCoverInTopBar(const ui::ImagePtr& picture);
   void takeCoverPicture(const ui::ImagePtr& picture);
   void blurCover(const ui::ImagePtr& picture);
   void blurCoverOnceLoaded();
@@ -318,6 +319,9 @@ class AudioPlayerView final : public framework::QRVXibView,
   std::shared_ptr<ShrinkViewController> shrinkViewController_;
   // A cover that arrived while a song loaded: blurred once the song is under way.
   ui::ImagePtr coverAwaitingBlur_;
+  // Whether the top bar's picture is the cover of the list now shown: a new list keeps the last
+  // cover in the bar until its own arrives, and that one is no artwork of the new list.
+  bool topBarHoldsCurrentCover_ = false;
   // Last, so that it goes before the views it shows on.
   PlayerController controller_{*this};
 };

@@ -55,6 +55,7 @@ std::string AudioPlayerView::coverUrl() const {
 }
 
 void AudioPlayerView::setAudioView() {
+  topBarHoldsCurrentCover_ = false;
   djInfoView_->setHidden(true);
   configTopViewWithSong();
   if (playState() == PlayerController::kPlayingProgramme && program())
@@ -72,8 +73,7 @@ void AudioPlayerView::setSongViews() {
   coverView_->driftImageView()->loadImage(url, ui::Image::named(kCoverPlaceholder));
   auto& cache = framework::QRVImageCacheManager::sharedManager();
   if (!url.empty() && cache.isImageInMemoryCacheWithUrl(url)) {
-    topViewImage_->setImage(cache.getImageFromCacheWithUrl(url));
-    controller_.configLockScreenMediaInfo();
+    showCoverInTopBar(cache.getImageFromCacheWithUrl(url));
   }
   downloadButton_->setTitle("离线");
 }
@@ -108,15 +108,20 @@ void AudioPlayerView::setProgrammeViews() {
   }
   auto& cache = framework::QRVImageCacheManager::sharedManager();
   if (!url.empty() && cache.isImageInMemoryCacheWithUrl(url)) {
-    topViewImage_->setImage(cache.getImageFromCacheWithUrl(url));
-    controller_.configLockScreenMediaInfo();
+    showCoverInTopBar(cache.getImageFromCacheWithUrl(url));
   }
   configDownloadAndFavButton();
 }
 
-void AudioPlayerView::takeCoverPicture(const ui::ImagePtr& picture) {
+// The bar and the lock screen only: a cover from the memory cache was blurred when it arrived.
+void AudioPlayerView::showCoverInTopBar(const ui::ImagePtr& picture) {
   topViewImage_->setImage(picture);
+  topBarHoldsCurrentCover_ = true;
   controller_.configLockScreenMediaInfo();
+}
+
+void AudioPlayerView::takeCoverPicture(const ui::ImagePtr& picture) {
+  showCoverInTopBar(picture);
   // The blur holds the main thread for a while; a song that is loading gets to play first.
   if (loadingView_->isAnimating()) {
     coverAwaitingBlur_ = picture;

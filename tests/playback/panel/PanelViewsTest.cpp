@@ -83,8 +83,9 @@ TEST_F(PanelTest, StoredPicturesWin) {
   EXPECT_EQ(panel.djInfoUsernameLabel()->text(), "夜行DJ");
 }
 
-// The top bar takes the cover at once; its blur waits until the loading song is under way.
-TEST_F(PanelTest, ArrivingCoverReachesTheTopBarWhileTheCoverStillFades) {
+// The top bar takes the cover at once; its blur waits until the loading song is under way. The
+// lock screen shows the playing programme's own cover, never the one the bar still holds.
+TEST_F(PanelTest, ArrivingCoverReachesTheTopBarAndTheLockScreen) {
   auto& panel = shownPanel();
   playProgramme("9");
   panel.setAudioView();
@@ -102,6 +103,14 @@ TEST_F(PanelTest, ArrivingCoverReachesTheTopBarWhileTheCoverStillFades) {
   EXPECT_EQ(panel.blurImageView()->image(), panel.blurTitleView()->image());
   EXPECT_EQ(panel.blurTitleView()->image()->pixelAt(1, 1), 0xFF00FF00u) << "the blur of the arrived cover";
   EXPECT_EQ(panel.blurTitleView()->contentMode(), ui::ContentMode::ScaleAspectFill) << "a small cover fills the bar";
+
+  playProgramme("10");
+  ASSERT_TRUE(lockScreen);
+  EXPECT_EQ(lockScreen->albumTitle, "节目10");
+  EXPECT_EQ(lockScreen->artwork, nullptr) << "programme 9's cover is no artwork of programme 10";
+  auto next = ui::Image::fromPixels(4, 4, std::vector<std::uint32_t>(16, 0xFF0000FF));
+  panel.coverView()->driftImageView()->imageLoaded(next);
+  EXPECT_EQ(lockScreen->artwork, next);
 }
 
 void checkFrames(playback::AudioPlayerView& panel, double height) {
