@@ -16,7 +16,7 @@ using foundation::Array;
 using foundation::Dictionary;
 using foundation::Value;
 
-std::string errorFor(const Value& value, std::uint64_t maxDepth = 32) {
+std::string writeErrorFor(const Value& value, std::uint64_t maxDepth = 32) {
   JsonWriter writer;
   writer.setMaxDepth(maxDepth);
   EXPECT_FALSE(writer.stringWithObject(value));
@@ -50,19 +50,19 @@ TEST(JsonWriterTest, WritesSortedAndHumanReadableForms) {
 }
 
 TEST(JsonWriterTest, RefusesWhatIsNotJson) {
-  EXPECT_EQ(errorFor(Value("text")), "Not valid type for JSON");
-  EXPECT_EQ(errorFor(Array{std::nan("")}), "NaN is not a valid number in JSON");
-  EXPECT_EQ(errorFor(Array{std::numeric_limits<double>::infinity()}), "+Infinity is not a valid number in JSON");
-  EXPECT_EQ(errorFor(Array{-std::numeric_limits<double>::infinity()}), "-Infinity is not a valid number in JSON");
-  EXPECT_EQ(errorFor(Array{foundation::DecimalNumber("12abc")}), "NaN is not a valid number in JSON");
-  EXPECT_EQ(errorFor(Array{"ok", std::string("\xC3\x28")}), "String is not valid UTF-8");
-  EXPECT_EQ(errorFor(Array{foundation::Bytes{1}}), "JSON serialisation not supported for bytes");
+  EXPECT_EQ(writeErrorFor(Value("text")), "Not valid type for JSON");
+  EXPECT_EQ(writeErrorFor(Array{std::nan("")}), "NaN is not a valid number in JSON");
+  EXPECT_EQ(writeErrorFor(Array{std::numeric_limits<double>::infinity()}), "+Infinity is not a valid number in JSON");
+  EXPECT_EQ(writeErrorFor(Array{-std::numeric_limits<double>::infinity()}), "-Infinity is not a valid number in JSON");
+  EXPECT_EQ(writeErrorFor(Array{foundation::DecimalNumber("12abc")}), "NaN is not a valid number in JSON");
+  EXPECT_EQ(writeErrorFor(Array{"ok", std::string("\xC3\x28")}), "String is not valid UTF-8");
+  EXPECT_EQ(writeErrorFor(Array{foundation::Bytes{1}}), "JSON serialisation not supported for bytes");
 
   Value deep = Array{};
   for (int level = 1; level < 32; ++level) deep = Array{deep};
   EXPECT_TRUE(JsonWriter().stringWithObject(deep));  // 32 levels
   Value deeper = Array{deep};
-  EXPECT_EQ(errorFor(deeper), "Nested too deep");
+  EXPECT_EQ(writeErrorFor(deeper), "Nested too deep");
   JsonWriter unlimited;  // 0 sets no limit
   unlimited.setMaxDepth(0);
   EXPECT_TRUE(unlimited.stringWithObject(deeper));
