@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <utility>
 
@@ -180,7 +181,9 @@ void CredentialStorage::reportKeyringFailure(const KeyringAnswer& answer) const 
     std::scoped_lock lock(lock_);
     if (std::exchange(reportedKeyringFailure_, true)) return;
   }
-  std::fprintf(stderr, "net: %s; passwords are kept for this run only\n", answer.reason.c_str());
+  std::string reason = answer.reason;
+  if (!reason.empty()) reason.front() = static_cast<char>(std::tolower(static_cast<unsigned char>(reason.front())));
+  std::fprintf(stderr, "net: %s; passwords are kept for this run only.\n", reason.c_str());
 }
 
 }  // namespace net
