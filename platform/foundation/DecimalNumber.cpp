@@ -58,7 +58,9 @@ std::optional<Parts> readParts(std::string_view text) {
 std::string textOf(const Parts& parts) {
   std::string text = parts.negative ? "-" : "";
   const auto count = static_cast<std::int64_t>(parts.digits.size());
-  const std::int64_t exponent = parts.digits == "0" ? std::min<std::int64_t>(parts.exponent, 0) : parts.exponent;
+  // A negative zero keeps a fraction digit: "-0" would read back as the integer 0, without its sign.
+  const std::int64_t exponent =
+      parts.digits == "0" ? std::min<std::int64_t>(parts.exponent, parts.negative ? -1 : 0) : parts.exponent;
   if (exponent >= 0 && exponent <= kMostPaddingZeros) {
     text += parts.digits;
     text.append(static_cast<std::size_t>(exponent), '0');

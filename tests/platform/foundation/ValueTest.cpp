@@ -40,6 +40,7 @@ TEST(ValueTest, DecimalNumbersReadAsNumbersAndKeepTheirText) {
   EXPECT_EQ(Value(DecimalNumber("18446744073709551615")).toUInt64(), std::numeric_limits<std::uint64_t>::max());
   EXPECT_EQ(Value(DecimalNumber("1e400")).toInt64(), std::numeric_limits<std::int64_t>::max());
   EXPECT_TRUE(std::isinf(Value(DecimalNumber("1e400")).toDouble()));
+  EXPECT_EQ(DecimalNumber("-0e3").text(), "-0.0") << "\"-0\" would read back as the integer 0";
   Value notANumber(DecimalNumber("12abc"));
   EXPECT_EQ(notANumber.toString(), "NaN");
   EXPECT_EQ(notANumber.toInt64(-3), -3);
