@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "platform/foundation/RunLoop.h"
 #include "platform/media/AudioBackend.h"
@@ -52,6 +53,13 @@ class GStreamerPlaybinCount {
   }
   std::atomic<int> made_{0};
 };
+
+bool gstreamerHasElement(const char* name) {
+  gst_init(nullptr, nullptr);
+  GstElementFactory* factory = gst_element_factory_find(name);
+  if (factory) gst_object_unref(factory);
+  return factory != nullptr;
+}
 
 // A player on GStreamer with a silent sink that runs as fast as it decodes, and what it reported.
 class GStreamerPlayerTest : public ::testing::Test {
@@ -172,16 +180,18 @@ TEST_F(GStreamerPlayerTest, WhatIsNotASongFailsToLoad) {
   std::string noise(20000, '\0');
   for (std::size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<char>((i * 7919 + 13) % 251);
   testsupport::routeMedia(server, "/noise.mp3", noise, RangeMode::kHonour);
-  // A format that the base and good plugins cannot decode.
-  testsupport::routeMedia(server, "/musepack.mp3", "MPCK" + noise, RangeMode::kHonour);
-  const std::pair<std::string, std::string> cases[] = {
+  std::vector<std::pair<std::string, std::string>> cases = {
       {server.url("/404.mp3"), "The server answered 404, not found"},
       {server.url("/500.mp3"), "The server answered 500, internal server error"},
       {server.url("/page.mp3"), "The file is not audio: text/html"},
       {server.url("/noise.mp3"), "The file is not audio of any known kind"},
-      {server.url("/musepack.mp3"), "No decoder is installed for its format: Musepack (MPC)"},
       {kMedia + "/no-such-song.mp3", "Cannot open " + kMedia + "/no-such-song.mp3"},
   };
+  // A format that the base and good plugins cannot decode, where no other plugin set is installed.
+  if (!gstreamerHasElement("musepackdec")) {
+    testsupport::routeMedia(server, "/musepack.mp3", "MPCK" + noise, RangeMode::kHonour);
+    cases.emplace_back(server.url("/musepack.mp3"), "No decoder is installed for its format: Musepack (MPC)");
+  }
   for (const auto& [source, reason] : cases) {
     auto player = open(source);
     ASSERT_TRUE(settle(player)) << source;
