@@ -122,6 +122,7 @@ void CredentialStorage::findDefaultCredential(const ProtectionSpace& space, foun
 foundation::Status CredentialStorage::setDefaultCredential(const ProtectionSpace& space, const Credentials& credential,
                                                            CredentialPersistence persistence,
                                                            foundation::Duration keyringTimeOut) {
+  std::scoped_lock writes(keyringWrites_);
   bool toKeyring = persistence == CredentialPersistence::permanent && keyring_;
   bool wasInFile = false;
   {
@@ -144,8 +145,7 @@ foundation::Status CredentialStorage::setDefaultCredential(const ProtectionSpace
   std::scoped_lock lock(lock_);
   auto pending = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& entry) {
     return entry.space == space && entry.persistence == CredentialPersistence::forSession &&
-           entry.credential.username == credential.username && entry.credential.password == credential.password &&
-           entry.credential.accountDomain == credential.accountDomain;
+           entry.credential == credential;
   });
   if (!toKeyring || answer.outcome == KeyringAnswer::Outcome::done) {
     if (toKeyring && pending != entries_.end()) entries_.erase(pending);
@@ -163,6 +163,7 @@ foundation::Status CredentialStorage::setDefaultCredential(const ProtectionSpace
 
 foundation::Status CredentialStorage::removeDefaultCredential(const ProtectionSpace& space,
                                                               foundation::Duration keyringTimeOut) {
+  std::scoped_lock writes(keyringWrites_);
   foundation::Status saved = foundation::Status::success();
   {
     std::scoped_lock lock(lock_);

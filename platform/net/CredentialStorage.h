@@ -78,6 +78,9 @@ class CredentialStorage {
   std::string path_;
   std::unique_ptr<SecretServiceKeyring> keyring_;
   mutable std::mutex lock_;
+  // Held across a keyring call that changes it, so that stores and removals land in the order
+  // they were asked (lock_ is not held meanwhile: look-ups go on).
+  std::mutex keyringWrites_;
   std::vector<Entry> entries_;
   foundation::ErrorPtr loadError_;
   mutable bool reportedKeyringFailure_ = false;  // guarded by lock_

@@ -25,6 +25,7 @@ struct Credentials {
   std::string username;
   std::string password;
   std::optional<std::string> accountDomain;
+  friend bool operator==(const Credentials&, const Credentials&) = default;
 };
 using CredentialsPtr = std::shared_ptr<const Credentials>;
 
