@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
@@ -46,15 +45,6 @@ ErrorPtr failure(const std::error_code& code, const std::string& what, const std
 }
 
 bool isLeftover(std::string_view name) { return name.substr(0, kAtomicPrefix.size()) == kAtomicPrefix; }
-
-// Whether the temporary file was named by this process, whose writers may be at work on it.
-// Names from before the process id was part of them read as another process's.
-bool isOfThisProcess(std::string_view name) {
-  name.remove_prefix(kAtomicPrefix.size());
-  long long pid = 0;
-  auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), pid);
-  return error == std::errc() && end != name.data() + name.size() && *end == '-' && pid == ::getpid();
-}
 
 // Whether `inner` is `outer` itself or lies inside it, after resolving links; replacing `outer`
 // by a move would then destroy the source.
@@ -390,14 +380,15 @@ Status FileManager::removeStaleTemporaryFiles(const std::string& folder) {
   if (!listing) return errno == ENOENT ? Status::success() : failure(errno, "Cannot list", folder);
   std::vector<std::string> leftovers;
   while (dirent* entry = ::readdir(listing)) {
-    if (isLeftover(entry->d_name) && !isOfThisProcess(entry->d_name)) leftovers.push_back(folder + "/" + entry->d_name);
+    if (isLeftover(entry->d_name)) leftovers.push_back(folder + "/" + entry->d_name);
   }
   ::closedir(listing);
   for (const std::string& path : leftovers) {
     Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
     struct stat info {};
     if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
-    // A writer of another process that is still at work holds the lock.
+    // A writer still at work, in this process or another, holds the lock; the process id in the
+    // name decides nothing, since a later run may well be given the same one.
     if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) continue;
     if (::unlink(path.c_str()) != 0 && errno != ENOENT) return failure(errno, "Cannot remove", path);
   }

@@ -68,9 +68,8 @@ class FileManager {
   // Any thread. Size in bytes of what is at the path (symbolic links followed).
   static Result<std::uint64_t> fileSize(const std::string& path);
   // Any thread. Removes the temporary files that atomic writes killed half-way left in the folder
-  // (not below it): never one named by this process, nor one whose writer in another process
-  // still holds its lock. Stores call it when they start, and the first atomic write into a
-  // folder in a run calls it too; nothing to remove, or no folder, is success.
+  // (not below it): never one whose writer, in this process or another, still holds its lock. Stores call it when they
+  // start, and the first atomic write into a folder in a run calls it too; nothing to remove, or no folder, is success.
   static Status removeStaleTemporaryFiles(const std::string& folder);
   // Any thread. Names of the folder's entries, sorted, without "." and ".." and without the
   // temporary files that an interrupted atomic write may have left.

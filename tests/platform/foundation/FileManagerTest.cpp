@@ -110,17 +110,21 @@ TEST_F(FileManagerTest, ACrashMidWriteLeavesTheOldFileReadableAndTheLeftoverHidd
 TEST_F(FileManagerTest, LeftoversOfEarlierRunsGoAtTheFirstWriteAndLiveOnesStay) {
   ASSERT_TRUE(FileManager::createDirectory(at("prefs")).ok());
   const std::string ours = ".zr-atomic-" + std::to_string(::getpid()) + "-settings-Ab12Cd";
+  // An earlier run given this run's process id, as a container's program often is.
+  const std::string samePid = ".zr-atomic-" + std::to_string(::getpid()) + "-settings-Ij90Kl";
   const std::string live = ".zr-atomic-" + std::to_string(::getpid() + 1) + "-settings-Cd34Ef";
   // Left by writes killed in earlier runs, one named before names carried the process id.
   const std::string killed = ".zr-atomic-" + std::to_string(::getpid() + 2) + "-settings-Ef56Gh";
   const std::string older = ".zr-atomic-settings-Gh78Ij";
-  for (const std::string& name : {ours, live, killed, older}) {
+  for (const std::string& name : {ours, samePid, live, killed, older}) {
     std::FILE* file = std::fopen(at("prefs/" + name).c_str(), "w");
     ASSERT_NE(file, nullptr);
     std::fputs("<half", file);
     std::fclose(file);
   }
-  // A writer of another process still at work on its file holds the lock.
+  // Writers still at work on their files, of this process and of another, hold the lock.
+  int ourWriter = ::open(at("prefs/" + ours).c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_EQ(::flock(ourWriter, LOCK_EX), 0);
   int liveWriter = ::open(at("prefs/" + live).c_str(), O_RDONLY | O_CLOEXEC);
   ASSERT_EQ(::flock(liveWriter, LOCK_EX), 0);
 
@@ -132,6 +136,7 @@ TEST_F(FileManagerTest, LeftoversOfEarlierRunsGoAtTheFirstWriteAndLiveOnesStay) 
   ASSERT_TRUE(FileManager::removeStaleTemporaryFiles(at("prefs")).ok());
   EXPECT_EQ(allNames(at("prefs")), (std::vector<std::string>{ours, "settings"}));
   EXPECT_EQ(read(at("prefs/settings")), "kept");
+  ::close(ourWriter);
   EXPECT_TRUE(FileManager::removeStaleTemporaryFiles(at("missing")).ok());
 }
 
