@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,22 @@
 #include "app/program/RadioProgram.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/media/AudioBackend.h"
+
+namespace {
+
+// From the quit on: the last requests' three seconds of patience, then storing what is left.
+constexpr foundation::Duration kLeavingPatience{6};
+constexpr foundation::Duration kSoundStartPatience{2};
+
+// A worker still inside the sound libraries (a start of GStreamer that never ends) would have them
+// unloaded under it by exit's clean-up: then the process leaves without it. Everything worth
+// keeping is stored by then, and the console has written every line through.
+int leave(int status) {
+  if (!media::AudioBackend::waitUntilPrepared(kSoundStartPatience)) std::_Exit(status);
+  return status;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   using namespace zunoradio;
@@ -36,12 +53,18 @@ int main(int argc, char** argv) {
 
   Console console(stdout, stderr, ::isatty(STDOUT_FILENO) == 1);
   RadioProgram program(options, console);
-  QuitSignals quitSignals([&] { program.handleKey("q"); });
-  if (!program.start()) return 1;
+  QuitSignals quitSignals([&] { program.handleKey("q"); }, kLeavingPatience);
+  if (!program.start()) {
+    quitSignals.leaveWithin();
+    if (!program.quitAsked()) return leave(1);
+    console.line("Bye.");
+    return leave(0);
+  }
   KeyReader keys(
       STDIN_FILENO, [&](const std::string& line) { program.handleKey(line); }, [] {});
   while (!program.finished()) loop.runUntil([&] { return program.finished(); }, foundation::Duration(3600));
+  quitSignals.leaveWithin();
   program.letRequestsFinish();
   console.line("Bye.");
-  return 0;
+  return leave(0);
 }

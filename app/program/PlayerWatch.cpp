@@ -93,10 +93,10 @@ PlayerWatch::~PlayerWatch() {
   if (ticker_) ticker_->invalidate();
 }
 
-bool PlayerWatch::loadPanel(bool announce) {
+bool PlayerWatch::loadPanel(bool announce, const std::function<bool()>& quitAsked) {
   auto pane = services::AppDelegate::sharedDelegate().getMainController();
   if (!pane->audioPlayerView()) return false;
-  foundation::RunLoop::main().runUntil([] { return player().program() != nullptr; }, kLoadWait);
+  foundation::RunLoop::main().runUntil([&] { return player().program() != nullptr || quitAsked(); }, kLoadWait);
   if (announce) printProgramIfNew();
   return player().program() != nullptr;
 }

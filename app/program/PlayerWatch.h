@@ -30,9 +30,10 @@ class PlayerWatch {
   PlayerWatch& operator=(const PlayerWatch&) = delete;
 
   // The main pane's first load, which builds the panel and loads what is on air (or the
-  // programme of a launching notification); false when nothing arrived in time. `announce`:
+  // programme of a launching notification); false when nothing arrived in time or `quitAsked`
+  // ended the wait. `announce`:
   // print the programme loaded, when it is the one that will play.
-  bool loadPanel(bool announce);
+  bool loadPanel(bool announce, const std::function<bool()>& quitAsked);
   // One press of the panel's play button.
   void pressPlay();
   void playOrPause();

@@ -67,20 +67,15 @@ std::shared_ptr<CallOutcome> send(foundation::Dictionary parameters) {
   return outcome;
 }
 
-// Runs the main loop until the request is answered or has waited long enough.
-CallOutcome waitFor(const std::shared_ptr<CallOutcome>& outcome) {
-  foundation::RunLoop::main().runUntil([&] { return outcome->ended; }, kServerWait);
+}  // namespace
+
+// Runs the main loop until the request is answered, has waited long enough or the listener quit.
+CallOutcome RadioProgram::waitFor(const std::shared_ptr<CallOutcome>& outcome) {
+  foundation::RunLoop::main().runUntil([&] { return outcome->ended || quitAsked_; }, kServerWait);
   CallOutcome result = *outcome;
   if (!result.ended) result.problem = "it did not answer within 15 seconds";
   return result;
 }
-
-template <class Request>
-CallOutcome callAndWait(foundation::Dictionary parameters) {
-  return waitFor(send<Request>(std::move(parameters)));
-}
-
-}  // namespace
 
 RadioProgram::RadioProgram(ProgramOptions options, Console& console)
     : options_(std::move(options)), console_(console) {}
@@ -88,9 +83,6 @@ RadioProgram::RadioProgram(ProgramOptions options, Console& console)
 RadioProgram::~RadioProgram() {
   foundation::NotificationCenter::defaultCenter().removeObserver(this);
   media::MprisPublisher::stop();
-  // The sound backend's warm-up may still be loading modules; exiting under it would unload
-  // the libraries it is inside.
-  media::AudioBackend::waitUntilPrepared();
 }
 
 void RadioProgram::fail(const std::string& sentence) {
@@ -119,7 +111,7 @@ bool RadioProgram::start() {
   if (options_.offline) {
     delegate.setIsOffline(true);
     console_.line("ZunoRadio offline, with " + serverDescription_ + " for what is not stored.");
-  } else if (!showStation(waitFor(channels))) {
+  } else if (const CallOutcome answer = waitFor(channels); quitAsked_ || !showStation(answer)) {
     return false;
   }
   storedProgrammeWatch_ = std::make_unique<StoredProgrammeWatch>(console_, [this] { finished_ = true; });
@@ -129,7 +121,8 @@ bool RadioProgram::start() {
   panelKeys_ = std::make_unique<PanelKeys>(console_, options_.snapshotFolder);
   offlineKeys_ = std::make_unique<OfflineKeys>(console_, options_.snapshotFolder);
   // A channel or programme asked for replaces what is on air before anything of it plays.
-  if (!playerWatch_->loadPanel(!options_.channelId && !options_.programId)) {
+  if (!playerWatch_->loadPanel(!options_.channelId && !options_.programId, [this] { return quitAsked_; })) {
+    if (quitAsked_) return false;
     fail("The player could not load what is on air from " + api::BaseDataRequest::apiBaseUrl() + ".");
     return false;
   }
@@ -203,7 +196,8 @@ bool RadioProgram::showStation(const CallOutcome& outcome) {
 // Logs in through the login request and keeps the user as the login screen does.
 bool RadioProgram::logIn() {
   const CallOutcome outcome =
-      callAndWait<api::LoginRequest>({{"email", *options_.loginEmail}, {"passwd", options_.loginPassword}});
+      waitFor(send<api::LoginRequest>({{"email", *options_.loginEmail}, {"passwd", options_.loginPassword}}));
+  if (quitAsked_) return false;
   std::string problem = outcome.problem;
   const foundation::Dictionary& result = outcome.result;
   auto user = result["user"].objectAs<api::UserModel>();
@@ -254,7 +248,7 @@ void RadioProgram::handleKey(const std::string& line) {
   argument.erase(0, argument.find_first_not_of(' '));
   argument.erase(argument.find_last_not_of(" \r") + 1);
   if (key == "q") {
-    finished_ = true;
+    quitAsked_ = finished_ = true;
   } else if (key == "p" && argument.empty()) {
     playerWatch_->playOrPause();
   } else if (key == "n" && argument.empty()) {

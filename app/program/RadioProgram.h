@@ -38,8 +38,11 @@ class RadioProgram {
   void letRequestsFinish(foundation::Duration patience = foundation::Duration(3));
   // Whether the program has finished (q, or the asked number of songs ended).
   bool finished() const { return finished_; }
+  // Whether the listener asked to quit (q, Ctrl-C), which also ends a start under way.
+  bool quitAsked() const { return quitAsked_; }
 
  private:
+  CallOutcome waitFor(const std::shared_ptr<CallOutcome>& outcome);
   bool chooseServer();
   void startReachability(const std::string& serverUrl);
   bool showStation(const CallOutcome& outcome);
@@ -58,6 +61,7 @@ class RadioProgram {
   std::unique_ptr<OfflineKeys> offlineKeys_;
   std::unique_ptr<StoredProgrammeWatch> storedProgrammeWatch_;
   bool finished_ = false;
+  bool quitAsked_ = false;
 };
 
 }  // namespace zunoradio

@@ -26,7 +26,9 @@ void AudioBackend::useGStreamer(GStreamerOptions options) { EngineFactory::insta
 
 void AudioBackend::prepare() { EngineFactory::current().prepare(); }
 
-void AudioBackend::waitUntilPrepared() { EngineFactory::current().waitUntilPrepared(); }
+bool AudioBackend::waitUntilPrepared(foundation::Duration patience) {
+  return EngineFactory::current().waitUntilPrepared(patience);
+}
 
 std::shared_ptr<FakeAudioBackend> AudioBackend::useFake() {
   auto backend = std::make_shared<FakeAudioBackend>();

@@ -34,9 +34,10 @@ class AudioBackend {
   // plugin registry and loads the player's elements) on another thread, so that a program can
   // let that overlap its first requests. Optional: a player made before it is done waits for it.
   static void prepare();
-  // Main thread. Waits for what prepare() started: a program calls it before it exits, since
-  // exiting unloads the libraries that the other thread may still be inside.
-  static void waitUntilPrepared();
+  // Main thread. Waits at most `patience` for what prepare() started; whether it has ended. A
+  // program calls it before it exits, since exiting unloads the libraries that the other thread
+  // may still be inside: where it has not ended, the program leaves without exit's clean-up.
+  static bool waitUntilPrepared(foundation::Duration patience);
   // Main thread. Players that only do what the returned backend is told; for tests.
   static std::shared_ptr<FakeAudioBackend> useFake();
 };

@@ -9,7 +9,9 @@
 #include <mutex>
 #include <string>
 #include <utility>
+#include <vector>
 
+#include "platform/foundation/GioDefaults.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/WorkerPool.h"
 #include "platform/media/AudioBackend.h"
@@ -22,6 +24,8 @@ namespace {
 constexpr double kUnknown = std::numeric_limits<double>::quiet_NaN();
 constexpr unsigned kPlayFlagAudio = 1u << 1;
 constexpr unsigned kPlayFlagSoftVolume = 1u << 4;
+// How long a song waits for GStreamer's start before it fails, so that a listener hears why.
+constexpr foundation::Duration kSoundStartWait{15};
 
 bool initialiseGStreamer(std::string& failure) {
   static std::once_flag once;
@@ -97,14 +101,14 @@ void loadHttpSource() {
   }
 }
 
-// Any thread. Makes GIO's TLS backend with the system's certificates and its proxy resolver, which
-// the HTTP library's session reads as it starts, even for http: (tens of milliseconds, spent while
-// the player waits). Both are kept for the process, so the session finds them made. Needs nothing
-// of GStreamer, so it runs beside GStreamer's own start.
+// Any thread. Makes GIO's defaults and the TLS backend's database of the system's certificates,
+// which the HTTP library's session reads as it starts, even for http: (tens of milliseconds, spent
+// while the player waits). All are kept for the process, so the session finds them made. Needs
+// nothing of GStreamer, so it runs beside GStreamer's own start.
 void warmNetworkServices() {
+  foundation::ensureGioDefaults();
   if (GTlsDatabase* certificates = g_tls_backend_get_default_database(g_tls_backend_get_default()))
     g_object_unref(certificates);
-  (void)g_proxy_resolver_get_default();
 }
 
 // Any thread. Loads the plugins that every song's pipeline uses whatever its format: the type
@@ -174,6 +178,8 @@ class Pipeline {
     std::string failure;
     std::string uri = initialiseGStreamer(failure) ? uriFor(source) : "";
     if (failure.empty() && uri.empty()) failure = "Not a playable location: " + source;
+    // The source's streaming thread reaches GIO's defaults as the song opens.
+    foundation::ensureGioDefaults();
     if (failure.empty()) playbin_ = obtainPlaybin();
     if (failure.empty() && !playbin_) failure = "The GStreamer playbin element is missing";
     if (!failure.empty()) {
@@ -191,6 +197,12 @@ class Pipeline {
       stopped_ = true;
       events_->failed(foundation::makeError(kMediaErrorDomain, kMediaErrorLoadFailed, "Cannot open " + source));
     }
+  }
+
+  // Main thread, before start(). The song fails without being opened.
+  void fail(const std::string& reason) {
+    stopped_ = true;
+    events_->failed(foundation::makeError(kMediaErrorDomain, kMediaErrorLoadFailed, reason));
   }
 
   void setPlaying(bool playing) {
@@ -388,11 +400,12 @@ class Pipeline {
 
 class GStreamerEngine final : public PlayerEngine {
  public:
-  GStreamerEngine(const std::string& source, std::shared_ptr<PlayerEvents> events, const GStreamerOptions& options,
+  GStreamerEngine(std::shared_ptr<PlayerEvents> events, const GStreamerOptions& options,
                   std::weak_ptr<PlaybinPool> pool)
-      : pipeline_(std::make_shared<Pipeline>(std::move(events), options, std::move(pool))) {
-    pipeline_->start(source, pipeline_);
-  }
+      : pipeline_(std::make_shared<Pipeline>(std::move(events), options, std::move(pool))) {}
+  // Until it starts, the pipeline keeps whether it should play and reports position 0.
+  void start(const std::string& source) { pipeline_->start(source, pipeline_); }
+  std::weak_ptr<Pipeline> pipeline() const { return pipeline_; }
   void setPlaying(bool playing) override { pipeline_->setPlaying(playing); }
   Seconds position() const override { return pipeline_->position(); }
   void seek(Seconds to, std::uint64_t seekId) override { pipeline_->seek(to, seekId); }
@@ -401,20 +414,28 @@ class GStreamerEngine final : public PlayerEngine {
   std::shared_ptr<Pipeline> pipeline_;
 };
 
-class GStreamerFactory final : public EngineFactory {
+class GStreamerFactory final : public EngineFactory, public std::enable_shared_from_this<GStreamerFactory> {
  public:
   explicit GStreamerFactory(const GStreamerOptions& options) : options_(options) {}
+  // A song made while the warm-up runs starts when it ends, with the playbin made there: a
+  // playbin of its own would only wait for the same plugins to load, and waiting here would hold
+  // up the main loop, and the quit key with it, for as long as GStreamer takes to start.
   std::unique_ptr<PlayerEngine> make(const std::string& source, std::shared_ptr<PlayerEvents> events) override {
-    takeWarmPlaybin();
-    return std::make_unique<GStreamerEngine>(source, std::move(events), options_, pool_);
+    auto engine = std::make_unique<GStreamerEngine>(std::move(events), options_, pool_);
+    if (warmUpEnded()) {
+      takeWarmPlaybin();
+      engine->start(source);
+    } else {
+      waitForWarmUp(engine->pipeline(), source);
+    }
+    return engine;
   }
   // Opening the registry, loading the plugins and finding the sound output take a few tens of
-  // milliseconds: on a worker, while the program waits for its first replies. The first song
-  // takes the playbin made there, waiting for it if it comes sooner: a playbin of its own would
-  // only wait for the same plugins to load.
+  // milliseconds: on workers, while the program waits for its first replies.
   void prepare() override {
     if (warmUp_) return;
     warmUp_ = std::make_shared<WarmUp>();
+    warmUp_->factory = weak_from_this();
     auto& workers = foundation::WorkerPool::shared();
     workers.run([warmUp = warmUp_] {
       warmNetworkServices();
@@ -422,7 +443,11 @@ class GStreamerFactory final : public EngineFactory {
     });
     workers.run([options = options_, warmUp = warmUp_] { warmUp->finishPart(prepareFirstPlaybin(options)); });
   }
-  void waitUntilPrepared() override { takeWarmPlaybin(); }
+  bool waitUntilPrepared(foundation::Duration patience) override {
+    if (!warmUp_) return true;
+    std::unique_lock lock(warmUp_->mutex);
+    return warmUp_->ended.wait_for(lock, patience, [this] { return warmUp_->done(); });
+  }
 
  private:
   // What the workers made, handed to the main thread.
@@ -431,23 +456,64 @@ class GStreamerFactory final : public EngineFactory {
     std::condition_variable ended;
     int partsLeft = 2;              // guarded by mutex
     GstElement* playbin = nullptr;  // guarded by mutex; at READY, until the main thread takes it
+    std::weak_ptr<GStreamerFactory> factory;
     bool done() const { return partsLeft == 0; }
-    // Worker thread. One part ended, with the playbin it made if any.
+    // Worker thread. One part ended, with the playbin it made if any. The last part wakes a main
+    // thread that waits to exit and has the songs made meanwhile started on the main loop. It may
+    // race with the process's end: an exit that stopped waiting leaves without unloading the
+    // libraries under this worker, and a factory replaced meanwhile starts nothing.
     void finishPart(GstElement* made) {
       std::lock_guard lock(mutex);
       if (made) playbin = made;
-      if (--partsLeft == 0) ended.notify_all();
+      if (--partsLeft > 0) return;
+      ended.notify_all();
+      foundation::RunLoop::main().post([factory = factory] {
+        if (auto self = factory.lock()) self->startWaitingSongs();
+      });
     }
     ~WarmUp() {
       if (playbin) PlaybinPool::discard(playbin);
     }
   };
+  struct WaitingSong {
+    std::weak_ptr<Pipeline> pipeline;
+    std::string source;
+  };
 
-  // Main thread. Waits for the warm-up, if one runs, and puts its playbin in the pool.
+  void waitForWarmUp(std::weak_ptr<Pipeline> pipeline, const std::string& source) {
+    waiting_.push_back({std::move(pipeline), source});
+    if (giveUpTimer_) return;
+    giveUpTimer_ = foundation::RunLoop::main().scheduleTimer(kSoundStartWait, false, [factory = weak_from_this()] {
+      if (auto self = factory.lock()) self->failWaitingSongs();
+    });
+  }
+
+  // Main thread. The songs that waited too long for the warm-up, which has not ended, fail.
+  void failWaitingSongs() {
+    giveUpTimer_.reset();
+    if (warmUpEnded()) return;
+    for (WaitingSong& song : std::exchange(waiting_, {}))
+      if (auto pipeline = song.pipeline.lock()) pipeline->fail("the sound system did not start within 15 seconds");
+  }
+
+  bool warmUpEnded() const {
+    if (!warmUp_) return true;
+    std::lock_guard lock(warmUp_->mutex);
+    return warmUp_->done();
+  }
+
+  // Main thread, once the warm-up has ended. Songs whose players went meanwhile are dropped.
+  void startWaitingSongs() {
+    if (giveUpTimer_) std::exchange(giveUpTimer_, nullptr)->invalidate();
+    takeWarmPlaybin();
+    for (WaitingSong& song : std::exchange(waiting_, {}))
+      if (auto pipeline = song.pipeline.lock()) pipeline->start(song.source, pipeline);
+  }
+
+  // Main thread, once the warm-up has ended. Puts its playbin in the pool.
   void takeWarmPlaybin() {
     if (!warmUp_) return;
-    std::unique_lock lock(warmUp_->mutex);
-    warmUp_->ended.wait(lock, [this] { return warmUp_->done(); });
+    std::lock_guard lock(warmUp_->mutex);
     if (GstElement* playbin = std::exchange(warmUp_->playbin, nullptr)) pool_->give(playbin);
   }
 
@@ -470,7 +536,9 @@ class GStreamerFactory final : public EngineFactory {
 
   GStreamerOptions options_;
   std::shared_ptr<PlaybinPool> pool_ = std::make_shared<PlaybinPool>();
-  std::shared_ptr<WarmUp> warmUp_;  // from the first prepare() on
+  std::shared_ptr<WarmUp> warmUp_;                  // from the first prepare() on
+  std::vector<WaitingSong> waiting_;                // songs made before the warm-up ended, in their order
+  std::shared_ptr<foundation::Timer> giveUpTimer_;  // while songs wait
 };
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/foundation/GioDefaults.h"
 #include "platform/media/NowPlayingInfoCenter.h"
 #include "platform/media/RemoteCommandCenter.h"
 
@@ -220,6 +221,7 @@ struct MprisPublisher::Impl {
   // Bus thread. Connects, registers the objects and takes the name; answers through `published`.
   void run(const std::string& busName, std::promise<bool>& published) {
     g_main_context_push_thread_default(context);
+    foundation::ensureGioDefaults();
     GError* error = nullptr;
     connection = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error);
     g_clear_error(&error);

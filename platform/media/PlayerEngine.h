@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/foundation/Clock.h"
 #include "platform/foundation/Error.h"
 
 namespace media {
@@ -47,8 +48,8 @@ class EngineFactory {
   // Main thread. Starts, off the main thread, the work that the first engine would otherwise do
   // before it can play; engines made meanwhile wait for what they need of it.
   virtual void prepare() {}
-  // Main thread. Returns once what prepare() started has ended.
-  virtual void waitUntilPrepared() {}
+  // Main thread. Waits at most `patience` for what prepare() started; whether it has ended.
+  virtual bool waitUntilPrepared(foundation::Duration /*patience*/) { return true; }
 
   // Main thread. The installed backend's factory (GStreamer with the automatic sink by default).
   static EngineFactory& current();

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "platform/foundation/GioDefaults.h"
 #include "platform/foundation/Url.h"
 #include "platform/net/ProxySettings.h"
 
@@ -57,6 +58,7 @@ std::string ignoredHosts(GSettings* settings) {
 }  // namespace
 
 ProxySettings ProxySettings::fromDesktop() {
+  foundation::ensureGioDefaults();
   // A desktop without the schema keeps no proxy settings (and GSettings aborts on an unknown one).
   GSettingsSchemaSource* source = g_settings_schema_source_get_default();
   GSettingsSchema* schema = source ? g_settings_schema_source_lookup(source, kProxySchema, TRUE) : nullptr;

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/foundation/GioDefaults.h"
 #include "platform/foundation/WorkerPool.h"
 #include "platform/net/CredentialStorage.h"
 
@@ -186,6 +187,7 @@ KeyringAnswer clearItems(SecretService* service, const ProtectionSpace& space, G
 }  // namespace
 
 std::unique_ptr<SecretServiceKeyring> SecretServiceKeyring::connect() {
+  foundation::ensureGioDefaults();
   GError* error = nullptr;
   GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error);
   if (!bus) {

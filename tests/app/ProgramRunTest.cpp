@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -106,6 +107,26 @@ TEST_F(ProgramRunTest, InterruptAndTerminateQuitLikeTheQuitKey) {
     EXPECT_EQ(radio.finish().first, 0) << radio.output();
     EXPECT_NE(radio.output().find("Bye."), std::string::npos) << radio.output();
   }
+}
+
+// GStreamer's start that never ends (its registry a pipe that nobody writes) holds up neither the
+// program nor its quit: the station is shown, and q or a termination ends the program at once.
+TEST_F(ProgramRunTest, QuitEndsTheProgramWhileTheSoundSystemNeverStarts) {
+  const std::string registry = foundation::Paths::homeDirectory() + "/registry.fifo";
+  ASSERT_EQ(::mkfifo(registry.c_str(), 0600), 0);
+  ::setenv("GST_REGISTRY", registry.c_str(), 1);
+  for (const bool byKey : {true, false}) {
+    ChildProcess radio({ZR_ZUNORADIO_PATH, "--sink", "fake"});
+    ASSERT_TRUE(radio.readUntil("On air: ")) << radio.output();
+    if (byKey)
+      radio.say("q\n");
+    else
+      ::kill(radio.pid(), SIGTERM);
+    EXPECT_TRUE(radio.readToEnd(std::chrono::seconds(10))) << radio.output();
+    EXPECT_EQ(radio.finish(SIGKILL).first, 0) << radio.output();
+    EXPECT_NE(radio.output().find("Bye."), std::string::npos) << radio.output();
+  }
+  ::unsetenv("GST_REGISTRY");
 }
 
 }  // namespace

@@ -150,7 +150,7 @@ TEST_F(GStreamerPlayerTest, APreparedBackendPlaysItsSongs) {
     EXPECT_EQ(ended, 1);
     EXPECT_EQ(failedToEnd, 0);
   }
-  media::AudioBackend::waitUntilPrepared();
+  ASSERT_TRUE(media::AudioBackend::waitUntilPrepared(foundation::Duration(60)));
   EXPECT_EQ(playbins.made(), 1) << "the warm-up's playbin serves every song";
 }
 
