@@ -126,6 +126,7 @@ bool HTTPRequest::applyProxyCredentials(const net::CredentialsPtr& credentials) 
                                            settings_.proxyPort, proxyAuthenticationScheme_, std::nullopt});
   }
   proxyCredentials_ = credentials;
+  presentedProxyCredentials_ = credentials;
   return true;
 }
 
@@ -176,7 +177,9 @@ void HTTPRequest::applyAuthorizationHeader() {
   }
   if (!settings_.useSessionPersistence) return;
   if (auto entry = findSessionProxyAuthenticationCredentials()) {
-    if (!entry->authentication || !entry->authentication->applyCredentials(*request_, *entry->credentials)) {
+    if (entry->authentication && entry->authentication->applyCredentials(*request_, *entry->credentials)) {
+      presentedProxyCredentials_ = entry->credentials;
+    } else {
       SessionCredentialStore::proxy().remove(entry->credentials);
     }
   }
