@@ -148,7 +148,8 @@ std::optional<SessionCredentials> HTTPRequest::findSessionAuthenticationCredenti
 }
 
 std::optional<SessionCredentials> HTTPRequest::findSessionProxyAuthenticationCredentials() {
-  return SessionCredentialStore::proxy().findForProxy(settings_.proxyHost, settings_.proxyPort);
+  return SessionCredentialStore::proxy().findForProxy(settings_.proxyHost, settings_.proxyPort, settings_.proxyUsername,
+                                                      settings_.proxyPassword);
 }
 
 void HTTPRequest::addBasicAuthenticationHeaderWithUsername(const std::string& username, const std::string& password) {

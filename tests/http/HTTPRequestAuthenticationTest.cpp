@@ -405,6 +405,34 @@ TEST_F(AuthenticationTest, AKeptTunnelCarriesOnlyRequestsPresentingTheProxyLogin
   net::HTTPReadStream::setAdditionalTrustedCertificates("");
 }
 
+TEST_F(AuthenticationTest, TheSessionsProxyLoginIsNotSentForARequestWithALoginOfItsOwn) {
+  testsupport::LoopbackServer proxy({.proxy = true, .proxyCredentials = "pat:pass"});
+  testsupport::LoopbackServer secure({.tls = true});
+  secure.route("GET", "/via", Reply::text("tunnelled"));
+  net::HTTPReadStream::setAdditionalTrustedCertificates(secure.certificatePEM());
+  auto through = [&](const std::string& password) {
+    delegate = std::make_shared<RecordingDelegate>();
+    auto request = makeRequest(secure.url("/via"));
+    request->setProxy("127.0.0.1", proxy.port());
+    request->setProxyUsername("pat");
+    request->setProxyPassword(password);
+    request->setShouldPresentProxyAuthenticationDialog(false);
+    runToEnd(request);
+    return request;
+  };
+  EXPECT_EQ(through("pass")->responseString(), "tunnelled");
+  ASSERT_EQ(proxy.requestCount(), 2u);
+
+  expectAuthenticationNeeded(through("guess"));
+  ASSERT_EQ(proxy.requestCount(), 4u) << "asked without a login, then with its own";
+  EXPECT_TRUE(hasBasicCredentials(proxy.requests()[3], "pat", "guess", true));
+
+  EXPECT_EQ(through("pass")->responseString(), "tunnelled");
+  EXPECT_EQ(proxy.requestCount(), 4u) << "the session's login rides its kept tunnel";
+  EXPECT_EQ(secure.requestCount(), 2u);
+  net::HTTPReadStream::setAdditionalTrustedCertificates("");
+}
+
 // The keyring's bus name belongs to a service that never answers: http_silent_keyring runs this
 // on a bus of its own.
 TEST_F(AuthenticationTest, AChallengeWaitingForASilentKeyringHoldsUpNoOtherRequest) {
