@@ -53,8 +53,10 @@ struct ProxyServer {
   std::string host;
   int port = 0;
   Kind kind = Kind::kHTTP;
-  // The SOCKS5 login (SOCKS4a sends the user name as its user ID); HTTP proxies take theirs
-  // from the request's headers.
+  // The login. SOCKS5 sends it in its handshake (SOCKS4a sends the user name as its user ID). An
+  // HTTP proxy is sent the request's Proxy-Authorization header instead; the login that header
+  // was made from (or, when none is named, the header itself) keys the kept connections, so that
+  // a tunnel serves only streams presenting the same login.
   std::string username;
   std::string password;
 };

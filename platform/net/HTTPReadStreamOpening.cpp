@@ -49,6 +49,7 @@ foundation::ErrorPtr HTTPReadStream::Impl::prepareRequest() {
       return streamError(kRequestBodyReadFailed, "The request body cannot be read", status.error());
   }
   head = request.serializedHead(viaHTTPProxy && request.scheme() == "http");
+  const bool loginNamed = viaProxy && !(proxy->username.empty() && proxy->password.empty());
   key = ConnectionKey{streamID,
                       request.scheme(),
                       request.host(),
@@ -58,7 +59,8 @@ foundation::ErrorPtr HTTPReadStream::Impl::prepareRequest() {
                       request.scheme() == "https" ? tlsChecksText(tlsSettings) : "",
                       viaProxy ? static_cast<int>(proxy->kind) : -1,
                       viaProxy ? proxy->username : "",
-                      viaProxy ? proxy->password : ""};
+                      viaProxy ? proxy->password : "",
+                      loginNamed ? "" : proxyAuthorization};
   parser = std::make_unique<HTTPResponseParser>(
       request.requestMethod() == "HEAD",
       [this](const std::uint8_t* data, std::size_t size) { appendBody(data, size); });

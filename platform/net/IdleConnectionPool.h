@@ -12,9 +12,9 @@ namespace net {
 
 class Connection;
 
-// What an idle connection may be reused for: the same stream ID, origin, proxy (and the whole SOCKS
-// login its tunnel was opened with, so that a request with a wrong password never rides it) and TLS
-// checks (a socket accepted under relaxed checks never serves a stream that wants strict ones).
+// What an idle connection may be reused for: the same stream ID, origin, proxy (and the whole proxy
+// login its tunnel was opened with, so that a request with a wrong password or none never rides it)
+// and TLS checks (a socket accepted under relaxed checks never serves a stream that wants strict ones).
 struct ConnectionKey {
   long long streamID = 0;
   std::string scheme;
@@ -23,9 +23,10 @@ struct ConnectionKey {
   std::string proxyHost;
   int proxyPort = 0;
   std::string tlsChecks;
-  int proxyKind = -1;     // ProxyServer::Kind, -1 for none
-  std::string proxyUser;  // the SOCKS login
+  int proxyKind = -1;  // ProxyServer::Kind, -1 for none
+  std::string proxyUser;
   std::string proxyPassword;
+  std::string proxyAuthorization;  // a CONNECT's header made without a named login
   friend bool operator==(const ConnectionKey&, const ConnectionKey&) = default;
 };
 

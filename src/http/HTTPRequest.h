@@ -614,6 +614,9 @@ class HTTPRequest : public foundation::Operation {
   std::shared_ptr<net::HTTPAuthentication> proxyAuthentication_;
   net::CredentialsPtr requestCredentials_;
   net::CredentialsPtr proxyCredentials_;
+  // The login the message's Proxy-Authorization was made from, if the engine made it: it keys the
+  // proxy connections kept for reuse.
+  net::CredentialsPtr presentedProxyCredentials_;
   int authenticationRetryCount_ = 0;
   int proxyAuthenticationRetryCount_ = 0;
   std::optional<std::string> authenticationRealm_;

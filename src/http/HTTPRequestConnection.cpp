@@ -24,6 +24,23 @@ net::ProxyServer::Kind proxyKindOfType(const std::string& type) {
   if (lower == "socks4" || lower == "socks4a") return net::ProxyServer::Kind::kSOCKS4a;
   return net::ProxyServer::Kind::kHTTP;
 }
+
+// The stream's proxy with the login that keys its kept connections: the one a SOCKS handshake
+// sends, or the one an HTTP proxy's Proxy-Authorization was made from (none when the engine made
+// none), so that a kept tunnel never carries a request under another login.
+net::ProxyServer proxyServer(const HTTPRequestSettings& settings, const net::CredentialsPtr& presented) {
+  net::ProxyServer proxy{settings.proxyHost, settings.proxyPort, proxyKindOfType(settings.proxyType), "", ""};
+  if (proxy.kind != net::ProxyServer::Kind::kHTTP) {
+    proxy.username = settings.proxyUsername.value_or("");
+    proxy.password = settings.proxyPassword.value_or("");
+  } else if (presented) {
+    // The same user and password in another account domain is another account.
+    const auto& domain = presented->accountDomain;
+    proxy.username = domain && !domain->empty() ? *domain + "\\" + presented->username : presented->username;
+    proxy.password = presented->password;
+  }
+  return proxy;
+}
 }  // namespace
 
 void HTTPRequest::startRequest() {
@@ -36,12 +53,7 @@ void HTTPRequest::startRequest() {
   }
   if (request_->scheme() == "https") applyTLSSettings();
   if (!settings_.proxyHost.empty() && settings_.proxyPort != 0) {
-    const auto kind = proxyKindOfType(settings_.proxyType);
-    // A SOCKS proxy takes its login in its handshake; an HTTP proxy's comes with a challenge.
-    const bool socks = kind != net::ProxyServer::Kind::kHTTP;
-    readStream_->setProxy(net::ProxyServer{settings_.proxyHost, settings_.proxyPort, kind,
-                                           socks ? settings_.proxyUsername.value_or("") : "",
-                                           socks ? settings_.proxyPassword.value_or("") : ""});
+    readStream_->setProxy(proxyServer(settings_, presentedProxyCredentials_));
   }
 
   // The idle stream of a reused connection has ended cleanly; closing it leaves its socket for

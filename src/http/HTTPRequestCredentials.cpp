@@ -126,6 +126,7 @@ bool HTTPRequest::applyProxyCredentials(const net::CredentialsPtr& credentials) 
                                            settings_.proxyPort, proxyAuthenticationScheme_, std::nullopt});
   }
   proxyCredentials_ = credentials;
+  presentedProxyCredentials_ = credentials;
   return true;
 }
 
@@ -147,7 +148,8 @@ std::optional<SessionCredentials> HTTPRequest::findSessionAuthenticationCredenti
 }
 
 std::optional<SessionCredentials> HTTPRequest::findSessionProxyAuthenticationCredentials() {
-  return SessionCredentialStore::proxy().findForProxy(settings_.proxyHost, settings_.proxyPort);
+  return SessionCredentialStore::proxy().findForProxy(settings_.proxyHost, settings_.proxyPort, settings_.proxyUsername,
+                                                      settings_.proxyPassword);
 }
 
 void HTTPRequest::addBasicAuthenticationHeaderWithUsername(const std::string& username, const std::string& password) {
@@ -176,7 +178,9 @@ void HTTPRequest::applyAuthorizationHeader() {
   }
   if (!settings_.useSessionPersistence) return;
   if (auto entry = findSessionProxyAuthenticationCredentials()) {
-    if (!entry->authentication || !entry->authentication->applyCredentials(*request_, *entry->credentials)) {
+    if (entry->authentication && entry->authentication->applyCredentials(*request_, *entry->credentials)) {
+      presentedProxyCredentials_ = entry->credentials;
+    } else {
       SessionCredentialStore::proxy().remove(entry->credentials);
     }
   }

@@ -3,6 +3,7 @@
 #include "platform/net/HTTPMessage.h"
 #include "platform/net/ProxySettings.h"
 #include "src/http/HTTPRequest.h"
+#include "src/http/HeaderDictionary.h"
 
 namespace http {
 
@@ -53,6 +54,8 @@ void HTTPRequest::applyCookieHeader() {
 }
 
 void HTTPRequest::applyRequestHeadersToMessage() {
+  // The caller's own Proxy-Authorization replaces one made from a session login.
+  if (headerValue(settings_.requestHeaders, "Proxy-Authorization")) presentedProxyCredentials_.reset();
   for (const auto& [name, value] : settings_.requestHeaders) {
     // A name or value with a line break would inject headers: refuse the request instead.
     if (!request_->setHeaderFieldValue(name, value.toString())) {

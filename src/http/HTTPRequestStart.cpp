@@ -57,6 +57,7 @@ void HTTPRequest::runMainStep() {
 
 foundation::Status HTTPRequest::createMessage() {
   request_.reset();
+  presentedProxyCredentials_.reset();
   auto version = settings_.useHTTPVersionOne ? net::HTTPVersion::HTTP1_0 : net::HTTPVersion::HTTP1_1;
   auto message = net::HTTPMessage::createRequest(settings_.requestMethod, url_, version);
   if (!message.ok()) return unableToCreateRequestError();

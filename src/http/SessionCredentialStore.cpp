@@ -16,6 +16,13 @@ bool sameOrigin(const std::string& a, const std::string& b) {
          left->scheme() == right->scheme();
 }
 
+// An entry serves a request that names no full login; one that does must find that very login.
+bool holdsLogin(const SessionCredentials& entry, const std::optional<std::string>& username,
+                const std::optional<std::string>& password) {
+  if (!username || !password) return true;
+  return entry.credentials && entry.credentials->username == *username && entry.credentials->password == *password;
+}
+
 }  // namespace
 
 SessionCredentialStore& SessionCredentialStore::server() {
@@ -65,20 +72,19 @@ std::optional<SessionCredentials> SessionCredentialStore::findForServer(
     bool exact = entry.url == url;
     if (!exact && (candidate || !sameOrigin(entry.url, url))) continue;
     if (realm && entry.authenticationRealm && *realm != *entry.authenticationRealm) continue;
-    if (username && password &&
-        (!entry.credentials || entry.credentials->username != *username || entry.credentials->password != *password)) {
-      continue;
-    }
+    if (!holdsLogin(entry, username, password)) continue;
     if (exact) return entry;
     candidate = entry;
   }
   return candidate;
 }
 
-std::optional<SessionCredentials> SessionCredentialStore::findForProxy(const std::string& host, int port) const {
+std::optional<SessionCredentials> SessionCredentialStore::findForProxy(
+    const std::string& host, int port, const std::optional<std::string>& username,
+    const std::optional<std::string>& password) const {
   Lock guard(lock());
   for (const auto& entry : entries_) {
-    if (entry.host == host && entry.port == port) return entry;
+    if (entry.host == host && entry.port == port && holdsLogin(entry, username, password)) return entry;
   }
   return std::nullopt;
 }

@@ -41,7 +41,11 @@ class SessionCredentialStore {
   std::optional<SessionCredentials> findForServer(const std::string& url, const std::optional<std::string>& realm,
                                                   const std::optional<std::string>& username,
                                                   const std::optional<std::string>& password) const;
-  std::optional<SessionCredentials> findForProxy(const std::string& host, int port) const;
+  // The first proxy entry for that host and port; given user name and password must match, so
+  // that a request with a login of its own is never sent under another one.
+  std::optional<SessionCredentials> findForProxy(const std::string& host, int port,
+                                                 const std::optional<std::string>& username,
+                                                 const std::optional<std::string>& password) const;
 
  private:
   std::vector<SessionCredentials> entries_;

@@ -361,6 +361,78 @@ TEST_F(AuthenticationTest, ProxyChallengeIsAnsweredWithProxyAuthorization) {
   EXPECT_EQ(HTTPRequest::sessionProxyCredentialsStore().size(), 1u);
 }
 
+TEST_F(AuthenticationTest, AKeptTunnelCarriesOnlyRequestsPresentingTheProxyLoginItWasOpenedWith) {
+  testsupport::LoopbackServer proxy({.proxy = true, .proxyCredentials = "pat:pass"});
+  testsupport::LoopbackServer secure({.tls = true});
+  secure.route("GET", "/via", Reply::text("tunnelled"));
+  net::HTTPReadStream::setAdditionalTrustedCertificates(secure.certificatePEM());
+  // Without session persistence a request presents no login but its own.
+  auto through = [&](std::optional<std::string> user, std::optional<std::string> password) {
+    delegate = std::make_shared<RecordingDelegate>();
+    auto request = makeRequest(secure.url("/via"));
+    request->setProxy("127.0.0.1", proxy.port());
+    request->setProxyUsername(std::move(user));
+    request->setProxyPassword(std::move(password));
+    request->setUseSessionPersistence(false);
+    request->setShouldPresentProxyAuthenticationDialog(false);
+    return request;
+  };
+  for (int i = 0; i < 2; ++i) {
+    auto right = through("pat", "pass");
+    runToEnd(right);
+    EXPECT_EQ(right->responseString(), "tunnelled");
+  }
+  EXPECT_EQ(proxy.requestCount(), 3u) << "refused without a login, let through with it; then refused and the tunnel";
+
+  auto wrong = through("pat", "guess");
+  runToEnd(wrong);
+  expectAuthenticationNeeded(wrong);
+  auto none = through(std::nullopt, std::nullopt);
+  runToEnd(none);
+  expectAuthenticationNeeded(none);
+  EXPECT_EQ(proxy.requestCount(), 6u) << "each asked the proxy itself";
+
+  // A header made by the caller is a login of its own.
+  auto made = through(std::nullopt, std::nullopt);
+  made->addRequestHeader("Proxy-Authorization", "Basic cGF0OnBhc3M=");
+  runToEnd(made);
+  EXPECT_EQ(made->responseString(), "tunnelled");
+  auto noneAgain = through(std::nullopt, std::nullopt);
+  runToEnd(noneAgain);
+  expectAuthenticationNeeded(noneAgain);
+  EXPECT_EQ(proxy.requestCount(), 8u);
+  EXPECT_EQ(secure.requestCount(), 3u) << "only the requests with the right login reached the host";
+  net::HTTPReadStream::setAdditionalTrustedCertificates("");
+}
+
+TEST_F(AuthenticationTest, TheSessionsProxyLoginIsNotSentForARequestWithALoginOfItsOwn) {
+  testsupport::LoopbackServer proxy({.proxy = true, .proxyCredentials = "pat:pass"});
+  testsupport::LoopbackServer secure({.tls = true});
+  secure.route("GET", "/via", Reply::text("tunnelled"));
+  net::HTTPReadStream::setAdditionalTrustedCertificates(secure.certificatePEM());
+  auto through = [&](const std::string& password) {
+    delegate = std::make_shared<RecordingDelegate>();
+    auto request = makeRequest(secure.url("/via"));
+    request->setProxy("127.0.0.1", proxy.port());
+    request->setProxyUsername("pat");
+    request->setProxyPassword(password);
+    request->setShouldPresentProxyAuthenticationDialog(false);
+    runToEnd(request);
+    return request;
+  };
+  EXPECT_EQ(through("pass")->responseString(), "tunnelled");
+  ASSERT_EQ(proxy.requestCount(), 2u);
+
+  expectAuthenticationNeeded(through("guess"));
+  ASSERT_EQ(proxy.requestCount(), 4u) << "asked without a login, then with its own";
+  EXPECT_TRUE(hasBasicCredentials(proxy.requests()[3], "pat", "guess", true));
+
+  EXPECT_EQ(through("pass")->responseString(), "tunnelled");
+  EXPECT_EQ(proxy.requestCount(), 4u) << "the session's login rides its kept tunnel";
+  EXPECT_EQ(secure.requestCount(), 2u);
+  net::HTTPReadStream::setAdditionalTrustedCertificates("");
+}
+
 // The keyring's bus name belongs to a service that never answers: http_silent_keyring runs this
 // on a bus of its own.
 TEST_F(AuthenticationTest, AChallengeWaitingForASilentKeyringHoldsUpNoOtherRequest) {
@@ -419,6 +491,14 @@ TEST_F(AuthenticationTest, ProxyDigestAnswersTheRequestLineTheProxySees) {
     EXPECT_EQ(request->responseString(), expected) << (request->error() ? request->error()->debugText() : url);
     EXPECT_EQ(request->proxyAuthenticationScheme(), "Digest");
   }
+  // Every Digest answer differs, yet the same login rides the kept tunnel.
+  delegate = std::make_shared<RecordingDelegate>();
+  auto again = makeRequest(secure.url("/via"));
+  again->setProxy("127.0.0.1", proxy.port());
+  again->setProxyUsername("pat");
+  again->setProxyPassword("pass");
+  runToEnd(again);
+  EXPECT_EQ(again->responseString(), "tunnelled");
   net::HTTPReadStream::setAdditionalTrustedCertificates("");
   auto seen = proxy.requests();
   ASSERT_EQ(seen.size(), 4u);
