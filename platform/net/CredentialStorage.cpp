@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <condition_variable>
 #include <cstdio>
+#include <cstdlib>
 #include <utility>
 
 #include "platform/foundation/FileManager.h"
@@ -26,6 +28,50 @@ foundation::Dictionary spaceToDictionary(const ProtectionSpace& space) {
 ProtectionSpace spaceFromDictionary(const foundation::Dictionary& entry) {
   return {entry["Host"].toString(), static_cast<int>(entry["Port"].toInt64()), entry["Protocol"].toString(),
           entry["Realm"].toString(), entry["ProxyType"].toString()};
+}
+
+// The longest an ending process waits for keyring saves still under way.
+constexpr foundation::Duration kLongestWaitAtExit{5};
+
+// Saves handed to worker threads. An ending process waits for them: a one-shot command would
+// otherwise lose the password it asked to keep, or leave it in a temporary file never renamed
+// into place. Never destroyed: a save that outlasts the wait still ends on it.
+class SavesUnderWay {
+ public:
+  static SavesUnderWay& shared() {
+    static SavesUnderWay* saves = [] {
+      auto* created = new SavesUnderWay();
+      std::atexit([] { SavesUnderWay::shared().waitAtExit(); });
+      return created;
+    }();
+    return *saves;
+  }
+  void begin() {
+    std::scoped_lock lock(mutex_);
+    ++count_;
+  }
+  void end() {
+    std::scoped_lock lock(mutex_);
+    if (--count_ == 0) allEnded_.notify_all();
+  }
+
+ private:
+  void waitAtExit() {
+    std::unique_lock lock(mutex_);
+    if (allEnded_.wait_for(lock, kLongestWaitAtExit, [this] { return count_ == 0; })) return;
+    std::fprintf(stderr, "net: the process is ending before the keyring answered; a password may not be saved.\n");
+  }
+
+  std::mutex mutex_;
+  std::condition_variable allEnded_;
+  int count_ = 0;  // guarded by mutex_
+};
+
+// Says why a credential asked to be kept is not; a keyring failure has been told already.
+void reportUnsaved(const foundation::Status& saved, const ProtectionSpace& space) {
+  if (saved.ok() || saved.error()->is(kCredentialStorageErrorDomain, kCredentialNotSaved)) return;
+  std::fprintf(stderr, "net: the password for %s could not be saved: %s\n", space.host.c_str(),
+               saved.error()->description().c_str());
 }
 
 }  // namespace
@@ -159,6 +205,21 @@ foundation::Status CredentialStorage::setDefaultCredential(const ProtectionSpace
   if (wasInFile) (void)save();  // the replaced password leaves the file all the same
   return foundation::makeError(kCredentialStorageErrorDomain, kCredentialNotSaved,
                                answer.reason + "; the password is kept for this run only");
+}
+
+void CredentialStorage::keepPermanently(const ProtectionSpace& space, const Credentials& credential,
+                                        foundation::Duration keyringTimeOut) {
+  if (!keyring_) {
+    reportUnsaved(setDefaultCredential(space, credential, CredentialPersistence::permanent), space);
+    return;
+  }
+  SavesUnderWay::shared().begin();
+  // Races with other stores, removals and look-ups, which the storage's locks order; and with
+  // the process's end, which waits for it (SavesUnderWay).
+  foundation::WorkerPool::shared().run([this, space, credential, keyringTimeOut] {
+    reportUnsaved(setDefaultCredential(space, credential, CredentialPersistence::permanent, keyringTimeOut), space);
+    SavesUnderWay::shared().end();
+  });
 }
 
 foundation::Status CredentialStorage::removeDefaultCredential(const ProtectionSpace& space,

@@ -58,6 +58,12 @@ class CredentialStorage {
   foundation::Status setDefaultCredential(const ProtectionSpace& space, const Credentials& credential,
                                           CredentialPersistence persistence,
                                           foundation::Duration keyringTimeOut = kDefaultKeyringTimeOut);
+  // A permanent setDefaultCredential() for a caller that must not wait for the keyring (the
+  // network thread). Without a keyring the file is written before this returns. A keyring call
+  // goes to a worker thread, and a process that ends meanwhile waits for it, a few seconds at
+  // most. Why a credential could not be kept goes to standard error. The storage outlives the save.
+  void keepPermanently(const ProtectionSpace& space, const Credentials& credential,
+                       foundation::Duration keyringTimeOut);
   foundation::Status removeDefaultCredential(const ProtectionSpace& space,
                                              foundation::Duration keyringTimeOut = kDefaultKeyringTimeOut);
   // The file could not be read when the storage started (a damaged file starts empty).

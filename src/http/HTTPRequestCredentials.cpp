@@ -2,7 +2,6 @@
 // and the platform's credential storage; and the credentials sent before any challenge.
 #include "platform/foundation/Base64.h"
 #include "platform/foundation/Url.h"
-#include "platform/foundation/WorkerPool.h"
 #include "platform/net/CredentialStorage.h"
 #include "platform/net/HTTPMessage.h"
 #include "platform/net/URLParts.h"
@@ -29,15 +28,6 @@ void splitAccountDomain(std::string& username, std::string& domain) {
   if (slash == std::string::npos || username.find('\\', slash + 1) != std::string::npos) return;
   domain = username.substr(0, slash);
   username = username.substr(slash + 1);
-}
-
-// The keyring may be slow to answer; the requests on the network thread go on meanwhile.
-void saveOffTheNetworkThread(net::ProtectionSpace space, net::Credentials credentials, double timeOutSeconds) {
-  foundation::WorkerPool::shared().run(
-      [space = std::move(space), credentials = std::move(credentials), timeOutSeconds] {
-        (void)net::CredentialStorage::shared().setDefaultCredential(
-            space, credentials, net::CredentialPersistence::permanent, foundation::Duration(timeOutSeconds));
-      });
 }
 
 struct UserAndPassword {
@@ -133,13 +123,15 @@ bool HTTPRequest::applyProxyCredentials(const net::CredentialsPtr& credentials) 
 void HTTPRequest::saveCredentialsToKeychain(const net::Credentials& credentials) {
   auto parts = net::parseHTTPURL(url_);
   if (!parts.ok()) return;
-  saveOffTheNetworkThread(serverSpace(parts->host, parts->port, parts->scheme, authenticationRealm_.value_or("")),
-                          credentials, settings_.timeOutSeconds);
+  net::CredentialStorage::shared().keepPermanently(
+      serverSpace(parts->host, parts->port, parts->scheme, authenticationRealm_.value_or("")), credentials,
+      foundation::Duration(settings_.timeOutSeconds));
 }
 
 void HTTPRequest::saveProxyCredentialsToKeychain(const net::Credentials& credentials) {
-  saveOffTheNetworkThread(proxySpace(settings_.proxyHost, settings_.proxyPort, proxyAuthenticationRealm_.value_or("")),
-                          credentials, settings_.timeOutSeconds);
+  net::CredentialStorage::shared().keepPermanently(
+      proxySpace(settings_.proxyHost, settings_.proxyPort, proxyAuthenticationRealm_.value_or("")), credentials,
+      foundation::Duration(settings_.timeOutSeconds));
 }
 
 std::optional<SessionCredentials> HTTPRequest::findSessionAuthenticationCredentials() {
