@@ -162,6 +162,24 @@ JsonToken JsonTokeniser::getToken() {
   return punctuation;
 }
 
+JsonToken JsonTokeniser::endNumberAtEndOfInput() {
+  if (!inNumber_) return JsonToken::eof;
+  switch (numberScan_.phase) {
+    case NumberPhase::leadingZero:
+    case NumberPhase::integer:
+    case NumberPhase::fraction:
+    case NumberPhase::exponent:
+      return finishNumberToken(stream_.unread(), stream_.unread().size());
+    default:  // a sign, point or exponent mark still needs its digits
+      return JsonToken::eof;
+  }
+}
+
+bool JsonTokeniser::hasUnreadInput() {
+  stream_.skipWhitespace();
+  return inString_ || inNumber_ || !stream_.unread().empty();
+}
+
 JsonToken JsonTokeniser::getWordToken(std::string_view word, JsonToken token) {
   std::string_view input = stream_.unread();
   if (input.size() < word.size()) return JsonToken::eof;
