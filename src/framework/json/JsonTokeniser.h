@@ -26,6 +26,10 @@ enum class JsonToken : int {
   null = 11,
 };
 
+// The largest exponent a number's text may carry, either way: 16 bits, as the exponent is kept.
+// A larger one is refused rather than wrapped.
+inline constexpr int kJsonMaxExponent = 32767;
+
 // The token's name in error messages ("start of array", "number", ...).
 const char* jsonTokenName(JsonToken token);
 
