@@ -20,9 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   adapter.setDelegate(&accumulator);
   framework::JsonStreamParser stream;
   stream.setDelegate(&adapter);
-  auto status = framework::JsonStreamParserStatus::waitingForData;
-  for (std::size_t at = 0; at < input.size(); at += pieceSize) status = stream.parse(input.substr(at, pieceSize));
-  if (input.empty()) status = stream.parse("");
+  for (std::size_t at = 0; at < input.size(); at += pieceSize) stream.parse(input.substr(at, pieceSize));
+  auto status = stream.finish();
 
   framework::JsonParser whole;
   auto expected = whole.objectWithData(input);

@@ -49,13 +49,16 @@ class ValueBuilder {
   bool on_int64(std::int64_t i, bj::string_view, bj::error_code&) { return addNumber(Value(i)); }
   bool on_uint64(std::uint64_t u, bj::string_view, bj::error_code&) { return addNumber(Value(u)); }
   bool on_double(double d, bj::string_view s, bj::error_code& ec) {
-    if (!std::isfinite(d)) {
+    numberText_.append(s.data(), s.size());
+    // Judged by the text, not by the parser's value: the parser scales by the exponent first, so
+    // that a zero with a large exponent ("0e400") comes out infinite, though it is zero.
+    const double value = exactDouble(numberText_, d);
+    if (!std::isfinite(value)) {
       numberOutOfRange_ = true;
       ec = bj::error::exponent_overflow;
       return false;
     }
-    numberText_.append(s.data(), s.size());
-    return addNumber(Value(exactDouble(numberText_, d)));
+    return addNumber(Value(value));
   }
   bool on_bool(bool b, bj::error_code&) { return add(Value(b)); }
   bool on_null(bj::error_code&) { return add(Value()); }

@@ -16,7 +16,8 @@ std::optional<foundation::Value> JsonParser::objectWithData(std::optional<std::s
   JsonStreamParser parser;
   parser.setMaxDepth(maxDepth_);
   parser.setDelegate(&adapter);
-  switch (parser.parse(*data)) {
+  parser.parse(*data);
+  switch (parser.finish()) {  // the whole input is given at once: nothing follows it
     case JsonStreamParserStatus::complete:
       return std::move(accumulator.value());
     case JsonStreamParserStatus::waitingForData:

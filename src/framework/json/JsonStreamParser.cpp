@@ -19,13 +19,26 @@ JsonStreamParserStatus JsonStreamParser::parseAvailable() {
       failWith(tokeniser_.error());
       return JsonStreamParserStatus::error;
     }
-    if (token == JsonToken::eof) {
-      if (state_ == JsonStreamParserState::complete) return JsonStreamParserStatus::complete;
-      if (state_ == JsonStreamParserState::error) return JsonStreamParserStatus::error;
-      return JsonStreamParserStatus::waitingForData;
-    }
+    if (token == JsonToken::eof) return statusAtEndOfInput();
     if (!handleToken(token)) return JsonStreamParserStatus::error;
   }
+}
+
+JsonStreamParserStatus JsonStreamParser::finish() {
+  if (state_ == JsonStreamParserState::complete) {
+    if (tokeniser_.endNumberAtEndOfInput() == JsonToken::number) {
+      handleToken(JsonToken::number);  // refused: nothing may follow the document
+      return JsonStreamParserStatus::error;
+    }
+    if (tokeniser_.hasUnreadInput()) return JsonStreamParserStatus::waitingForData;
+  }
+  return statusAtEndOfInput();
+}
+
+JsonStreamParserStatus JsonStreamParser::statusAtEndOfInput() const {
+  if (state_ == JsonStreamParserState::complete) return JsonStreamParserStatus::complete;
+  if (state_ == JsonStreamParserState::error) return JsonStreamParserStatus::error;
+  return JsonStreamParserStatus::waitingForData;
 }
 
 bool JsonStreamParser::handleToken(JsonToken token) {

@@ -39,6 +39,11 @@ class JsonStreamParser {
 
   // Parses what the bytes complete. Waiting for data means the document is not finished yet.
   JsonStreamParserStatus parse(std::string_view bytes);
+  // Tells the parser that no more input follows, and gives the final status. A document followed
+  // by more than white space is then not complete: a number there is refused like any token after
+  // the document, and a token cut short leaves the input waiting for data. Before the end of a
+  // document nothing changes, so a bare number at the end is waiting for data as it always was.
+  JsonStreamParserStatus finish();
 
   // Off by default: a second document after the first is then an error.
   bool supportMultipleDocuments() const { return supportMultipleDocuments_; }
@@ -57,6 +62,8 @@ class JsonStreamParser {
  private:
   // Parses the tokens the input holds so far.
   JsonStreamParserStatus parseAvailable();
+  // The status when the input so far holds no further token.
+  JsonStreamParserStatus statusAtEndOfInput() const;
   // Handles one token; false when the parser went into error.
   bool handleToken(JsonToken token);
   void openContainer(JsonToken token);

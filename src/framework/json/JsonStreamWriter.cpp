@@ -6,14 +6,51 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "platform/foundation/Utf8.h"
 #include "src/framework/json/ClassName.h"
+#include "src/framework/json/JsonTokeniser.h"
 
 namespace framework {
 namespace {
 
 using State = JsonStreamWriterState;
+
+// Zeros a decimal's text may gain when its exponent is brought into the reader's range; more
+// would let one number made in code take gigabytes.
+constexpr std::int64_t kMostAddedZeros = 1 << 20;
+
+// The decimal's text in a form the tokeniser reads back as the same number: an exponent beyond
+// its range is brought within it by moving digits to the other side of the exponent. nullopt when
+// that takes more than kMostAddedZeros zeros. The decimal's own text writes an exponent only after
+// plain digits ("-15e-32768").
+std::optional<std::string> readableDecimalText(const std::string& text) {
+  const std::size_t e = text.find('e');
+  if (e == std::string::npos) return text;
+  std::int64_t exponent = 0;
+  std::from_chars(text.data() + e + 1, text.data() + text.size(), exponent);
+  if (std::abs(exponent) <= kJsonMaxExponent) return text;
+  const std::size_t digitsStart = text.front() == '-' ? 1 : 0;
+  const std::string sign = text.substr(0, digitsStart);
+  const std::string digits = text.substr(digitsStart, e - digitsStart);
+  const auto digitCount = static_cast<std::int64_t>(digits.size());
+  if (exponent > 0) {  // 15e32768 = 150e32767
+    const std::int64_t zeros = exponent - kJsonMaxExponent;
+    if (zeros > kMostAddedZeros) return std::nullopt;
+    return sign + digits + std::string(static_cast<std::size_t>(zeros), '0') + "e" + std::to_string(kJsonMaxExponent);
+  }
+  const std::int64_t fractionDigits = -exponent - kJsonMaxExponent;
+  const std::string readableExponent = "e-" + std::to_string(kJsonMaxExponent);
+  if (fractionDigits < digitCount) {  // 15e-32768 = 1.5e-32767
+    const auto point = static_cast<std::size_t>(digitCount - fractionDigits);
+    return sign + digits.substr(0, point) + "." + digits.substr(point) + readableExponent;
+  }
+  const std::int64_t zeros = fractionDigits - digitCount;  // 1e-32772 = 0.00001e-32767
+  if (zeros > kMostAddedZeros) return std::nullopt;
+  return sign + "0." + std::string(static_cast<std::size_t>(zeros), '0') + digits + readableExponent;
+}
 
 const char* separatorBefore(State state) {
   switch (state) {
@@ -231,9 +268,11 @@ bool JsonStreamWriter::writeNumber(const foundation::Value& number) {
   if (const auto* decimal = number.getDecimal()) {
     // Made from text that is not a number, it would otherwise write that text as it stands.
     if (decimal->isNotANumber()) return fail("NaN is not a valid number in JSON");
+    auto text = readableDecimalText(decimal->text());
+    if (!text) return fail("Number " + decimal->text() + " has an exponent too far out of range to write in JSON");
     if (!beginPiece(false)) return false;
     appendWhitespace(state_);
-    append(decimal->text());
+    append(*text);
     afterValue();
     return true;
   }

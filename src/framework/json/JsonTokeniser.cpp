@@ -75,9 +75,6 @@ std::size_t wholeUtf8Length(std::string_view bytes) {
   return size;
 }
 
-// 16 bits, as the exponent is kept; a larger one is refused rather than wrapped.
-constexpr int kMaxExponent = 32767;
-
 }  // namespace
 
 const char* jsonTokenName(JsonToken token) {
@@ -160,6 +157,24 @@ JsonToken JsonTokeniser::getToken() {
   }
   stream_.skip(1);
   return punctuation;
+}
+
+JsonToken JsonTokeniser::endNumberAtEndOfInput() {
+  if (!inNumber_) return JsonToken::eof;
+  switch (numberScan_.phase) {
+    case NumberPhase::leadingZero:
+    case NumberPhase::integer:
+    case NumberPhase::fraction:
+    case NumberPhase::exponent:
+      return finishNumberToken(stream_.unread(), stream_.unread().size());
+    default:  // a sign, point or exponent mark still needs its digits
+      return JsonToken::eof;
+  }
+}
+
+bool JsonTokeniser::hasUnreadInput() {
+  stream_.skipWhitespace();
+  return inString_ || inNumber_ || !stream_.unread().empty();
 }
 
 JsonToken JsonTokeniser::getWordToken(std::string_view word, JsonToken token) {
@@ -333,7 +348,7 @@ JsonToken JsonTokeniser::getNumberToken(std::size_t from) {
       case NumberPhase::exponent:
         for (; at < input.size() && isDigit(input[at]); ++at) {
           scan.exponent = scan.exponent * 10 + (input[at] - '0');
-          if (scan.exponent > kMaxExponent) return fail("Exponent out of range in number");
+          if (scan.exponent > kJsonMaxExponent) return fail("Exponent out of range in number");
         }
         if (at < input.size()) return finishNumberToken(input, at);
         break;

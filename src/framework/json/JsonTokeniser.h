@@ -26,6 +26,10 @@ enum class JsonToken : int {
   null = 11,
 };
 
+// The largest exponent a number's text may carry, either way: 16 bits, as the exponent is kept.
+// A larger one is refused rather than wrapped.
+inline constexpr int kJsonMaxExponent = 32767;
+
 // The token's name in error messages ("start of array", "number", ...).
 const char* jsonTokenName(JsonToken token);
 
@@ -40,6 +44,11 @@ class JsonTokeniser {
   // Copies an unfinished token out of the caller's bytes, so that they may go.
   void keepUnread() { stream_.keepUnread(); }
   JsonToken getToken();
+  // For when no more input follows: a number the input ends in is whole then, as though a byte
+  // followed it, and is returned as the number token; otherwise eof.
+  JsonToken endNumberAtEndOfInput();
+  // Whether anything but white space is left, a token cut short included.
+  bool hasUnreadInput();
 
   // The last error's text.
   const std::string& error() const { return error_; }

@@ -60,6 +60,24 @@ TEST(JsonStreamParserTest, ReportsEachMalformedDocumentWithItsOwnText) {
   EXPECT_EQ(result.error()->description(), "Token 'end of array' not expected as array value");
 }
 
+TEST(JsonStreamParserTest, RefusesAnythingButWhiteSpaceAfterTheDocument) {
+  const std::string numberAfter = "Token 'number' not expected after outer-most array or object";
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"{}0", numberAfter},
+      {"[] 1", numberAfter},
+      {"[1] 12345", numberAfter},
+      {"[1]-0", numberAfter},
+      {"[]\"", "Unexpected end of input"},
+      {"[] \"unterminated", "Unexpected end of input"},
+      {"{}tru", "Unexpected end of input"},
+      {"[1]nul", "Unexpected end of input"},
+      {"[]1e", "Unexpected end of input"},
+      {"[1]x", "Illegal start of token [x]"},
+  };
+  for (const auto& [text, error] : cases) EXPECT_EQ(errorFor(text), error) << text;
+  EXPECT_TRUE(JsonParser().objectWithString("[1] \r\n\t"));
+}
+
 const Array& arrayOf(const Value& value) {
   static const Array none;
   const auto* array = value.getArray();

@@ -156,6 +156,25 @@ TEST(JsonWriterTest, DecimalNumbersAreWrittenBackAsTheirOwnText) {
   EXPECT_EQ(value->getArray()->at(0).toDouble(), 0.1);  // callers that want a double get one
 }
 
+TEST(JsonWriterTest, DecimalsBeyondTheReadersExponentRangeReadBackAsThemselves) {
+  JsonParser parser;
+  JsonWriter writer;
+  for (const char* text : {"[0.1e-32767]", "[1.5e-32767]", "[0.00001e-32767]", "[-0.1234567890123456789e-32767]"}) {
+    auto value = parser.objectWithString(text);
+    ASSERT_TRUE(value) << parser.error();
+    auto written = writer.stringWithObject(*value);
+    ASSERT_TRUE(written) << writer.error();
+    auto back = parser.objectWithString(*written);
+    ASSERT_TRUE(back) << *written << ": " << parser.error();
+    EXPECT_EQ(*back, *value) << *written;
+  }
+  auto large = writer.stringWithObject(Array{foundation::DecimalNumber("15e32768")});
+  ASSERT_TRUE(large) << writer.error();
+  EXPECT_EQ(parser.objectWithString(*large), Value(Array{foundation::DecimalNumber("15e32768")}));
+  EXPECT_EQ(writeErrorFor(Array{foundation::DecimalNumber(1, -1'000'000'000, false)}),
+            "Number 1e-1000000000 has an exponent too far out of range to write in JSON");
+}
+
 TEST(JsonWriterTest, NegativeZeroKeepsItsSignThroughARoundTrip) {
   JsonWriter writer;
   auto text = writer.stringWithObject(Array{-0.0});

@@ -123,6 +123,16 @@ TEST(JsonTest, NumbersTooLargeForADoubleAreRefused) {
   EXPECT_EQ(parsed("1e-400"), Value(0.0));
 }
 
+TEST(JsonTest, ZeroIsZeroWhateverItsExponent) {
+  for (const char* text : {"[0e400]", "[0.000e400]", "[0.0e309]", "[-0e999]", "[-0.0e309]"}) {
+    const Value value = parsed(text);
+    ASSERT_TRUE(value.getArray()) << text;
+    const Value& zero = value.getArray()->at(0);
+    EXPECT_EQ(zero, Value(0.0)) << text;
+    EXPECT_EQ(std::signbit(zero.toDouble()), text[1] == '-') << text;
+  }
+}
+
 TEST(JsonTest, NestingIsLimited) {
   EXPECT_TRUE(Json::parse(nested(Json::kMaxDepth, "1")).ok());
   EXPECT_EQ(parseError(nested(Json::kMaxDepth + 1, "1"))->code(), kJSONTooDeepError);
