@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <future>
+
 #include "platform/ui/AlertView.h"
+#include "src/playback/managers/PlayLogCommit.h"
+#include "src/playback/managers/PlayLogFolder.h"
 #include "src/services/shell/AppDelegate.h"
 #include "tests/app/ProgramFixture.h"
 
@@ -215,6 +219,26 @@ TEST_F(RadioProgramTest, ChannelAtStartIsTheFirstProgrammeAnnounced) {
   const std::string text = output();
   EXPECT_LT(text.find("Tuning to channel 12."), text.find("On air: ")) << text;
   EXPECT_EQ(text.find("(programme ", text.find("On air: ")), text.find("(programme 1004")) << text;
+}
+
+// The stored records the server took while the program quits are gone before the count, however
+// late the commit's own thread comes to the answer.
+TEST_F(RadioProgramTest, StoredPlayLogsTheServerTookAtTheQuitAreNotCountedAsKept) {
+  startOnScriptedServer();
+  ASSERT_TRUE(runUntil([&] { return liveRequests().empty(); }));
+  ASSERT_TRUE(playback::PlayLogFolder::store({{"song_id", "2001"}, {"real_duration", "2"}, {"time", "1600000000"}}));
+  api.holdReplies("play._playLog");
+  playback::PlayApiManager::commitOfflineLog();
+  ASSERT_TRUE(runUntil([&] { return !liveRequests().empty(); })) << "the batch is on its way";
+  struct Hold {
+    std::promise<void> release;
+    ~Hold() { release.set_value(); }
+  } hold;
+  playback::PlayLogCommit::shared().performForTesting([held = hold.release.get_future().share()] { held.wait(); });
+  api.releaseHeldReplies();
+  ASSERT_TRUE(runUntil([&] { return output().find("Stored play logs sent (1 record)") != npos; })) << output();
+  program->letRequestsFinish(foundation::Duration(0));
+  EXPECT_EQ(output().find("kept for the next run"), npos) << output();
 }
 
 TEST_F(RadioProgramTest, PanelSnapshotsAtEachSongAndTheProgrammeKeys) {
