@@ -221,6 +221,22 @@ TEST_F(RadioProgramTest, ChannelAtStartIsTheFirstProgrammeAnnounced) {
   EXPECT_EQ(text.find("(programme ", text.find("On air: ")), text.find("(programme 1004")) << text;
 }
 
+// A song the network cuts short is logged as one that finished, with the time heard, and said
+// as what happened.
+TEST_F(RadioProgramTest, ASongCutShortIsLoggedAsFinishedWithTheTimeHeard) {
+  startOnScriptedServer();
+  auto playing = ready(200);
+  hear(4);
+  playing->fail("Connection dropped");
+  ASSERT_TRUE(runUntil([&] { return output().find("Play log sent: ") != npos; })) << output();
+  EXPECT_EQ(playLogs().front().field("action"), "0");
+  EXPECT_EQ(playLogs().front().field("real_duration"), "4");
+  const std::string text = output();
+  EXPECT_NE(text.find("\n歌1 was cut short after 0:04: connection dropped.\n"), npos) << text;
+  EXPECT_NE(text.find("\nPlay log sent: 歌1, 4 of 200 s heard, cut short; the server answered hapn.ok.\n"), npos)
+      << text;
+}
+
 // The stored records the server took while the program quits are gone before the count, however
 // late the commit's own thread comes to the answer.
 TEST_F(RadioProgramTest, StoredPlayLogsTheServerTookAtTheQuitAreNotCountedAsKept) {

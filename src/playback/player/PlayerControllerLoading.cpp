@@ -198,12 +198,12 @@ void PlayerController::itemFailed() {
 
 void PlayerController::itemEnded() { currentMusicPlayDone(true); }
 
-// The song goes on to the next as if it had ended, but it is not logged as one that was heard to
-// its end.
+// The song counts as finished: it goes on to the next, and its log says it ended, with the time
+// really heard; the listener did not skip it.
 void PlayerController::giveUpItem() {
   const foundation::ErrorPtr& error = audioPlayer_->error();
   if (onGivenUp_) onGivenUp_(isAdvertisement_ ? nullptr : selectedSong_, error ? error->description() : "");
-  advance(true, kActionSkipped);
+  advance(true, kActionEnded);
 }
 
 void PlayerController::rateChanged() {
