@@ -237,6 +237,27 @@ TEST_F(RadioProgramTest, ASongCutShortIsLoggedAsFinishedWithTheTimeHeard) {
       << text;
 }
 
+// While a programme is on its way the song on air plays on; once it arrives the song is logged as
+// replaced with all that was heard of it.
+TEST_F(RadioProgramTest, ASlowProgrammeLeavesTheSongOnAirPlayingUntilItArrives) {
+  startOnScriptedServer();
+  auto playing = ready(200);
+  hear(3);
+  testsupport::Reply slow = testsupport::Reply::text(playertest::programmeReply("3101", {"31"}));
+  slow.header("Content-Type", "application/json");
+  slow.holdUntilReleased = "programme";
+  api.answer("play.playProgram", slow);
+  program->handleKey("g 3101");
+  hear(4);
+  EXPECT_TRUE(playing->isPlaying());
+  EXPECT_TRUE(playLogs().empty());
+  api.server().release("programme");
+  ASSERT_TRUE(runUntil([&] { return !playLogs().empty(); }));
+  EXPECT_EQ(playLogs().front().field("action"), "2");
+  EXPECT_EQ(playLogs().front().field("real_duration"), "7");
+  EXPECT_EQ(output().find("Paused."), npos) << output();
+}
+
 // The stored records the server took while the program quits are gone before the count, however
 // late the commit's own thread comes to the answer.
 TEST_F(RadioProgramTest, StoredPlayLogsTheServerTookAtTheQuitAreNotCountedAsKept) {

@@ -156,7 +156,10 @@ class PlayerController : public framework::DataRequestDelegate {
 
  private:
   // Starting a list: what an entry point replaces, and the replies it waits for.
-  void beginStart(bool logReplaced, std::optional<std::string> channelId, std::optional<std::string> programmeId);
+  // `stopSongOnAir` false: the song on air plays on until the new list replaces it.
+  void beginStart(bool logReplaced, std::optional<std::string> channelId, std::optional<std::string> programmeId,
+                  bool stopSongOnAir = true);
+  void stopForNewList();
   void playWithModel(const api::ProgramModelPtr& programme, const api::SAlbumModelPtr& salbum,
                      const std::vector<api::SongModelPtr>& songs, int playType, bool playNow,
                      const std::optional<std::string>& startFromSong);
@@ -164,17 +167,19 @@ class PlayerController : public framework::DataRequestDelegate {
   void retryNowChannelLater();
   // What a refused start gives back.
   struct Resumable {
-    bool playing;
+    bool playing;  // stopped while it played: to be started again
     bool clickedChannel;
     std::optional<std::string> channelId, programmeId, fromChannel;
   };
   void resume(const Resumable& before);
-  // A programme that is not stored: fetched while the song on air waits, paused.
+  // A programme that is not stored: fetched while the song on air plays on.
   void fetchProgram(const std::string& programId, const std::optional<std::string>& startFromSong, bool playNow,
                     std::function<void(const std::string& why)> refused);
   // The play record of the current load, when it is a song heard for a second and not yet logged.
   std::optional<foundation::Dictionary> playRecord(int action) const;
   void sendPlayRecord(const foundation::Dictionary& record);
+  // The record of the current load with the time heard up to now.
+  foundation::Dictionary heardUntilNow(foundation::Dictionary record) const;
   void selectSong(std::optional<std::size_t> index);
   void setIsPlaying(bool playing);
   bool userMayEdit() const;
