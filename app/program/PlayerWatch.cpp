@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <utility>
 
 #include "platform/foundation/Json.h"
 #include "platform/ui/AlertView.h"
@@ -124,9 +125,13 @@ bool PlayerWatch::sayIfNothingToPlay() {
 
 void PlayerWatch::playChannel(const std::string& channelId) {
   commanded_ = true;
+  // Nothing announced yet: the channel is the start's, and it plays as a press of play at the
+  // start would, which is said the same way.
+  sayPlayingOnAir_ = shownProgramId_.empty();
   console_.line("Tuning to channel " + channelId + ".");
   player().controller().playChannel(channelId, [this, channelId](const std::string& why) {
     commanded_ = false;  // the song on air was not replaced
+    sayPlayingOnAir_ = false;
     console_.line("Channel " + channelId + " cannot be played: " + sentenceEnd(why) + "; what played goes on.");
   });
 }
@@ -134,6 +139,7 @@ void PlayerWatch::playChannel(const std::string& channelId) {
 // The song stopped without ending: it is not counted as one that ended. One that played a while
 // was cut short, and its play log, which says it ended, is printed as such.
 void PlayerWatch::songGivenUp(const api::SongModelPtr& song, const std::string& reason) {
+  printProgramIfNew();
   const std::string what = song ? song->songName().value_or("song " + song->songId().value_or("?")) : "the advert";
   const std::string why = reason.empty() ? "it failed" : sentenceEnd(reason);
   const double heard = player().controller().position();
@@ -197,6 +203,7 @@ void PlayerWatch::printProgramIfNew() {
     console_.line("Channel " + *channel + " goes on with " + description + ".");
   else
     console_.line("On air: " + description + ".");
+  if (std::exchange(sayPlayingOnAir_, false) && player().isPlaying()) console_.line("Playing.");
 }
 
 // What the server said to a play record, or to a batch of stored ones.

@@ -65,6 +65,7 @@ class PlayerWatch {
   int songEnds_ = 0;
   std::map<std::string, std::string> songNames_;  // song id -> title, of the songs that started
   std::map<std::string, std::string> cutShort_;   // song id -> whole seconds heard, of songs cut short
+  bool sayPlayingOnAir_ = false;                  // "Playing." follows the next "On air:" line
 };
 
 }  // namespace zunoradio

@@ -208,6 +208,7 @@ TEST_F(RadioProgramTest, PlayLogsKeptForLaterAreSaidWhenKeptAndCountedAtQuit) {
 }
 
 // A channel asked for at the start is the first programme announced: nothing else plays before it.
+// It plays at once, which is said after it as a press of play at the start says it.
 TEST_F(RadioProgramTest, ChannelAtStartIsTheFirstProgrammeAnnounced) {
   ProgramOptions options;
   options.server = station->baseUrl();
@@ -217,8 +218,36 @@ TEST_F(RadioProgramTest, ChannelAtStartIsTheFirstProgrammeAnnounced) {
   ASSERT_TRUE(runUntil([&] { return player().program()->programId() == "1004" && audio->lastItem(); }));
   ready(2);
   const std::string text = output();
-  EXPECT_LT(text.find("Tuning to channel 12."), text.find("On air: ")) << text;
-  EXPECT_EQ(text.find("(programme ", text.find("On air: ")), text.find("(programme 1004")) << text;
+  const std::size_t onAir = text.find("On air: ");
+  ASSERT_NE(onAir, npos) << text;
+  EXPECT_LT(text.find("Tuning to channel 12."), onAir) << text;
+  EXPECT_EQ(text.find("(programme ", onAir), text.find("(programme 1004")) << text;
+  EXPECT_EQ(text.find("\nPlaying.\n"), text.find('\n', onAir)) << text;
+}
+
+// What cannot be played of a programme comes after the programme's own line, and a song without
+// an address says so rather than what the player could not open.
+TEST_F(RadioProgramTest, AProgrammeIsAnnouncedBeforeItsFirstSongThatHasNoAddress) {
+  startOnScriptedServer();
+  ready(2);
+  api.answerWithBody("play.playProgram",
+                     R"({"err":"hapn.ok","data":{"program":{"program_id":"3101","program_name":"节目3101"},"songs":[)"
+                     R"({"song_id":"31","song_name":"歌31","duration":"200","audio_url":""},)" +
+                         playertest::songJson("32") + "]}}");
+  program->handleKey("g 3101");
+  ASSERT_TRUE(runUntil([&] { return selectedId() == "31" && lastSource().empty(); })) << lastSource();
+  for (int attempt = 1; attempt <= playback::PlayerController::kMaxLoadFailures; ++attempt) {
+    audio->lastItem()->fail("Cannot open ");
+    settle();
+    step(playback::PlayerController::kRetrySeconds);
+  }
+  ASSERT_TRUE(runUntil([&] { return selectedId() == "32"; }));
+  const std::string text = output();
+  const std::size_t onAir = text.find("\nOn air: 节目3101 (programme 3101");
+  const std::size_t cannotPlay = text.find("\nCannot play 歌31: the song has no address.\n");
+  ASSERT_NE(onAir, npos) << text;
+  ASSERT_NE(cannotPlay, npos) << text;
+  EXPECT_LT(onAir, cannotPlay) << text;
 }
 
 // A song the network cuts short is logged as one that finished, with the time heard, and said

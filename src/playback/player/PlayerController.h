@@ -52,6 +52,8 @@ class PlayerController : public framework::DataRequestDelegate {
   static constexpr double kRetrySeconds = 5.0;
   // A song whose item failed this many times in a row counts as played and the next one starts.
   static constexpr int kMaxLoadFailures = 3;
+  // Why a song given up could not play when it has no address to play it from.
+  static constexpr const char* kNoAddressReason = "the song has no address";
 
   static constexpr const char* kEmptyListToast = "该列表中没有任何歌曲";
   static constexpr const char* kProgrammeFailedToast = "网络不给力喔!试试播放离线好的节目吧";
@@ -101,7 +103,8 @@ class PlayerController : public framework::DataRequestDelegate {
   // The song ended by itself or could not play to its end (true), or was skipped (false).
   void currentMusicPlayDone(bool done);
   // Main thread. Hears each song (null for an advert) that could not be played and was left for
-  // the next, with the reason the media layer gave; one listener, empty for none.
+  // the next, with the reason the media layer gave (or kNoAddressReason); one listener, empty for
+  // none.
   void setOnGivenUp(std::function<void(const api::SongModelPtr& song, const std::string& reason)> listener) {
     onGivenUp_ = std::move(listener);
   }

@@ -202,7 +202,9 @@ void PlayerController::itemEnded() { currentMusicPlayDone(true); }
 // really heard; the listener did not skip it.
 void PlayerController::giveUpItem() {
   const foundation::ErrorPtr& error = audioPlayer_->error();
-  if (onGivenUp_) onGivenUp_(isAdvertisement_ ? nullptr : selectedSong_, error ? error->description() : "");
+  // Without an address there was nothing to open; the player's own words would not say so.
+  const std::string reason = currentSource_.empty() ? kNoAddressReason : error ? error->description() : "";
+  if (onGivenUp_) onGivenUp_(isAdvertisement_ ? nullptr : selectedSong_, reason);
   advance(true, kActionEnded);
 }
 
