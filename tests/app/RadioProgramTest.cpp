@@ -287,6 +287,31 @@ TEST_F(RadioProgramTest, ASlowProgrammeLeavesTheSongOnAirPlayingUntilItArrives) 
   EXPECT_EQ(output().find("Paused."), npos) << output();
 }
 
+// A song that ends while a programme is on its way is logged as ended; the next one, on air when
+// the programme arrives, is the one logged as replaced, with what was heard of it.
+TEST_F(RadioProgramTest, TheSongOnAirWhenASlowProgrammeArrivesIsTheOneLoggedAsReplaced) {
+  startOnScriptedServer();
+  auto first = ready(5);
+  hear(3);
+  testsupport::Reply slow = testsupport::Reply::text(playertest::programmeReply("3101", {"31"}));
+  slow.header("Content-Type", "application/json");
+  slow.holdUntilReleased = "programme";
+  api.answer("play.playProgram", slow);
+  program->handleKey("g 3101");
+  hear(2);
+  first->reachEnd();
+  ASSERT_TRUE(runUntil([&] { return selectedId() == "2" && audio->lastItem() != first; }));
+  ready(200);
+  hear(4);
+  api.server().release("programme");
+  ASSERT_TRUE(runUntil([&] { return playLogs().size() >= 2; })) << output();
+  EXPECT_EQ(playLogs()[0].field("song_id"), "1");
+  EXPECT_EQ(playLogs()[0].field("action"), "0");
+  EXPECT_EQ(playLogs()[1].field("song_id"), "2");
+  EXPECT_EQ(playLogs()[1].field("action"), "2");
+  EXPECT_EQ(playLogs()[1].field("real_duration"), "4");
+}
+
 // The stored records the server took while the program quits are gone before the count, however
 // late the commit's own thread comes to the answer.
 TEST_F(RadioProgramTest, StoredPlayLogsTheServerTookAtTheQuitAreNotCountedAsKept) {

@@ -171,26 +171,28 @@ void PlayerController::playProgram(const std::string& programId, const std::opti
 }
 
 // The song on air plays on while the programme is on its way, and goes on when it cannot be had;
-// what was heard of it is reported as replaced only once the fetched programme does replace it.
+// the song on air when the fetched programme arrives is the one reported as replaced.
 void PlayerController::fetchProgram(const std::string& programId, const std::optional<std::string>& startFromSong,
                                     bool playNow, std::function<void(const std::string&)> refused) {
   auto pane = mainPane();
   // Nothing to start again on a refusal: the song never stopped.
   const Resumable before{false, isClickPlayChannel_, pane->app_ChannelId(), pane->app_ProgramId(), playFromChannelId_};
-  const std::optional<foundation::Dictionary> heard = playRecord(kActionReplaced);
-  const std::uint64_t heardLoad = loadGeneration_;
   isClickPlayChannel_ = false;
   beginStart(false, std::nullopt, programId, false);
   beginLoad_ = foundation::Clock::current().now();
   const std::uint64_t start = startGeneration_;
   std::weak_ptr<PlayerController> weak = self_;
-  auto answered = [weak, start, playNow, startFromSong, refused, before, heard, heardLoad](
-                      framework::QRVBaseDataRequest& request, const foundation::ErrorPtr& error) {
+  auto answered = [weak, start, playNow, startFromSong, refused, before](framework::QRVBaseDataRequest& request,
+                                                                         const foundation::ErrorPtr& error) {
     auto self = weak.lock();
     if (!self || start != self->startGeneration_) return;
     if (api::ProgramModelPtr programme = error ? nullptr : programmeOf(request)) {
-      if (heard && heardLoad == self->loadGeneration_ && !self->loggedThisLoad_)
-        self->sendPlayRecord(self->heardUntilNow(*heard));
+      // The song on air now, which may have followed the one on air at the asking, still belongs
+      // to the old list and so to its channel.
+      if (std::optional<foundation::Dictionary> heard = self->playRecord(kActionReplaced)) {
+        heard->set("channel_id", before.fromChannel.value_or("0"));
+        self->sendPlayRecord(*heard);
+      }
       self->stopForNewList();
       return self->playWithModel(programme, nullptr, programme->songsArr(), kPlayingProgramme, playNow, startFromSong);
     }

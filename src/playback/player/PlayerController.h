@@ -181,8 +181,6 @@ class PlayerController : public framework::DataRequestDelegate {
   // The play record of the current load, when it is a song heard for a second and not yet logged.
   std::optional<foundation::Dictionary> playRecord(int action) const;
   void sendPlayRecord(const foundation::Dictionary& record);
-  // The record of the current load with the time heard up to now.
-  foundation::Dictionary heardUntilNow(foundation::Dictionary record) const;
   void selectSong(std::optional<std::size_t> index);
   void setIsPlaying(bool playing);
   bool userMayEdit() const;

@@ -1,7 +1,6 @@
 // What follows a song: the next-song rule with channel continuation, play logs, and the offline
 // gate of the panel's buttons.
 #include <cmath>
-#include <limits>
 
 #include "src/api/requests/PlayRequests.h"
 #include "src/framework/ui/Toast.h"
@@ -108,12 +107,6 @@ std::optional<foundation::Dictionary> PlayerController::playRecord(int action) c
       {"action", std::to_string(action)},
       {"source", "3"},
   };
-}
-
-foundation::Dictionary PlayerController::heardUntilNow(foundation::Dictionary record) const {
-  const double heard = audioPlayer_ ? audioPlayer_->currentTime() : std::numeric_limits<double>::quiet_NaN();
-  if (std::isfinite(heard)) record.set("real_duration", std::to_string(static_cast<std::int64_t>(heard)));
-  return record;
 }
 
 void PlayerController::sendPlayRecord(const foundation::Dictionary& record) {
