@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <utility>
 
 #include "platform/foundation/Json.h"
 #include "platform/ui/AlertView.h"
@@ -124,17 +125,30 @@ bool PlayerWatch::sayIfNothingToPlay() {
 
 void PlayerWatch::playChannel(const std::string& channelId) {
   commanded_ = true;
+  // Nothing announced yet: the channel is the start's, and it plays as a press of play at the
+  // start would, which is said the same way.
+  sayPlayingOnAir_ = shownProgramId_.empty();
   console_.line("Tuning to channel " + channelId + ".");
   player().controller().playChannel(channelId, [this, channelId](const std::string& why) {
     commanded_ = false;  // the song on air was not replaced
+    sayPlayingOnAir_ = false;
     console_.line("Channel " + channelId + " cannot be played: " + sentenceEnd(why) + "; what played goes on.");
   });
 }
 
-// The song stopped without ending: it is not counted as one that ended.
+// The song stopped without ending: it is not counted as one that ended. One that played a while
+// was cut short, and its play log, which says it ended, is printed as such.
 void PlayerWatch::songGivenUp(const api::SongModelPtr& song, const std::string& reason) {
+  printProgramIfNew();
   const std::string what = song ? song->songName().value_or("song " + song->songId().value_or("?")) : "the advert";
-  console_.line("Cannot play " + what + ": " + (reason.empty() ? "it failed" : sentenceEnd(reason)) + ".");
+  const std::string why = reason.empty() ? "it failed" : sentenceEnd(reason);
+  const double heard = player().controller().position();
+  if (song && std::isfinite(heard) && heard >= 1) {
+    cutShort_[song->songId().value_or("")] = std::to_string(static_cast<std::int64_t>(heard));
+    console_.line(what + " was cut short after " + clockText(heard) + ": " + why + ".");
+  } else {
+    console_.line("Cannot play " + what + ": " + why + ".");
+  }
   hadItem_ = false;
 }
 
@@ -189,6 +203,7 @@ void PlayerWatch::printProgramIfNew() {
     console_.line("Channel " + *channel + " goes on with " + description + ".");
   else
     console_.line("On air: " + description + ".");
+  if (std::exchange(sayPlayingOnAir_, false) && player().isPlaying()) console_.line("Playing.");
 }
 
 // What the server said to a play record, or to a batch of stored ones.
@@ -207,9 +222,14 @@ void PlayerWatch::printPlayLogAnswer(const foundation::Dictionary& sent, bool ac
     const std::string* value = sent[key].getString();
     return value ? *value : std::string("?");
   };
+  std::string action = actionName(field("action"));
+  const auto cut = songId ? cutShort_.find(*songId) : cutShort_.end();
+  if (cut != cutShort_.end() && field("action") == "0" && cut->second == field("real_duration")) {
+    action = "cut short";
+    cutShort_.erase(cut);
+  }
   console_.line(std::string(accepted ? "Play log sent: " : "Play log not taken: ") + song + ", " +
-                field("real_duration") + " of " + field("song_duration") + " s heard, " + actionName(field("action")) +
-                said);
+                field("real_duration") + " of " + field("song_duration") + " s heard, " + action + said);
 }
 
 void PlayerWatch::printAlert(const ui::AlertView& alert) {

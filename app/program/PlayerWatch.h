@@ -65,6 +65,8 @@ class PlayerWatch {
   bool wasSong_ = false;  // the last item was a song, not an advert
   int songEnds_ = 0;
   std::map<std::string, std::string> songNames_;  // song id -> title, of the songs that started
+  std::map<std::string, std::string> cutShort_;   // song id -> whole seconds heard, of songs cut short
+  bool sayPlayingOnAir_ = false;                  // "Playing." follows the next "On air:" line
 };
 
 }  // namespace zunoradio

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <future>
+
 #include "platform/ui/AlertView.h"
+#include "src/playback/managers/PlayLogCommit.h"
+#include "src/playback/managers/PlayLogFolder.h"
 #include "src/services/shell/AppDelegate.h"
 #include "tests/app/ProgramFixture.h"
 
@@ -204,6 +208,7 @@ TEST_F(RadioProgramTest, PlayLogsKeptForLaterAreSaidWhenKeptAndCountedAtQuit) {
 }
 
 // A channel asked for at the start is the first programme announced: nothing else plays before it.
+// It plays at once, which is said after it as a press of play at the start says it.
 TEST_F(RadioProgramTest, ChannelAtStartIsTheFirstProgrammeAnnounced) {
   ProgramOptions options;
   options.server = station->baseUrl();
@@ -213,8 +218,118 @@ TEST_F(RadioProgramTest, ChannelAtStartIsTheFirstProgrammeAnnounced) {
   ASSERT_TRUE(runUntil([&] { return player().program()->programId() == "1004" && audio->lastItem(); }));
   ready(2);
   const std::string text = output();
-  EXPECT_LT(text.find("Tuning to channel 12."), text.find("On air: ")) << text;
-  EXPECT_EQ(text.find("(programme ", text.find("On air: ")), text.find("(programme 1004")) << text;
+  const std::size_t onAir = text.find("On air: ");
+  ASSERT_NE(onAir, npos) << text;
+  EXPECT_LT(text.find("Tuning to channel 12."), onAir) << text;
+  EXPECT_EQ(text.find("(programme ", onAir), text.find("(programme 1004")) << text;
+  EXPECT_EQ(text.find("\nPlaying.\n"), text.find('\n', onAir)) << text;
+}
+
+// What cannot be played of a programme comes after the programme's own line, and a song without
+// an address says so rather than what the player could not open.
+TEST_F(RadioProgramTest, AProgrammeIsAnnouncedBeforeItsFirstSongThatHasNoAddress) {
+  startOnScriptedServer();
+  ready(2);
+  api.answerWithBody("play.playProgram",
+                     R"({"err":"hapn.ok","data":{"program":{"program_id":"3101","program_name":"节目3101"},"songs":[)"
+                     R"({"song_id":"31","song_name":"歌31","duration":"200","audio_url":""},)" +
+                         playertest::songJson("32") + "]}}");
+  program->handleKey("g 3101");
+  ASSERT_TRUE(runUntil([&] { return selectedId() == "31" && lastSource().empty(); })) << lastSource();
+  for (int attempt = 1; attempt <= playback::PlayerController::kMaxLoadFailures; ++attempt) {
+    audio->lastItem()->fail("Cannot open ");
+    settle();
+    step(playback::PlayerController::kRetrySeconds);
+  }
+  ASSERT_TRUE(runUntil([&] { return selectedId() == "32"; }));
+  const std::string text = output();
+  const std::size_t onAir = text.find("\nOn air: 节目3101 (programme 3101");
+  const std::size_t cannotPlay = text.find("\nCannot play 歌31: the song has no address.\n");
+  ASSERT_NE(onAir, npos) << text;
+  ASSERT_NE(cannotPlay, npos) << text;
+  EXPECT_LT(onAir, cannotPlay) << text;
+}
+
+// A song the network cuts short is logged as one that finished, with the time heard, and said
+// as what happened.
+TEST_F(RadioProgramTest, ASongCutShortIsLoggedAsFinishedWithTheTimeHeard) {
+  startOnScriptedServer();
+  auto playing = ready(200);
+  hear(4);
+  playing->fail("Connection dropped");
+  ASSERT_TRUE(runUntil([&] { return output().find("Play log sent: ") != npos; })) << output();
+  EXPECT_EQ(playLogs().front().field("action"), "0");
+  EXPECT_EQ(playLogs().front().field("real_duration"), "4");
+  const std::string text = output();
+  EXPECT_NE(text.find("\n歌1 was cut short after 0:04: connection dropped.\n"), npos) << text;
+  EXPECT_NE(text.find("\nPlay log sent: 歌1, 4 of 200 s heard, cut short; the server answered hapn.ok.\n"), npos)
+      << text;
+}
+
+// While a programme is on its way the song on air plays on; once it arrives the song is logged as
+// replaced with all that was heard of it.
+TEST_F(RadioProgramTest, ASlowProgrammeLeavesTheSongOnAirPlayingUntilItArrives) {
+  startOnScriptedServer();
+  auto playing = ready(200);
+  hear(3);
+  testsupport::Reply slow = testsupport::Reply::text(playertest::programmeReply("3101", {"31"}));
+  slow.header("Content-Type", "application/json");
+  slow.holdUntilReleased = "programme";
+  api.answer("play.playProgram", slow);
+  program->handleKey("g 3101");
+  hear(4);
+  EXPECT_TRUE(playing->isPlaying());
+  EXPECT_TRUE(playLogs().empty());
+  api.server().release("programme");
+  ASSERT_TRUE(runUntil([&] { return !playLogs().empty(); }));
+  EXPECT_EQ(playLogs().front().field("action"), "2");
+  EXPECT_EQ(playLogs().front().field("real_duration"), "7");
+  EXPECT_EQ(output().find("Paused."), npos) << output();
+}
+
+// A song that ends while a programme is on its way is logged as ended; the next one, on air when
+// the programme arrives, is the one logged as replaced, with what was heard of it.
+TEST_F(RadioProgramTest, TheSongOnAirWhenASlowProgrammeArrivesIsTheOneLoggedAsReplaced) {
+  startOnScriptedServer();
+  auto first = ready(5);
+  hear(3);
+  testsupport::Reply slow = testsupport::Reply::text(playertest::programmeReply("3101", {"31"}));
+  slow.header("Content-Type", "application/json");
+  slow.holdUntilReleased = "programme";
+  api.answer("play.playProgram", slow);
+  program->handleKey("g 3101");
+  hear(2);
+  first->reachEnd();
+  ASSERT_TRUE(runUntil([&] { return selectedId() == "2" && audio->lastItem() != first; }));
+  ready(200);
+  hear(4);
+  api.server().release("programme");
+  ASSERT_TRUE(runUntil([&] { return playLogs().size() >= 2; })) << output();
+  EXPECT_EQ(playLogs()[0].field("song_id"), "1");
+  EXPECT_EQ(playLogs()[0].field("action"), "0");
+  EXPECT_EQ(playLogs()[1].field("song_id"), "2");
+  EXPECT_EQ(playLogs()[1].field("action"), "2");
+  EXPECT_EQ(playLogs()[1].field("real_duration"), "4");
+}
+
+// The stored records the server took while the program quits are gone before the count, however
+// late the commit's own thread comes to the answer.
+TEST_F(RadioProgramTest, StoredPlayLogsTheServerTookAtTheQuitAreNotCountedAsKept) {
+  startOnScriptedServer();
+  ASSERT_TRUE(runUntil([&] { return liveRequests().empty(); }));
+  ASSERT_TRUE(playback::PlayLogFolder::store({{"song_id", "2001"}, {"real_duration", "2"}, {"time", "1600000000"}}));
+  api.holdReplies("play._playLog");
+  playback::PlayApiManager::commitOfflineLog();
+  ASSERT_TRUE(runUntil([&] { return !liveRequests().empty(); })) << "the batch is on its way";
+  struct Hold {
+    std::promise<void> release;
+    ~Hold() { release.set_value(); }
+  } hold;
+  playback::PlayLogCommit::shared().performForTesting([held = hold.release.get_future().share()] { held.wait(); });
+  api.releaseHeldReplies();
+  ASSERT_TRUE(runUntil([&] { return output().find("Stored play logs sent (1 record)") != npos; })) << output();
+  program->letRequestsFinish(foundation::Duration(0));
+  EXPECT_EQ(output().find("kept for the next run"), npos) << output();
 }
 
 TEST_F(RadioProgramTest, PanelSnapshotsAtEachSongAndTheProgrammeKeys) {

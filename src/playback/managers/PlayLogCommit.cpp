@@ -60,7 +60,12 @@ void PlayLogCommit::sendNextBatch() {
 void PlayLogCommit::send(std::vector<std::string> names, const std::string& logs) {
   const std::uint64_t epoch = epoch_.load();
   if (!PlayApiManager::canSend()) return answered(epoch, names, false);
+  // Main thread, where answers come. The records the server took go at once, before the count at
+  // exit (which follows the answer on this thread) can find them, however late the commit's thread
+  // gets to the answer; that thread waits for this answer meanwhile and reads no file.
   auto reply = [this, epoch, names](bool accepted) {
+    if (accepted && epoch == epoch_.load())
+      for (const std::string& name : names) (void)PlayLogFolder::remove(name);
     thread_.loop().post([this, epoch, names, accepted] { answered(epoch, names, accepted); });
   };
   PlayApiManager::post({{"js_logs", logs}}, reply);
@@ -69,7 +74,6 @@ void PlayLogCommit::send(std::vector<std::string> names, const std::string& logs
 void PlayLogCommit::answered(std::uint64_t epoch, const std::vector<std::string>& names, bool accepted) {
   if (epoch != epoch_.load() || !running_.load()) return;
   if (!accepted) return finish();
-  for (const std::string& name : names) (void)PlayLogFolder::remove(name);
   if (names.size() < kBatchSize) return sendNextBatch();
   pausing_ = true;
   pause_ = thread_.loop().scheduleTimer(foundation::Duration(kPauseSeconds), false, [this, epoch] {
@@ -84,6 +88,8 @@ void PlayLogCommit::finish() {
   sent_.clear();
   running_ = false;
 }
+
+void PlayLogCommit::performForTesting(std::function<void()> work) { thread_.loop().post(std::move(work)); }
 
 void PlayLogCommit::resetForTesting() {
   thread_.loop().perform(

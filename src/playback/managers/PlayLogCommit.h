@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -13,10 +14,11 @@ namespace playback {
 
 // Sends the stored play records to the server in batches of at most ten, one batch at a time,
 // on a thread of its own so that reading thousands of small files never holds up the main loop.
-// A batch's files are removed only once the server accepted it; a batch that fails ends the
-// commit and its files wait for the next one. A full batch is followed by a short pause, which
-// spaces out the posts of a long backlog. Records stored while a commit runs are picked up by it
-// before it ends. A commit asked for while one runs joins it: nothing ever waits for a commit.
+// A batch's files are removed only once the server accepted it (on the main thread, as the answer
+// comes); a batch that fails ends the commit and its files wait for the next one. A full batch is
+// followed by a short pause, which spaces out the posts of a long backlog. Records stored while a
+// commit runs are picked up by it before it ends. A commit asked for while one runs joins it:
+// nothing ever waits for a commit.
 class PlayLogCommit {
  public:
   static constexpr std::size_t kBatchSize = 10;
@@ -34,6 +36,8 @@ class PlayLogCommit {
 
   // Test hook: ends a running commit without waiting for its batch.
   void resetForTesting();
+  // Test hook: runs `work` on the commit's thread, after what is queued there already.
+  void performForTesting(std::function<void()> work);
 
  private:
   PlayLogCommit();

@@ -67,17 +67,21 @@ void PlayerController::startPlayer() {
 // --- Entry points ---
 
 void PlayerController::beginStart(bool logReplaced, std::optional<std::string> channelId,
-                                  std::optional<std::string> programmeId) {
+                                  std::optional<std::string> programmeId, bool stopSongOnAir) {
   // Reached first: a main pane made now loads the panel, whose own first start must come before
   // this one and so give way to it.
   auto pane = mainPane();
   ++startGeneration_;
   if (logReplaced) logPlay(kActionReplaced);
-  interruptPlay();
-  isLoadingDonwSongSource_ = false;
+  if (stopSongOnAir) stopForNewList();
   pane->setApp_ChannelId(std::move(channelId));
   pane->setApp_ProgramId(std::move(programmeId));
   playFromChannelId_.reset();
+}
+
+void PlayerController::stopForNewList() {
+  interruptPlay();
+  isLoadingDonwSongSource_ = false;
 }
 
 void PlayerController::playNowChannel() {
@@ -166,26 +170,30 @@ void PlayerController::playProgram(const std::string& programId, const std::opti
                 playNow, startFromSong);
 }
 
-// What played goes on when the programme cannot be had, so what was heard of the song on air is
-// reported as replaced only once the fetched programme does replace it.
+// The song on air plays on while the programme is on its way, and goes on when it cannot be had;
+// the song on air when the fetched programme arrives is the one reported as replaced.
 void PlayerController::fetchProgram(const std::string& programId, const std::optional<std::string>& startFromSong,
                                     bool playNow, std::function<void(const std::string&)> refused) {
   auto pane = mainPane();
-  const Resumable before{isPlaying_, isClickPlayChannel_, pane->app_ChannelId(), pane->app_ProgramId(),
-                         playFromChannelId_};
-  const std::optional<foundation::Dictionary> heard = playRecord(kActionReplaced);
-  const std::uint64_t heardLoad = loadGeneration_;
+  // Nothing to start again on a refusal: the song never stopped.
+  const Resumable before{false, isClickPlayChannel_, pane->app_ChannelId(), pane->app_ProgramId(), playFromChannelId_};
   isClickPlayChannel_ = false;
-  beginStart(false, std::nullopt, programId);
+  beginStart(false, std::nullopt, programId, false);
   beginLoad_ = foundation::Clock::current().now();
   const std::uint64_t start = startGeneration_;
   std::weak_ptr<PlayerController> weak = self_;
-  auto answered = [weak, start, playNow, startFromSong, refused, before, heard, heardLoad](
-                      framework::QRVBaseDataRequest& request, const foundation::ErrorPtr& error) {
+  auto answered = [weak, start, playNow, startFromSong, refused, before](framework::QRVBaseDataRequest& request,
+                                                                         const foundation::ErrorPtr& error) {
     auto self = weak.lock();
     if (!self || start != self->startGeneration_) return;
     if (api::ProgramModelPtr programme = error ? nullptr : programmeOf(request)) {
-      if (heard && heardLoad == self->loadGeneration_ && !self->loggedThisLoad_) self->sendPlayRecord(*heard);
+      // The song on air now, which may have followed the one on air at the asking, still belongs
+      // to the old list and so to its channel.
+      if (std::optional<foundation::Dictionary> heard = self->playRecord(kActionReplaced)) {
+        heard->set("channel_id", before.fromChannel.value_or("0"));
+        self->sendPlayRecord(*heard);
+      }
+      self->stopForNewList();
       return self->playWithModel(programme, nullptr, programme->songsArr(), kPlayingProgramme, playNow, startFromSong);
     }
     self->resume(before);

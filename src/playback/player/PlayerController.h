@@ -52,6 +52,8 @@ class PlayerController : public framework::DataRequestDelegate {
   static constexpr double kRetrySeconds = 5.0;
   // A song whose item failed this many times in a row counts as played and the next one starts.
   static constexpr int kMaxLoadFailures = 3;
+  // Why a song given up could not play when it has no address to play it from.
+  static constexpr const char* kNoAddressReason = "the song has no address";
 
   static constexpr const char* kEmptyListToast = "该列表中没有任何歌曲";
   static constexpr const char* kProgrammeFailedToast = "网络不给力喔!试试播放离线好的节目吧";
@@ -101,7 +103,8 @@ class PlayerController : public framework::DataRequestDelegate {
   // The song ended by itself or could not play to its end (true), or was skipped (false).
   void currentMusicPlayDone(bool done);
   // Main thread. Hears each song (null for an advert) that could not be played and was left for
-  // the next, with the reason the media layer gave; one listener, empty for none.
+  // the next, with the reason the media layer gave (or kNoAddressReason); one listener, empty for
+  // none.
   void setOnGivenUp(std::function<void(const api::SongModelPtr& song, const std::string& reason)> listener) {
     onGivenUp_ = std::move(listener);
   }
@@ -156,7 +159,10 @@ class PlayerController : public framework::DataRequestDelegate {
 
  private:
   // Starting a list: what an entry point replaces, and the replies it waits for.
-  void beginStart(bool logReplaced, std::optional<std::string> channelId, std::optional<std::string> programmeId);
+  // `stopSongOnAir` false: the song on air plays on until the new list replaces it.
+  void beginStart(bool logReplaced, std::optional<std::string> channelId, std::optional<std::string> programmeId,
+                  bool stopSongOnAir = true);
+  void stopForNewList();
   void playWithModel(const api::ProgramModelPtr& programme, const api::SAlbumModelPtr& salbum,
                      const std::vector<api::SongModelPtr>& songs, int playType, bool playNow,
                      const std::optional<std::string>& startFromSong);
@@ -164,12 +170,12 @@ class PlayerController : public framework::DataRequestDelegate {
   void retryNowChannelLater();
   // What a refused start gives back.
   struct Resumable {
-    bool playing;
+    bool playing;  // stopped while it played: to be started again
     bool clickedChannel;
     std::optional<std::string> channelId, programmeId, fromChannel;
   };
   void resume(const Resumable& before);
-  // A programme that is not stored: fetched while the song on air waits, paused.
+  // A programme that is not stored: fetched while the song on air plays on.
   void fetchProgram(const std::string& programId, const std::optional<std::string>& startFromSong, bool playNow,
                     std::function<void(const std::string& why)> refused);
   // The play record of the current load, when it is a song heard for a second and not yet logged.

@@ -198,12 +198,14 @@ void PlayerController::itemFailed() {
 
 void PlayerController::itemEnded() { currentMusicPlayDone(true); }
 
-// The song goes on to the next as if it had ended, but it is not logged as one that was heard to
-// its end.
+// The song counts as finished: it goes on to the next, and its log says it ended, with the time
+// really heard; the listener did not skip it.
 void PlayerController::giveUpItem() {
   const foundation::ErrorPtr& error = audioPlayer_->error();
-  if (onGivenUp_) onGivenUp_(isAdvertisement_ ? nullptr : selectedSong_, error ? error->description() : "");
-  advance(true, kActionSkipped);
+  // Without an address there was nothing to open; the player's own words would not say so.
+  const std::string reason = currentSource_.empty() ? kNoAddressReason : error ? error->description() : "";
+  if (onGivenUp_) onGivenUp_(isAdvertisement_ ? nullptr : selectedSong_, reason);
+  advance(true, kActionEnded);
 }
 
 void PlayerController::rateChanged() {

@@ -125,9 +125,9 @@ TEST_F(PlayerLoadingTest, AFailingSongIsRetriedThenGivenUp) {
   player().controller().setOnGivenUp({});
 }
 
-// A stream that learns its length late shows it then; a song cut short goes on to the next but
-// is not reported as one that ended.
-TEST_F(PlayerLoadingTest, LateLengthIsShownAndACutSongIsNotLoggedAsEnded) {
+// A stream that learns its length late shows it then; a song cut short goes on to the next and
+// counts as finished, with the time heard: the listener did not skip it.
+TEST_F(PlayerLoadingTest, LateLengthIsShownAndACutSongIsLoggedAsFinishedWithTheTimeHeard) {
   std::vector<std::string> givenUp;
   player().controller().setOnGivenUp([&](const api::SongModelPtr& song, const std::string& reason) {
     givenUp.push_back(song->songId().value_or("") + ": " + reason);
@@ -148,7 +148,7 @@ TEST_F(PlayerLoadingTest, LateLengthIsShownAndACutSongIsNotLoggedAsEnded) {
   EXPECT_EQ(givenUp, std::vector<std::string>{"a: connection dropped"});
   EXPECT_EQ(selectedId(), "b");
   ASSERT_TRUE(runUntil([&] { return playLogs().size() == 1; }));
-  EXPECT_EQ(playLogs()[0].field("action"), "1");
+  EXPECT_EQ(playLogs()[0].field("action"), "0");
   EXPECT_EQ(playLogs()[0].field("real_duration"), "30");
   player().controller().setOnGivenUp({});
 }
