@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <deque>
 #include <memory>
 
@@ -15,10 +14,6 @@ namespace {
 // GIO unless made one at a time (a few starts in a hundred hang then). A start that never ends is
 // killed and counted.
 TEST(GioDefaultsTest, FirstUsesOnTwoThreadsAtOnceNeverHang) {
-  ::setenv("GIO_USE_PROXY_RESOLVER", "gnome", 1);
-  ::setenv("GSETTINGS_BACKEND", "memory", 1);
-  for (const char* name : {"http_proxy", "https_proxy", "all_proxy", "HTTP_PROXY", "HTTPS_PROXY", "ALL_PROXY"})
-    ::unsetenv(name);
   constexpr int kStarts = 320;
   constexpr int kOffsetStepMicroseconds = 250;
   constexpr std::size_t kAtOnce = 4;
@@ -28,8 +23,10 @@ TEST(GioDefaultsTest, FirstUsesOnTwoThreadsAtOnceNeverHang) {
   std::deque<std::unique_ptr<apptest::ChildProcess>> running;
   while (started < kStarts || !running.empty()) {
     while (started < kStarts && running.size() < kAtOnce) {
-      running.push_back(std::make_unique<apptest::ChildProcess>(
-          std::vector<std::string>{ZR_FIRST_USE_RACE_PATH, std::to_string(started * kOffsetStepMicroseconds)}));
+      running.push_back(std::make_unique<apptest::ChildProcess>(std::vector<std::string>{
+          "/usr/bin/env", "-u", "http_proxy", "-u", "https_proxy", "-u", "all_proxy", "-u", "HTTP_PROXY", "-u",
+          "HTTPS_PROXY", "-u", "ALL_PROXY", "GIO_USE_PROXY_RESOLVER=gnome", "GSETTINGS_BACKEND=memory",
+          ZR_FIRST_USE_RACE_PATH, std::to_string(started * kOffsetStepMicroseconds)}));
       ++started;
     }
     auto& child = *running.front();
