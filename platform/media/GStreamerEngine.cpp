@@ -26,6 +26,7 @@ constexpr unsigned kPlayFlagAudio = 1u << 1;
 constexpr unsigned kPlayFlagSoftVolume = 1u << 4;
 // How long a song waits for GStreamer's start before it fails, so that a listener hears why.
 constexpr foundation::Duration kSoundStartWait{15};
+constexpr const char* kSoundStartFailure = "the sound system did not start within 15 seconds";
 
 bool initialiseGStreamer(std::string& failure) {
   static std::once_flag once;
@@ -405,6 +406,7 @@ class GStreamerEngine final : public PlayerEngine {
       : pipeline_(std::make_shared<Pipeline>(std::move(events), options, std::move(pool))) {}
   // Until it starts, the pipeline keeps whether it should play and reports position 0.
   void start(const std::string& source) { pipeline_->start(source, pipeline_); }
+  void fail(const std::string& reason) { pipeline_->fail(reason); }
   std::weak_ptr<Pipeline> pipeline() const { return pipeline_; }
   void setPlaying(bool playing) override { pipeline_->setPlaying(playing); }
   Seconds position() const override { return pipeline_->position(); }
@@ -425,6 +427,8 @@ class GStreamerFactory final : public EngineFactory, public std::enable_shared_f
     if (warmUpEnded()) {
       takeWarmPlaybin();
       engine->start(source);
+    } else if (soundStartGivenUp_) {
+      engine->fail(kSoundStartFailure);
     } else {
       waitForWarmUp(engine->pipeline(), source);
     }
@@ -488,12 +492,14 @@ class GStreamerFactory final : public EngineFactory, public std::enable_shared_f
     });
   }
 
-  // Main thread. The songs that waited too long for the warm-up, which has not ended, fail.
+  // Main thread. The songs that waited too long for the warm-up, which has not ended, fail, and so
+  // do the songs made after them until it ends.
   void failWaitingSongs() {
     giveUpTimer_.reset();
     if (warmUpEnded()) return;
+    soundStartGivenUp_ = true;
     for (WaitingSong& song : std::exchange(waiting_, {}))
-      if (auto pipeline = song.pipeline.lock()) pipeline->fail("the sound system did not start within 15 seconds");
+      if (auto pipeline = song.pipeline.lock()) pipeline->fail(kSoundStartFailure);
   }
 
   bool warmUpEnded() const {
@@ -539,6 +545,7 @@ class GStreamerFactory final : public EngineFactory, public std::enable_shared_f
   std::shared_ptr<WarmUp> warmUp_;                  // from the first prepare() on
   std::vector<WaitingSong> waiting_;                // songs made before the warm-up ended, in their order
   std::shared_ptr<foundation::Timer> giveUpTimer_;  // while songs wait
+  bool soundStartGivenUp_ = false;                  // a song waited its longest for the warm-up
 };
 
 }  // namespace
