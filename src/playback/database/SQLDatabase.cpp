@@ -89,10 +89,15 @@ bool SQLDatabase::openWithFlags(int flags) {
   if (db_) return true;
   sqlite3* handle = nullptr;
   if (sqlite3_open_v2(databasePath_.c_str(), &handle, flags, nullptr) != SQLITE_OK) {
+    // The reason lives in the handle, which must go: keep it for lastErrorCode().
+    openErrorCode_ = sqlite3_errcode(handle);
+    openErrorMessage_ = sqlite3_errmsg(handle);
     sqlite3_close(handle);  // SQLite hands out a handle even when opening fails
     return false;
   }
   db_ = handle;
+  openErrorCode_ = SQLITE_OK;
+  openErrorMessage_.clear();
   return true;
 }
 
@@ -228,9 +233,9 @@ bool SQLDatabase::goodConnection() {
   return true;
 }
 
-std::string SQLDatabase::lastErrorMessage() const { return db_ ? sqlite3_errmsg(db_) : ""; }
+std::string SQLDatabase::lastErrorMessage() const { return db_ ? sqlite3_errmsg(db_) : openErrorMessage_; }
 
-int SQLDatabase::lastErrorCode() const { return db_ ? sqlite3_errcode(db_) : SQLITE_OK; }
+int SQLDatabase::lastErrorCode() const { return db_ ? sqlite3_errcode(db_) : openErrorCode_; }
 
 bool SQLDatabase::hadError() const {
   int code = lastErrorCode();

@@ -60,6 +60,8 @@ class SQLDatabase : public std::enable_shared_from_this<SQLDatabase> {
 
   // Whether the connection is open and can read its schema.
   bool goodConnection();
+  // The connection's last error; without a connection, why the last open failed (0 when it
+  // did not).
   std::string lastErrorMessage() const;
   int lastErrorCode() const;
   // Whether the last result code is an error (1 to 99).
@@ -174,6 +176,9 @@ class SQLDatabase : public std::enable_shared_from_this<SQLDatabase> {
   // Result sets handed out and maybe still open: closed before the connection closes, so that
   // no unfinished statement keeps the connection from closing.
   std::vector<std::weak_ptr<SQLResultSet>> openResultSets_;
+  // Why the last open failed, read from the handle before it was let go.
+  int openErrorCode_ = 0;
+  std::string openErrorMessage_;
 };
 
 }  // namespace playback

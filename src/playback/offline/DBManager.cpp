@@ -83,14 +83,12 @@ bool isIndexUnavailable(int code) { return code == SQLITE_IOERR || code == SQLIT
 // A connection that can read the file without room on the disk: when the shared index cannot be
 // made, one that keeps the index in its own memory. That takes the file for this connection
 // alone until it closes (the offline list has no other), and its writes fail as any write on a
-// full disk does.
+// full disk does. It comes back closed when the file cannot be opened, with the reason.
 std::shared_ptr<SQLDatabase> openReadable(const std::string& path) {
   auto db = SQLDatabase::databaseWithPath(path);
-  if (!db->open()) return nullptr;
-  if (db->goodConnection() || !isIndexUnavailable(db->lastErrorCode())) return db;
+  if (!db->open() || db->goodConnection() || !isIndexUnavailable(db->lastErrorCode())) return db;
   db->close();
-  if (!db->open()) return nullptr;
-  (void)db->stringForQuery("PRAGMA locking_mode=EXCLUSIVE");
+  if (db->open()) (void)db->stringForQuery("PRAGMA locking_mode=EXCLUSIVE");
   return db;
 }
 
@@ -131,12 +129,12 @@ void DBManager::seedShuffleForTesting(std::uint32_t seed) {
 
 std::string DBManager::lastErrorMessage() const {
   std::lock_guard lock(mutex_);
-  return db_ ? db_->lastErrorMessage() : std::string();
+  return db_ ? db_->lastErrorMessage() : openErrorMessage_;
 }
 
 int DBManager::lastErrorCode() const {
   std::lock_guard lock(mutex_);
-  return db_ ? db_->lastErrorCode() : SQLITE_OK;
+  return db_ ? db_->lastErrorCode() : openErrorCode_;
 }
 
 std::string DBManager::getDBPath() const {
@@ -153,17 +151,27 @@ bool DBManager::openDB() {
   return openLocked();
 }
 
+bool DBManager::refuseOpen(int code, std::string message) {
+  openErrorCode_ = code;
+  openErrorMessage_ = std::move(message);
+  return false;
+}
+
+bool DBManager::refuseOpen(const SQLDatabase& db) { return refuseOpen(db.lastErrorCode(), db.lastErrorMessage()); }
+
 bool DBManager::openLocked() {
   if (db_) return true;
   const std::string path = getDBPath();
   auto db = openReadable(path);
-  if (!db) return false;
+  if (!db->db()) return refuseOpen(*db);
   if (isDamaged(*db)) {
     // Keep the damaged file for inspection and start a new list the sync can fill again.
     db->close();
-    if (!foundation::FileManager::moveItem(path, path + ".corrupt").ok() || !db->open()) return false;
+    auto setAside = foundation::FileManager::moveItem(path, path + ".corrupt");
+    if (!setAside.ok()) return refuseOpen(SQLITE_CANTOPEN, setAside.error()->description());
+    if (!db->open()) return refuseOpen(*db);
   }
-  if (!db->tableExists("sync_program") && !db->executeUpdate(kCreateTable)) return false;
+  if (!db->tableExists("sync_program") && !db->executeUpdate(kCreateTable)) return refuseOpen(*db);
   // Every downloaded song is recorded: a write-ahead log synced at checkpoints keeps that from
   // costing a disk flush per song. A record lost to a power cut is made again from the song
   // files on disk the next time the programme starts.
@@ -172,6 +180,8 @@ bool DBManager::openLocked() {
   (void)db->stringForQuery("PRAGMA journal_mode=WAL");
   (void)db->executeUpdate("PRAGMA synchronous=NORMAL");
   db_ = std::move(db);
+  openErrorCode_ = SQLITE_OK;
+  openErrorMessage_.clear();
   return true;
 }
 

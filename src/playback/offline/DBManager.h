@@ -35,7 +35,8 @@ class DBManager {
   // file that is not a database or is damaged (kept aside as "ZunoRadio.db.corrupt") with a new one.
   bool openDB();
   // The database's text and result code for the last statement, so that a caller told NO can
-  // tell why (a full disk, a damaged file); empty and 0 while no database is open.
+  // tell why (a full disk, a damaged file); while the list cannot be opened, why not (empty and
+  // 0 before the first attempt).
   std::string lastErrorMessage() const;
   int lastErrorCode() const;
   // Documents folder + "ZunoRadio.db".
@@ -81,6 +82,9 @@ class DBManager {
   DBManager();
 
   bool openLocked();
+  // Keeps why the list could not be opened, since the connection that failed is let go; false.
+  bool refuseOpen(int code, std::string message);
+  bool refuseOpen(const SQLDatabase& db);
   // Adds the song id to the row's id list in `column` (one of the two song-list columns).
   bool addSongId(const std::string& column, std::int64_t songId, std::int64_t programId);
   bool createTableLocked();
@@ -91,6 +95,8 @@ class DBManager {
 
   mutable std::mutex mutex_;
   std::shared_ptr<SQLDatabase> db_;
+  int openErrorCode_ = 0;
+  std::string openErrorMessage_;
   std::mt19937 random_;
 };
 

@@ -159,6 +159,7 @@ TEST_F(DatabaseTest, OpeningFailsCleanlyWhereNoFileCanBe) {
   auto nowhere = SQLDatabase::databaseWithPath(home_ + "/missing/folder/x.db");
   EXPECT_FALSE(nowhere->open());
   EXPECT_EQ(nowhere->db(), nullptr);
+  EXPECT_EQ(nowhere->lastErrorCode(), SQLITE_CANTOPEN);  // the reason outlives the failed handle
   EXPECT_FALSE(nowhere->executeUpdate("create table t (n)"));
   EXPECT_TRUE(nowhere->close());
   EXPECT_FALSE(db_->setKey("secret"));

@@ -268,13 +268,24 @@ TEST_F(OfflineListTest, AMissingTableIsCreatedInAnExistingFile) {
 
 TEST_F(OfflineListTest, OnAFullDiskTheListIsReadAndWritesAreRefused) {
   logIn("77");
+  // Each refusal in a row says why, also when the list cannot even be made.
+  auto expectRefusedWithReason = [](const std::string& programId) {
+    EXPECT_FALSE(manager().insertProgram(program(programId)));
+    EXPECT_NE(manager().lastErrorCode(), 0) << programId;
+    EXPECT_FALSE(manager().lastErrorMessage().empty()) << programId;
+  };
+  {
+    OfflineListDiskFull full;
+    expectRefusedWithReason("12");
+    expectRefusedWithReason("13");
+  }
   ASSERT_TRUE(manager().insertProgram(program("12")));
   DBManager::resetSharedManagerForTesting();  // as at the next start
   {
     OfflineListDiskFull full;
     EXPECT_EQ(idsOf(manager().fetchProgramByStatus(-1)), IdList{12});
-    EXPECT_FALSE(manager().insertProgram(program("13")));
-    EXPECT_NE(manager().lastErrorCode(), 0);
+    expectRefusedWithReason("13");
+    expectRefusedWithReason("14");
   }
   ASSERT_TRUE(manager().insertProgram(program("13"))) << "writes work again once there is room";
   EXPECT_EQ(idsOf(manager().fetchProgramByStatus(-1)), (IdList{12, 13}));
