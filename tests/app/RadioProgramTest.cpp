@@ -288,9 +288,13 @@ TEST_F(RadioProgramTest, ASlowProgrammeLeavesTheSongOnAirPlayingUntilItArrives) 
 }
 
 // A song that ends while a programme is on its way is logged as ended; the next one, on air when
-// the programme arrives, is the one logged as replaced, with what was heard of it.
+// the programme arrives, is the one logged as replaced, with what was heard of it; both under the
+// channel of their own list.
 TEST_F(RadioProgramTest, TheSongOnAirWhenASlowProgrammeArrivesIsTheOneLoggedAsReplaced) {
   startOnScriptedServer();
+  api.answerWithBody("play.playChannel", playertest::programmeReply("600", {"1", "2"}));
+  program->handleKey("c 7");
+  ASSERT_TRUE(runUntil([&] { return player().program() && player().program()->programId() == "600"; }));
   auto first = ready(5);
   hear(3);
   testsupport::Reply slow = testsupport::Reply::text(playertest::programmeReply("3101", {"31"}));
@@ -310,6 +314,7 @@ TEST_F(RadioProgramTest, TheSongOnAirWhenASlowProgrammeArrivesIsTheOneLoggedAsRe
   EXPECT_EQ(playLogs()[1].field("song_id"), "2");
   EXPECT_EQ(playLogs()[1].field("action"), "2");
   EXPECT_EQ(playLogs()[1].field("real_duration"), "4");
+  for (const auto& log : playLogs()) EXPECT_EQ(log.field("channel_id"), "7") << "both songs are of channel 7's list";
 }
 
 // The stored records the server took while the program quits are gone before the count, however

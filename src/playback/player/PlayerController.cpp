@@ -179,6 +179,8 @@ void PlayerController::fetchProgram(const std::string& programId, const std::opt
   const Resumable before{false, isClickPlayChannel_, pane->app_ChannelId(), pane->app_ProgramId(), playFromChannelId_};
   isClickPlayChannel_ = false;
   beginStart(false, std::nullopt, programId, false);
+  // A later fetch over the same old list keeps its channel, not the one the first fetch cleared.
+  if (!oldListChannelId_) oldListChannelId_ = before.fromChannel.value_or("0");
   beginLoad_ = foundation::Clock::current().now();
   const std::uint64_t start = startGeneration_;
   std::weak_ptr<PlayerController> weak = self_;
@@ -187,12 +189,8 @@ void PlayerController::fetchProgram(const std::string& programId, const std::opt
     auto self = weak.lock();
     if (!self || start != self->startGeneration_) return;
     if (api::ProgramModelPtr programme = error ? nullptr : programmeOf(request)) {
-      // The song on air now, which may have followed the one on air at the asking, still belongs
-      // to the old list and so to its channel.
-      if (std::optional<foundation::Dictionary> heard = self->playRecord(kActionReplaced)) {
-        heard->set("channel_id", before.fromChannel.value_or("0"));
-        self->sendPlayRecord(*heard);
-      }
+      // The song on air now may have followed the one on air at the asking.
+      if (std::optional<foundation::Dictionary> heard = self->playRecord(kActionReplaced)) self->sendPlayRecord(*heard);
       self->stopForNewList();
       return self->playWithModel(programme, nullptr, programme->songsArr(), kPlayingProgramme, playNow, startFromSong);
     }
@@ -230,6 +228,7 @@ void PlayerController::playWithModel(const api::ProgramModelPtr& programme, cons
                                      const std::vector<api::SongModelPtr>& songs, int playType, bool playNow,
                                      const std::optional<std::string>& startFromSong) {
   playState_ = playType;
+  oldListChannelId_.reset();
   program_ = playType == kPlayingProgramme ? programme : nullptr;
   salbum_ = playType == kPlayingSAlbum ? salbum : nullptr;
   musicListArray_.clear();

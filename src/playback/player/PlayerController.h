@@ -252,6 +252,9 @@ class PlayerController : public framework::DataRequestDelegate {
   api::SongModelPtr selectedSong_;
   std::size_t selectedIndex_ = 0;  // where selectedSong_ was taken from, for repeated songs
   std::optional<std::string> playFromChannelId_;
+  // The channel ("0" for none) of the list on air while a fetched programme is on its way to
+  // replace it: its songs are logged under it, whatever the fetch did to playFromChannelId_.
+  std::optional<std::string> oldListChannelId_;
   std::vector<api::ProgramModelPtr> prePlayPrograms_;
   bool isPlaying_ = false;
   bool isAdvertisement_ = false;
