@@ -37,6 +37,14 @@ class RadioProgramTest : public apptest::ProgramFixture {
     program = std::make_unique<RadioProgram>(options, *console);
     ASSERT_TRUE(program->start());
   }
+  // `g 3101`, whose answer the station holds until the test releases "programme".
+  void askForAProgrammeThatIsSlowToCome() {
+    testsupport::Reply slow = testsupport::Reply::text(playertest::programmeReply("3101", {"31"}));
+    slow.header("Content-Type", "application/json");
+    slow.holdUntilReleased = "programme";
+    api.answer("play.playProgram", slow);
+    program->handleKey("g 3101");
+  }
 };
 
 int occurrences(const std::string& text, const std::string& piece) {
@@ -272,11 +280,7 @@ TEST_F(RadioProgramTest, ASlowProgrammeLeavesTheSongOnAirPlayingUntilItArrives) 
   startOnScriptedServer();
   auto playing = ready(200);
   hear(3);
-  testsupport::Reply slow = testsupport::Reply::text(playertest::programmeReply("3101", {"31"}));
-  slow.header("Content-Type", "application/json");
-  slow.holdUntilReleased = "programme";
-  api.answer("play.playProgram", slow);
-  program->handleKey("g 3101");
+  askForAProgrammeThatIsSlowToCome();
   hear(4);
   EXPECT_TRUE(playing->isPlaying());
   EXPECT_TRUE(playLogs().empty());
@@ -297,11 +301,7 @@ TEST_F(RadioProgramTest, TheSongOnAirWhenASlowProgrammeArrivesIsTheOneLoggedAsRe
   ASSERT_TRUE(runUntil([&] { return player().program() && player().program()->programId() == "600"; }));
   auto first = ready(5);
   hear(3);
-  testsupport::Reply slow = testsupport::Reply::text(playertest::programmeReply("3101", {"31"}));
-  slow.header("Content-Type", "application/json");
-  slow.holdUntilReleased = "programme";
-  api.answer("play.playProgram", slow);
-  program->handleKey("g 3101");
+  askForAProgrammeThatIsSlowToCome();
   hear(2);
   first->reachEnd();
   ASSERT_TRUE(runUntil([&] { return selectedId() == "2" && audio->lastItem() != first; }));
