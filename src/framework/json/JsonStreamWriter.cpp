@@ -24,8 +24,9 @@ constexpr std::int64_t kMostAddedZeros = 1 << 20;
 
 // The decimal's text in a form the tokeniser reads back as the same number: an exponent beyond
 // its range is brought within it by moving digits to the other side of the exponent. nullopt when
-// that takes more than kMostAddedZeros zeros. The decimal's own text writes an exponent only after
-// plain digits ("-15e-32768").
+// that takes more than kMostAddedZeros zeros. A zero has no digits to move and is zero at any
+// scale: its exponent is only brought to the edge of the range, its sign kept. The decimal's own
+// text writes an exponent only after plain digits without leading zeros ("-15e-32768", "0e-40000").
 std::optional<std::string> readableDecimalText(const std::string& text) {
   const std::size_t e = text.find('e');
   if (e == std::string::npos) return text;
@@ -35,6 +36,9 @@ std::optional<std::string> readableDecimalText(const std::string& text) {
   const std::size_t digitsStart = text.front() == '-' ? 1 : 0;
   const std::string sign = text.substr(0, digitsStart);
   const std::string digits = text.substr(digitsStart, e - digitsStart);
+  if (digits == "0") {  // 0e-40000 = 0e-32767
+    return sign + "0e" + std::to_string(std::clamp<std::int64_t>(exponent, -kJsonMaxExponent, kJsonMaxExponent));
+  }
   const auto digitCount = static_cast<std::int64_t>(digits.size());
   if (exponent > 0) {  // 15e32768 = 150e32767
     const std::int64_t zeros = exponent - kJsonMaxExponent;

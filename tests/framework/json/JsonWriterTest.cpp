@@ -175,6 +175,24 @@ TEST(JsonWriterTest, DecimalsBeyondTheReadersExponentRangeReadBackAsThemselves) 
             "Number 1e-1000000000 has an exponent too far out of range to write in JSON");
 }
 
+TEST(JsonWriterTest, ZeroAtAnyScaleIsWrittenBackAsZeroWithItsSign) {
+  JsonParser parser;
+  JsonWriter writer;
+  // 1.1 million fraction zeros: more than the writer pads any other number with to reach the range.
+  for (const std::string sign : {"", "-"}) {
+    auto value = parser.objectWithString("[" + sign + "0." + std::string(1'100'000, '0') + "e-32767]");
+    ASSERT_TRUE(value) << parser.error();
+    auto written = writer.stringWithObject(*value);
+    ASSERT_TRUE(written) << writer.error();
+    auto back = parser.objectWithString(*written);
+    ASSERT_TRUE(back) << *written << ": " << parser.error();
+    const auto* zero = back->getArray()->at(0).getDecimal();
+    ASSERT_TRUE(zero) << *written;
+    EXPECT_EQ(*zero, foundation::DecimalNumber(0, 0, false)) << *written;
+    EXPECT_EQ(std::signbit(zero->doubleValue()), sign == "-") << *written;
+  }
+}
+
 TEST(JsonWriterTest, NegativeZeroKeepsItsSignThroughARoundTrip) {
   JsonWriter writer;
   auto text = writer.stringWithObject(Array{-0.0});
