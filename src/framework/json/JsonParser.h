@@ -13,7 +13,8 @@ namespace framework {
 inline constexpr const char* kJsonParserErrorDomain = "JsonParserErrorDomain";
 
 // Parses a whole JSON document (an array or an object) into a value. Numbers become unsigned or
-// signed integers, doubles, or JsonDecimalNumber objects that keep their text. Not thread-safe.
+// signed 64-bit integers, or foundation::DecimalNumber values that keep their digits exactly.
+// Not thread-safe.
 class JsonParser {
  public:
   // nullopt (no input) or a malformed document: nullopt, with the reason in error().

@@ -24,7 +24,7 @@ class JsonStreamParserDelegate {
   virtual void parserFoundArrayEnd(JsonStreamParser& parser) = 0;
   virtual void parserFoundBoolean(JsonStreamParser& parser, bool value) = 0;
   virtual void parserFoundNull(JsonStreamParser& parser) = 0;
-  // An unsigned or signed integer, a double, or a JsonDecimalNumber object.
+  // An unsigned or signed 64-bit integer, or a foundation::DecimalNumber.
   virtual void parserFoundNumber(JsonStreamParser& parser, foundation::Value number) = 0;
   virtual void parserFoundString(JsonStreamParser& parser, std::string text) = 0;
 };
