@@ -104,7 +104,8 @@ DecimalNumber::DecimalNumber(std::string_view text) {
   text_ = parts ? textOf(*parts) : "NaN";
 }
 
-bool DecimalNumber::isZero() const { return !notANumber_ && text_.find_first_of("123456789") == std::string::npos; }
+// Only the digits count: an exponent's own digits ("0e-40000") say nothing of the value.
+bool DecimalNumber::isZero() const { return !notANumber_ && text_.find_first_of("123456789") >= text_.find('e'); }
 
 double DecimalNumber::doubleValue() const {
   if (notANumber_) return std::numeric_limits<double>::quiet_NaN();

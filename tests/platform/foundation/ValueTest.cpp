@@ -41,6 +41,8 @@ TEST(ValueTest, DecimalNumbersReadAsNumbersAndKeepTheirText) {
   EXPECT_EQ(Value(DecimalNumber("1e400")).toInt64(), std::numeric_limits<std::int64_t>::max());
   EXPECT_TRUE(std::isinf(Value(DecimalNumber("1e400")).toDouble()));
   EXPECT_EQ(DecimalNumber("-0e3").text(), "-0.0") << "\"-0\" would read back as the integer 0";
+  EXPECT_FALSE(Value(DecimalNumber("0e-40000")).toBool()) << "a zero at any scale is false";
+  EXPECT_TRUE(Value(DecimalNumber("1e-40000")).toBool());
   Value notANumber(DecimalNumber("12abc"));
   EXPECT_EQ(notANumber.toString(), "NaN");
   EXPECT_EQ(notANumber.toInt64(-3), -3);
