@@ -54,14 +54,15 @@ int main(int argc, char** argv) {
   Console console(stdout, stderr, ::isatty(STDOUT_FILENO) == 1);
   RadioProgram program(options, console);
   QuitSignals quitSignals([&] { program.handleKey("q"); }, kLeavingPatience);
+  // Keys are read from the start on: q ends a start that waits for the server, as Ctrl-C does.
+  KeyReader keys(
+      STDIN_FILENO, [&](const std::string& line) { program.handleKey(line); }, [] {});
   if (!program.start()) {
     quitSignals.leaveWithin();
     if (!program.quitAsked()) return leave(1);
     console.line("Bye.");
     return leave(0);
   }
-  KeyReader keys(
-      STDIN_FILENO, [&](const std::string& line) { program.handleKey(line); }, [] {});
   while (!program.finished()) loop.runUntil([&] { return program.finished(); }, foundation::Duration(3600));
   quitSignals.leaveWithin();
   program.letRequestsFinish();

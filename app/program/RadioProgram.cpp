@@ -2,6 +2,8 @@
 
 #include <arpa/inet.h>
 
+#include <utility>
+
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Url.h"
 #include "platform/media/AudioBackend.h"
@@ -130,6 +132,8 @@ bool RadioProgram::start() {
     playerWatch_->playChannel(*options_.channelId);
   else if (!options_.programId)
     playerWatch_->pressPlay();
+  started_ = true;
+  for (const std::string& line : std::exchange(keysBeforeStart_, {})) handleKey(line);
   return true;
 }
 
@@ -234,8 +238,13 @@ void RadioProgram::observeSleepTimer() {
 }
 
 void RadioProgram::letRequestsFinish(foundation::Duration patience) {
+  // A commit of stored play logs that the last answer asked for posts its batches meanwhile.
   foundation::RunLoop::main().runUntil(
-      [] { return framework::QRVDataRequestManager::sharedManager().requests().empty(); }, patience);
+      [] {
+        return framework::QRVDataRequestManager::sharedManager().requests().empty() &&
+               !playback::PlayApiManager::isCommitting();
+      },
+      patience);
   playback::PlayApiManager::storeUnanswered();
   if (const std::size_t waiting = playback::PlayApiManager::storedRecordCount())
     console_.line(counted(waiting, "play log", "play logs") + " kept for the next run.");
@@ -249,6 +258,10 @@ void RadioProgram::handleKey(const std::string& line) {
   argument.erase(argument.find_last_not_of(" \r") + 1);
   if (key == "q") {
     quitAsked_ = finished_ = true;
+  } else if (!started_) {
+    if (key.empty()) return;
+    keysBeforeStart_.push_back(line);
+    console_.line("\"" + key + (argument.empty() ? "" : " " + argument) + "\" waits until the program has started.");
   } else if (key == "p" && argument.empty()) {
     playerWatch_->playOrPause();
   } else if (key == "n" && argument.empty()) {

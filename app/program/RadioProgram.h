@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/program/CommandLine.h"
 #include "app/program/Console.h"
@@ -31,10 +32,11 @@ class RadioProgram {
 
   // Starts up; false (after printing why) when the program cannot go on.
   bool start();
-  // One line of keys ("p", "c 11", "t 15", ...).
+  // One line of keys ("p", "c 11", "t 15", ...). Before the start has ended, q ends it and any
+  // other key waits for it, which is said.
   void handleKey(const std::string& line);
-  // Gives the web-API calls under way (the last play log above all) `patience` to arrive, then
-  // says how many play logs are left for the next run.
+  // Gives the web-API calls under way (the last play log above all, and the stored ones it sent
+  // for) `patience` to arrive, then says how many play logs are left for the next run.
   void letRequestsFinish(foundation::Duration patience = foundation::Duration(3));
   // Whether the program has finished (q, or the asked number of songs ended).
   bool finished() const { return finished_; }
@@ -60,6 +62,8 @@ class RadioProgram {
   std::unique_ptr<PanelKeys> panelKeys_;
   std::unique_ptr<OfflineKeys> offlineKeys_;
   std::unique_ptr<StoredProgrammeWatch> storedProgrammeWatch_;
+  bool started_ = false;
+  std::vector<std::string> keysBeforeStart_;
   bool finished_ = false;
   bool quitAsked_ = false;
 };

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -107,6 +111,29 @@ TEST_F(ProgramRunTest, InterruptAndTerminateQuitLikeTheQuitKey) {
     EXPECT_EQ(radio.finish().first, 0) << radio.output();
     EXPECT_NE(radio.output().find("Bye."), std::string::npos) << radio.output();
   }
+}
+
+// Keys are read while the start waits for a server that never answers: a key that needs the start
+// is said to wait for it, and q ends the start at once as Ctrl-C does.
+TEST_F(ProgramRunTest, QuitDuringAStartThatWaitsForTheServerLeavesAtOnce) {
+  const int silent = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  ASSERT_EQ(::bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(::listen(silent, 8), 0);  // connections are taken by the kernel and never answered
+  ASSERT_EQ(::getsockname(silent, reinterpret_cast<sockaddr*>(&address), &length), 0);
+  const std::string server = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+  ChildProcess radio({ZR_ZUNORADIO_PATH, "--server", server, "--sink", "fake"}, true);
+  radio.say("p\n");
+  ASSERT_TRUE(radio.readUntil("\"p\" waits until the program has started.\n", std::chrono::seconds(5)))
+      << radio.output();
+  radio.say("q\n");
+  EXPECT_TRUE(radio.readToEnd(std::chrono::seconds(5))) << radio.output();
+  EXPECT_EQ(radio.finish(SIGKILL).first, 0) << radio.output();
+  EXPECT_TRUE(radio.output().ends_with("Bye.\n")) << radio.output();
+  ::close(silent);
 }
 
 // GStreamer's start that never ends (its registry a pipe that nobody writes) holds up neither the

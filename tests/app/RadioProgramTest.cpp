@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <future>
+#include <mutex>
 
 #include "platform/ui/AlertView.h"
 #include "src/playback/managers/PlayLogCommit.h"
@@ -291,6 +292,22 @@ TEST_F(RadioProgramTest, ASlowProgrammeLeavesTheSongOnAirPlayingUntilItArrives) 
   EXPECT_EQ(output().find("Paused."), npos) << output();
 }
 
+// A song paused while a programme is on its way was heard all the same: the programme's arrival
+// logs it as replaced with the time heard up to the pause.
+TEST_F(RadioProgramTest, ASongPausedWhileASlowProgrammeIsOnItsWayIsLoggedWithTheTimeHeard) {
+  startOnScriptedServer();
+  ready(200);
+  hear(3);
+  askForAProgrammeThatIsSlowToCome();
+  hear(2);
+  program->handleKey("p");
+  hear(4);
+  api.server().release("programme");
+  ASSERT_TRUE(runUntil([&] { return !playLogs().empty(); })) << output();
+  EXPECT_EQ(playLogs().front().field("action"), "2");
+  EXPECT_EQ(playLogs().front().field("real_duration"), "5");
+}
+
 // A song that ends while a programme is on its way is logged as ended; the next one, on air when
 // the programme arrives, is the one logged as replaced, with what was heard of it; both under the
 // channel of their own list.
@@ -334,6 +351,29 @@ TEST_F(RadioProgramTest, StoredPlayLogsTheServerTookAtTheQuitAreNotCountedAsKept
   api.releaseHeldReplies();
   ASSERT_TRUE(runUntil([&] { return output().find("Stored play logs sent (1 record)") != npos; })) << output();
   program->letRequestsFinish(foundation::Duration(0));
+  EXPECT_EQ(output().find("kept for the next run"), npos) << output();
+}
+
+// The commit of stored records that the last song's accepted log asks for is waited for at the
+// quit, however late its thread takes it up: it sends them rather than leaving them for next time.
+TEST_F(RadioProgramTest, StoredPlayLogsThatTheLastAnswerSentForAreSentBeforeTheQuit) {
+  ASSERT_TRUE(program->start());
+  ASSERT_TRUE(runUntil([&] { return liveRequests().empty() && !playback::PlayApiManager::isCommitting(); }));
+  ASSERT_TRUE(playback::PlayLogFolder::store({{"song_id", "2001"}, {"real_duration", "2"}, {"time", "1600000000"}}));
+  struct Hold {
+    std::promise<void> promise;
+    std::once_flag once;
+    void release() {
+      std::call_once(once, [this] { promise.set_value(); });
+    }
+    ~Hold() { release(); }
+  } hold;
+  playback::PlayLogCommit::shared().performForTesting([held = hold.promise.get_future().share()] { held.wait(); });
+  playToEnd();
+  ASSERT_TRUE(runUntil([&] { return output().find("Play log sent: ") != npos; })) << output();
+  foundation::RunLoop::main().post([&] { hold.release(); });
+  program->letRequestsFinish(foundation::Duration(30));
+  EXPECT_NE(output().find("Stored play logs sent (1 record)"), npos) << output();
   EXPECT_EQ(output().find("kept for the next run"), npos) << output();
 }
 

@@ -125,6 +125,8 @@ void PlayApiManager::commitOfflineLog() {
   PlayLogCommit::shared().request();
 }
 
+bool PlayApiManager::isCommitting() { return PlayLogCommit::shared().isUnderWay(); }
+
 void PlayApiManager::resetForTesting() {
   PlayLogCommit::shared().resetForTesting();
   PlayLogFolder::resetForTesting();

@@ -27,6 +27,10 @@ class PlayApiManager {
   // is already running.
   static void commitOfflineLog();
 
+  // Any thread. Whether stored records are being sent (or about to be); the main loop is woken
+  // when they no longer are.
+  static bool isCommitting();
+
   // Any thread. How many kept records wait for a batch, in the folder or in memory (not those on
   // their way on their own).
   static std::size_t storedRecordCount();

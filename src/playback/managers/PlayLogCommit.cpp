@@ -17,15 +17,19 @@ PlayLogCommit& PlayLogCommit::shared() {
 
 PlayLogCommit::PlayLogCommit() : thread_("play-log commit") {}
 
+// Counted from the asking, so that an exit sees the commit as under way before its thread takes it
+// up: running_ is set before the count drops, leaving no moment when neither says so. A process
+// that ends meanwhile drops the request; its records stay in the folder for the next run.
 void PlayLogCommit::request() {
+  ++asked_;
   thread_.loop().post([this] {
-    if (running_.load()) return;
-    start();
+    const bool joined = running_.exchange(true);
+    --asked_;
+    if (!joined) start();
   });
 }
 
 void PlayLogCommit::start() {
-  running_ = true;
   pending_.clear();
   sent_.clear();
   sendNextBatch();
@@ -87,6 +91,8 @@ void PlayLogCommit::finish() {
   pending_.clear();
   sent_.clear();
   running_ = false;
+  // An exit waiting for the commit looks again.
+  foundation::RunLoop::main().post([] {});
 }
 
 void PlayLogCommit::performForTesting(std::function<void()> work) { thread_.loop().post(std::move(work)); }

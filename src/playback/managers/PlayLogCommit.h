@@ -31,6 +31,9 @@ class PlayLogCommit {
   void request();
   // Any thread. Whether a commit is under way.
   bool isRunning() const { return running_.load(); }
+  // Any thread. Whether a commit is under way or asked for and about to start; the main loop is
+  // woken when this turns false, so that an exit can wait for the commit's last answer.
+  bool isUnderWay() const { return running_.load() || asked_.load() > 0; }
   // Any thread. Whether the commit waits out the pause after a full batch.
   bool isPausing() const { return pausing_.load(); }
 
@@ -52,6 +55,7 @@ class PlayLogCommit {
   foundation::LoopThread thread_;
   std::atomic<bool> running_{false};
   std::atomic<bool> pausing_{false};
+  std::atomic<int> asked_{0};            // requests posted to the commit's thread and not yet taken up
   std::atomic<std::uint64_t> epoch_{0};  // a reset makes the answers of earlier batches stale
   // Commit thread only.
   std::vector<std::string> pending_;  // listed, not yet sent, in reverse order

@@ -189,8 +189,11 @@ void PlayerController::fetchProgram(const std::string& programId, const std::opt
     auto self = weak.lock();
     if (!self || start != self->startGeneration_) return;
     if (api::ProgramModelPtr programme = error ? nullptr : programmeOf(request)) {
-      // The song on air now may have followed the one on air at the asking.
-      if (std::optional<foundation::Dictionary> heard = self->playRecord(kActionReplaced)) self->sendPlayRecord(*heard);
+      // The song on air now may have followed the one on air at the asking; paused meanwhile, it
+      // is reported with what was heard up to the pause.
+      std::optional<foundation::Dictionary> heard = self->playRecord(kActionReplaced);
+      if (!heard && !self->loggedThisLoad_) heard = self->recordAtPause_;
+      if (heard) self->sendPlayRecord(*heard);
       self->stopForNewList();
       return self->playWithModel(programme, nullptr, programme->songsArr(), kPlayingProgramme, playNow, startFromSong);
     }
@@ -294,6 +297,7 @@ void PlayerController::play() {
 }
 
 void PlayerController::interruptPlay() {
+  if (oldListChannelId_ && isPlaying_) recordAtPause_ = playRecord(kActionReplaced);
   setIsPlaying(false);
   panel_.showLoading(false);
   if (audioPlayer_) audioPlayer_->pause();

@@ -271,6 +271,9 @@ class PlayerController : public framework::DataRequestDelegate {
   std::optional<foundation::TimePoint> beginLoad_;
   int loadFailures_ = 0;
   bool loggedThisLoad_ = false;  // one play record per load
+  // The record of the current load taken as it was paused while a fetched programme was on its
+  // way: the song was heard, and the programme's arrival replaces it paused.
+  std::optional<foundation::Dictionary> recordAtPause_;
 
   std::shared_ptr<media::AudioPlayer> audioPlayer_;
   media::TimeObserverToken timeObserver_;

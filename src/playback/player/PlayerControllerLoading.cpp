@@ -38,6 +38,7 @@ void showRefusedAlert() {
 void PlayerController::loadSongSource() {
   ++loadGeneration_;
   loggedThisLoad_ = false;
+  recordAtPause_.reset();
   isChangeMusicProcess_ = false;
   isAdvertisement_ = false;
   panel_.configTopViewWithSong();
