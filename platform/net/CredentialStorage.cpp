@@ -2,7 +2,6 @@
 
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <cctype>
 #include <condition_variable>
 #include <cstdio>
@@ -86,53 +85,105 @@ CredentialStorage& CredentialStorage::shared() {
   return *storage;
 }
 
-CredentialStorage::CredentialStorage(std::string path, std::unique_ptr<SecretServiceKeyring> keyring)
-    : path_(std::move(path)), keyring_(std::move(keyring)) {
+CredentialStorage::CredentialStorage(std::string path, std::unique_ptr<SecretServiceKeyring> keyring,
+                                     foundation::Duration fileLockTimeOut)
+    : path_(std::move(path)), keyring_(std::move(keyring)), fileLockTimeOut_(fileLockTimeOut) {
   load();
 }
 
 void CredentialStorage::load() {
   if (!foundation::FileManager::fileExists(path_)) return;
-  auto text = foundation::FileManager::readFile(path_);
-  if (!text) {
-    loadError_ = text.error();
+  auto locked = lockFile();
+  if (!locked) {
+    loadError_ = locked.error();
     return;
   }
+  auto entries = readEntries(loadError_);
+  if (!entries) {
+    loadError_ = entries.error();
+    return;
+  }
+  entries_ = std::move(*entries);
+}
+
+foundation::Result<foundation::FileLock> CredentialStorage::lockFile() const {
+  return foundation::FileLock::acquire(path_ + ".lock", fileLockTimeOut_);
+}
+
+foundation::Result<std::vector<CredentialStorage::Entry>> CredentialStorage::readEntries(
+    foundation::ErrorPtr& damage) const {
+  if (!foundation::FileManager::fileExists(path_)) return std::vector<Entry>();
+  auto text = foundation::FileManager::readFile(path_);
+  if (!text) return text.error();
   auto root = foundation::PropertyList::parse(*text);
   if (!root || !root->isArray()) {
-    loadError_ =
-        root ? foundation::makeError(foundation::kPropertyListErrorDomain, 1, "The credentials file is not a list")
-             : root.error();
+    damage = root ? foundation::makeError(foundation::kPropertyListErrorDomain, 1, "The credentials file is not a list")
+                  : root.error();
     // Kept aside rather than overwritten by the next save, so nothing stored is lost for good.
     (void)foundation::FileManager::moveItem(path_, path_ + ".damaged");
-    return;
+    return std::vector<Entry>();
   }
+  std::vector<Entry> entries;
   for (const auto& item : *root->getArray()) {
     const auto* entry = item.getDictionary();
     if (!entry) continue;
     Credentials credential{(*entry)["User"].toString(), (*entry)["Password"].toString(), std::nullopt};
     if (entry->contains("Domain")) credential.accountDomain = (*entry)["Domain"].toString();
-    entries_.push_back({spaceFromDictionary(*entry), std::move(credential), CredentialPersistence::permanent});
+    entries.push_back({spaceFromDictionary(*entry), std::move(credential), CredentialPersistence::permanent});
   }
+  return entries;
 }
 
-foundation::Status CredentialStorage::save() const {
-  foundation::Array list;
-  for (const auto& entry : entries_) {
-    if (entry.persistence != CredentialPersistence::permanent) continue;
-    auto item = spaceToDictionary(entry.space);
-    item.set("User", entry.credential.username);
-    item.set("Password", entry.credential.password);
-    if (entry.credential.accountDomain) item.set("Domain", *entry.credential.accountDomain);
-    list.push_back(std::move(item));
-  }
-  auto text = foundation::PropertyList::serialize(foundation::Value(std::move(list)));
-  if (!text) return text.error();
+foundation::Status CredentialStorage::changeFile(const ProtectionSpace& space,
+                                                 const std::optional<Credentials>& credential) {
+  // Nothing to take out of a file that is not there, and no folder made for it.
+  if (!credential && !foundation::FileManager::fileExists(path_)) return foundation::Status::success();
   std::string folder = foundation::Paths::deletingLastPathComponent(path_);
   if (auto made = foundation::FileManager::createDirectory(folder); !made) return made;
   // Only this user may list or open the folder, whatever the umask made of it.
   ::chmod(folder.c_str(), 0700);
-  return foundation::FileManager::writeAtomically(path_, *text, 0600);
+  // Another process's change lands wholly before or after this one: each rereads the file under
+  // the lock, so neither writes back an entry list the other has changed since. A process that
+  // ends while holding the lock lets go of it, leaving the file as it was or as changed.
+  auto locked = lockFile();
+  if (!locked) return locked.error();
+  foundation::ErrorPtr damage;
+  auto entries = readEntries(damage);
+  if (!entries) return entries.error();
+  if (damage) {
+    std::fprintf(stderr, "net: the credentials file is damaged (%s); it is kept aside as %s.damaged.\n",
+                 damage->description().c_str(), path_.c_str());
+  }
+  bool changed = std::erase_if(*entries, [&](const Entry& entry) { return entry.space == space; }) > 0;
+  if (credential) {
+    entries->push_back({space, *credential, CredentialPersistence::permanent});
+    changed = true;
+  }
+  if (changed) {
+    foundation::Array list;
+    for (const auto& entry : *entries) {
+      auto item = spaceToDictionary(entry.space);
+      item.set("User", entry.credential.username);
+      item.set("Password", entry.credential.password);
+      if (entry.credential.accountDomain) item.set("Domain", *entry.credential.accountDomain);
+      list.push_back(std::move(item));
+    }
+    auto text = foundation::PropertyList::serialize(foundation::Value(std::move(list)));
+    if (!text) return text.error();
+    if (auto written = foundation::FileManager::writeAtomically(path_, *text, 0600); !written) return written;
+  }
+  std::scoped_lock lock(lock_);
+  std::erase_if(entries_, [](const Entry& entry) { return entry.persistence == CredentialPersistence::permanent; });
+  // After this run's session credentials, which look-ups find first.
+  entries_.insert(entries_.end(), entries->begin(), entries->end());
+  return foundation::Status::success();
+}
+
+void CredentialStorage::dropPending(const ProtectionSpace& space) {
+  std::scoped_lock lock(lock_);
+  std::erase_if(entries_, [&](const Entry& entry) {
+    return entry.space == space && entry.persistence == CredentialPersistence::forSession;
+  });
 }
 
 std::optional<Credentials> CredentialStorage::heldCredential(const ProtectionSpace& space) const {
@@ -168,8 +219,8 @@ void CredentialStorage::findDefaultCredential(const ProtectionSpace& space, foun
 foundation::Status CredentialStorage::setDefaultCredential(const ProtectionSpace& space, const Credentials& credential,
                                                            CredentialPersistence persistence,
                                                            foundation::Duration keyringTimeOut) {
-  std::scoped_lock writes(keyringWrites_);
-  bool toKeyring = persistence == CredentialPersistence::permanent && keyring_;
+  std::scoped_lock writes(writes_);
+  bool permanent = persistence == CredentialPersistence::permanent;
   bool wasInFile = false;
   {
     std::scoped_lock lock(lock_);
@@ -177,32 +228,32 @@ foundation::Status CredentialStorage::setDefaultCredential(const ProtectionSpace
       return entry.space == space && entry.persistence == CredentialPersistence::permanent;
     });
     std::erase_if(entries_, [&](const Entry& entry) { return entry.space == space; });
-    // While the keyring is asked, others find the credential here at once.
-    entries_.push_back({space, credential, toKeyring ? CredentialPersistence::forSession : persistence});
-    if (!keyring_) {
-      return persistence == CredentialPersistence::permanent || wasInFile ? save() : foundation::Status::success();
-    }
+    // While the keyring or the file is asked, others find the credential here at once; it stays
+    // for this run only when neither keeps it.
+    entries_.push_back({space, credential, CredentialPersistence::forSession});
+  }
+  if (!keyring_) {
+    // A session credential takes the place of the file's one too.
+    auto changed = changeFile(space, permanent ? std::optional(credential) : std::nullopt);
+    if (permanent && changed) dropPending(space);
+    return changed;
   }
   // A session credential: the keyring's older one would otherwise come back once this one is gone.
   KeyringAnswer answer =
-      toKeyring ? keyring_->store(space, credential, keyringTimeOut) : keyring_->remove(space, keyringTimeOut);
+      permanent ? keyring_->store(space, credential, keyringTimeOut) : keyring_->remove(space, keyringTimeOut);
   bool failed = answer.outcome == KeyringAnswer::Outcome::noAnswer || answer.outcome == KeyringAnswer::Outcome::refused;
   if (failed) reportKeyringFailure(answer);
-  std::scoped_lock lock(lock_);
-  auto pending = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& entry) {
-    return entry.space == space && entry.persistence == CredentialPersistence::forSession &&
-           entry.credential == credential;
-  });
-  if (!toKeyring || answer.outcome == KeyringAnswer::Outcome::done) {
-    if (toKeyring && pending != entries_.end()) entries_.erase(pending);
-    return wasInFile ? save() : foundation::Status::success();
+  if (!permanent || answer.outcome == KeyringAnswer::Outcome::done) {
+    if (permanent) dropPending(space);
+    return wasInFile ? changeFile(space, std::nullopt) : foundation::Status::success();
   }
   // Nothing took the call: there is no Secret Service after all, so the file keeps it.
   if (answer.outcome == KeyringAnswer::Outcome::absent) {
-    if (pending != entries_.end()) pending->persistence = CredentialPersistence::permanent;
-    return save();
+    auto changed = changeFile(space, credential);
+    if (changed) dropPending(space);
+    return changed;
   }
-  if (wasInFile) (void)save();  // the replaced password leaves the file all the same
+  if (wasInFile) (void)changeFile(space, std::nullopt);  // the replaced password leaves the file all the same
   return foundation::makeError(kCredentialStorageErrorDomain, kCredentialNotSaved,
                                answer.reason + "; the password is kept for this run only");
 }
@@ -224,12 +275,12 @@ void CredentialStorage::keepPermanently(const ProtectionSpace& space, const Cred
 
 foundation::Status CredentialStorage::removeDefaultCredential(const ProtectionSpace& space,
                                                               foundation::Duration keyringTimeOut) {
-  std::scoped_lock writes(keyringWrites_);
-  foundation::Status saved = foundation::Status::success();
+  std::scoped_lock writes(writes_);
   {
     std::scoped_lock lock(lock_);
-    if (std::erase_if(entries_, [&](const Entry& entry) { return entry.space == space; })) saved = save();
+    std::erase_if(entries_, [&](const Entry& entry) { return entry.space == space; });
   }
+  foundation::Status saved = changeFile(space, std::nullopt);
   if (!keyring_) return saved;
   KeyringAnswer answer = keyring_->remove(space, keyringTimeOut);
   if (answer.outcome != KeyringAnswer::Outcome::done && answer.outcome != KeyringAnswer::Outcome::absent) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/foundation/Clock.h"
+#include "platform/foundation/FileLock.h"
 #include "platform/foundation/Result.h"
 #include "platform/net/HTTPAuthentication.h"
 #include "platform/net/SecretServiceKeyring.h"
@@ -29,22 +30,29 @@ enum class CredentialPersistence { forSession, permanent };
 inline constexpr const char* kCredentialStorageErrorDomain = "CredentialStorageErrorDomain";
 // The keyring refused a permanent credential or did not answer: it is kept for this run only.
 inline constexpr long long kCredentialNotSaved = 1;
+// The longest a save or a removal waits while another process changes the credentials file.
+inline constexpr foundation::Duration kDefaultFileLockTimeOut{2};
 
 // The default credential of each protection space. Permanent credentials live in the desktop's
 // keyring when one is on the session bus; without one they live in a property list under the
 // Preferences folder ("Credentials/credentials.plist"), protected by the file's mode only (0600,
 // in a 0700 folder), never encrypted. A keyring that refuses a password or does not answer in
 // time never sends it to the file: it is kept for this run only, and standard error says so once.
-// A credential the file already held is still found until it is replaced or removed. Every write
-// replaces the file atomically. Any thread; no lock is held while the keyring is asked, so a
-// keyring that does not answer holds up only the caller that asked it.
+// A credential the file already held is still found until it is replaced or removed. Processes
+// on one home share the file: a save or a removal changes only its own entry of the file as it is
+// on disk then, under a lock on the file ("credentials.plist.lock" beside it), and replaces the
+// file atomically; this storage then holds what the file holds, besides its session credentials.
+// A process that holds the lock beyond the bound makes the change fail, saying so. Any thread; no
+// lock of look-ups is held while the keyring or the file lock is waited for, so a keyring that
+// does not answer holds up only the caller that asked it.
 class CredentialStorage {
  public:
   // The process-wide storage on the application home's Preferences folder.
   static CredentialStorage& shared();
   // A storage on its own file and, when given, a keyring (tests, and shared() itself); the file
-  // is read at once.
-  explicit CredentialStorage(std::string path, std::unique_ptr<SecretServiceKeyring> keyring = nullptr);
+  // is read at once. A change of the file waits at most `fileLockTimeOut` for the lock.
+  explicit CredentialStorage(std::string path, std::unique_ptr<SecretServiceKeyring> keyring = nullptr,
+                             foundation::Duration fileLockTimeOut = kDefaultFileLockTimeOut);
 
   // The keyring is asked for at most `keyringTimeOut`.
   std::optional<Credentials> defaultCredential(const ProtectionSpace& space,
@@ -59,9 +67,10 @@ class CredentialStorage {
                                           CredentialPersistence persistence,
                                           foundation::Duration keyringTimeOut = kDefaultKeyringTimeOut);
   // A permanent setDefaultCredential() for a caller that must not wait for the keyring (the
-  // network thread). Without a keyring the file is written before this returns. A keyring call
-  // goes to a worker thread, and a process that ends meanwhile waits for it, a few seconds at
-  // most. Why a credential could not be kept goes to standard error. The storage outlives the save.
+  // network thread). Without a keyring the file is written before this returns (its lock waited
+  // for within the storage's bound). A keyring call goes to a worker thread, and a process that
+  // ends meanwhile waits for it, a few seconds at most. Why a credential could not be kept goes to
+  // standard error. The storage outlives the save.
   void keepPermanently(const ProtectionSpace& space, const Credentials& credential,
                        foundation::Duration keyringTimeOut);
   foundation::Status removeDefaultCredential(const ProtectionSpace& space,
@@ -76,17 +85,26 @@ class CredentialStorage {
     CredentialPersistence persistence;
   };
   void load();
-  foundation::Status save() const;
+  foundation::Result<foundation::FileLock> lockFile() const;
+  // With the file locked: its entries, none when there is no file. A damaged file is moved aside
+  // (never overwritten), reads as none, and `damage` says why.
+  foundation::Result<std::vector<Entry>> readEntries(foundation::ErrorPtr& damage) const;
+  // Puts `credential` as the space's entry of the file, or takes the space's entry out (nullopt),
+  // as the file is on disk now; the permanent entries held here then become the file's.
+  foundation::Status changeFile(const ProtectionSpace& space, const std::optional<Credentials>& credential);
+  // Drops the credential held for this run while the keyring or the file was asked.
+  void dropPending(const ProtectionSpace& space);
   std::optional<Credentials> heldCredential(const ProtectionSpace& space) const;
   // Without the lock. Says once per run that the keyring failed, and why.
   void reportKeyringFailure(const KeyringAnswer& answer) const;
 
   std::string path_;
   std::unique_ptr<SecretServiceKeyring> keyring_;
+  foundation::Duration fileLockTimeOut_;
   mutable std::mutex lock_;
-  // Held across a keyring call that changes it, so that stores and removals land in the order
+  // Held across a keyring call or a file change, so that stores and removals land in the order
   // they were asked (lock_ is not held meanwhile: look-ups go on).
-  std::mutex keyringWrites_;
+  std::mutex writes_;
   std::vector<Entry> entries_;
   foundation::ErrorPtr loadError_;
   mutable bool reportedKeyringFailure_ = false;  // guarded by lock_

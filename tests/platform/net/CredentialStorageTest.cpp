@@ -1,9 +1,13 @@
 #include "platform/net/CredentialStorage.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 
@@ -44,6 +48,41 @@ TEST(CredentialStorage, PermanentCredentialsArePrivateAndSurviveANewStorage) {
   EXPECT_FALSE(reread.defaultCredential({"x", 80, "http", "", ""})) << "session credentials are not written";
   ASSERT_TRUE(reread.removeDefaultCredential(vault));
   EXPECT_FALSE(CredentialStorage(path).defaultCredential(vault));
+}
+
+std::string passwordOf(const CredentialStorage& storage, const ProtectionSpace& space) {
+  auto credential = storage.defaultCredential(space);
+  return credential ? credential->password : "none";
+}
+
+// Two storages on one file, as two processes on one home have: each change lands on the file as
+// it is then, and one made while another holds the file's lock fails within the bound.
+TEST(CredentialStorage, StoragesSharingTheFileKeepEachOthersChangesAndWaitForItsLock) {
+  std::string path = foundation::Paths::useFreshHomeForTesting() + "/Preferences/Credentials/credentials.plist";
+  ProtectionSpace vault{"example.org", 443, "https", "vault", ""};
+  ProtectionSpace attic{"example.org", 443, "https", "attic", ""};
+  ProtectionSpace proxy{"proxy.lan", 3128, "", "", "HTTP"};
+  constexpr foundation::Duration kLockTimeOut{0.05};
+  CredentialStorage first(path, nullptr, kLockTimeOut);
+  CredentialStorage second(path, nullptr, kLockTimeOut);
+  ASSERT_TRUE(first.setDefaultCredential(vault, {"ann", "v", std::nullopt}, CredentialPersistence::permanent));
+  ASSERT_TRUE(second.setDefaultCredential(proxy, {"pat", "p", std::nullopt}, CredentialPersistence::permanent));
+  EXPECT_EQ(passwordOf(second, vault), "v") << "the other's save is found after one's own";
+  ASSERT_TRUE(second.removeDefaultCredential(vault));
+  ASSERT_TRUE(first.setDefaultCredential(attic, {"ann", "a", std::nullopt}, CredentialPersistence::permanent));
+  EXPECT_EQ(passwordOf(first, vault), "none") << "the other's removal is seen after one's own save";
+
+  int held = ::open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  ASSERT_EQ(::flock(held, LOCK_EX), 0);
+  auto whileHeld = second.setDefaultCredential(vault, {"ann", "late", std::nullopt}, CredentialPersistence::permanent);
+  ::close(held);
+  ASSERT_FALSE(whileHeld) << "written while another held the lock";
+  EXPECT_EQ(whileHeld.error()->code(), ETIMEDOUT) << whileHeld.error()->description();
+
+  CredentialStorage reread(path);
+  EXPECT_EQ(passwordOf(reread, vault), "none") << "a removal does not come back";
+  EXPECT_EQ(passwordOf(reread, proxy), "p");
+  EXPECT_EQ(passwordOf(reread, attic), "a");
 }
 
 TEST(CredentialStorage, ADamagedFileStartsEmptyAndSaysWhy) {
