@@ -70,6 +70,8 @@ PlayerWatch::PlayerWatch(Console& console, std::optional<int> songs, std::functi
   });
   player().controller().setOnGivenUp(
       [this](const api::SongModelPtr& song, const std::string& reason) { songGivenUp(song, reason); });
+  // A programme is announced as it arrives, before anything of it plays or fails to.
+  player().controller().setOnListStarted([this] { printProgramIfNew(); });
   ticker_ = foundation::RunLoop::main().scheduleTimer(foundation::Duration(1), true, [this] { tick(); });
   playback::PlayApiManager::setSendObserver(
       [this](const foundation::Dictionary& sent, bool accepted, const std::string& answer) {
@@ -86,6 +88,7 @@ PlayerWatch::PlayerWatch(Console& console, std::optional<int> songs, std::functi
 
 PlayerWatch::~PlayerWatch() {
   player().controller().setOnGivenUp({});
+  player().controller().setOnListStarted({});
   ui::AlertView::setShowObserver({});
   framework::toast::setShowListener({});
   playback::PlayApiManager::setSendObserver({});
@@ -97,6 +100,7 @@ PlayerWatch::~PlayerWatch() {
 bool PlayerWatch::loadPanel(bool announce, const std::function<bool()>& quitAsked) {
   auto pane = services::AppDelegate::sharedDelegate().getMainController();
   if (!pane->audioPlayerView()) return false;
+  sayPlayingOnAir_ = announce;
   foundation::RunLoop::main().runUntil([&] { return player().program() != nullptr || quitAsked(); }, kLoadWait);
   if (announce) printProgramIfNew();
   return player().program() != nullptr;

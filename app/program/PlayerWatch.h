@@ -31,8 +31,8 @@ class PlayerWatch {
 
   // The main pane's first load, which builds the panel and loads what is on air (or the
   // programme of a launching notification); false when nothing arrived in time or `quitAsked`
-  // ended the wait. `announce`:
-  // print the programme loaded, when it is the one that will play.
+  // ended the wait. `announce`: the programme loaded is the one that will play, to be printed,
+  // and said to play when it plays at once.
   bool loadPanel(bool announce, const std::function<bool()>& quitAsked);
   // One press of the panel's play button.
   void pressPlay();

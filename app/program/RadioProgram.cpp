@@ -123,7 +123,7 @@ bool RadioProgram::start() {
   panelKeys_ = std::make_unique<PanelKeys>(console_, options_.snapshotFolder);
   offlineKeys_ = std::make_unique<OfflineKeys>(console_, options_.snapshotFolder);
   // A channel or programme asked for replaces what is on air before anything of it plays.
-  if (!playerWatch_->loadPanel(!options_.channelId && !options_.programId, [this] { return quitAsked_; })) {
+  if (!playerWatch_->loadPanel(!options_.channelId, [this] { return quitAsked_; })) {
     if (quitAsked_) return false;
     fail("The player could not load what is on air from " + api::BaseDataRequest::apiBaseUrl() + ".");
     return false;

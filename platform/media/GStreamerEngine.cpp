@@ -26,7 +26,13 @@ constexpr unsigned kPlayFlagAudio = 1u << 1;
 constexpr unsigned kPlayFlagSoftVolume = 1u << 4;
 // How long a song waits for GStreamer's start before it fails, so that a listener hears why.
 constexpr foundation::Duration kSoundStartWait{15};
-constexpr const char* kSoundStartFailure = "the sound system did not start within 15 seconds";
+
+// Why a song cannot play while GStreamer has not started: the time it has really been waited for,
+// which a song made after the first one gave up counts too.
+std::string soundStartFailure(foundation::TimePoint began) {
+  const double waited = std::chrono::duration<double>(foundation::Clock::current().now() - began).count();
+  return "the sound system did not start within " + std::to_string(std::llround(waited)) + " seconds";
+}
 
 bool initialiseGStreamer(std::string& failure) {
   static std::once_flag once;
@@ -428,7 +434,7 @@ class GStreamerFactory final : public EngineFactory, public std::enable_shared_f
       takeWarmPlaybin();
       engine->start(source);
     } else if (soundStartGivenUp_) {
-      engine->fail(kSoundStartFailure);
+      engine->fail(soundStartFailure(warmUp_->began));
     } else {
       waitForWarmUp(engine->pipeline(), source);
     }
@@ -458,6 +464,7 @@ class GStreamerFactory final : public EngineFactory, public std::enable_shared_f
   struct WarmUp {
     std::mutex mutex;
     std::condition_variable ended;
+    const foundation::TimePoint began = foundation::Clock::current().now();
     int partsLeft = 2;              // guarded by mutex
     GstElement* playbin = nullptr;  // guarded by mutex; at READY, until the main thread takes it
     std::weak_ptr<GStreamerFactory> factory;
@@ -499,7 +506,7 @@ class GStreamerFactory final : public EngineFactory, public std::enable_shared_f
     if (warmUpEnded()) return;
     soundStartGivenUp_ = true;
     for (WaitingSong& song : std::exchange(waiting_, {}))
-      if (auto pipeline = song.pipeline.lock()) pipeline->fail(kSoundStartFailure);
+      if (auto pipeline = song.pipeline.lock()) pipeline->fail(soundStartFailure(warmUp_->began));
   }
 
   bool warmUpEnded() const {

@@ -216,8 +216,15 @@ TEST_F(RadioProgramTest, PlayLogsKeptForLaterAreSaidWhenKeptAndCountedAtQuit) {
   api.releaseHeldReplies();
 }
 
-// A channel asked for at the start is the first programme announced: nothing else plays before it.
-// It plays at once, which is said after it as a press of play at the start says it.
+// A channel or a programme asked for at the start is the first programme announced: nothing else
+// plays before it. It plays at once, which is said after it as a press of play at the start says it.
+void expectStartedAndAnnounced(const std::string& text, const std::string& programme) {
+  const std::size_t onAir = text.find("On air: ");
+  ASSERT_NE(onAir, npos) << text;
+  EXPECT_EQ(text.find("(programme ", onAir), text.find("(programme " + programme)) << text;
+  EXPECT_EQ(text.find("\nPlaying.\n"), text.find('\n', onAir)) << text;
+}
+
 TEST_F(RadioProgramTest, ChannelAtStartIsTheFirstProgrammeAnnounced) {
   ProgramOptions options;
   options.server = station->baseUrl();
@@ -226,12 +233,19 @@ TEST_F(RadioProgramTest, ChannelAtStartIsTheFirstProgrammeAnnounced) {
   ASSERT_TRUE(program->start());
   ASSERT_TRUE(runUntil([&] { return player().program()->programId() == "1004" && audio->lastItem(); }));
   ready(2);
-  const std::string text = output();
-  const std::size_t onAir = text.find("On air: ");
-  ASSERT_NE(onAir, npos) << text;
-  EXPECT_LT(text.find("Tuning to channel 12."), onAir) << text;
-  EXPECT_EQ(text.find("(programme ", onAir), text.find("(programme 1004")) << text;
-  EXPECT_EQ(text.find("\nPlaying.\n"), text.find('\n', onAir)) << text;
+  EXPECT_LT(output().find("Tuning to channel 12."), output().find("On air: ")) << output();
+  expectStartedAndAnnounced(output(), "1004");
+}
+
+TEST_F(RadioProgramTest, ProgrammeAtStartIsAnnouncedAndSaidToPlay) {
+  ProgramOptions options;
+  options.server = station->baseUrl();
+  options.programId = "1002";
+  program = std::make_unique<RadioProgram>(options, *console);
+  ASSERT_TRUE(program->start());
+  ASSERT_TRUE(runUntil([&] { return audio->lastItem() != nullptr; }));
+  ready(2);
+  expectStartedAndAnnounced(output(), "1002");
 }
 
 // What cannot be played of a programme comes after the programme's own line, and a song without
@@ -245,6 +259,7 @@ TEST_F(RadioProgramTest, AProgrammeIsAnnouncedBeforeItsFirstSongThatHasNoAddress
                          playertest::songJson("32") + "]}}");
   program->handleKey("g 3101");
   ASSERT_TRUE(runUntil([&] { return selectedId() == "31" && lastSource().empty(); })) << lastSource();
+  EXPECT_NE(output().find("\nOn air: 节目3101 (programme 3101"), npos) << "announced as it arrives\n" << output();
   for (int attempt = 1; attempt <= playback::PlayerController::kMaxLoadFailures; ++attempt) {
     audio->lastItem()->fail("Cannot open ");
     settle();

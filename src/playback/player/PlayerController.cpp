@@ -254,6 +254,7 @@ void PlayerController::playWithModel(const api::ProgramModelPtr& programme, cons
   // Said now rather than at the next press of play, which is all that could follow.
   if (!selectedSong_) return centreToast(kEmptyListToast, 2.0);
   play();
+  if (onListStarted_) onListStarted_();
   if (program_) api::ListenHistoryRequest::addListenProgram(program_);
 }
 

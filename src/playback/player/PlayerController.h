@@ -108,6 +108,9 @@ class PlayerController : public framework::DataRequestDelegate {
   void setOnGivenUp(std::function<void(const api::SongModelPtr& song, const std::string& reason)> listener) {
     onGivenUp_ = std::move(listener);
   }
+  // Main thread. Hears each list that starts to play (a programme that arrived, a channel's, an
+  // album), once its first song is loading; one listener, empty for none.
+  void setOnListStarted(std::function<void()> listener) { onListStarted_ = std::move(listener); }
   // The next button and the remote next and previous commands.
   void handleNextSongButtonClickEvent();
   // The two play/pause buttons.
@@ -280,6 +283,7 @@ class PlayerController : public framework::DataRequestDelegate {
   std::string currentSource_;
 
   std::function<void(const api::SongModelPtr&, const std::string&)> onGivenUp_;
+  std::function<void()> onListStarted_;
 
   std::shared_ptr<media::CallCenter> callCenter_;
   // Calls in progress and whether playback ran when the first of them began.
