@@ -11,7 +11,8 @@
 
 namespace station {
 
-SampleStation::SampleStation(std::string mediaDirectory) : mediaDirectory_(std::move(mediaDirectory)) {
+SampleStation::SampleStation(std::string mediaDirectory, CallRecording recording)
+    : mediaDirectory_(std::move(mediaDirectory)), recording_(recording) {
   server_.route("/api/", [this](const net::LocalRequest& request) { return api().handle(request); });
   server_.route("/song/", [this](const net::LocalRequest& request) { return serveSong(request); });
   server_.route("/img/", [this](const net::LocalRequest& request) { return servePicture(request); });
@@ -36,7 +37,7 @@ foundation::Status SampleStation::start() {
   }
   if (foundation::Status started = server_.start(); !started) return started;
   std::lock_guard lock(mutex_);
-  api_ = std::make_unique<StationApi>(server_.baseURL(), usersFile());
+  api_ = std::make_unique<StationApi>(server_.baseURL(), usersFile(), recording_);
   return foundation::Status::success();
 }
 

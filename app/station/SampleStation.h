@@ -25,7 +25,8 @@ class SampleStation {
   static constexpr const char* kMediaFiles[] = {"song-2s.mp3", "song-3s.mp3", "advert.mp3", "cover-1.jpg",
                                                 "cover-2.jpg"};
 
-  explicit SampleStation(std::string mediaDirectory);
+  // Calls are recorded for calls() and playLogs() only where `recording` asks for it.
+  explicit SampleStation(std::string mediaDirectory, CallRecording recording = CallRecording::off);
   // The folder of the media made with the program.
   static std::string builtInMediaDirectory();
   // Where the users' kept programmes outlive the station: below the program's home.
@@ -35,7 +36,7 @@ class SampleStation {
   foundation::Status start();
   // "http://127.0.0.1:<port>".
   std::string baseUrl() const;
-  // After start: the catalogue with this station's URLs, and the web-API calls received (see
+  // After start: the catalogue with this station's URLs, and the web-API calls recorded (see
   // StationApi).
   const SampleCatalogue& catalogue() const { return api().catalogue(); }
   std::vector<StationCall> calls() const { return api().calls(); }
@@ -51,6 +52,7 @@ class SampleStation {
   net::LocalReply servePicture(const net::LocalRequest& request) const;
 
   std::string mediaDirectory_;
+  const CallRecording recording_;
   std::map<std::string, std::string> media_;  // file name -> content, fixed once started
   mutable std::atomic<std::size_t> songRequests_ = 0;
   // The web API is made on start, once the port is known, and read on the server's thread.

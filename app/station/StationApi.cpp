@@ -49,8 +49,8 @@ std::vector<StationCall> batchRecords(const std::string& json) {
 
 }  // namespace
 
-StationApi::StationApi(std::string mediaBaseUrl, std::string usersFile)
-    : catalogue_(std::move(mediaBaseUrl)), users_(std::move(usersFile)) {
+StationApi::StationApi(std::string mediaBaseUrl, std::string usersFile, CallRecording recording)
+    : catalogue_(std::move(mediaBaseUrl)), recording_(recording), users_(std::move(usersFile)) {
   offer("play.playNowChannels", &StationApi::onAir);
   offer("play.playChannel", &StationApi::nextOfChannel);
   offer("play.playProgram", &StationApi::programToPlay);
@@ -73,6 +73,7 @@ net::LocalReply StationApi::handle(const net::LocalRequest& request) { return re
 
 StationCall StationApi::record(const net::LocalRequest& request) {
   StationCall call = StationCall::decode(request);
+  if (recording_ == CallRecording::off) return call;
   std::lock_guard lock(mutex_);
   calls_.push_back(call);
   return call;

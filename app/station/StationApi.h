@@ -15,10 +15,14 @@
 
 namespace station {
 
+// Whether a station keeps every call it receives, for a test to read. A station serving a
+// listener keeps none: it would grow with every song for as long as the program runs.
+enum class CallRecording { off, on };
+
 // The station's web API without a transport: a request for "/api/<method>.json" in, its reply
 // out. The methods the player uses are answered from SampleCatalogue, the batch "call" from the
-// answers of the methods its "js_methods" names; any method's answer can be replaced. Every call
-// is recorded. Its methods may be called from any thread.
+// answers of the methods its "js_methods" names; any method's answer can be replaced. Calls are
+// recorded where the station was made to record them. Its methods may be called from any thread.
 class StationApi {
  public:
   // Answers one call. Runs on the thread the request arrived on.
@@ -26,7 +30,8 @@ class StationApi {
 
   // The catalogue's URLs lie under `mediaBaseUrl`. The users' kept programmes live in
   // `usersFile` (see StationUsers; empty: in memory only).
-  explicit StationApi(std::string mediaBaseUrl, std::string usersFile = "");
+  explicit StationApi(std::string mediaBaseUrl, std::string usersFile = "",
+                      CallRecording recording = CallRecording::off);
   StationApi(const StationApi&) = delete;
   StationApi& operator=(const StationApi&) = delete;
 
@@ -34,13 +39,14 @@ class StationApi {
 
   // Records the call and answers it.
   net::LocalReply handle(const net::LocalRequest& request);
-  // Records the call without answering it, for a transport that answers on its own.
+  // Decodes and records the call without answering it, for a transport that answers on its own.
   StationCall record(const net::LocalRequest& request);
   // The method's answer; 404 {"err":"hapn.u_method"} for a method the station does not offer.
   net::LocalReply reply(const StationCall& call) const;
   // Replaces the method's answer, or adds the method.
   void answer(const std::string& method, Answer answer);
 
+  // What was recorded; nothing when the station records no calls.
   std::vector<StationCall> calls() const;
   std::size_t callCount() const;
   // Every play record received, one per song report: records sent in a batch ("js_logs") are
@@ -67,6 +73,7 @@ class StationApi {
   const SampleProgram* program(const StationCall& call, std::string& err) const;
 
   const SampleCatalogue catalogue_;
+  const CallRecording recording_;
   mutable std::mutex mutex_;  // guards what follows; never held while an answer runs
   std::map<std::string, Answer> answers_;
   std::vector<StationCall> calls_;

@@ -131,22 +131,30 @@ void loadCommonPlugins() {
   }
 }
 
-// Keeps at most one idle playbin, at READY, for the next song: making a playbin and taking it down
-// to NULL is most of what a song of a few seconds costs. Main thread. Each pool belongs to one
-// factory, so a playbin taken from it has that factory's sink.
+// Keeps up to two idle playbins, at READY, for the songs to come: making a playbin and taking it
+// down to NULL is most of what a song of a few seconds costs, and GStreamer does not free all of
+// one taken down with software volume. Two, because a player that made the next song from its own
+// end's callback is let go only after it, so two playbins take turns; a list replaced between songs
+// lets its player go first, and that playbin finds room beside the other. Main thread. Each pool
+// belongs to one factory, so a playbin taken from it has that factory's sink.
 class PlaybinPool {
  public:
   PlaybinPool() = default;
   PlaybinPool(const PlaybinPool&) = delete;
   PlaybinPool& operator=(const PlaybinPool&) = delete;
   ~PlaybinPool() {
-    if (idle_) discard(idle_);
+    for (GstElement* playbin : idle_) discard(playbin);
   }
 
-  GstElement* take() { return std::exchange(idle_, nullptr); }
+  GstElement* take() {
+    if (idle_.empty()) return nullptr;
+    GstElement* playbin = idle_.back();
+    idle_.pop_back();
+    return playbin;
+  }
   void give(GstElement* playbin) {
-    if (idle_) return discard(playbin);
-    idle_ = playbin;
+    if (idle_.size() == kMostIdle) return discard(playbin);
+    idle_.push_back(playbin);
   }
 
   static void discard(GstElement* playbin) {
@@ -155,7 +163,8 @@ class PlaybinPool {
   }
 
  private:
-  GstElement* idle_ = nullptr;
+  static constexpr std::size_t kMostIdle = 2;
+  std::vector<GstElement*> idle_;
 };
 
 // The pipeline and its state on the main thread; the bus handler reaches it only through a weak

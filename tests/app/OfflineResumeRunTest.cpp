@@ -113,7 +113,7 @@ TEST_F(OfflineResumeRunTest, ADownloadKilledHalfWayEndsWholeInTheNextRun) {
   }
 
   // Offline, the stored copies play without a single song asked of the (new) station.
-  station = std::make_unique<station::SampleStation>(media.string());
+  station = std::make_unique<station::SampleStation>(media.string(), station::CallRecording::on);
   ASSERT_TRUE(station->start().ok());
   std::vector<std::string> offline = arguments();
   offline.push_back("--offline");

@@ -67,7 +67,7 @@ TEST_F(OfflineRoadTest, KeptProgrammeIsListedPausedAndPlayedFromItsStoredCopy) {
   playback::DownloadManager::resetSharedManagerForTesting();
   playback::DBManager::resetSharedManagerForTesting();
   station = std::make_unique<station::SampleStation>(
-      (std::filesystem::path(foundation::Paths::homeDirectory()) / "media").string());
+      (std::filesystem::path(foundation::Paths::homeDirectory()) / "media").string(), station::CallRecording::on);
   ASSERT_TRUE(station->start().ok());
   run(true);
   ASSERT_TRUE(runUntil([&] {

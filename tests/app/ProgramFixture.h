@@ -19,7 +19,8 @@ class ProgramFixture : public playertest::PlayerTest {
   void SetUp() override {
     PlayerTest::SetUp();
     station = std::make_unique<station::SampleStation>(
-        writeStandInMedia(std::filesystem::path(foundation::Paths::homeDirectory()) / "media"));
+        writeStandInMedia(std::filesystem::path(foundation::Paths::homeDirectory()) / "media"),
+        station::CallRecording::on);
     ASSERT_TRUE(station->start().ok());
     out = ::open_memstream(&printed, &printedSize);
     console = std::make_unique<zunoradio::Console>(out, out, false);

@@ -17,7 +17,7 @@ class SampleStationTest : public apitest::ApiRequestTest {
   void SetUp() override {
     ApiRequestTest::SetUp();
     media = apptest::writeStandInMedia(std::filesystem::path(foundation::Paths::homeDirectory()) / "media");
-    station = std::make_unique<station::SampleStation>(media);
+    station = std::make_unique<station::SampleStation>(media, station::CallRecording::on);
     ASSERT_TRUE(station->start().ok());
     api::BaseDataRequest::setApiBaseUrl(station->baseUrl() + "/");
   }
@@ -115,6 +115,18 @@ TEST_F(SampleStationTest, PlayLogsAndAccountCallsAreRecordedAndAnswered) {
   call<api::DelCollectionRequest>({{"program_id", "1002"}});
   call<api::ListSubscriptionStatusRequest>({{"sync", "1"}});
   EXPECT_TRUE(delegate->resultDic["data"].getArray()->empty());
+}
+
+// The program's station answers alike but keeps nothing of a call: it serves for as long as the
+// program plays.
+TEST_F(SampleStationTest, AStationMadeAsTheProgramMakesItKeepsNoCall) {
+  station::SampleStation quiet(media);
+  ASSERT_TRUE(quiet.start().ok());
+  api::BaseDataRequest::setApiBaseUrl(quiet.baseUrl() + "/");
+  call<api::PlayLogRequest>({{"song_id", "2001"}, {"action", "0"}, {"real_duration", "2"}});
+  EXPECT_EQ(delegate->resultDic["err"], Value("hapn.ok"));
+  EXPECT_TRUE(quiet.calls().empty());
+  EXPECT_TRUE(quiet.playLogs().empty());
 }
 
 TEST(SampleStationMediaTest, AMissingSampleFileIsNamedAtStart) {

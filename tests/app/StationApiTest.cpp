@@ -14,7 +14,7 @@ net::LocalRequest formPost(const std::string& method, const std::string& body) {
 Value replyOf(const net::LocalReply& reply) { return foundation::Json::parse(reply.body).value(); }
 
 TEST(StationApiTest, ABatchGathersTheDataOfEachMethodsOwnAnswerInOrder) {
-  station::StationApi api("http://127.0.0.1:1");
+  station::StationApi api("http://127.0.0.1:1", "", station::CallRecording::on);
   const Value program = replyOf(api.handle(formPost("play.playProgram.json", "program_id=1002")));
   ASSERT_EQ(program["err"], Value("hapn.ok"));
   api.answer("play.getAdPlan", [](const station::StationCall& call) {

@@ -31,7 +31,7 @@ Reply loopbackReply(const net::LocalReply& local) {
 }  // namespace
 
 TestStation::TestStation() {
-  station_ = std::make_unique<station::StationApi>(baseUrl());
+  station_ = std::make_unique<station::StationApi>(baseUrl(), "", station::CallRecording::on);
   for (const auto& entry : std::filesystem::directory_iterator(fixtureFolder()))
     if (entry.path().extension() == ".json")
       answerWithFixture(entry.path().stem().string(), entry.path().filename().string());

@@ -154,6 +154,23 @@ TEST_F(GStreamerPlayerTest, APreparedBackendPlaysItsSongs) {
   EXPECT_EQ(playbins.made(), 1) << "the warm-up's playbin serves every song";
 }
 
+// Within a list the next song is made while the one that ended is still held; a new list lets
+// the last song go before its first is made. Either way the songs share the same two playbins.
+TEST_F(GStreamerPlayerTest, SongsOfListAfterListReuseThePlaybinsOfTheSongsBefore) {
+  GStreamerPlaybinCount playbins;
+  for (int list = 0; list < 3; ++list) {
+    auto first = open(kMedia + "/song-2s.mp3");
+    ASSERT_TRUE(settle(first));
+    ASSERT_TRUE(playToTheEnd(*first));
+    auto last = open(kMedia + "/song-2s.mp3");
+    first.reset();
+    ASSERT_TRUE(settle(last));
+    ASSERT_TRUE(playToTheEnd(*last));
+    last.reset();
+  }
+  EXPECT_EQ(playbins.made(), 2);
+}
+
 TEST_F(GStreamerPlayerTest, SeekOnAServerWithoutRangeIsRefusedAndTheSongPlaysOn) {
   std::string song = testsupport::readFile(kMedia + "/song-3s.mp3");
   testsupport::routeMedia(server, "/ranged.mp3", song, RangeMode::kHonour);
