@@ -20,6 +20,7 @@
 
 #include "app/station/SampleStation.h"
 #include "bench/AlternatedMedians.h"
+#include "bench/FreshHome.h"
 #include "platform/net/LocalHTTPServer.h"
 #include "tests/app/ChildProcess.h"
 
@@ -49,23 +50,6 @@ std::vector<std::string> gstPlay(const std::vector<std::string>& uris) {
   argv.insert(argv.end(), uris.begin(), uris.end());
   return argv;
 }
-
-// A fresh application home for one run of the program, removed when it goes.
-class FreshHome {
- public:
-  FreshHome() {
-    char pattern[] = "/tmp/zunoradio-bench-XXXXXX";
-    if (!::mkdtemp(pattern)) throw std::runtime_error("mkdtemp");
-    path_ = pattern;
-    ::setenv("ZUNORADIO_HOME", path_.c_str(), 1);
-  }
-  ~FreshHome() { std::filesystem::remove_all(path_); }
-  FreshHome(const FreshHome&) = delete;
-  FreshHome& operator=(const FreshHome&) = delete;
-
- private:
-  std::string path_;
-};
 
 std::vector<std::string> zunoradio(const std::string& server) {
   return {ZR_ZUNORADIO_PATH, "--server", server, "--sink", "fake"};
@@ -107,7 +91,7 @@ void LaunchToFirstSong(benchmark::State& state) {
     bench::alternateRounds(
         kStartRounds,
         [&] {
-          FreshHome home;
+          bench::FreshHome home;
           ChildProcess radio(zunoradio(station.baseUrl()));
           ok = radio.readUntil(kPlayMark) && ok;
           program.push_back(radio.secondsSinceStart());
@@ -178,7 +162,7 @@ void SixtySecondsOfPlay(benchmark::State& state) {
         [&] {
           std::string output;
           {
-            FreshHome home;
+            bench::FreshHome home;
             ChildProcess radio(zunoradio(station.baseUrl()));
             radio.readFor(kPlayTime);
             radio.say("q\n");

@@ -19,6 +19,7 @@
 
 #include "app/program/Console.h"
 #include "app/program/RadioProgram.h"
+#include "bench/FreshHome.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/media/AudioBackend.h"
 
@@ -62,23 +63,6 @@ class ItemCount {
   int items_ = 0;
 };
 
-// A fresh application home for the run, removed when it goes.
-class FreshHome {
- public:
-  FreshHome() {
-    char pattern[] = "/tmp/zunoradio-memory-XXXXXX";
-    if (!::mkdtemp(pattern)) throw std::runtime_error("mkdtemp");
-    path_ = pattern;
-    ::setenv("ZUNORADIO_HOME", path_.c_str(), 1);
-  }
-  ~FreshHome() { std::filesystem::remove_all(path_); }
-  FreshHome(const FreshHome&) = delete;
-  FreshHome& operator=(const FreshHome&) = delete;
-
- private:
-  std::string path_;
-};
-
 double residentKiB() {
   std::ifstream status("/proc/self/status");
   std::string line;
@@ -108,7 +92,7 @@ class GrowthPerItem {
 };
 
 void itemsOfChannel12(benchmark::State& state) {
-  FreshHome home;
+  bench::FreshHome home;
   // As the program sets them up.
   ::mallopt(M_ARENA_MAX, 2);
   media::AudioBackend::useGStreamer({.sink = media::AudioSink::fake, .sync = false});
