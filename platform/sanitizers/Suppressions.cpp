@@ -7,7 +7,7 @@
 #if defined(__SANITIZE_ADDRESS__)
 #define ZR_ADDRESS_SANITIZER 1
 #endif
-#if defined(ZR_THREAD_SANITIZER)
+#if defined(__SANITIZE_THREAD__)
 #define ZR_THREAD_SANITIZER 1
 #endif
 #if defined(__has_feature)
