@@ -1,5 +1,6 @@
 // Every sanitizer suppression for the third-party libraries we load, in one place. Only their
-// own code is named: a report inside our code is never hidden.
+// names are given. A race suppression matches a library anywhere in a report's stacks, so a race
+// of our own code on a thread one of them started (a GStreamer streaming thread) is hidden too.
 
 #include "platform/sanitizers/Suppressions.h"
 
