@@ -1,5 +1,7 @@
 #include "src/http/HTTPRequestErrors.h"
 
+#include "platform/foundation/NoDestructor.h"
+
 namespace http {
 
 foundation::ErrorPtr makeRequestError(HTTPRequestErrorCode code, std::string description,
@@ -9,30 +11,33 @@ foundation::ErrorPtr makeRequestError(HTTPRequestErrorCode code, std::string des
 }
 
 const foundation::ErrorPtr& requestTimedOutError() {
-  static const auto error = makeRequestError(HTTPRequestErrorCode::timedOut, "The request timed out");
-  return error;
+  static const foundation::NoDestructor<foundation::ErrorPtr> error(
+      makeRequestError(HTTPRequestErrorCode::timedOut, "The request timed out"));
+  return *error;
 }
 
 const foundation::ErrorPtr& authenticationNeededError() {
-  static const auto error = makeRequestError(HTTPRequestErrorCode::authenticationNeeded, "Authentication needed");
-  return error;
+  static const foundation::NoDestructor<foundation::ErrorPtr> error(
+      makeRequestError(HTTPRequestErrorCode::authenticationNeeded, "Authentication needed"));
+  return *error;
 }
 
 const foundation::ErrorPtr& requestCancelledError() {
-  static const auto error = makeRequestError(HTTPRequestErrorCode::cancelled, "The request was cancelled");
-  return error;
+  static const foundation::NoDestructor<foundation::ErrorPtr> error(
+      makeRequestError(HTTPRequestErrorCode::cancelled, "The request was cancelled"));
+  return *error;
 }
 
 const foundation::ErrorPtr& unableToCreateRequestError() {
-  static const auto error =
-      makeRequestError(HTTPRequestErrorCode::unableToCreateRequest, "Unable to create request (bad url?)");
-  return error;
+  static const foundation::NoDestructor<foundation::ErrorPtr> error(
+      makeRequestError(HTTPRequestErrorCode::unableToCreateRequest, "Unable to create request (bad url?)"));
+  return *error;
 }
 
 const foundation::ErrorPtr& tooManyRedirectsError() {
-  static const auto error = makeRequestError(HTTPRequestErrorCode::tooManyRedirects,
-                                             "The request failed because it redirected too many times");
-  return error;
+  static const foundation::NoDestructor<foundation::ErrorPtr> error(makeRequestError(
+      HTTPRequestErrorCode::tooManyRedirects, "The request failed because it redirected too many times"));
+  return *error;
 }
 
 bool isRequestError(const foundation::ErrorPtr& error, HTTPRequestErrorCode code) {

@@ -3,6 +3,7 @@
 #include "platform/foundation/DeviceInfo.h"
 #include "platform/foundation/Digest.h"
 #include "platform/foundation/FileManager.h"
+#include "platform/foundation/NoDestructor.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/Url.h"
@@ -16,9 +17,11 @@ constexpr const char* kImageFolderName = "images";
 constexpr const char* kImageCacheErrorDomain = "QRVImageCacheErrorDomain";
 constexpr long long kInvalidArgumentError = 1;
 
+// Never destroyed by exit: the destructor would cancel the fetches and wait for them to end on the
+// network thread, beside exit's clean-up.
 std::unique_ptr<QRVImageCacheManager>& sharedInstance() {
-  static std::unique_ptr<QRVImageCacheManager> instance;
-  return instance;
+  static foundation::NoDestructor<std::unique_ptr<QRVImageCacheManager>> instance;
+  return *instance;
 }
 
 std::mutex& creationMutex() {
@@ -174,8 +177,8 @@ void QRVImageCacheManager::checkRequestQueueStatus() {
 }
 
 std::string QRVImageCacheManager::encodeURL(std::string_view text) {
-  static const std::string kUnreserved = std::string(foundation::Url::kAlphanumerics) + "-_.";
-  return foundation::Url::percentEscape(text, kUnreserved);
+  static const foundation::NoDestructor<std::string> kUnreserved(std::string(foundation::Url::kAlphanumerics) + "-_.");
+  return foundation::Url::percentEscape(text, *kUnreserved);
 }
 
 bool QRVImageCacheManager::createDirectorysAtPath(const std::string& path) {
