@@ -2,6 +2,7 @@
 
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Json.h"
+#include "platform/foundation/NoDestructor.h"
 #include "platform/foundation/Paths.h"
 
 namespace station {
@@ -25,9 +26,9 @@ void StationUsers::load() {
 }
 
 const std::map<std::string, std::string>& StationUsers::programs() const {
-  static const std::map<std::string, std::string> none;
+  static const foundation::NoDestructor<std::map<std::string, std::string>> none;
   const auto found = programs_.find(current_);
-  return found == programs_.end() ? none : found->second;
+  return found == programs_.end() ? *none : found->second;
 }
 
 foundation::Status StationUsers::keep(const std::string& programId, const std::string& sync) {

@@ -5,8 +5,8 @@
 namespace foundation {
 
 ArchiveRegistry& ArchiveRegistry::shared() {
-  static ArchiveRegistry registry;
-  return registry;
+  static auto* registry = new ArchiveRegistry();  // lives for the run: any thread may decode at exit
+  return *registry;
 }
 
 bool ArchiveRegistry::registerClass(std::string className, ArchiveFactory factory) {

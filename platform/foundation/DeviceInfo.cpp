@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "platform/foundation/FileManager.h"
+#include "platform/foundation/NoDestructor.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/Uuid.h"
 
@@ -21,8 +22,8 @@ struct State {
 };
 
 State& state() {
-  static State instance;
-  return instance;
+  static NoDestructor<State> instance;
+  return *instance;
 }
 
 // "6.1.0" of "6.1.0-18-amd64": only the dotted numbers are a version.
@@ -57,8 +58,8 @@ DeviceInfo DeviceInfo::current() {
     std::lock_guard lock(state().mutex);
     if (state().override) return *state().override;
   }
-  static const DeviceInfo system = fromSystem();
-  return system;
+  static const NoDestructor<DeviceInfo> system(fromSystem());
+  return *system;
 }
 
 void DeviceInfo::setCurrentForTesting(std::optional<DeviceInfo> info) {

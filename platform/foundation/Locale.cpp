@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <mutex>
 
+#include "platform/foundation/NoDestructor.h"
+
 namespace foundation {
 namespace {
 
@@ -22,8 +24,8 @@ std::mutex& overrideMutex() {
 }
 
 std::optional<Locale>& currentOverride() {
-  static std::optional<Locale> locale;
-  return locale;
+  static NoDestructor<std::optional<Locale>> locale;
+  return *locale;
 }
 
 }  // namespace

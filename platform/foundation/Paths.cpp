@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/foundation/FileManager.h"
+#include "platform/foundation/NoDestructor.h"
 
 namespace foundation {
 namespace {
@@ -20,8 +21,8 @@ std::mutex& overrideMutex() {
 }
 
 std::string& homeOverride() {
-  static std::string path;
-  return path;
+  static NoDestructor<std::string> path;
+  return *path;
 }
 
 std::string environment(const char* name) {

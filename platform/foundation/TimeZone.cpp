@@ -21,6 +21,7 @@
 #include <mutex>
 
 #include "platform/foundation/FileManager.h"
+#include "platform/foundation/NoDestructor.h"
 #include "platform/foundation/TimeZoneRules.h"
 
 namespace foundation {
@@ -113,8 +114,8 @@ struct ZoneCache {
 };
 
 ZoneCache& cache() {
-  static ZoneCache instance;
-  return instance;
+  static NoDestructor<ZoneCache> instance;
+  return *instance;
 }
 
 std::string trimmed(std::string text) {
@@ -231,9 +232,9 @@ Result<TimeZone> TimeZone::fromPosixRule(std::string_view text) {
 }
 
 TimeZone TimeZone::utc() {
-  static const std::shared_ptr<const Rules> rules =
-      makeRules("UTC", std::unique_ptr<icu::TimeZone>(icu::TimeZone::createTimeZone("UTC")));
-  return TimeZone(rules);
+  static const NoDestructor<std::shared_ptr<const Rules>> rules(
+      makeRules("UTC", std::unique_ptr<icu::TimeZone>(icu::TimeZone::createTimeZone("UTC"))));
+  return TimeZone(*rules);
 }
 
 TimeZone TimeZone::fixed(int secondsFromGMT) {

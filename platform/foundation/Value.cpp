@@ -5,6 +5,8 @@
 #include <cmath>
 #include <limits>
 
+#include "platform/foundation/NoDestructor.h"
+
 namespace foundation {
 
 namespace {
@@ -142,8 +144,8 @@ bool operator==(const Dictionary& a, const Dictionary& b) {
 }
 
 const Value& Value::null() {
-  static const Value kNull;
-  return kNull;
+  static const NoDestructor<Value> kNull;
+  return *kNull;
 }
 
 const char* Value::kindName(Kind kind) {

@@ -1,5 +1,6 @@
 #include "platform/media/AudioBackend.h"
 
+#include "platform/foundation/NoDestructor.h"
 #include "platform/media/FakeAudioBackend.h"
 #include "platform/media/FakePlayerEngine.h"
 #include "platform/media/PlayerEngine.h"
@@ -8,8 +9,8 @@ namespace media {
 namespace {
 
 std::shared_ptr<EngineFactory>& installedFactory() {
-  static std::shared_ptr<EngineFactory> factory;
-  return factory;
+  static foundation::NoDestructor<std::shared_ptr<EngineFactory>> factory;
+  return *factory;
 }
 
 }  // namespace

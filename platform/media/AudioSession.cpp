@@ -20,8 +20,8 @@ AudioRouteDescription speakerRoute() { return AudioRouteDescription{{kAudioOutpu
 }  // namespace
 
 AudioSession& AudioSession::sharedInstance() {
-  static AudioSession session;
-  return session;
+  static auto* session = new AudioSession();  // lives for the run
+  return *session;
 }
 
 AudioSession::AudioSession() : route_(speakerRoute()) {}

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/foundation/GioDefaults.h"
+#include "platform/foundation/NoDestructor.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/WorkerPool.h"
 #include "platform/media/AudioBackend.h"
@@ -36,15 +37,15 @@ std::string soundStartFailure(foundation::TimePoint began) {
 
 bool initialiseGStreamer(std::string& failure) {
   static std::once_flag once;
-  static std::string initFailure;
+  static foundation::NoDestructor<std::string> initFailure;
   std::call_once(once, [] {
     GError* error = nullptr;
     if (!gst_init_check(nullptr, nullptr, &error)) {
-      initFailure = error ? error->message : "GStreamer could not start";
+      *initFailure = error ? error->message : "GStreamer could not start";
       g_clear_error(&error);
     }
   });
-  failure = initFailure;
+  failure = *initFailure;
   return failure.empty();
 }
 

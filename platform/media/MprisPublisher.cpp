@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/foundation/GioDefaults.h"
+#include "platform/foundation/NoDestructor.h"
 #include "platform/media/NowPlayingInfoCenter.h"
 #include "platform/media/RemoteCommandCenter.h"
 
@@ -265,8 +266,8 @@ struct MprisPublisher::Impl {
 
 namespace {
 std::unique_ptr<MprisPublisher::Impl>& running() {
-  static std::unique_ptr<MprisPublisher::Impl> impl;
-  return impl;
+  static foundation::NoDestructor<std::unique_ptr<MprisPublisher::Impl>> impl;
+  return *impl;
 }
 }  // namespace
 

@@ -20,8 +20,8 @@ double PlaybackPosition::at(foundation::TimePoint now) const {
 }
 
 NowPlayingInfoCenter& NowPlayingInfoCenter::defaultCenter() {
-  static NowPlayingInfoCenter center;
-  return center;
+  static auto* center = new NowPlayingInfoCenter();  // lives for the run
+  return *center;
 }
 
 void NowPlayingInfoCenter::setNowPlayingInfo(std::optional<NowPlayingInfo> info) {

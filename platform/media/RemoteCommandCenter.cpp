@@ -5,8 +5,8 @@
 namespace media {
 
 RemoteCommandCenter& RemoteCommandCenter::sharedCenter() {
-  static RemoteCommandCenter center;
-  return center;
+  static auto* center = new RemoteCommandCenter();  // lives for the run: the desktop's bus thread sends to it
+  return *center;
 }
 
 void RemoteCommandCenter::injectCommand(RemoteCommand command) {

@@ -47,8 +47,8 @@ std::optional<foundation::Duration> wavLength(const std::string& path) {
 }  // namespace
 
 SystemSounds& SystemSounds::shared() {
-  static SystemSounds sounds;
-  return sounds;
+  static auto* sounds = new SystemSounds();  // lives for the run
+  return *sounds;
 }
 
 SystemSounds::SoundID SystemSounds::create(const std::string& path) {

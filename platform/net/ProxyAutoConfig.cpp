@@ -17,6 +17,7 @@
 #include "duktape.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Error.h"
+#include "platform/foundation/NoDestructor.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/WorkerPool.h"
 #include "platform/net/PACHelpers.h"
@@ -118,11 +119,11 @@ std::optional<std::string> systemResolve(const std::string& host) {
 }
 
 std::mutex resolverLock;
-PACScript::HostResolver testResolver;  // guarded by resolverLock
+foundation::NoDestructor<PACScript::HostResolver> testResolver;  // guarded by resolverLock
 
 PACScript::HostResolver currentResolver() {
   std::scoped_lock lock(resolverLock);
-  return testResolver ? testResolver : PACScript::HostResolver(systemResolve);
+  return *testResolver ? *testResolver : PACScript::HostResolver(systemResolve);
 }
 
 // Look-ups still running; past the limit a script's look-up fails at once rather than leave
@@ -292,7 +293,7 @@ foundation::Result<std::vector<PACProxy>> PACScript::proxiesForURL(const std::st
 
 void PACScript::setHostResolverForTesting(HostResolver resolver) {
   std::scoped_lock lock(resolverLock);
-  testResolver = std::move(resolver);
+  *testResolver = std::move(resolver);
 }
 
 void PACScript::proxiesForURLAsync(std::string script, std::string url, foundation::RunLoop& loop,

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <sstream>
 
+#include "platform/foundation/NoDestructor.h"
 #include "platform/net/NetErrors.h"
 #include "platform/net/URLParts.h"
 
@@ -129,8 +130,8 @@ std::mutex& systemMutex() {
 }
 
 std::optional<ProxySettings>& injectedSettings() {
-  static std::optional<ProxySettings> settings;
-  return settings;
+  static foundation::NoDestructor<std::optional<ProxySettings>> settings;
+  return *settings;
 }
 
 }  // namespace

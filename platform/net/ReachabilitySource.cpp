@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "platform/foundation/NoDestructor.h"
 #include "platform/net/ReachabilityNetlinkSource.h"
 
 namespace net {
@@ -14,8 +15,8 @@ std::mutex& systemMutex() {
 }
 
 std::shared_ptr<ReachabilitySource>& installedSource() {
-  static std::shared_ptr<ReachabilitySource> source;
-  return source;
+  static foundation::NoDestructor<std::shared_ptr<ReachabilitySource>> source;
+  return *source;
 }
 
 }  // namespace
@@ -23,8 +24,9 @@ std::shared_ptr<ReachabilitySource>& installedSource() {
 std::shared_ptr<ReachabilitySource> ReachabilitySource::system() {
   std::lock_guard lock(systemMutex());
   if (installedSource()) return installedSource();
-  static const auto machine = std::make_shared<ReachabilityNetlinkSource>();
-  return machine;
+  static const foundation::NoDestructor<std::shared_ptr<ReachabilitySource>> machine(
+      std::make_shared<ReachabilityNetlinkSource>());
+  return *machine;
 }
 
 void ReachabilitySource::setSystemForTesting(std::shared_ptr<ReachabilitySource> source) {

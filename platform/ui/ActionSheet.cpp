@@ -1,11 +1,13 @@
 #include "platform/ui/ActionSheet.h"
 
+#include "platform/foundation/NoDestructor.h"
+
 namespace ui {
 namespace {
 
 std::vector<std::shared_ptr<ActionSheet>>& shownSheets() {
-  static std::vector<std::shared_ptr<ActionSheet>> sheets;
-  return sheets;
+  static foundation::NoDestructor<std::vector<std::shared_ptr<ActionSheet>>> sheets;
+  return *sheets;
 }
 
 }  // namespace

@@ -2,17 +2,19 @@
 
 #include <algorithm>
 
+#include "platform/foundation/NoDestructor.h"
+
 namespace ui {
 namespace {
 
 std::vector<std::shared_ptr<AlertView>>& shownAlerts() {
-  static std::vector<std::shared_ptr<AlertView>> alerts;
-  return alerts;
+  static foundation::NoDestructor<std::vector<std::shared_ptr<AlertView>>> alerts;
+  return *alerts;
 }
 
 std::function<void(AlertView&)>& showObserver() {
-  static std::function<void(AlertView&)> observer;
-  return observer;
+  static foundation::NoDestructor<std::function<void(AlertView&)>> observer;
+  return *observer;
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "platform/foundation/FileManager.h"
+#include "platform/foundation/NoDestructor.h"
 #include "platform/ui/Resources.h"
 
 namespace ui {
@@ -206,7 +207,8 @@ const std::vector<std::uint32_t>& Image::pixels() const {
 }
 
 ImagePtr Image::named(const std::string& name) {
-  static std::unordered_map<std::string, ImagePtr> loaded;
+  static foundation::NoDestructor<std::unordered_map<std::string, ImagePtr>> cache;
+  auto& loaded = *cache;
   if (auto found = loaded.find(name); found != loaded.end()) return found->second;
   std::size_t dot = name.rfind('.');
   std::string stem = dot == std::string::npos ? name : name.substr(0, dot);

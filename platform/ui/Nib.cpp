@@ -2,14 +2,15 @@
 
 #include <map>
 
+#include "platform/foundation/NoDestructor.h"
 #include "platform/ui/View.h"
 
 namespace ui {
 namespace {
 
 std::map<std::string, Nib::Builder>& registry() {
-  static std::map<std::string, Nib::Builder> nibs;
-  return nibs;
+  static foundation::NoDestructor<std::map<std::string, Nib::Builder>> nibs;
+  return *nibs;
 }
 
 void awake(View& view) {

@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <mutex>
 
+#include "platform/foundation/NoDestructor.h"
+
 namespace ui {
 namespace {
 
@@ -12,8 +14,8 @@ std::mutex& directoryMutex() {
 }
 
 std::string& directoryStorage() {
-  static std::string directory = ZR_RESOURCES_DIR;
-  return directory;
+  static foundation::NoDestructor<std::string> directory(ZR_RESOURCES_DIR);
+  return *directory;
 }
 
 // A resource name comes from code and nibs but may also be built from server data: it must

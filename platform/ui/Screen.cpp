@@ -2,12 +2,14 @@
 
 #include <cstdlib>
 
+#include "platform/foundation/NoDestructor.h"
+
 namespace ui {
 namespace {
 
 Screen& current() {
-  static Screen screen;
-  return screen;
+  static foundation::NoDestructor<Screen> screen;
+  return *screen;
 }
 
 }  // namespace

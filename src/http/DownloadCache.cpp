@@ -6,6 +6,7 @@
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Digest.h"
 #include "platform/foundation/FileManager.h"
+#include "platform/foundation/NoDestructor.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/PropertyList.h"
 #include "src/http/CacheControl.h"
@@ -125,13 +126,13 @@ DownloadCache::RequestFacts DownloadCache::factsOf(HTTPRequest& request) {
 DownloadCache::DownloadCache() : defaultCachePolicy_(kAskServerIfModifiedWhenStale) {}
 
 const std::shared_ptr<DownloadCache>& DownloadCache::sharedCache() {
-  static const std::shared_ptr<DownloadCache> cache = [] {
+  static const foundation::NoDestructor<std::shared_ptr<DownloadCache>> cache([] {
     auto made = std::make_shared<DownloadCache>();
     // A folder that cannot be made leaves the cache without one: it then stores nothing.
     (void)made->setStoragePath(foundation::Paths::cachesDirectory() + "/HTTPRequestCache");
     return made;
-  }();
-  return cache;
+  }());
+  return *cache;
 }
 
 std::optional<std::string> DownloadCache::storagePath() const {
@@ -401,8 +402,9 @@ std::string DownloadCache::keyForURL(const std::string& url) {
 }
 
 const std::vector<std::string>& DownloadCache::fileExtensionsToHandleAsHTML() {
-  static const std::vector<std::string> extensions = {"asp", "aspx", "jsp", "php", "rb", "py", "pl", "cgi"};
-  return extensions;
+  static const foundation::NoDestructor<std::vector<std::string>> extensions(
+      std::vector<std::string>{"asp", "aspx", "jsp", "php", "rb", "py", "pl", "cgi"});
+  return *extensions;
 }
 
 }  // namespace http

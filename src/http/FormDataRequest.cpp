@@ -5,6 +5,7 @@
 
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Json.h"
+#include "platform/foundation/NoDestructor.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/Text.h"
 #include "platform/foundation/Url.h"
@@ -243,11 +244,11 @@ void FormDataRequest::appendPostString(const std::string& text) {
 }
 
 std::string FormDataRequest::encodeURL(const std::string& text) const {
-  static const std::string unescaped = std::string(foundation::Url::kAlphanumerics) + "-_.";
+  static const foundation::NoDestructor<std::string> unescaped(std::string(foundation::Url::kAlphanumerics) + "-_.");
   auto bytes = foundation::Text::encode(text, stringEncoding());
   if (!bytes.ok()) return "";
   return foundation::Url::percentEscape(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()),
-                                        unescaped);
+                                        *unescaped);
 }
 
 // --- Accessors ---

@@ -1,6 +1,7 @@
 // The cookies received during this run, and forgetting the session.
 #include <algorithm>
 
+#include "platform/foundation/NoDestructor.h"
 #include "src/http/HTTPRequest.h"
 #include "src/http/SessionCredentialStore.h"
 
@@ -13,8 +14,8 @@ std::recursive_mutex& sessionCookiesLock() {
 }
 
 std::vector<net::Cookie>& sessionCookieList() {
-  static std::vector<net::Cookie> cookies;
-  return cookies;
+  static foundation::NoDestructor<std::vector<net::Cookie>> cookies;
+  return *cookies;
 }
 
 }  // namespace

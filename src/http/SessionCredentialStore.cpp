@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/foundation/NoDestructor.h"
 #include "platform/foundation/Url.h"
 
 namespace http {
@@ -26,13 +27,13 @@ bool holdsLogin(const SessionCredentials& entry, const std::optional<std::string
 }  // namespace
 
 SessionCredentialStore& SessionCredentialStore::server() {
-  static SessionCredentialStore store;
-  return store;
+  static foundation::NoDestructor<SessionCredentialStore> store;
+  return *store;
 }
 
 SessionCredentialStore& SessionCredentialStore::proxy() {
-  static SessionCredentialStore store;
-  return store;
+  static foundation::NoDestructor<SessionCredentialStore> store;
+  return *store;
 }
 
 std::recursive_mutex& SessionCredentialStore::lock() {

@@ -3,6 +3,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/foundation/NoDestructor.h"
 #include "platform/ui/View.h"
 
 namespace services {
@@ -28,8 +29,8 @@ class ShownSheets {
 
  private:
   static std::vector<std::shared_ptr<Sheet>>& list() {
-    static std::vector<std::shared_ptr<Sheet>> sheets;
-    return sheets;
+    static foundation::NoDestructor<std::vector<std::shared_ptr<Sheet>>> sheets;
+    return *sheets;
   }
   std::weak_ptr<ui::View> host_;
 };

@@ -4,6 +4,8 @@
 #include <mutex>
 #include <utility>
 
+#include "platform/foundation/NoDestructor.h"
+
 namespace services {
 namespace {
 
@@ -14,8 +16,8 @@ struct PendingEvents {
 };
 
 PendingEvents& pending() {
-  static PendingEvents instance;
-  return instance;
+  static foundation::NoDestructor<PendingEvents> instance;
+  return *instance;
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "platform/foundation/FileManager.h"
+#include "platform/foundation/NoDestructor.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/PropertyList.h"
 #include "src/framework/util/WDTools.h"
@@ -14,10 +15,10 @@ namespace {
 // Writes killed half-way leave temporary files; they are swept the first time a run uses a folder.
 void sweepOnce(const std::string& folder) {
   static std::mutex mutex;
-  static std::string swept;
+  static foundation::NoDestructor<std::string> swept;
   std::lock_guard lock(mutex);
-  if (swept == folder) return;
-  swept = folder;
+  if (*swept == folder) return;
+  *swept = folder;
   (void)foundation::FileManager::removeStaleTemporaryFiles(folder);
 }
 

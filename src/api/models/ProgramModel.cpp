@@ -1,35 +1,38 @@
 #include "src/api/models/ProgramModel.h"
 
+#include "platform/foundation/NoDestructor.h"
+
 namespace api {
 
 const framework::QRVModelProperties<ProgramModel>& ProgramModel::properties() {
-  static const auto table = framework::QRVModelProperties<ProgramModel>()
-                                .text("programId", "program_id", &ProgramModel::programId_)
-                                .text("programName", "program_name", &ProgramModel::programName_)
-                                .text("programDesc", "program_desc", &ProgramModel::programDesc_)
-                                .text("picIds", "pic_ids", &ProgramModel::picIds_)
-                                .text("picUrl", "pic_url", &ProgramModel::picUrl_)
-                                .text("creatorUid", "creator_uid", &ProgramModel::creatorUid_)
-                                .text("createTime", "create_time", &ProgramModel::createTime_)
-                                .text("modifyTime", "modify_time", &ProgramModel::modifyTime_)
-                                .text("zunoDj", "zunodj", &ProgramModel::zunoDj_)
-                                .text("subscribeNum", "subscribe_num", &ProgramModel::subscribeNum_)
-                                .text("songNum", "song_num", &ProgramModel::songNum_)
-                                .text("playNum", "play_num", &ProgramModel::playNum_)
-                                .text("tags", &ProgramModel::tags_)
-                                .text("pubTime", "pub_time", &ProgramModel::pubTime_)
-                                .text("recommend", &ProgramModel::recommend_)
-                                .text("status", &ProgramModel::status_)
-                                .model("user", "user", &ProgramModel::user_)
-                                .models("channelArr", "channelArr", &ProgramModel::channelArr_)
-                                .text("type", "_type", &ProgramModel::type_)
-                                .text("uid", &ProgramModel::uid_)
-                                .text("refLink", "ref_link", &ProgramModel::refLink_)
-                                .text("fav", &ProgramModel::fav_)
-                                .text("auditStatus", "audit_status", &ProgramModel::auditStatus_)
-                                .text("sync", &ProgramModel::sync_)
-                                .models("songsArr", "songsArr", &ProgramModel::songsArr_);
-  return table;
+  static const foundation::NoDestructor<framework::QRVModelProperties<ProgramModel>> table(
+      framework::QRVModelProperties<ProgramModel>()
+          .text("programId", "program_id", &ProgramModel::programId_)
+          .text("programName", "program_name", &ProgramModel::programName_)
+          .text("programDesc", "program_desc", &ProgramModel::programDesc_)
+          .text("picIds", "pic_ids", &ProgramModel::picIds_)
+          .text("picUrl", "pic_url", &ProgramModel::picUrl_)
+          .text("creatorUid", "creator_uid", &ProgramModel::creatorUid_)
+          .text("createTime", "create_time", &ProgramModel::createTime_)
+          .text("modifyTime", "modify_time", &ProgramModel::modifyTime_)
+          .text("zunoDj", "zunodj", &ProgramModel::zunoDj_)
+          .text("subscribeNum", "subscribe_num", &ProgramModel::subscribeNum_)
+          .text("songNum", "song_num", &ProgramModel::songNum_)
+          .text("playNum", "play_num", &ProgramModel::playNum_)
+          .text("tags", &ProgramModel::tags_)
+          .text("pubTime", "pub_time", &ProgramModel::pubTime_)
+          .text("recommend", &ProgramModel::recommend_)
+          .text("status", &ProgramModel::status_)
+          .model("user", "user", &ProgramModel::user_)
+          .models("channelArr", "channelArr", &ProgramModel::channelArr_)
+          .text("type", "_type", &ProgramModel::type_)
+          .text("uid", &ProgramModel::uid_)
+          .text("refLink", "ref_link", &ProgramModel::refLink_)
+          .text("fav", &ProgramModel::fav_)
+          .text("auditStatus", "audit_status", &ProgramModel::auditStatus_)
+          .text("sync", &ProgramModel::sync_)
+          .models("songsArr", "songsArr", &ProgramModel::songsArr_));
+  return *table;
 }
 
 std::string ProgramModel::getGenreChannelName() const {
@@ -72,9 +75,9 @@ ProgramModelPtr ProgramModel::isExistProgramWithProgramId(std::string_view progr
 namespace {
 
 const foundation::Array& listIn(const foundation::Dictionary& userInfo) {
-  static const foundation::Array kEmpty;
+  static const foundation::NoDestructor<foundation::Array> kEmpty;
   const foundation::Array* list = userInfo["arr"].getArray();
-  return list ? *list : kEmpty;
+  return list ? *list : *kEmpty;
 }
 
 }  // namespace

@@ -1,13 +1,15 @@
 #include "src/api/requests/BaseDataRequest.h"
 
+#include "platform/foundation/NoDestructor.h"
+
 namespace api {
 namespace {
 
 constexpr const char* kCompiledInApiBaseUrl = "http://api.zunoradio.com";
 
 std::string& currentApiBaseUrl() {
-  static std::string url = kCompiledInApiBaseUrl;
-  return url;
+  static foundation::NoDestructor<std::string> url(kCompiledInApiBaseUrl);
+  return *url;
 }
 
 }  // namespace

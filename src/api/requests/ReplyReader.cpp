@@ -1,5 +1,7 @@
 #include "src/api/requests/ReplyReader.h"
 
+#include "platform/foundation/NoDestructor.h"
+
 namespace api {
 
 namespace {
@@ -40,9 +42,9 @@ void dressListProgramme(ProgramModel& programme, Fields& element, ReplyReader::C
 }  // namespace
 
 const foundation::Dictionary& ReplyReader::dictionaryOrEmpty(const foundation::Value& value) {
-  static const foundation::Dictionary kEmpty;
+  static const foundation::NoDestructor<foundation::Dictionary> kEmpty;
   const foundation::Dictionary* dictionary = value.getDictionary();
-  return dictionary ? *dictionary : kEmpty;
+  return dictionary ? *dictionary : *kEmpty;
 }
 
 bool ReplyReader::isNonEmpty(const foundation::Value& value) {

@@ -5,6 +5,7 @@
 
 #include "platform/foundation/DeviceInfo.h"
 #include "platform/foundation/KeyedArchive.h"
+#include "platform/foundation/NoDestructor.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/ApplicationNotifications.h"
 
@@ -13,8 +14,8 @@ namespace framework {
 namespace {
 
 std::unique_ptr<DataCacheManager>& sharedInstance() {
-  static std::unique_ptr<DataCacheManager> instance;
-  return instance;
+  static foundation::NoDestructor<std::unique_ptr<DataCacheManager>> instance;
+  return *instance;
 }
 
 std::mutex& creationMutex() {

@@ -5,8 +5,8 @@
 namespace framework {
 
 DataEnvironment& DataEnvironment::sharedDataEnvironment() {
-  static DataEnvironment instance;
-  return instance;
+  static auto* instance = new DataEnvironment();  // lives for the run
+  return *instance;
 }
 
 foundation::Status DataEnvironment::clearNetworkData() { return DataCacheManager::sharedManager().clearAllCache(); }

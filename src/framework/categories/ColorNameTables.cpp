@@ -2,6 +2,7 @@
 #include <cmath>
 #include <limits>
 
+#include "platform/foundation/NoDestructor.h"
 #include "src/framework/categories/ColorAdditions.h"
 
 namespace framework::color_additions {
@@ -125,13 +126,13 @@ std::optional<ModelColor> lookUp(const std::map<std::string, ui::Color>& table, 
 
 // Local statics are built once, and safely when two threads ask first at the same time.
 const std::map<std::string, ui::Color>& namedColors() {
-  static const std::map<std::string, ui::Color> table = buildTable(kNamedColorsText);
-  return table;
+  static const foundation::NoDestructor<std::map<std::string, ui::Color>> table(buildTable(kNamedColorsText));
+  return *table;
 }
 
 const std::map<std::string, ui::Color>& namedCrayons() {
-  static const std::map<std::string, ui::Color> table = buildTable(kCrayonsText);
-  return table;
+  static const foundation::NoDestructor<std::map<std::string, ui::Color>> table(buildTable(kCrayonsText));
+  return *table;
 }
 
 void populateColorNameCache() { (void)namedColors(); }

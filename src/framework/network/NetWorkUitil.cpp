@@ -1,5 +1,6 @@
 #include "src/framework/network/NetWorkUitil.h"
 
+#include "platform/foundation/NoDestructor.h"
 #include "platform/foundation/RunLoop.h"
 
 namespace framework {
@@ -7,8 +8,8 @@ namespace framework {
 namespace {
 
 std::unique_ptr<NetWorkUitil>& sharedInstance() {
-  static std::unique_ptr<NetWorkUitil> instance;
-  return instance;
+  static foundation::NoDestructor<std::unique_ptr<NetWorkUitil>> instance;
+  return *instance;
 }
 
 std::mutex& creationMutex() {

@@ -8,6 +8,7 @@
 #include "platform/foundation/DeviceInfo.h"
 #include "platform/foundation/Json.h"
 #include "platform/foundation/KeyedArchive.h"
+#include "platform/foundation/NoDestructor.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Url.h"
 #include "src/framework/cache/DataCacheManager.h"
@@ -153,8 +154,8 @@ std::string QRVBaseDataRequest::getRequestHost() const {
 bool QRVBaseDataRequest::isSuccess() const { return result_ && result_->isSuccess(); }
 
 std::string QRVBaseDataRequest::encodeURL(std::string_view text) {
-  static const std::string kUnescaped = std::string(foundation::Url::kAlphanumerics) + "-_.";
-  return foundation::Url::percentEscape(text, kUnescaped);
+  static const foundation::NoDestructor<std::string> kUnescaped(std::string(foundation::Url::kAlphanumerics) + "-_.");
+  return foundation::Url::percentEscape(text, *kUnescaped);
 }
 
 void QRVBaseDataRequest::showIndicator(bool show) {

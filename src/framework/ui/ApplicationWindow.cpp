@@ -1,11 +1,13 @@
 #include "src/framework/ui/ApplicationWindow.h"
 
+#include "platform/foundation/NoDestructor.h"
+
 namespace framework {
 namespace {
 
 ApplicationWindow::Provider& provider() {
-  static ApplicationWindow::Provider registered;
-  return registered;
+  static foundation::NoDestructor<ApplicationWindow::Provider> registered;
+  return *registered;
 }
 
 }  // namespace

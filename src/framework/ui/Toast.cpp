@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cmath>
 
+#include "platform/foundation/NoDestructor.h"
 #include "platform/ui/ActivityIndicatorView.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/ImageView.h"
@@ -88,8 +89,8 @@ void showCollectedBadge(ui::View& host, long type) {
 }
 
 std::function<void(const std::string&)>& showListener() {
-  static std::function<void(const std::string&)> listener;
-  return listener;
+  static foundation::NoDestructor<std::function<void(const std::string&)>> listener;
+  return *listener;
 }
 
 // The texts of the toast's labels in the order they were added (title before message).

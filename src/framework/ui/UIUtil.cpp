@@ -3,6 +3,7 @@
 #include <cmath>
 #include <utility>
 
+#include "platform/foundation/NoDestructor.h"
 #include "platform/foundation/Text.h"
 #include "platform/foundation/Url.h"
 #include "platform/ui/Application.h"
@@ -123,9 +124,10 @@ void UIUtil::showHint(ui::View* host, ui::Point hintCenter, const std::string& t
 std::optional<std::string> UIUtil::urlEncode(std::string_view text, std::string_view stringEncoding) {
   auto bytes = foundation::Text::encode(text, stringEncoding);
   if (!bytes.ok()) return std::nullopt;
-  static const std::string kLegal = std::string(foundation::Url::kAlphanumerics) + "-_.~#;/?:@&=+$,!'()*";
+  static const foundation::NoDestructor<std::string> kLegal(std::string(foundation::Url::kAlphanumerics) +
+                                                            "-_.~#;/?:@&=+$,!'()*");
   std::string escaped = foundation::Url::percentEscape(
-      std::string_view(reinterpret_cast<const char*>(bytes.value().data()), bytes.value().size()), kLegal);
+      std::string_view(reinterpret_cast<const char*>(bytes.value().data()), bytes.value().size()), *kLegal);
   static const std::pair<char, const char*> kReserved[] = {
       {';', "%3B"}, {'/', "%2F"}, {'?', "%3F"}, {':', "%3A"},  {'@', "%40"}, {'&', "%26"}, {'=', "%3D"}, {'+', "%2B"},
       {'$', "%24"}, {',', "%2C"}, {'!', "%21"}, {'\'', "%27"}, {'(', "%28"}, {')', "%29"}, {'*', "%2A"}};

@@ -14,6 +14,7 @@
 #include <sstream>
 
 #include "platform/foundation/FileManager.h"
+#include "platform/foundation/NoDestructor.h"
 #include "platform/foundation/Paths.h"
 #include "src/framework/util/WDTools.h"
 
@@ -102,15 +103,15 @@ std::vector<std::string> CommonUtils::convertStringToArray(const std::string& te
 }
 
 bool CommonUtils::validateEmail(const std::string& text) {
-  static const std::regex pattern("[A-Z0-9a-z._%+-]+@[A-Za-z0-9.-]+\\.[A-Za-z]{2,4}");
-  return std::regex_match(text, pattern);
+  static const foundation::NoDestructor<std::regex> pattern("[A-Z0-9a-z._%+-]+@[A-Za-z0-9.-]+\\.[A-Za-z]{2,4}");
+  return std::regex_match(text, *pattern);
 }
 
 bool CommonUtils::validateCellPhone(const std::string& text) {
-  static const std::regex pattern(
+  static const foundation::NoDestructor<std::regex> pattern(
       "((\\d{11})|^((\\d{7,8})|(\\d{4}|\\d{3})-(\\d{7,8})|(\\d{4}|\\d{3})-(\\d{7,8})-(\\d{4}|\\d{3}|\\d{2}|\\d{1})|"
       "(\\d{7,8})-(\\d{4}|\\d{3}|\\d{2}|\\d{1}))$)");
-  return std::regex_match(text, pattern);
+  return std::regex_match(text, *pattern);
 }
 
 std::int64_t CommonUtils::getDocumentSize(const std::string& name) {

@@ -5,6 +5,7 @@
 
 #include "platform/foundation/Digest.h"
 #include "platform/foundation/FileManager.h"
+#include "platform/foundation/NoDestructor.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Window.h"
@@ -23,8 +24,8 @@ constexpr const char* kPlanFileName = "ad.data";
 constexpr std::int64_t kFirstUserTypeWithAdverts = 4;
 
 std::shared_ptr<AdvertisementManager>& sharedInstance() {
-  static std::shared_ptr<AdvertisementManager> instance;
-  return instance;
+  static foundation::NoDestructor<std::shared_ptr<AdvertisementManager>> instance;
+  return *instance;
 }
 
 bool isAdvert(const foundation::Value& entry) {

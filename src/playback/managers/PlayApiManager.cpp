@@ -5,6 +5,7 @@
 
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Json.h"
+#include "platform/foundation/NoDestructor.h"
 #include "platform/foundation/RunLoop.h"
 #include "src/api/requests/PlayRequests.h"
 #include "src/playback/managers/PlayLogCommit.h"
@@ -28,8 +29,8 @@ foundation::Dictionary stamped(const foundation::Dictionary& record) {
 }
 
 PlayApiManager::SendObserver& sendObserver() {
-  static PlayApiManager::SendObserver observer;
-  return observer;
+  static foundation::NoDestructor<PlayApiManager::SendObserver> observer;
+  return *observer;
 }
 
 void tellObserver(const foundation::Dictionary& sent, bool accepted, const std::string& answer) {
@@ -37,8 +38,8 @@ void tellObserver(const foundation::Dictionary& sent, bool accepted, const std::
 }
 
 PlayApiManager::KeepObserver& keepObserver() {
-  static PlayApiManager::KeepObserver observer;
-  return observer;
+  static foundation::NoDestructor<PlayApiManager::KeepObserver> observer;
+  return *observer;
 }
 
 void tellKept() {

@@ -8,7 +8,7 @@ namespace playback {
 
 std::mutex PlayLogFolder::mutex_;
 bool PlayLogFolder::folderCreated_ = false;
-std::set<std::string> PlayLogFolder::held_;
+foundation::NoDestructor<std::set<std::string>> PlayLogFolder::held_;
 
 namespace {
 
@@ -53,23 +53,23 @@ std::vector<std::string> PlayLogFolder::list() {
   foundation::Result<std::vector<std::string>> names = foundation::FileManager::contentsOfDirectory(path());
   if (!names) return {};
   std::lock_guard lock(mutex_);
-  std::erase_if(*names, [](const std::string& name) { return held_.contains(name); });
+  std::erase_if(*names, [](const std::string& name) { return held_->contains(name); });
   return std::move(names).value();
 }
 
 void PlayLogFolder::hold(const std::string& name) {
   std::lock_guard lock(mutex_);
-  held_.insert(name);
+  held_->insert(name);
 }
 
 void PlayLogFolder::release(const std::string& name) {
   std::lock_guard lock(mutex_);
-  held_.erase(name);
+  held_->erase(name);
 }
 
 void PlayLogFolder::releaseAll() {
   std::lock_guard lock(mutex_);
-  held_.clear();
+  held_->clear();
 }
 
 std::optional<foundation::Dictionary> PlayLogFolder::read(const std::string& name) {
@@ -92,7 +92,7 @@ bool PlayLogFolder::remove(const std::string& name) {
 void PlayLogFolder::resetForTesting() {
   std::lock_guard lock(mutex_);
   folderCreated_ = false;
-  held_.clear();
+  held_->clear();
 }
 
 }  // namespace playback

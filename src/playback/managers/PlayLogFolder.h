@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/foundation/NoDestructor.h"
 #include "platform/foundation/Value.h"
 
 namespace playback {
@@ -47,7 +48,7 @@ class PlayLogFolder {
 
   static std::mutex mutex_;  // one store at a time, so two records never pick the same free name
   static bool folderCreated_;
-  static std::set<std::string> held_;  // under mutex_
+  static foundation::NoDestructor<std::set<std::string>> held_;  // under mutex_
 };
 
 }  // namespace playback

@@ -8,7 +8,7 @@
 namespace playback {
 
 std::mutex PlayLogKeeper::mutex_;
-std::map<std::uint64_t, PlayLogKeeper::Kept> PlayLogKeeper::kept_;
+foundation::NoDestructor<std::map<std::uint64_t, PlayLogKeeper::Kept>> PlayLogKeeper::kept_;
 std::uint64_t PlayLogKeeper::lastNumber_ = 0;
 bool PlayLogKeeper::reported_ = false;
 
@@ -19,7 +19,7 @@ PlayLogKeeper::Ticket PlayLogKeeper::keep(const foundation::Dictionary& record, 
     return {std::move(name), 0};
   }
   std::lock_guard lock(mutex_);
-  kept_.emplace(++lastNumber_, Kept{record, sending});
+  kept_->emplace(++lastNumber_, Kept{record, sending});
   reportRefusal();
   return {std::nullopt, lastNumber_};
 }
@@ -31,19 +31,19 @@ void PlayLogKeeper::settle(const Ticket& ticket, bool accepted) {
     return;
   }
   std::lock_guard lock(mutex_);
-  auto found = kept_.find(ticket.memory);
-  if (found == kept_.end()) return;
+  auto found = kept_->find(ticket.memory);
+  if (found == kept_->end()) return;
   if (accepted)
-    kept_.erase(found);
+    kept_->erase(found);
   else
     found->second.sending = false;
 }
 
 void PlayLogKeeper::storeKept(bool alsoSending) {
   std::lock_guard lock(mutex_);
-  for (auto entry = kept_.begin(); entry != kept_.end();) {
+  for (auto entry = kept_->begin(); entry != kept_->end();) {
     if ((alsoSending || !entry->second.sending) && PlayLogFolder::store(entry->second.record)) {
-      entry = kept_.erase(entry);
+      entry = kept_->erase(entry);
     } else {
       if (alsoSending) entry->second.sending = false;
       ++entry;
@@ -53,13 +53,13 @@ void PlayLogKeeper::storeKept(bool alsoSending) {
 
 std::size_t PlayLogKeeper::keptInMemory() {
   std::lock_guard lock(mutex_);
-  return kept_.size();
+  return kept_->size();
 }
 
 std::size_t PlayLogKeeper::waitingInMemory() {
   std::lock_guard lock(mutex_);
   return static_cast<std::size_t>(
-      std::count_if(kept_.begin(), kept_.end(), [](const auto& entry) { return !entry.second.sending; }));
+      std::count_if(kept_->begin(), kept_->end(), [](const auto& entry) { return !entry.second.sending; }));
 }
 
 void PlayLogKeeper::reportRefusal() {
@@ -73,7 +73,7 @@ void PlayLogKeeper::reportRefusal() {
 
 void PlayLogKeeper::resetForTesting() {
   std::lock_guard lock(mutex_);
-  kept_.clear();
+  kept_->clear();
   reported_ = false;
 }
 

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/foundation/NoDestructor.h"
 #include "platform/foundation/Value.h"
 
 namespace playback {
@@ -46,7 +47,7 @@ class PlayLogKeeper {
   static void reportRefusal();
 
   static std::mutex mutex_;
-  static std::map<std::uint64_t, Kept> kept_;
+  static foundation::NoDestructor<std::map<std::uint64_t, Kept>> kept_;
   static std::uint64_t lastNumber_;
   static bool reported_;
 };

@@ -9,6 +9,7 @@
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/KeyedArchive.h"
+#include "platform/foundation/NoDestructor.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
 #include "src/api/models/UserModel.h"
@@ -93,8 +94,8 @@ std::shared_ptr<SQLDatabase> openReadable(const std::string& path) {
 }
 
 std::unique_ptr<DBManager>& sharedInstance() {
-  static std::unique_ptr<DBManager> instance;
-  return instance;
+  static foundation::NoDestructor<std::unique_ptr<DBManager>> instance;
+  return *instance;
 }
 
 std::mutex& sharedInstanceMutex() {

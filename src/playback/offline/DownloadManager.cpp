@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/foundation/FileManager.h"
+#include "platform/foundation/NoDestructor.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UserDefaults.h"
 #include "src/api/models/UserModel.h"
@@ -22,8 +23,8 @@ namespace playback {
 namespace {
 
 std::shared_ptr<DownloadManager>& instance() {
-  static std::shared_ptr<DownloadManager> manager;
-  return manager;
+  static foundation::NoDestructor<std::shared_ptr<DownloadManager>> manager;
+  return *manager;
 }
 
 bool isWebAddress(const std::string& url) { return url.rfind("http://", 0) == 0 || url.rfind("https://", 0) == 0; }

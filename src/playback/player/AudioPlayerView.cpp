@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "platform/foundation/NoDestructor.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/Image.h"
 #include "platform/ui/Nib.h"
@@ -15,8 +16,8 @@ namespace playback {
 namespace {
 
 std::shared_ptr<AudioPlayerView>& sharedPanel() {
-  static std::shared_ptr<AudioPlayerView> panel;
-  return panel;
+  static foundation::NoDestructor<std::shared_ptr<AudioPlayerView>> panel;
+  return *panel;
 }
 
 // The nib always hands out the one panel, so the main pane and the screens share it.

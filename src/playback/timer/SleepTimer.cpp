@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/foundation/NoDestructor.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "src/playback/managers/TrackHelper.h"
 
@@ -9,8 +10,8 @@ namespace playback {
 namespace {
 
 std::unique_ptr<SleepTimer>& sharedInstance() {
-  static std::unique_ptr<SleepTimer> instance;
-  return instance;
+  static foundation::NoDestructor<std::unique_ptr<SleepTimer>> instance;
+  return *instance;
 }
 
 // Two digits below 10 with a leading zero, else as it is.

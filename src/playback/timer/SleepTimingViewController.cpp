@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/foundation/NoDestructor.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Screen.h"
 #include "src/playback/timer/SleepTimer.h"
@@ -19,8 +20,8 @@ constexpr const char* kStopTitle = "停止计时";
 constexpr const char* kZero = "00";
 
 std::shared_ptr<SleepTimingViewController>& sharedInstance() {
-  static std::shared_ptr<SleepTimingViewController> instance;
-  return instance;
+  static foundation::NoDestructor<std::shared_ptr<SleepTimingViewController>> instance;
+  return *instance;
 }
 
 bool isFlatSystem() { return ui::Screen::main().systemVersionNumber() >= kFirstFlatSystem; }

@@ -1,5 +1,6 @@
 #include "src/services/settings/SettingViewController.h"
 
+#include "platform/foundation/NoDestructor.h"
 #include "platform/ui/Image.h"
 #include "platform/ui/ImageView.h"
 #include "src/framework/cache/DataCacheManager.h"
@@ -8,8 +9,8 @@ namespace services {
 namespace {
 
 SettingViewController::SleepTimerText& sleepTimerText() {
-  static SettingViewController::SleepTimerText source;
-  return source;
+  static foundation::NoDestructor<SettingViewController::SleepTimerText> source;
+  return *source;
 }
 
 }  // namespace

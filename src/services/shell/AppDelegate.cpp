@@ -1,5 +1,6 @@
 #include "src/services/shell/AppDelegate.h"
 
+#include "platform/foundation/NoDestructor.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "src/framework/ui/ApplicationWindow.h"
 
@@ -7,8 +8,8 @@ namespace services {
 namespace {
 
 std::unique_ptr<AppDelegate>& instance() {
-  static std::unique_ptr<AppDelegate> delegate;
-  return delegate;
+  static foundation::NoDestructor<std::unique_ptr<AppDelegate>> delegate;
+  return *delegate;
 }
 
 // Framework views that cover the whole window (the alert's dimming) reach it through here.
