@@ -92,18 +92,31 @@ CredentialStorage::CredentialStorage(std::string path, std::unique_ptr<SecretSer
 }
 
 void CredentialStorage::load() {
-  if (!foundation::FileManager::fileExists(path_)) return;
-  auto locked = lockFile();
-  if (!locked) {
-    loadError_ = locked.error();
-    return;
-  }
-  auto entries = readEntries(loadError_);
+  // No lock: changes replace the file whole, so a reader sees it as it was before or after one.
+  foundation::ErrorPtr damage;
+  auto entries = readEntries(damage);
+  if (damage) entries = rereadDamagedFile(damage);
   if (!entries) {
     loadError_ = entries.error();
+    std::fprintf(stderr, "net: the saved passwords could not be read: %s\n", loadError_->description().c_str());
     return;
   }
+  loadError_ = damage;
   entries_ = std::move(*entries);
+}
+
+foundation::Result<std::vector<CredentialStorage::Entry>> CredentialStorage::rereadDamagedFile(
+    foundation::ErrorPtr& damage) const {
+  // A change may have replaced the file since it was read: only the file as it is under the lock
+  // is set aside. A change under way when the lock cannot be had sets the damaged file aside itself.
+  auto locked = lockFile();
+  if (!locked) {
+    std::fprintf(stderr, "net: the credentials file is damaged (%s) and is ignored; it could not be kept aside: %s\n",
+                 damage->description().c_str(), locked.error()->description().c_str());
+    return std::vector<Entry>();
+  }
+  damage.reset();
+  return readEntriesLocked(damage);
 }
 
 foundation::Result<foundation::FileLock> CredentialStorage::lockFile() const {
@@ -119,8 +132,6 @@ foundation::Result<std::vector<CredentialStorage::Entry>> CredentialStorage::rea
   if (!root || !root->isArray()) {
     damage = root ? foundation::makeError(foundation::kPropertyListErrorDomain, 1, "The credentials file is not a list")
                   : root.error();
-    // Kept aside rather than overwritten by the next save, so nothing stored is lost for good.
-    (void)foundation::FileManager::moveItem(path_, path_ + ".damaged");
     return std::vector<Entry>();
   }
   std::vector<Entry> entries;
@@ -131,6 +142,21 @@ foundation::Result<std::vector<CredentialStorage::Entry>> CredentialStorage::rea
     if (entry->contains("Domain")) credential.accountDomain = (*entry)["Domain"].toString();
     entries.push_back({spaceFromDictionary(*entry), std::move(credential), CredentialPersistence::permanent});
   }
+  return entries;
+}
+
+foundation::Result<std::vector<CredentialStorage::Entry>> CredentialStorage::readEntriesLocked(
+    foundation::ErrorPtr& damage) const {
+  auto entries = readEntries(damage);
+  if (!damage) return entries;
+  // Kept aside rather than overwritten by the next save, so nothing stored is lost for good.
+  if (auto moved = foundation::FileManager::moveItem(path_, path_ + ".damaged"); !moved) {
+    return foundation::makeError(damage->domain(), damage->code(),
+                                 "The credentials file is damaged (" + damage->description() +
+                                     ") and could not be kept aside: " + moved.error()->description());
+  }
+  std::fprintf(stderr, "net: the credentials file is damaged (%s); it is kept aside as %s.damaged.\n",
+               damage->description().c_str(), path_.c_str());
   return entries;
 }
 
@@ -148,12 +174,8 @@ foundation::Status CredentialStorage::changeFile(const ProtectionSpace& space,
   auto locked = lockFile();
   if (!locked) return locked.error();
   foundation::ErrorPtr damage;
-  auto entries = readEntries(damage);
+  auto entries = readEntriesLocked(damage);
   if (!entries) return entries.error();
-  if (damage) {
-    std::fprintf(stderr, "net: the credentials file is damaged (%s); it is kept aside as %s.damaged.\n",
-                 damage->description().c_str(), path_.c_str());
-  }
   bool changed = std::erase_if(*entries, [&](const Entry& entry) { return entry.space == space; }) > 0;
   if (credential) {
     entries->push_back({space, *credential, CredentialPersistence::permanent});
