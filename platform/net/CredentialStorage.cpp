@@ -69,6 +69,13 @@ class SavesUnderWay {
 // Says why a credential asked to be kept is not; a keyring failure has been told already.
 void reportUnsaved(const foundation::Status& saved, const ProtectionSpace& space) {
   if (saved.ok() || saved.error()->is(kCredentialStorageErrorDomain, kCredentialNotSaved)) return;
+  if (saved.error()->is(kCredentialStorageErrorDomain, kOldCredentialLeftInFile)) {
+    std::fprintf(stderr,
+                 "net: the password for %s is saved in the keyring, but the old one could not be taken out of the "
+                 "credentials file: %s\n",
+                 space.host.c_str(), saved.error()->underlying()->description().c_str());
+    return;
+  }
   std::fprintf(stderr, "net: the password for %s could not be saved: %s\n", space.host.c_str(),
                saved.error()->description().c_str());
 }
@@ -208,28 +215,32 @@ void CredentialStorage::dropPending(const ProtectionSpace& space) {
   });
 }
 
-std::optional<Credentials> CredentialStorage::heldCredential(const ProtectionSpace& space) const {
+std::optional<Credentials> CredentialStorage::heldCredential(const ProtectionSpace& space,
+                                                             CredentialPersistence persistence) const {
   std::scoped_lock lock(lock_);
   for (const auto& entry : entries_) {
-    if (entry.space == space) return entry.credential;
+    if (entry.space == space && entry.persistence == persistence) return entry.credential;
   }
   return std::nullopt;
 }
 
 std::optional<Credentials> CredentialStorage::defaultCredential(const ProtectionSpace& space,
                                                                 foundation::Duration keyringTimeOut) const {
-  if (auto held = heldCredential(space)) return held;
-  if (!keyring_) return std::nullopt;
-  KeyringAnswer answer = keyring_->find(space, keyringTimeOut);
-  if (answer.outcome != KeyringAnswer::Outcome::done && answer.outcome != KeyringAnswer::Outcome::absent) {
-    reportKeyringFailure(answer);
+  if (auto held = heldCredential(space, CredentialPersistence::forSession)) return held;
+  if (keyring_) {
+    KeyringAnswer answer = keyring_->find(space, keyringTimeOut);
+    if (answer.outcome != KeyringAnswer::Outcome::done && answer.outcome != KeyringAnswer::Outcome::absent) {
+      reportKeyringFailure(answer);
+    }
+    if (answer.credential) return answer.credential;
   }
-  return answer.credential;
+  return heldCredential(space, CredentialPersistence::permanent);
 }
 
 void CredentialStorage::findDefaultCredential(const ProtectionSpace& space, foundation::Duration keyringTimeOut,
                                               std::function<void(std::optional<Credentials>)> answer) const {
-  auto held = heldCredential(space);
+  auto held = heldCredential(space, CredentialPersistence::forSession);
+  if (!held && !keyring_) held = heldCredential(space, CredentialPersistence::permanent);
   if (held || !keyring_) {
     answer(std::move(held));
     return;
@@ -266,8 +277,9 @@ foundation::Status CredentialStorage::setDefaultCredential(const ProtectionSpace
   bool failed = answer.outcome == KeyringAnswer::Outcome::noAnswer || answer.outcome == KeyringAnswer::Outcome::refused;
   if (failed) reportKeyringFailure(answer);
   if (!permanent || answer.outcome == KeyringAnswer::Outcome::done) {
-    if (permanent) dropPending(space);
-    return wasInFile ? changeFile(space, std::nullopt) : foundation::Status::success();
+    if (!permanent) return wasInFile ? changeFile(space, std::nullopt) : foundation::Status::success();
+    dropPending(space);
+    return wasInFile ? takeReplacedOutOfFile(space) : foundation::Status::success();
   }
   // Nothing took the call: there is no Secret Service after all, so the file keeps it.
   if (answer.outcome == KeyringAnswer::Outcome::absent) {
@@ -278,6 +290,17 @@ foundation::Status CredentialStorage::setDefaultCredential(const ProtectionSpace
   if (wasInFile) (void)changeFile(space, std::nullopt);  // the replaced password leaves the file all the same
   return foundation::makeError(kCredentialStorageErrorDomain, kCredentialNotSaved,
                                answer.reason + "; the password is kept for this run only");
+}
+
+foundation::Status CredentialStorage::takeReplacedOutOfFile(const ProtectionSpace& space) {
+  auto changed = changeFile(space, std::nullopt);
+  if (changed) return changed;
+  // Look-ups ask the keyring before the file, so the old password is not found again.
+  return foundation::makeError(kCredentialStorageErrorDomain, kOldCredentialLeftInFile,
+                               "The password is saved in the keyring, but the old one could not be taken out of the "
+                               "credentials file: " +
+                                   changed.error()->description(),
+                               changed.error());
 }
 
 void CredentialStorage::keepPermanently(const ProtectionSpace& space, const Credentials& credential,

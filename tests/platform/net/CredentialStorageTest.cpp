@@ -226,6 +226,25 @@ TEST_F(SecretServiceTest, PasswordsGoToTheKeyringAndOnesSavedInTheFileBeforeAreS
   EXPECT_FALSE(CredentialStorage(path, SecretServiceKeyring::connect()).defaultCredential(vault));
 }
 
+// The file's lock is busy while the keyring takes the new password of a server whose old one the
+// file holds: later look-ups find the keyring's, and the save says the old one stayed in the file.
+TEST_F(SecretServiceTest, APasswordTheKeyringTookWinsOverTheOldOneTheBusyFileKept) {
+  ProtectionSpace old{"old.example", 80, "http", "attic", ""};
+  ASSERT_TRUE(CredentialStorage(path).setDefaultCredential(old, {"olga", "0ld", std::nullopt},
+                                                           CredentialPersistence::permanent));
+  {
+    auto held = foundation::FileLock::acquire(path + ".lock", kDefaultFileLockTimeOut);
+    ASSERT_TRUE(held);
+    auto saved = CredentialStorage(path, SecretServiceKeyring::connect(), foundation::Duration(0.05))
+                     .setDefaultCredential(old, {"olga", "n3w", std::nullopt}, CredentialPersistence::permanent);
+    ASSERT_FALSE(saved);
+    EXPECT_TRUE(saved.error()->is(kCredentialStorageErrorDomain, kOldCredentialLeftInFile))
+        << saved.error()->debugText();
+  }
+  EXPECT_NE(fileText().find("0ld"), std::string::npos);
+  EXPECT_EQ(passwordOf(CredentialStorage(path, SecretServiceKeyring::connect()), old), "n3w");
+}
+
 // A keyring with nowhere to keep a password: no keyring of its own, and nobody to answer its
 // prompt to make one. Its own bus, so no earlier keyring is there: net_refusing_secret_service.
 class RefusingSecretServiceTest : public SecretServiceTest {
