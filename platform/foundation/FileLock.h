@@ -9,7 +9,9 @@ namespace foundation {
 
 // An exclusive lock on a lock file beside the data it guards (flock), so that processes, and
 // threads with a lock of their own, change that data one at a time. Held until destroyed; a
-// process that ends, however it ends, lets go of it, and child processes never inherit it.
+// process that ends, however it ends, lets go of it. Its descriptor is close-on-exec, so a child
+// that execs never holds it; a child forked without exec shares it, and the lock stays held until
+// that child too has closed it or ended.
 class FileLock {
  public:
   // Any thread. Waits at most `timeOut` while another holds the lock, then fails (ETIMEDOUT)

@@ -69,6 +69,13 @@ class SavesUnderWay {
 // Says why a credential asked to be kept is not; a keyring failure has been told already.
 void reportUnsaved(const foundation::Status& saved, const ProtectionSpace& space) {
   if (saved.ok() || saved.error()->is(kCredentialStorageErrorDomain, kCredentialNotSaved)) return;
+  if (saved.error()->is(kCredentialStorageErrorDomain, kOldCredentialLeftInFile)) {
+    std::fprintf(stderr,
+                 "net: the password for %s is saved in the keyring, but the old one could not be taken out of the "
+                 "credentials file: %s\n",
+                 space.host.c_str(), saved.error()->underlying()->description().c_str());
+    return;
+  }
   std::fprintf(stderr, "net: the password for %s could not be saved: %s\n", space.host.c_str(),
                saved.error()->description().c_str());
 }
@@ -92,18 +99,31 @@ CredentialStorage::CredentialStorage(std::string path, std::unique_ptr<SecretSer
 }
 
 void CredentialStorage::load() {
-  if (!foundation::FileManager::fileExists(path_)) return;
-  auto locked = lockFile();
-  if (!locked) {
-    loadError_ = locked.error();
-    return;
-  }
-  auto entries = readEntries(loadError_);
+  // No lock: changes replace the file whole, so a reader sees it as it was before or after one.
+  foundation::ErrorPtr damage;
+  auto entries = readEntries(damage);
+  if (damage) entries = rereadDamagedFile(damage);
   if (!entries) {
     loadError_ = entries.error();
+    std::fprintf(stderr, "net: the saved passwords could not be read: %s\n", loadError_->description().c_str());
     return;
   }
+  loadError_ = damage;
   entries_ = std::move(*entries);
+}
+
+foundation::Result<std::vector<CredentialStorage::Entry>> CredentialStorage::rereadDamagedFile(
+    foundation::ErrorPtr& damage) const {
+  // A change may have replaced the file since it was read: only the file as it is under the lock
+  // is set aside. A change under way when the lock cannot be had sets the damaged file aside itself.
+  auto locked = lockFile();
+  if (!locked) {
+    std::fprintf(stderr, "net: the credentials file is damaged (%s) and is ignored; it could not be kept aside: %s\n",
+                 damage->description().c_str(), locked.error()->description().c_str());
+    return std::vector<Entry>();
+  }
+  damage.reset();
+  return readEntriesLocked(damage);
 }
 
 foundation::Result<foundation::FileLock> CredentialStorage::lockFile() const {
@@ -119,8 +139,6 @@ foundation::Result<std::vector<CredentialStorage::Entry>> CredentialStorage::rea
   if (!root || !root->isArray()) {
     damage = root ? foundation::makeError(foundation::kPropertyListErrorDomain, 1, "The credentials file is not a list")
                   : root.error();
-    // Kept aside rather than overwritten by the next save, so nothing stored is lost for good.
-    (void)foundation::FileManager::moveItem(path_, path_ + ".damaged");
     return std::vector<Entry>();
   }
   std::vector<Entry> entries;
@@ -131,6 +149,21 @@ foundation::Result<std::vector<CredentialStorage::Entry>> CredentialStorage::rea
     if (entry->contains("Domain")) credential.accountDomain = (*entry)["Domain"].toString();
     entries.push_back({spaceFromDictionary(*entry), std::move(credential), CredentialPersistence::permanent});
   }
+  return entries;
+}
+
+foundation::Result<std::vector<CredentialStorage::Entry>> CredentialStorage::readEntriesLocked(
+    foundation::ErrorPtr& damage) const {
+  auto entries = readEntries(damage);
+  if (!damage) return entries;
+  // Kept aside rather than overwritten by the next save, so nothing stored is lost for good.
+  if (auto moved = foundation::FileManager::moveItem(path_, path_ + ".damaged"); !moved) {
+    return foundation::makeError(damage->domain(), damage->code(),
+                                 "The credentials file is damaged (" + damage->description() +
+                                     ") and could not be kept aside: " + moved.error()->description());
+  }
+  std::fprintf(stderr, "net: the credentials file is damaged (%s); it is kept aside as %s.damaged.\n",
+               damage->description().c_str(), path_.c_str());
   return entries;
 }
 
@@ -148,12 +181,8 @@ foundation::Status CredentialStorage::changeFile(const ProtectionSpace& space,
   auto locked = lockFile();
   if (!locked) return locked.error();
   foundation::ErrorPtr damage;
-  auto entries = readEntries(damage);
+  auto entries = readEntriesLocked(damage);
   if (!entries) return entries.error();
-  if (damage) {
-    std::fprintf(stderr, "net: the credentials file is damaged (%s); it is kept aside as %s.damaged.\n",
-                 damage->description().c_str(), path_.c_str());
-  }
   bool changed = std::erase_if(*entries, [&](const Entry& entry) { return entry.space == space; }) > 0;
   if (credential) {
     entries->push_back({space, *credential, CredentialPersistence::permanent});
@@ -186,28 +215,32 @@ void CredentialStorage::dropPending(const ProtectionSpace& space) {
   });
 }
 
-std::optional<Credentials> CredentialStorage::heldCredential(const ProtectionSpace& space) const {
+std::optional<Credentials> CredentialStorage::heldCredential(const ProtectionSpace& space,
+                                                             CredentialPersistence persistence) const {
   std::scoped_lock lock(lock_);
   for (const auto& entry : entries_) {
-    if (entry.space == space) return entry.credential;
+    if (entry.space == space && entry.persistence == persistence) return entry.credential;
   }
   return std::nullopt;
 }
 
 std::optional<Credentials> CredentialStorage::defaultCredential(const ProtectionSpace& space,
                                                                 foundation::Duration keyringTimeOut) const {
-  if (auto held = heldCredential(space)) return held;
-  if (!keyring_) return std::nullopt;
-  KeyringAnswer answer = keyring_->find(space, keyringTimeOut);
-  if (answer.outcome != KeyringAnswer::Outcome::done && answer.outcome != KeyringAnswer::Outcome::absent) {
-    reportKeyringFailure(answer);
+  if (auto held = heldCredential(space, CredentialPersistence::forSession)) return held;
+  if (keyring_) {
+    KeyringAnswer answer = keyring_->find(space, keyringTimeOut);
+    if (answer.outcome != KeyringAnswer::Outcome::done && answer.outcome != KeyringAnswer::Outcome::absent) {
+      reportKeyringFailure(answer);
+    }
+    if (answer.credential) return answer.credential;
   }
-  return answer.credential;
+  return heldCredential(space, CredentialPersistence::permanent);
 }
 
 void CredentialStorage::findDefaultCredential(const ProtectionSpace& space, foundation::Duration keyringTimeOut,
                                               std::function<void(std::optional<Credentials>)> answer) const {
-  auto held = heldCredential(space);
+  auto held = heldCredential(space, CredentialPersistence::forSession);
+  if (!held && !keyring_) held = heldCredential(space, CredentialPersistence::permanent);
   if (held || !keyring_) {
     answer(std::move(held));
     return;
@@ -244,8 +277,9 @@ foundation::Status CredentialStorage::setDefaultCredential(const ProtectionSpace
   bool failed = answer.outcome == KeyringAnswer::Outcome::noAnswer || answer.outcome == KeyringAnswer::Outcome::refused;
   if (failed) reportKeyringFailure(answer);
   if (!permanent || answer.outcome == KeyringAnswer::Outcome::done) {
-    if (permanent) dropPending(space);
-    return wasInFile ? changeFile(space, std::nullopt) : foundation::Status::success();
+    if (!permanent) return wasInFile ? changeFile(space, std::nullopt) : foundation::Status::success();
+    dropPending(space);
+    return wasInFile ? takeReplacedOutOfFile(space) : foundation::Status::success();
   }
   // Nothing took the call: there is no Secret Service after all, so the file keeps it.
   if (answer.outcome == KeyringAnswer::Outcome::absent) {
@@ -256,6 +290,17 @@ foundation::Status CredentialStorage::setDefaultCredential(const ProtectionSpace
   if (wasInFile) (void)changeFile(space, std::nullopt);  // the replaced password leaves the file all the same
   return foundation::makeError(kCredentialStorageErrorDomain, kCredentialNotSaved,
                                answer.reason + "; the password is kept for this run only");
+}
+
+foundation::Status CredentialStorage::takeReplacedOutOfFile(const ProtectionSpace& space) {
+  auto changed = changeFile(space, std::nullopt);
+  if (changed) return changed;
+  // Look-ups ask the keyring before the file, so the old password is not found again.
+  return foundation::makeError(kCredentialStorageErrorDomain, kOldCredentialLeftInFile,
+                               "The password is saved in the keyring, but the old one could not be taken out of the "
+                               "credentials file: " +
+                                   changed.error()->description(),
+                               changed.error());
 }
 
 void CredentialStorage::keepPermanently(const ProtectionSpace& space, const Credentials& credential,

@@ -30,7 +30,11 @@ enum class CredentialPersistence { forSession, permanent };
 inline constexpr const char* kCredentialStorageErrorDomain = "CredentialStorageErrorDomain";
 // The keyring refused a permanent credential or did not answer: it is kept for this run only.
 inline constexpr long long kCredentialNotSaved = 1;
-// The longest a save or a removal waits while another process changes the credentials file.
+// The keyring took a password, but the file still holds the one it replaced (its lock could not
+// be had); look-ups find the keyring's. The underlying error says why.
+inline constexpr long long kOldCredentialLeftInFile = 2;
+// The longest a save, a removal or the setting aside of a damaged file waits while another process
+// changes the credentials file.
 inline constexpr foundation::Duration kDefaultFileLockTimeOut{2};
 
 // The default credential of each protection space. Permanent credentials live in the desktop's
@@ -38,13 +42,17 @@ inline constexpr foundation::Duration kDefaultFileLockTimeOut{2};
 // Preferences folder ("Credentials/credentials.plist"), protected by the file's mode only (0600,
 // in a 0700 folder), never encrypted. A keyring that refuses a password or does not answer in
 // time never sends it to the file: it is kept for this run only, and standard error says so once.
-// A credential the file already held is still found until it is replaced or removed. Processes
-// on one home share the file: a save or a removal changes only its own entry of the file as it is
-// on disk then, under a lock on the file ("credentials.plist.lock" beside it), and replaces the
-// file atomically; this storage then holds what the file holds, besides its session credentials.
-// A process that holds the lock beyond the bound makes the change fail, saying so. Any thread; no
-// lock of look-ups is held while the keyring or the file lock is waited for, so a keyring that
-// does not answer holds up only the caller that asked it.
+// A credential the file already held is still found until it is replaced or removed; with a
+// keyring, a look-up finds this run's session credential first, then the keyring's, then the
+// file's, so a password the keyring took wins over an old one the file could not give up.
+// Processes on one home share the file: a save or a removal changes only its own entry of the
+// file as it is on disk then, under a lock on the file ("credentials.plist.lock" beside it), and
+// replaces the file atomically; this storage then holds what the file holds, besides its session
+// credentials. Reading takes no lock, as a replaced file is always whole, so a busy lock or a home
+// where it cannot be made (read-only) hides no saved password; a process that holds the lock
+// beyond the bound makes a change fail, saying so. Any thread; no lock of look-ups is held while
+// the keyring or the file lock is waited for, so a keyring that does not answer holds up only the
+// caller that asked it.
 class CredentialStorage {
  public:
   // The process-wide storage on the application home's Preferences folder.
@@ -75,7 +83,8 @@ class CredentialStorage {
                        foundation::Duration keyringTimeOut);
   foundation::Status removeDefaultCredential(const ProtectionSpace& space,
                                              foundation::Duration keyringTimeOut = kDefaultKeyringTimeOut);
-  // The file could not be read when the storage started (a damaged file starts empty).
+  // The file could not be read when the storage started (a damaged file starts empty); standard
+  // error has said so.
   const foundation::ErrorPtr& loadError() const { return loadError_; }
 
  private:
@@ -85,16 +94,22 @@ class CredentialStorage {
     CredentialPersistence persistence;
   };
   void load();
+  // The entries found in a damaged file read without the lock, once read again with it.
+  foundation::Result<std::vector<Entry>> rereadDamagedFile(foundation::ErrorPtr& damage) const;
   foundation::Result<foundation::FileLock> lockFile() const;
-  // With the file locked: its entries, none when there is no file. A damaged file is moved aside
-  // (never overwritten), reads as none, and `damage` says why.
+  // The file's entries, none when there is no file; a damaged file reads as none, and `damage`
+  // says why.
   foundation::Result<std::vector<Entry>> readEntries(foundation::ErrorPtr& damage) const;
+  // readEntries() with the file locked, moving a damaged file aside (never to be overwritten).
+  foundation::Result<std::vector<Entry>> readEntriesLocked(foundation::ErrorPtr& damage) const;
   // Puts `credential` as the space's entry of the file, or takes the space's entry out (nullopt),
   // as the file is on disk now; the permanent entries held here then become the file's.
   foundation::Status changeFile(const ProtectionSpace& space, const std::optional<Credentials>& credential);
   // Drops the credential held for this run while the keyring or the file was asked.
   void dropPending(const ProtectionSpace& space);
-  std::optional<Credentials> heldCredential(const ProtectionSpace& space) const;
+  // After the keyring took the space's password: the file's old one goes, or the answer says it stays.
+  foundation::Status takeReplacedOutOfFile(const ProtectionSpace& space);
+  std::optional<Credentials> heldCredential(const ProtectionSpace& space, CredentialPersistence persistence) const;
   // Without the lock. Says once per run that the keyring failed, and why.
   void reportKeyringFailure(const KeyringAnswer& answer) const;
 

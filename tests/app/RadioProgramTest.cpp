@@ -16,13 +16,6 @@ constexpr std::size_t npos = std::string::npos;
 
 class RadioProgramTest : public apptest::ProgramFixture {
  protected:
-  void SetUp() override {
-    ProgramFixture::SetUp();
-    ProgramOptions options;
-    options.server = station->baseUrl();
-    program = std::make_unique<RadioProgram>(options, *console);
-  }
-
   // The current song plays for its two seconds and ends.
   void playToEnd() {
     auto item = ready(2);
@@ -31,21 +24,57 @@ class RadioProgramTest : public apptest::ProgramFixture {
     ASSERT_TRUE(runUntil([&] { return audio->lastItem() != item; }));
   }
   std::string lastSource() const { return audio->lastItem() ? audio->lastItem()->source() : ""; }
-  // The program against the scripted server, started.
-  void startOnScriptedServer() {
+  // Starts the program against the sample station, with options of the test's own when it has some.
+  bool startWith(const std::function<void(ProgramOptions&)>& choose = {}) {
     ProgramOptions options;
-    options.server = api.baseUrl();
+    options.server = station->baseUrl();
+    if (choose) choose(options);
     program = std::make_unique<RadioProgram>(options, *console);
-    ASSERT_TRUE(program->start());
+    return program->start();
   }
-  // `g 3101`, whose answer the station holds until the test releases "programme".
-  void askForAProgrammeThatIsSlowToCome() {
+  void startOnScriptedServer() {
+    ASSERT_TRUE(startWith([&](ProgramOptions& options) { options.server = api.baseUrl(); }));
+  }
+  // A channel or a programme asked for at the start is the first programme announced: nothing
+  // else plays before it. It plays at once, which is said after it as a press of play at the start
+  // says it.
+  void expectStartedAndAnnounced(const std::function<void(ProgramOptions&)>& choose, const std::string& programme) {
+    ASSERT_TRUE(startWith(choose));
+    ASSERT_TRUE(runUntil(
+        [&] { return player().program() && player().program()->programId() == programme && audio->lastItem(); }));
+    ready(2);
+    const std::string text = output();
+    const std::size_t onAir = text.find("On air: ");
+    ASSERT_NE(onAir, npos) << text;
+    EXPECT_EQ(text.find("(programme ", onAir), text.find("(programme " + programme)) << text;
+    EXPECT_EQ(text.find("\nPlaying.\n"), text.find('\n', onAir)) << text;
+  }
+  // The song on air, of this length, heard for 3 s; then `g 3101`, whose answer the station holds
+  // until the test releases "programme".
+  std::shared_ptr<media::FakeAudioItem> askForASlowProgrammeThreeSecondsInto(double length) {
+    auto playing = ready(length);
+    hear(3);
     testsupport::Reply slow = testsupport::Reply::text(playertest::programmeReply("3101", {"31"}));
     slow.header("Content-Type", "application/json");
     slow.holdUntilReleased = "programme";
     api.answer("play.playProgram", slow);
     program->handleKey("g 3101");
+    return playing;
   }
+
+  // The thread that commits stored play logs waits in each commit until released, at the latest
+  // when the test ends.
+  struct HeldCommit {
+    HeldCommit() {
+      playback::PlayLogCommit::shared().performForTesting([held = promise.get_future().share()] { held.wait(); });
+    }
+    ~HeldCommit() { release(); }
+    void release() {
+      std::call_once(once, [this] { promise.set_value(); });
+    }
+    std::promise<void> promise;
+    std::once_flag once;
+  };
 };
 
 int occurrences(const std::string& text, const std::string& piece) {
@@ -55,7 +84,7 @@ int occurrences(const std::string& text, const std::string& piece) {
 }
 
 TEST_F(RadioProgramTest, StartUpLoadsTheChannelOnAirThenOnePressPlaysIt) {
-  ASSERT_TRUE(program->start());
+  ASSERT_TRUE(startWith());
   const std::string text = output();
   const std::size_t onAir = text.find("On air: 清晨的第一杯茶 (programme 1001");
   ASSERT_NE(onAir, std::string::npos) << text;
@@ -66,7 +95,7 @@ TEST_F(RadioProgramTest, StartUpLoadsTheChannelOnAirThenOnePressPlaysIt) {
 }
 
 TEST_F(RadioProgramTest, AfterThreeSongsAnAdvertPlaysThenTheDueSongAndTheLogsReachTheStation) {
-  ASSERT_TRUE(program->start());
+  ASSERT_TRUE(startWith());
   for (int song = 0; song < 3; ++song) playToEnd();
   EXPECT_TRUE(player().isAdvertisement());
   EXPECT_TRUE(lastSource().ends_with("/ad/advert.mp3") || lastSource().find("/adpath/") != std::string::npos)
@@ -99,7 +128,7 @@ TEST_F(RadioProgramTest, AfterThreeSongsAnAdvertPlaysThenTheDueSongAndTheLogsRea
 }
 
 TEST_F(RadioProgramTest, KeysGoToThePlayersOwnOperations) {
-  ASSERT_TRUE(program->start());
+  ASSERT_TRUE(startWith());
   ready(2);
   program->handleKey("n");
   ASSERT_TRUE(runUntil([&] { return lastSource().ends_with("/2002.mp3"); })) << lastSource();
@@ -143,7 +172,7 @@ TEST_F(RadioProgramTest, KeysGoToThePlayersOwnOperations) {
 
 // Each refusal and each song given up is one line, and what played goes on where it can.
 TEST_F(RadioProgramTest, RefusalsAndSongsThatCannotPlaySayWhy) {
-  ASSERT_TRUE(program->start());
+  ASSERT_TRUE(startWith());
   auto playing = ready(2);
   program->handleKey("c 999");
   ASSERT_TRUE(runUntil([&] { return output().find("Channel 999 cannot be played: the server answered ") != npos; }))
@@ -172,8 +201,10 @@ TEST_F(RadioProgramTest, AnEmptyProgrammeSaysSoWhenItArrives) {
   EXPECT_EQ(text.find("Paused."), npos) << text;
 }
 
-// A programme that cannot be had leaves the song on air playing, unreported until it ends.
-TEST_F(RadioProgramTest, ARefusedProgrammeLeavesTheSongOnAirPlayingAndLoggedAtItsEnd) {
+// A programme that cannot be had leaves the song on air playing, unreported until it ends. A song
+// the network cuts short is logged as one that finished, with the time heard, and said as what
+// happened.
+TEST_F(RadioProgramTest, SongsLeftOnAirByARefusedProgrammeOrCutShortAreLoggedAsFinished) {
   startOnScriptedServer();
   auto playing = ready(5);
   hear(3);
@@ -188,27 +219,33 @@ TEST_F(RadioProgramTest, ARefusedProgrammeLeavesTheSongOnAirPlayingAndLoggedAtIt
   EXPECT_EQ(playLogs().front().field("action"), "0") << "no record says the song was replaced";
   EXPECT_EQ(playLogs().front().field("real_duration"), "5");
   EXPECT_EQ(output().find("Paused."), npos) << output();
+
+  auto cut = ready(200);
+  hear(4);
+  cut->fail("Connection dropped");
+  ASSERT_TRUE(runUntil([&] { return occurrences(output(), "Play log sent: ") == 2; })) << output();
+  EXPECT_EQ(playLogs()[1].field("action"), "0");
+  EXPECT_EQ(playLogs()[1].field("real_duration"), "4");
+  const std::string text = output();
+  EXPECT_NE(text.find("\n歌2 was cut short after 0:04: connection dropped.\n"), npos) << text;
+  EXPECT_NE(text.find("\nPlay log sent: 歌2, 4 of 200 s heard, cut short; the server answered hapn.ok.\n"), npos)
+      << text;
 }
 
 // A record the server did not take is said to be kept as soon as it is, whatever the server
 // answered; a quit counts what is left for the next run, the record still on its way included.
 TEST_F(RadioProgramTest, PlayLogsKeptForLaterAreSaidWhenKeptAndCountedAtQuit) {
   startOnScriptedServer();
-  auto endSong = [&] {
-    auto item = ready(2);
-    hear(2);
-    item->reachEnd();
-  };
   api.answerWithStatus("play._playLog", 500);
-  endSong();
+  playToEnd();
   ASSERT_TRUE(runUntil([&] { return output().find("Play log not taken: ") != npos; })) << output();
   EXPECT_NE(output().find("Play log stored for later (1 waiting).\n"), npos) << output();
   api.answerWithBody("play._playLog", "{\"err\":");
-  endSong();
+  playToEnd();
   ASSERT_TRUE(runUntil([&] { return occurrences(output(), "Play log not taken: ") == 2; })) << output();
   EXPECT_NE(output().find("Play log stored for later (2 waiting).\n"), npos) << output();
   api.holdReplies("play._playLog");
-  endSong();
+  playToEnd();
   settle();  // the third record is on its way
   program->handleKey("q");
   program->letRequestsFinish(foundation::Duration(0));
@@ -216,36 +253,13 @@ TEST_F(RadioProgramTest, PlayLogsKeptForLaterAreSaidWhenKeptAndCountedAtQuit) {
   api.releaseHeldReplies();
 }
 
-// A channel or a programme asked for at the start is the first programme announced: nothing else
-// plays before it. It plays at once, which is said after it as a press of play at the start says it.
-void expectStartedAndAnnounced(const std::string& text, const std::string& programme) {
-  const std::size_t onAir = text.find("On air: ");
-  ASSERT_NE(onAir, npos) << text;
-  EXPECT_EQ(text.find("(programme ", onAir), text.find("(programme " + programme)) << text;
-  EXPECT_EQ(text.find("\nPlaying.\n"), text.find('\n', onAir)) << text;
-}
-
 TEST_F(RadioProgramTest, ChannelAtStartIsTheFirstProgrammeAnnounced) {
-  ProgramOptions options;
-  options.server = station->baseUrl();
-  options.channelId = "12";
-  program = std::make_unique<RadioProgram>(options, *console);
-  ASSERT_TRUE(program->start());
-  ASSERT_TRUE(runUntil([&] { return player().program()->programId() == "1004" && audio->lastItem(); }));
-  ready(2);
+  expectStartedAndAnnounced([](ProgramOptions& options) { options.channelId = "12"; }, "1004");
   EXPECT_LT(output().find("Tuning to channel 12."), output().find("On air: ")) << output();
-  expectStartedAndAnnounced(output(), "1004");
 }
 
 TEST_F(RadioProgramTest, ProgrammeAtStartIsAnnouncedAndSaidToPlay) {
-  ProgramOptions options;
-  options.server = station->baseUrl();
-  options.programId = "1002";
-  program = std::make_unique<RadioProgram>(options, *console);
-  ASSERT_TRUE(program->start());
-  ASSERT_TRUE(runUntil([&] { return audio->lastItem() != nullptr; }));
-  ready(2);
-  expectStartedAndAnnounced(output(), "1002");
+  expectStartedAndAnnounced([](ProgramOptions& options) { options.programId = "1002"; }, "1002");
 }
 
 // What cannot be played of a programme comes after the programme's own line, and a song without
@@ -274,29 +288,11 @@ TEST_F(RadioProgramTest, AProgrammeIsAnnouncedBeforeItsFirstSongThatHasNoAddress
   EXPECT_LT(onAir, cannotPlay) << text;
 }
 
-// A song the network cuts short is logged as one that finished, with the time heard, and said
-// as what happened.
-TEST_F(RadioProgramTest, ASongCutShortIsLoggedAsFinishedWithTheTimeHeard) {
-  startOnScriptedServer();
-  auto playing = ready(200);
-  hear(4);
-  playing->fail("Connection dropped");
-  ASSERT_TRUE(runUntil([&] { return output().find("Play log sent: ") != npos; })) << output();
-  EXPECT_EQ(playLogs().front().field("action"), "0");
-  EXPECT_EQ(playLogs().front().field("real_duration"), "4");
-  const std::string text = output();
-  EXPECT_NE(text.find("\n歌1 was cut short after 0:04: connection dropped.\n"), npos) << text;
-  EXPECT_NE(text.find("\nPlay log sent: 歌1, 4 of 200 s heard, cut short; the server answered hapn.ok.\n"), npos)
-      << text;
-}
-
 // While a programme is on its way the song on air plays on; once it arrives the song is logged as
 // replaced with all that was heard of it.
 TEST_F(RadioProgramTest, ASlowProgrammeLeavesTheSongOnAirPlayingUntilItArrives) {
   startOnScriptedServer();
-  auto playing = ready(200);
-  hear(3);
-  askForAProgrammeThatIsSlowToCome();
+  auto playing = askForASlowProgrammeThreeSecondsInto(200);
   hear(4);
   EXPECT_TRUE(playing->isPlaying());
   EXPECT_TRUE(playLogs().empty());
@@ -311,9 +307,7 @@ TEST_F(RadioProgramTest, ASlowProgrammeLeavesTheSongOnAirPlayingUntilItArrives) 
 // logs it as replaced with the time heard up to the pause.
 TEST_F(RadioProgramTest, ASongPausedWhileASlowProgrammeIsOnItsWayIsLoggedWithTheTimeHeard) {
   startOnScriptedServer();
-  ready(200);
-  hear(3);
-  askForAProgrammeThatIsSlowToCome();
+  askForASlowProgrammeThreeSecondsInto(200);
   hear(2);
   program->handleKey("p");
   hear(4);
@@ -331,9 +325,7 @@ TEST_F(RadioProgramTest, TheSongOnAirWhenASlowProgrammeArrivesIsTheOneLoggedAsRe
   api.answerWithBody("play.playChannel", playertest::programmeReply("600", {"1", "2"}));
   program->handleKey("c 7");
   ASSERT_TRUE(runUntil([&] { return player().program() && player().program()->programId() == "600"; }));
-  auto first = ready(5);
-  hear(3);
-  askForAProgrammeThatIsSlowToCome();
+  auto first = askForASlowProgrammeThreeSecondsInto(5);
   hear(2);
   first->reachEnd();
   ASSERT_TRUE(runUntil([&] { return selectedId() == "2" && audio->lastItem() != first; }));
@@ -358,11 +350,7 @@ TEST_F(RadioProgramTest, StoredPlayLogsTheServerTookAtTheQuitAreNotCountedAsKept
   api.holdReplies("play._playLog");
   playback::PlayApiManager::commitOfflineLog();
   ASSERT_TRUE(runUntil([&] { return !liveRequests().empty(); })) << "the batch is on its way";
-  struct Hold {
-    std::promise<void> release;
-    ~Hold() { release.set_value(); }
-  } hold;
-  playback::PlayLogCommit::shared().performForTesting([held = hold.release.get_future().share()] { held.wait(); });
+  HeldCommit held;
   api.releaseHeldReplies();
   ASSERT_TRUE(runUntil([&] { return output().find("Stored play logs sent (1 record)") != npos; })) << output();
   program->letRequestsFinish(foundation::Duration(0));
@@ -372,21 +360,13 @@ TEST_F(RadioProgramTest, StoredPlayLogsTheServerTookAtTheQuitAreNotCountedAsKept
 // The commit of stored records that the last song's accepted log asks for is waited for at the
 // quit, however late its thread takes it up: it sends them rather than leaving them for next time.
 TEST_F(RadioProgramTest, StoredPlayLogsThatTheLastAnswerSentForAreSentBeforeTheQuit) {
-  ASSERT_TRUE(program->start());
+  ASSERT_TRUE(startWith());
   ASSERT_TRUE(runUntil([&] { return liveRequests().empty() && !playback::PlayApiManager::isCommitting(); }));
   ASSERT_TRUE(playback::PlayLogFolder::store({{"song_id", "2001"}, {"real_duration", "2"}, {"time", "1600000000"}}));
-  struct Hold {
-    std::promise<void> promise;
-    std::once_flag once;
-    void release() {
-      std::call_once(once, [this] { promise.set_value(); });
-    }
-    ~Hold() { release(); }
-  } hold;
-  playback::PlayLogCommit::shared().performForTesting([held = hold.promise.get_future().share()] { held.wait(); });
+  HeldCommit held;
   playToEnd();
   ASSERT_TRUE(runUntil([&] { return output().find("Play log sent: ") != npos; })) << output();
-  foundation::RunLoop::main().post([&] { hold.release(); });
+  foundation::RunLoop::main().post([&] { held.release(); });
   program->letRequestsFinish(foundation::Duration(30));
   EXPECT_NE(output().find("Stored play logs sent (1 record)"), npos) << output();
   EXPECT_EQ(output().find("kept for the next run"), npos) << output();
@@ -394,11 +374,7 @@ TEST_F(RadioProgramTest, StoredPlayLogsThatTheLastAnswerSentForAreSentBeforeTheQ
 
 TEST_F(RadioProgramTest, PanelSnapshotsAtEachSongAndTheProgrammeKeys) {
   const std::filesystem::path folder = std::filesystem::path(foundation::Paths::homeDirectory()) / "snapshots";
-  ProgramOptions options;
-  options.server = station->baseUrl();
-  options.snapshotFolder = folder.string();
-  program = std::make_unique<RadioProgram>(options, *console);
-  ASSERT_TRUE(program->start());
+  ASSERT_TRUE(startWith([&](ProgramOptions& options) { options.snapshotFolder = folder.string(); }));
   ready(2);
   EXPECT_GT(std::filesystem::file_size(folder / "001-shrunk.png"), 1000u);
   EXPECT_GT(std::filesystem::file_size(folder / "001-expanded.png"), 1000u);

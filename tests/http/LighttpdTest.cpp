@@ -58,6 +58,7 @@ TEST_F(LighttpdTest, ABareRefusalCompletesAValidatedPartialAndSetsAsideAnUnvalid
   EXPECT_EQ(delegate->count("failed"), 1);
   EXPECT_FALSE(std::filesystem::exists(temporary));
 
+  delegate = std::make_shared<RecordingDelegate>();  // the refusal's delegate has already heard its end
   auto probe = makeRequest(lighttpd.url("/song.bin"));
   runToEnd(probe);
   const std::string tag = probe->responseHeaders()["ETag"].toString();

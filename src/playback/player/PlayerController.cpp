@@ -73,7 +73,11 @@ void PlayerController::beginStart(bool logReplaced, std::optional<std::string> c
   auto pane = mainPane();
   ++startGeneration_;
   if (logReplaced) logPlay(kActionReplaced);
-  if (stopSongOnAir) stopForNewList();
+  if (stopSongOnAir) {
+    stopForNewList();
+    // Any start but a fetch ends the fetch on its way.
+    forgetFetch();
+  }
   pane->setApp_ChannelId(std::move(channelId));
   pane->setApp_ProgramId(std::move(programmeId));
   playFromChannelId_.reset();
@@ -118,9 +122,7 @@ void PlayerController::retryNowChannelLater() {
 
 void PlayerController::playChannel(const std::string& channelId, std::function<void(const std::string&)> refused) {
   // What played goes on when the channel cannot be had.
-  auto pane = mainPane();
-  const Resumable before{isPlaying_, isClickPlayChannel_, pane->app_ChannelId(), pane->app_ProgramId(),
-                         playFromChannelId_};
+  const Resumable before = listOnAir(isPlaying_);
   isClickPlayChannel_ = true;
   beginStart(false, channelId, std::nullopt);
   services::UsageAnalytics::event("radio_play");
@@ -141,6 +143,16 @@ void PlayerController::playChannel(const std::string& channelId, std::function<v
        .onRequestFailed = [answered](framework::QRVBaseDataRequest& request,
                                      const foundation::ErrorPtr& error) { answered(request, error); }});
   panel_.pullUp();
+}
+
+PlayerController::Resumable PlayerController::listOnAir(bool playing) const {
+  if (onAirBeforeFetch_) {
+    Resumable before = *onAirBeforeFetch_;
+    before.playing = playing;
+    return before;
+  }
+  auto pane = mainPane();
+  return {playing, isClickPlayChannel_, pane->app_ChannelId(), pane->app_ProgramId(), playFromChannelId_};
 }
 
 void PlayerController::resume(const Resumable& before) {
@@ -174,13 +186,12 @@ void PlayerController::playProgram(const std::string& programId, const std::opti
 // the song on air when the fetched programme arrives is the one reported as replaced.
 void PlayerController::fetchProgram(const std::string& programId, const std::optional<std::string>& startFromSong,
                                     bool playNow, std::function<void(const std::string&)> refused) {
-  auto pane = mainPane();
-  // Nothing to start again on a refusal: the song never stopped.
-  const Resumable before{false, isClickPlayChannel_, pane->app_ChannelId(), pane->app_ProgramId(), playFromChannelId_};
+  // Nothing to start again on a refusal: the song never stopped. A later fetch over the same
+  // list gives back the list as it was before the first, not what the first fetch made of it.
+  const Resumable before = listOnAir(false);
   isClickPlayChannel_ = false;
   beginStart(false, std::nullopt, programId, false);
-  // A later fetch over the same old list keeps its channel, not the one the first fetch cleared.
-  if (!oldListChannelId_) oldListChannelId_ = before.fromChannel.value_or("0");
+  onAirBeforeFetch_ = before;
   beginLoad_ = foundation::Clock::current().now();
   const std::uint64_t start = startGeneration_;
   std::weak_ptr<PlayerController> weak = self_;
@@ -195,8 +206,11 @@ void PlayerController::fetchProgram(const std::string& programId, const std::opt
       if (!heard && !self->loggedThisLoad_) heard = self->recordAtPause_;
       if (heard) self->sendPlayRecord(*heard);
       self->stopForNewList();
+      self->forgetFetch();
       return self->playWithModel(programme, nullptr, programme->songsArr(), kPlayingProgramme, playNow, startFromSong);
     }
+    // No fetch is on its way any more: the list on air is as it was before the first was asked.
+    self->forgetFetch();
     self->resume(before);
     centreToast(kProgrammeFailedToast, 2.0);
     if (refused) refused(refusalOf(request, error));
@@ -206,6 +220,11 @@ void PlayerController::fetchProgram(const std::string& programId, const std::opt
       {.onRequestFinished = [answered](framework::QRVBaseDataRequest& request) { answered(request, nullptr); },
        .onRequestFailed = [answered](framework::QRVBaseDataRequest& request,
                                      const foundation::ErrorPtr& error) { answered(request, error); }});
+}
+
+void PlayerController::forgetFetch() {
+  onAirBeforeFetch_.reset();
+  recordAtPause_.reset();
 }
 
 void PlayerController::playProgram(const api::ProgramModelPtr& programme, const std::vector<api::SongModelPtr>& songs,
@@ -231,7 +250,6 @@ void PlayerController::playWithModel(const api::ProgramModelPtr& programme, cons
                                      const std::vector<api::SongModelPtr>& songs, int playType, bool playNow,
                                      const std::optional<std::string>& startFromSong) {
   playState_ = playType;
-  oldListChannelId_.reset();
   program_ = playType == kPlayingProgramme ? programme : nullptr;
   salbum_ = playType == kPlayingSAlbum ? salbum : nullptr;
   musicListArray_.clear();
@@ -298,7 +316,7 @@ void PlayerController::play() {
 }
 
 void PlayerController::interruptPlay() {
-  if (oldListChannelId_ && isPlaying_) recordAtPause_ = playRecord(kActionReplaced);
+  if (onAirBeforeFetch_ && isPlaying_) recordAtPause_ = playRecord(kActionReplaced);
   setIsPlaying(false);
   panel_.showLoading(false);
   if (audioPlayer_) audioPlayer_->pause();

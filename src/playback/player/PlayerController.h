@@ -177,7 +177,12 @@ class PlayerController : public framework::DataRequestDelegate {
     bool clickedChannel;
     std::optional<std::string> channelId, programmeId, fromChannel;
   };
+  // The list on air as a refused start finds it again; while a fetch is on its way, as it was
+  // before the fetch was asked.
+  Resumable listOnAir(bool playing) const;
   void resume(const Resumable& before);
+  // The fetch on its way is no longer awaited (it arrived, failed or gave way to another start).
+  void forgetFetch();
   // A programme that is not stored: fetched while the song on air plays on.
   void fetchProgram(const std::string& programId, const std::optional<std::string>& startFromSong, bool playNow,
                     std::function<void(const std::string& why)> refused);
@@ -255,9 +260,10 @@ class PlayerController : public framework::DataRequestDelegate {
   api::SongModelPtr selectedSong_;
   std::size_t selectedIndex_ = 0;  // where selectedSong_ was taken from, for repeated songs
   std::optional<std::string> playFromChannelId_;
-  // The channel ("0" for none) of the list on air while a fetched programme is on its way to
-  // replace it: its songs are logged under it, whatever the fetch did to playFromChannelId_.
-  std::optional<std::string> oldListChannelId_;
+  // The list on air as it was when a programme was asked to be fetched, kept while the fetch (or
+  // a later one over the same list) is on its way: its songs are logged under its channel,
+  // whatever the fetch did to playFromChannelId_, and a refusal gives it back.
+  std::optional<Resumable> onAirBeforeFetch_;
   std::vector<api::ProgramModelPtr> prePlayPrograms_;
   bool isPlaying_ = false;
   bool isAdvertisement_ = false;

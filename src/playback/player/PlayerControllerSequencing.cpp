@@ -100,7 +100,7 @@ std::optional<foundation::Dictionary> PlayerController::playRecord(int action) c
   return foundation::Dictionary{
       {"song_id", selectedSong_->songId().value_or("")},
       {"program_id", programme ? program_->programId().value_or("0") : "0"},
-      {"channel_id", oldListChannelId_.value_or(playFromChannelId_.value_or("0"))},
+      {"channel_id", (onAirBeforeFetch_ ? onAirBeforeFetch_->fromChannel : playFromChannelId_).value_or("0")},
       {"artist_id", programme ? program_->uid().value_or("0") : "0"},
       {"real_duration", std::to_string(static_cast<std::int64_t>(heard))},
       {"song_duration", selectedSong_->duration().value_or("")},

@@ -2,7 +2,9 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/file.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,7 +12,10 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <optional>
+#include <thread>
 
+#include "platform/foundation/FileLock.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Paths.h"
 #include "platform/net/HTTPMessage.h"
@@ -85,14 +90,77 @@ TEST(CredentialStorage, StoragesSharingTheFileKeepEachOthersChangesAndWaitForIts
   EXPECT_EQ(passwordOf(reread, attic), "a");
 }
 
-TEST(CredentialStorage, ADamagedFileStartsEmptyAndSaysWhy) {
-  std::string home = foundation::Paths::useFreshHomeForTesting();
-  std::string path = home + "/credentials.plist";
+// A process holding the file's lock, and a lock file that cannot be opened (a folder in its place
+// stands in for a read-only home): the saved passwords are still found, and a change fails,
+// saying why once, without writing.
+TEST(CredentialStorage, SavedPasswordsAreFoundWhileTheLockIsBusyOrCannotBeOpened) {
+  std::string path = foundation::Paths::useFreshHomeForTesting() + "/credentials.plist";
+  ProtectionSpace vault{"example.org", 443, "https", "vault", ""};
+  ASSERT_TRUE(CredentialStorage(path).setDefaultCredential(vault, {"ann", "v", std::nullopt},
+                                                           CredentialPersistence::permanent));
+  auto before = foundation::FileManager::readFile(path);
+  constexpr foundation::Duration kLockTimeOut{0.05};
+  {
+    auto held = foundation::FileLock::acquire(path + ".lock", kLockTimeOut);
+    ASSERT_TRUE(held);
+    EXPECT_EQ(passwordOf(CredentialStorage(path, nullptr, kLockTimeOut), vault), "v") << "while the lock is busy";
+  }
+  ASSERT_TRUE(foundation::FileManager::removeItem(path + ".lock"));
+  ASSERT_TRUE(foundation::FileManager::createDirectory(path + ".lock"));
+  CredentialStorage storage(path, nullptr, kLockTimeOut);
+  EXPECT_EQ(passwordOf(storage, vault), "v") << "without a lock file";
+  testing::internal::CaptureStderr();
+  storage.keepPermanently(vault, {"ann", "new", std::nullopt}, kDefaultKeyringTimeOut);
+  std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+  EXPECT_NE(said.find("lock file"), std::string::npos) << said;
+  EXPECT_EQ(*foundation::FileManager::readFile(path), *before);
+}
+
+TEST(CredentialStorage, ADamagedOrUnreadableFileStartsEmptyAndIsSaidOnce) {
+  std::string path = foundation::Paths::useFreshHomeForTesting() + "/credentials.plist";
   ASSERT_TRUE(foundation::FileManager::writeAtomically(path, std::string_view("<plist><array><dict>")));
-  CredentialStorage storage(path);
-  EXPECT_TRUE(storage.loadError());
-  EXPECT_FALSE(storage.defaultCredential({"h", 1, "http", "", ""}));
+  testing::internal::CaptureStderr();
+  {
+    // The lock's holder is changing the file: it sets the damaged file aside itself.
+    auto held = foundation::FileLock::acquire(path + ".lock", kDefaultFileLockTimeOut);
+    ASSERT_TRUE(held);
+    CredentialStorage storage(path, nullptr, foundation::Duration(0.05));
+    EXPECT_TRUE(storage.loadError());
+    EXPECT_FALSE(foundation::FileManager::fileExists(path + ".damaged"));
+  }
+  EXPECT_FALSE(CredentialStorage(path).defaultCredential({"h", 1, "http", "", ""}));
   EXPECT_TRUE(foundation::FileManager::fileExists(path + ".damaged")) << "kept aside, not overwritten later";
+  ASSERT_TRUE(foundation::FileManager::createDirectory(path));
+  EXPECT_TRUE(CredentialStorage(path).loadError()) << "a folder cannot be read";
+  std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 3) << "one line a storage: " << said;
+  EXPECT_NE(said.find("could not be read"), std::string::npos) << said;
+}
+
+// A writer replaces a damaged file while a storage starts: the storage reads the file again under
+// the lock before it sets the file aside, so the writer's file is neither moved nor missed.
+TEST(CredentialStorage, ADamagedFileReplacedWhileAStorageStartsIsNotSetAside) {
+  std::string path = foundation::Paths::useFreshHomeForTesting() + "/credentials.plist";
+  ProtectionSpace vault{"example.org", 443, "https", "vault", ""};
+  ASSERT_TRUE(CredentialStorage(path + ".new")
+                  .setDefaultCredential(vault, {"ann", "v", std::nullopt}, CredentialPersistence::permanent));
+  ASSERT_TRUE(foundation::FileManager::writeAtomically(path, std::string_view("<plist><array><dict>")));
+  auto locked = foundation::FileLock::acquire(path + ".lock", kDefaultFileLockTimeOut);
+  ASSERT_TRUE(locked);
+  std::optional<foundation::FileLock> writer(std::move(*locked));
+  int reads = ::inotify_init1(IN_CLOEXEC);
+  ASSERT_GE(::inotify_add_watch(reads, path.c_str(), IN_CLOSE_NOWRITE), 0);
+  std::string found;
+  std::thread starting([&] { found = passwordOf(CredentialStorage(path, nullptr, foundation::Duration(10)), vault); });
+  pollfd damagedFileRead{reads, POLLIN, 0};
+  EXPECT_EQ(::poll(&damagedFileRead, 1, 10'000), 1) << "the storage read the file before locking it";
+  EXPECT_TRUE(foundation::FileManager::moveItem(path + ".new", path));
+  writer.reset();
+  starting.join();
+  ::close(reads);
+  EXPECT_EQ(found, "v");
+  EXPECT_FALSE(foundation::FileManager::fileExists(path + ".damaged"));
 }
 
 // A keyring of our own: gnome-keyring-daemon on the private bus of this test run, under a scratch
@@ -156,6 +224,25 @@ TEST_F(SecretServiceTest, PasswordsGoToTheKeyringAndOnesSavedInTheFileBeforeAreS
   EXPECT_EQ(again.defaultCredential(old)->password, "n3w");
   ASSERT_TRUE(again.removeDefaultCredential(vault));
   EXPECT_FALSE(CredentialStorage(path, SecretServiceKeyring::connect()).defaultCredential(vault));
+}
+
+// The file's lock is busy while the keyring takes the new password of a server whose old one the
+// file holds: later look-ups find the keyring's, and the save says the old one stayed in the file.
+TEST_F(SecretServiceTest, APasswordTheKeyringTookWinsOverTheOldOneTheBusyFileKept) {
+  ProtectionSpace old{"old.example", 80, "http", "attic", ""};
+  ASSERT_TRUE(CredentialStorage(path).setDefaultCredential(old, {"olga", "0ld", std::nullopt},
+                                                           CredentialPersistence::permanent));
+  {
+    auto held = foundation::FileLock::acquire(path + ".lock", kDefaultFileLockTimeOut);
+    ASSERT_TRUE(held);
+    auto saved = CredentialStorage(path, SecretServiceKeyring::connect(), foundation::Duration(0.05))
+                     .setDefaultCredential(old, {"olga", "n3w", std::nullopt}, CredentialPersistence::permanent);
+    ASSERT_FALSE(saved);
+    EXPECT_TRUE(saved.error()->is(kCredentialStorageErrorDomain, kOldCredentialLeftInFile))
+        << saved.error()->debugText();
+  }
+  EXPECT_NE(fileText().find("0ld"), std::string::npos);
+  EXPECT_EQ(passwordOf(CredentialStorage(path, SecretServiceKeyring::connect()), old), "n3w");
 }
 
 // A keyring with nowhere to keep a password: no keyring of its own, and nobody to answer its

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/playback/offline/DownloadFixture.h"
 
 namespace playback {
@@ -47,7 +49,12 @@ TEST_F(DownloadSyncTest, TheLocalListFollowsTheServersWhicheverWayItWritesIds) {
       [&](const foundation::Notification&) { rowsWhenTold.push_back(DBManager::sharedManager().programIsExist(804)); });
   sync(R"({"err":"hapn.ok","data":[{"program_id":801,"modify_time":"1600000000"},
           {"program_id":"802","modify_time":1700000100},{"program_id":"804"}]})");
-  ASSERT_TRUE(runUntil([&] { return localIds().size() == 3 && liveRequests().empty(); }));
+  // Three rows were there before the sync too: the wait is for the server's three.
+  ASSERT_TRUE(runUntil([&] {
+    std::vector<std::string> ids = localIds();
+    std::sort(ids.begin(), ids.end());
+    return ids == std::vector<std::string>{"801", "802", "804"} && liveRequests().empty();
+  }));
   foundation::NotificationCenter::defaultCenter().removeObserver(&rowsWhenTold);
   EXPECT_EQ(std::count(posted.begin(), posted.end(), "notificationNewSynclist"), 2);
   ASSERT_FALSE(rowsWhenTold.empty());

@@ -75,6 +75,28 @@ TEST_F(PlayerSequencingTest, AQueuedProgrammeIsTakenEvenWhenItsFetchFails) {
   ASSERT_TRUE(runUntil([&] { return keyWindowLabels(PlayerController::kProgrammeFailedToast) == 1; }));
 }
 
+// Once the last of two fetches over the same list fails, the player is as before the first: its
+// songs are logged under their own channel, and a song paused before a programme is asked is not
+// logged when that programme arrives.
+TEST_F(PlayerSequencingTest, AFailedFetchLeavesThePlayerAsBeforeItWasAsked) {
+  playChannelProgramme();
+  hear(3);
+  api.answerWithErr("play.playProgram", "hapn.fail");
+  player().playProgramFromChannel("70", "9");
+  player().playProgram("71", std::nullopt);
+  ASSERT_TRUE(runUntil(
+      [&] { return liveRequests().empty() && keyWindowLabels(PlayerController::kProgrammeFailedToast) == 1; }));
+  finishSong();
+  EXPECT_EQ(lastLog()["channel_id"].toString(), "6") << "the songs of channel 6's list";
+  ready();
+  hear(3);
+  player().playOrPause();
+  api.answerWithBody("play.playProgram", programmeReply("72", {"d1"}));
+  player().playProgram("72", std::nullopt);
+  ASSERT_TRUE(runUntil([&] { return selectedId() == "d1" && liveRequests().empty(); }));
+  EXPECT_EQ(playLogs().size(), 1u) << "c2 was paused before programme 72 was asked";
+}
+
 TEST_F(PlayerSequencingTest, RepeatedSongsAndRemovedSongsMoveByPositionNotByName) {
   auto a = song("a");
   player().playSAlbum(nullptr, {a, song("b"), a}, std::nullopt);
@@ -151,9 +173,15 @@ TEST_F(PlayerSequencingTest, CallsInterruptionsRoutesRemoteCommandsAndTheTimer) 
   ready();
   media::CallCenter::injectCall({"one", media::CallState::incoming});
   ASSERT_TRUE(runUntil([&] { return !player().isPlaying(); }));
+  // A centre made after the player's hears each call after it, so its count says the player has
+  // taken both calls below.
+  auto heard = std::make_shared<int>(0);
+  auto after = media::CallCenter::create();
+  after->setCallEventHandler([heard](const media::Call&) { foundation::RunLoop::main().post([heard] { ++*heard; }); });
   media::CallCenter::injectCall({"two", media::CallState::incoming});
   media::CallCenter::injectCall({"one", media::CallState::disconnected});
-  ASSERT_TRUE(runUntil([&] { return api.callCount() > 0 && !player().isPlaying(); }));
+  ASSERT_TRUE(runUntil([&] { return *heard == 2; }));
+  EXPECT_FALSE(player().isPlaying()) << "a call still on holds the song";
   media::CallCenter::injectCall({"two", media::CallState::disconnected});
   ASSERT_TRUE(runUntil([&] { return player().isPlaying(); })) << "resumes after the last call";
   EXPECT_TRUE(audio->lastItem()->isPlaying());
