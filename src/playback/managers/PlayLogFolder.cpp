@@ -26,7 +26,7 @@ std::string PlayLogFolder::path() { return framework::WDTools::getCachesFileDir(
 
 std::string PlayLogFolder::unreadablePath() { return framework::WDTools::getCachesFileDir() + "/play_logs_unreadable"; }
 
-std::optional<std::string> PlayLogFolder::store(const foundation::Dictionary& record) {
+std::optional<std::string> PlayLogFolder::store(const foundation::Dictionary& record, bool held) {
   const std::string time = record["time"].toString();
   if (!foundation::FileManager::isSafePathComponent(time)) return std::nullopt;
   foundation::Result<std::string> document = foundation::PropertyList::serialize(record);
@@ -38,7 +38,12 @@ std::optional<std::string> PlayLogFolder::store(const foundation::Dictionary& re
     folderCreated_ = true;
   }
   std::string name = freeNameFor(time);
-  if (!foundation::FileManager::writeAtomically(path() + "/" + name, *document).ok()) return std::nullopt;
+  // Held before the file is there: a commit listing the folder meanwhile would batch it too.
+  if (held) held_->insert(name);
+  if (!foundation::FileManager::writeAtomically(path() + "/" + name, *document).ok()) {
+    held_->erase(name);
+    return std::nullopt;
+  }
   return name;
 }
 
@@ -55,11 +60,6 @@ std::vector<std::string> PlayLogFolder::list() {
   std::lock_guard lock(mutex_);
   std::erase_if(*names, [](const std::string& name) { return held_->contains(name); });
   return std::move(names).value();
-}
-
-void PlayLogFolder::hold(const std::string& name) {
-  std::lock_guard lock(mutex_);
-  held_->insert(name);
 }
 
 void PlayLogFolder::release(const std::string& name) {

@@ -24,13 +24,13 @@ class PlayLogFolder {
   static std::string unreadablePath();
 
   // Any thread. Stores the record under a name of its "time" and answers the name; nothing when
-  // it could not be written.
-  static std::optional<std::string> store(const foundation::Dictionary& record);
+  // it could not be written. A record stored `held` is on its way to the server on its own:
+  // batches leave it out, from the moment its file is there, until release().
+  static std::optional<std::string> store(const foundation::Dictionary& record, bool held = false);
   // Any thread. The names of the stored records that are not held, sorted; empty when there are
   // none.
   static std::vector<std::string> list();
-  // Any thread. A held record is on its way to the server on its own: batches leave it out.
-  static void hold(const std::string& name);
+  // Any thread. A held record may go into batches again.
   static void release(const std::string& name);
   // Any thread. No record is on its way any more (at exit): batches take them all.
   static void releaseAll();

@@ -14,10 +14,7 @@ bool PlayLogKeeper::reported_ = false;
 
 PlayLogKeeper::Ticket PlayLogKeeper::keep(const foundation::Dictionary& record, bool sending) {
   storeKept();
-  if (std::optional<std::string> name = PlayLogFolder::store(record)) {
-    if (sending) PlayLogFolder::hold(*name);
-    return {std::move(name), 0};
-  }
+  if (std::optional<std::string> name = PlayLogFolder::store(record, sending)) return {std::move(name), 0};
   std::lock_guard lock(mutex_);
   kept_->emplace(++lastNumber_, Kept{record, sending});
   reportRefusal();

@@ -1,4 +1,6 @@
+#include <atomic>
 #include <set>
+#include <thread>
 
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Json.h"
@@ -137,6 +139,27 @@ TEST_F(PlayApiManagerTest, ARecordIsKeptUntilTheServerTookIt) {
   storeOffline(1);
   EXPECT_EQ(PlayLogKeeper::keptInMemory(), 0u);
   EXPECT_EQ(stored(), 3u);
+}
+
+// A commit lists the folder on its own thread at any moment: a record on its way on its own is
+// left out from the moment its file is there, or the server would get it twice.
+TEST_F(PlayApiManagerTest, ARecordOnItsWayIsNeverListedForABatch) {
+  std::atomic<bool> done{false};
+  std::set<std::string> listed;
+  std::thread commit([&] {
+    while (!done.load())
+      for (const std::string& name : PlayLogFolder::list()) listed.insert(name);
+  });
+  for (int i = 0; i < 300; ++i) {
+    foundation::Dictionary stamped = record(std::to_string(i));
+    stamped.set("time", "1700000000");
+    PlayLogKeeper::Ticket ticket = PlayLogKeeper::keep(stamped, true);
+    EXPECT_TRUE(ticket.file) << "the record never reached the folder";
+    PlayLogKeeper::settle(ticket, true);
+  }
+  done.store(true);
+  commit.join();
+  EXPECT_TRUE(listed.empty()) << listed.size() << " records on their way were listed, first " << *listed.begin();
 }
 
 }  // namespace
