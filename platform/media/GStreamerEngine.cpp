@@ -137,7 +137,9 @@ void loadCommonPlugins() {
 // one taken down with software volume. Two, because a player that made the next song from its own
 // end's callback is let go only after it, so two playbins take turns; a list replaced between songs
 // lets its player go first, and that playbin finds room beside the other. Main thread. Each pool
-// belongs to one factory, so a playbin taken from it has that factory's sink.
+// belongs to one factory, so a playbin taken from it has that factory's sink. A factory replaced
+// (tests) takes its idle playbins down; the program's factory is never destroyed, so at exit its
+// idle playbins are left at READY, untouched, for the process's end to take back.
 class PlaybinPool {
  public:
   PlaybinPool() = default;

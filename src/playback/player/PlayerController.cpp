@@ -3,6 +3,7 @@
 #include <typeindex>
 #include <unordered_map>
 
+#include "platform/foundation/NoDestructor.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Window.h"
 #include "src/api/requests/ItemRequests.h"
@@ -349,13 +350,14 @@ void PlayerController::playOrPause() {
 
 void PlayerController::requestDidFinishLoad(framework::QRVBaseDataRequest& request) {
   using Handler = void (PlayerController::*)(api::BaseDataRequest&);
-  static const std::unordered_map<std::type_index, Handler> handlers{
-      {typeid(api::ListSAlbumSongs), &PlayerController::albumSongsArrived},
-      {typeid(api::DelProgramSong), &PlayerController::songDeletionAnswered},
-      {typeid(api::GetProgramDetailRequest), &PlayerController::programmeDetailArrived},
-      {typeid(api::ShareToThirdRequest), &PlayerController::shareAnswered}};
+  static const foundation::NoDestructor<std::unordered_map<std::type_index, Handler>> handlers(
+      std::unordered_map<std::type_index, Handler>{
+          {typeid(api::ListSAlbumSongs), &PlayerController::albumSongsArrived},
+          {typeid(api::DelProgramSong), &PlayerController::songDeletionAnswered},
+          {typeid(api::GetProgramDetailRequest), &PlayerController::programmeDetailArrived},
+          {typeid(api::ShareToThirdRequest), &PlayerController::shareAnswered}});
   // Every request class of the table is an api::BaseDataRequest.
-  if (auto found = handlers.find(typeid(request)); found != handlers.end())
+  if (auto found = handlers->find(typeid(request)); found != handlers->end())
     (this->*found->second)(static_cast<api::BaseDataRequest&>(request));
 }
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "platform/foundation/NoDestructor.h"
 #include "platform/media/AudioSession.h"
 #include "platform/media/CallCenter.h"
 #include "platform/media/NowPlayingInfoCenter.h"
@@ -22,9 +23,9 @@ namespace playback {
 namespace {
 
 const std::string& userInfoId(const foundation::Notification& notification, const char* key) {
-  static const std::string none;
+  static const foundation::NoDestructor<std::string> none;
   const std::string* id = notification.userInfo[key].getString();
-  return id ? *id : none;
+  return id ? *id : *none;
 }
 
 }  // namespace
