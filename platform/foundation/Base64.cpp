@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "platform/foundation/CryptoLibrary.h"
+
 namespace foundation {
 
 namespace {

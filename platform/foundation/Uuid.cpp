@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "platform/foundation/CryptoLibrary.h"
+
 namespace foundation {
 namespace {
 

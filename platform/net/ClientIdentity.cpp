@@ -8,6 +8,7 @@
 #include <atomic>
 #include <filesystem>
 
+#include "platform/foundation/CryptoLibrary.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/net/ClientCredentialFiles.h"
 #include "platform/net/NetErrors.h"

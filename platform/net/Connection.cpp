@@ -15,6 +15,7 @@
 #include <mutex>
 #include <optional>
 
+#include "platform/foundation/CryptoLibrary.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/net/ClientCredentialFiles.h"
 #include "platform/net/NetErrors.h"

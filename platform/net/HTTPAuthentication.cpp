@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "platform/foundation/Base64.h"
+#include "platform/foundation/CryptoLibrary.h"
 #include "platform/foundation/Digest.h"
 #include "platform/net/AuthChallenge.h"
 #include "platform/net/NTLM.h"

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "platform/foundation/Base64.h"
+#include "platform/foundation/CryptoLibrary.h"
 #include "platform/foundation/Text.h"
 
 namespace net {
