@@ -1,7 +1,9 @@
 #include <pthread.h>
 
 #include <atomic>
+#include <condition_variable>
 #include <future>
+#include <mutex>
 #include <thread>
 
 #include "platform/foundation/RunLoop.h"
@@ -33,6 +35,25 @@ LoopThread::~LoopThread() {
     impl->loop->stop();
   });
   impl->thread.join();
+}
+
+bool LoopThread::holdWithin(Duration patience) {
+  struct Hold {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool held = false;  // guarded by mutex
+  };
+  // Never freed: the held thread waits on it until the process ends.
+  auto* hold = new Hold();
+  impl_->loop->post([hold] {
+    std::unique_lock lock(hold->mutex);
+    hold->held = true;
+    hold->changed.notify_all();
+    hold->changed.wait(lock, [] { return false; });
+  });
+  std::unique_lock lock(hold->mutex);
+  return hold->changed.wait_for(lock, std::chrono::duration_cast<std::chrono::steady_clock::duration>(patience),
+                                [hold] { return hold->held; });
 }
 
 RunLoop& LoopThread::loop() { return *impl_->loop; }

@@ -108,6 +108,12 @@ class LoopThread {
   LoopThread(const LoopThread&) = delete;
   LoopThread& operator=(const LoopThread&) = delete;
 
+  // Any thread but the loop's own, once, for a thread that is never destroyed (at exit). Lets the
+  // work under way end, then holds the thread in a wait that lasts until the process ends: its loop
+  // and what it reaches stay, and it runs nothing more. Answers whether the thread was held within
+  // `patience`, counted in real time.
+  bool holdWithin(Duration patience);
+
   // Any thread. Valid until the destructor runs.
   RunLoop& loop();
   // Any thread.

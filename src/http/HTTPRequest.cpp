@@ -1,6 +1,8 @@
 #include "src/http/HTTPRequest.h"
 
 #include <atomic>
+#include <cstdio>
+#include <cstdlib>
 
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/OperationQueue.h"
@@ -52,11 +54,37 @@ foundation::OperationQueue& HTTPRequest::sharedQueue() {
   return *queue;
 }
 
-foundation::RunLoop& HTTPRequest::networkLoop() {
-  // One thread for every request's streams, started on first use and never replaced.
-  static foundation::LoopThread* thread = new foundation::LoopThread("HTTPRequest network");
-  return thread->loop();
+namespace {
+
+constexpr foundation::Duration kNetworkRestPatience{2};
+
+void holdNetworkThreadAtExit();
+
+// One thread for every request's streams, started on first use and never replaced.
+foundation::LoopThread& networkThread() {
+  static foundation::LoopThread* thread = [] {
+    auto* made = new foundation::LoopThread("HTTPRequest network");
+    std::atexit(holdNetworkThreadAtExit);
+    return made;
+  }();
+  return *thread;
 }
+
+// Exit ends with the libraries' own finalisers; a request's work beside them (a first proxy
+// look-up loading a GIO module, a TLS read) would run in libraries already taken down, or start
+// them up again half-way. So the thread finishes what it is doing and then does nothing more; one
+// that cannot come to rest in time leaves the process without that clean-up.
+void holdNetworkThreadAtExit() {
+  if (networkThread().holdWithin(kNetworkRestPatience)) return;
+  std::fflush(nullptr);
+  std::fprintf(stderr, "The network thread did not come to rest within %.0f seconds: leaving now.\n",
+               kNetworkRestPatience.count());
+  std::_Exit(EXIT_FAILURE);
+}
+
+}  // namespace
+
+foundation::RunLoop& HTTPRequest::networkLoop() { return networkThread().loop(); }
 
 bool HTTPRequest::isNetworkInUse() { return NetworkActivityIndicator::shared().runningRequestCount() != 0; }
 
