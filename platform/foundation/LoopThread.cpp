@@ -38,6 +38,8 @@ LoopThread::~LoopThread() {
 }
 
 bool LoopThread::holdWithin(Duration patience) {
+  // The hold would wait behind the work that asked for it.
+  if (impl_->loop->isCurrent()) return true;
   struct Hold {
     std::mutex mutex;
     std::condition_variable changed;

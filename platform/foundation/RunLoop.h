@@ -108,10 +108,11 @@ class LoopThread {
   LoopThread(const LoopThread&) = delete;
   LoopThread& operator=(const LoopThread&) = delete;
 
-  // Any thread but the loop's own, once, for a thread that is never destroyed (at exit). Lets the
-  // work under way end, then holds the thread in a wait that lasts until the process ends: its loop
-  // and what it reaches stay, and it runs nothing more. Answers whether the thread was held within
-  // `patience`, counted in real time.
+  // Any thread, once, for a thread that is never destroyed (at exit). Lets the work under way end,
+  // then holds the thread in a wait that lasts until the process ends: its loop and what it reaches
+  // stay, and it runs nothing more. Answers whether the thread was held within `patience`, counted
+  // in real time. On the loop's own thread (an exit called from its work) nothing else runs on it
+  // anyway: the answer is yes at once, and the thread is not held.
   bool holdWithin(Duration patience);
 
   // Any thread. Valid until the destructor runs.

@@ -42,5 +42,17 @@ TEST(LoopThreadTest, EndsWithTimersPendingAndLeavesThemSafeToUse) {
   EXPECT_EQ(held.use_count(), 1);
 }
 
+// An exit called from the loop's own work: holding the thread there would wait behind that work,
+// and a thread held by its own work would never let its destructor join it.
+TEST(LoopThreadTest, AHoldAskedFromItsOwnLoopAnswersAtOnceAndLeavesTheThreadFree) {
+  LoopThread thread("holding");
+  bool held = false;
+  thread.loop().perform([&] { held = thread.holdWithin(Duration(0)); }, true);
+  EXPECT_TRUE(held);
+  bool ranAfter = false;
+  thread.loop().perform([&] { ranAfter = true; }, true);
+  EXPECT_TRUE(ranAfter);
+}
+
 }  // namespace
 }  // namespace foundation
