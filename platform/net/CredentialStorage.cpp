@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cctype>
 #include <condition_variable>
 #include <cstdio>
@@ -27,6 +28,16 @@ foundation::Dictionary spaceToDictionary(const ProtectionSpace& space) {
 ProtectionSpace spaceFromDictionary(const foundation::Dictionary& entry) {
   return {entry["Host"].toString(), static_cast<int>(entry["Port"].toInt64()), entry["Protocol"].toString(),
           entry["Realm"].toString(), entry["ProxyType"].toString()};
+}
+
+// An account domain that is not there and an empty one say the same.
+bool sameCredential(const std::optional<Credentials>& saved, const Credentials& credential) {
+  return saved && saved->username == credential.username && saved->password == credential.password &&
+         saved->accountDomain.value_or("") == credential.accountDomain.value_or("");
+}
+
+bool isFailure(const KeyringAnswer& answer) {
+  return answer.outcome == KeyringAnswer::Outcome::noAnswer || answer.outcome == KeyringAnswer::Outcome::refused;
 }
 
 // The longest an ending process waits for keyring saves still under way.
@@ -147,7 +158,8 @@ foundation::Result<std::vector<CredentialStorage::Entry>> CredentialStorage::rea
     if (!entry) continue;
     Credentials credential{(*entry)["User"].toString(), (*entry)["Password"].toString(), std::nullopt};
     if (entry->contains("Domain")) credential.accountDomain = (*entry)["Domain"].toString();
-    entries.push_back({spaceFromDictionary(*entry), std::move(credential), CredentialPersistence::permanent});
+    entries.push_back({spaceFromDictionary(*entry), std::move(credential), CredentialPersistence::permanent,
+                       foundation::Date{(*entry)["Saved"].toDouble(0)}});
   }
   return entries;
 }
@@ -156,19 +168,24 @@ foundation::Result<std::vector<CredentialStorage::Entry>> CredentialStorage::rea
     foundation::ErrorPtr& damage) const {
   auto entries = readEntries(damage);
   if (!damage) return entries;
-  // Kept aside rather than overwritten by the next save, so nothing stored is lost for good.
-  if (auto moved = foundation::FileManager::moveItem(path_, path_ + ".damaged"); !moved) {
+  // Kept aside rather than overwritten by the next save, so nothing stored is lost for good; an
+  // earlier damaged file kept aside stays too. The lock keeps other processes from taking the name.
+  std::string aside = path_ + ".damaged";
+  for (int copy = 2; foundation::FileManager::fileExists(aside); ++copy)
+    aside = path_ + ".damaged-" + std::to_string(copy);
+  if (auto moved = foundation::FileManager::moveItem(path_, aside); !moved) {
     return foundation::makeError(damage->domain(), damage->code(),
                                  "The credentials file is damaged (" + damage->description() +
                                      ") and could not be kept aside: " + moved.error()->description());
   }
-  std::fprintf(stderr, "net: the credentials file is damaged (%s); it is kept aside as %s.damaged.\n",
-               damage->description().c_str(), path_.c_str());
+  std::fprintf(stderr, "net: the credentials file is damaged (%s); it is kept aside as %s.\n",
+               damage->description().c_str(), aside.c_str());
   return entries;
 }
 
 foundation::Status CredentialStorage::changeFile(const ProtectionSpace& space,
-                                                 const std::optional<Credentials>& credential) {
+                                                 const std::optional<Credentials>& credential,
+                                                 foundation::Date savedAt) {
   // Nothing to take out of a file that is not there, and no folder made for it.
   if (!credential && !foundation::FileManager::fileExists(path_)) return foundation::Status::success();
   std::string folder = foundation::Paths::deletingLastPathComponent(path_);
@@ -185,7 +202,7 @@ foundation::Status CredentialStorage::changeFile(const ProtectionSpace& space,
   if (!entries) return entries.error();
   bool changed = std::erase_if(*entries, [&](const Entry& entry) { return entry.space == space; }) > 0;
   if (credential) {
-    entries->push_back({space, *credential, CredentialPersistence::permanent});
+    entries->push_back({space, *credential, CredentialPersistence::permanent, savedAt});
     changed = true;
   }
   if (changed) {
@@ -195,6 +212,7 @@ foundation::Status CredentialStorage::changeFile(const ProtectionSpace& space,
       item.set("User", entry.credential.username);
       item.set("Password", entry.credential.password);
       if (entry.credential.accountDomain) item.set("Domain", *entry.credential.accountDomain);
+      if (entry.savedAt.secondsSince1970 > 0) item.set("Saved", entry.savedAt.secondsSince1970);
       list.push_back(std::move(item));
     }
     auto text = foundation::PropertyList::serialize(foundation::Value(std::move(list)));
@@ -215,36 +233,50 @@ void CredentialStorage::dropPending(const ProtectionSpace& space) {
   });
 }
 
-std::optional<Credentials> CredentialStorage::heldCredential(const ProtectionSpace& space,
-                                                             CredentialPersistence persistence) const {
+std::optional<CredentialStorage::Entry> CredentialStorage::heldEntry(const ProtectionSpace& space,
+                                                                     CredentialPersistence persistence) const {
   std::scoped_lock lock(lock_);
   for (const auto& entry : entries_) {
-    if (entry.space == space && entry.persistence == persistence) return entry.credential;
+    if (entry.space == space && entry.persistence == persistence) return entry;
   }
   return std::nullopt;
 }
 
+bool CredentialStorage::keyringIsSilent() const {
+  std::scoped_lock lock(lock_);
+  return keyringSilent_;
+}
+
 std::optional<Credentials> CredentialStorage::defaultCredential(const ProtectionSpace& space,
                                                                 foundation::Duration keyringTimeOut) const {
-  if (auto held = heldCredential(space, CredentialPersistence::forSession)) return held;
-  if (keyring_) {
-    KeyringAnswer answer = keyring_->find(space, keyringTimeOut);
-    if (answer.outcome != KeyringAnswer::Outcome::done && answer.outcome != KeyringAnswer::Outcome::absent) {
-      reportKeyringFailure(answer);
-    }
-    if (answer.credential) return answer.credential;
-  }
-  return heldCredential(space, CredentialPersistence::permanent);
+  if (auto held = heldEntry(space, CredentialPersistence::forSession)) return held->credential;
+  return savedCredential(space, keyringTimeOut);
+}
+
+std::optional<Credentials> CredentialStorage::savedCredential(const ProtectionSpace& space,
+                                                              foundation::Duration keyringTimeOut) const {
+  std::optional<KeyringAnswer> inKeyring = askKeyring(space, keyringTimeOut);
+  // Read after the keyring answered, so that a save that landed meanwhile is seen.
+  std::optional<Entry> inFile = heldEntry(space, CredentialPersistence::permanent);
+  if (inKeyring && inKeyring->credential && (!inFile || inKeyring->savedAt >= inFile->savedAt))
+    return inKeyring->credential;
+  if (inFile) return inFile->credential;
+  return std::nullopt;
+}
+
+std::optional<KeyringAnswer> CredentialStorage::askKeyring(const ProtectionSpace& space,
+                                                           foundation::Duration keyringTimeOut) const {
+  if (!keyring_ || keyringIsSilent()) return std::nullopt;
+  KeyringAnswer answer = keyring_->find(space, keyringTimeOut);
+  if (isFailure(answer)) keyringFailed(answer, KeyringCall::lookUp);
+  return answer;
 }
 
 void CredentialStorage::findDefaultCredential(const ProtectionSpace& space, foundation::Duration keyringTimeOut,
                                               std::function<void(std::optional<Credentials>)> answer) const {
-  auto held = heldCredential(space, CredentialPersistence::forSession);
-  if (!held && !keyring_) held = heldCredential(space, CredentialPersistence::permanent);
-  if (held || !keyring_) {
-    answer(std::move(held));
-    return;
-  }
+  if (auto held = heldEntry(space, CredentialPersistence::forSession)) return answer(held->credential);
+  // Without a keyring to wait for, the file answers at once.
+  if (!keyring_ || keyringIsSilent()) return answer(savedCredential(space, keyringTimeOut));
   foundation::WorkerPool::shared().run(
       [this, space, keyringTimeOut, answer = std::move(answer)] { answer(defaultCredential(space, keyringTimeOut)); });
 }
@@ -253,49 +285,71 @@ foundation::Status CredentialStorage::setDefaultCredential(const ProtectionSpace
                                                            CredentialPersistence persistence,
                                                            foundation::Duration keyringTimeOut) {
   std::scoped_lock writes(writes_);
-  bool permanent = persistence == CredentialPersistence::permanent;
   bool wasInFile = false;
   {
     std::scoped_lock lock(lock_);
-    wasInFile = std::erase_if(entries_, [&](const Entry& entry) {
+    wasInFile = std::any_of(entries_.begin(), entries_.end(), [&](const Entry& entry) {
       return entry.space == space && entry.persistence == CredentialPersistence::permanent;
     });
-    std::erase_if(entries_, [&](const Entry& entry) { return entry.space == space; });
+    std::erase_if(entries_, [&](const Entry& entry) {
+      return entry.space == space && entry.persistence == CredentialPersistence::forSession;
+    });
     // While the keyring or the file is asked, others find the credential here at once; it stays
     // for this run only when neither keeps it.
-    entries_.push_back({space, credential, CredentialPersistence::forSession});
+    entries_.push_back({space, credential, CredentialPersistence::forSession, {}});
   }
-  if (!keyring_) {
-    // A session credential takes the place of the file's one too.
-    auto changed = changeFile(space, permanent ? std::optional(credential) : std::nullopt);
-    if (permanent && changed) dropPending(space);
-    return changed;
+  if (persistence == CredentialPersistence::forSession) return forgetSavedCopies(space, wasInFile, keyringTimeOut);
+  if (sameCredential(savedCredential(space, keyringTimeOut), credential)) {
+    dropPending(space);  // kept already: nothing to write, and nothing to say
+    return foundation::Status::success();
   }
-  // A session credential: the keyring's older one would otherwise come back once this one is gone.
-  KeyringAnswer answer =
-      permanent ? keyring_->store(space, credential, keyringTimeOut) : keyring_->remove(space, keyringTimeOut);
-  bool failed = answer.outcome == KeyringAnswer::Outcome::noAnswer || answer.outcome == KeyringAnswer::Outcome::refused;
-  if (failed) reportKeyringFailure(answer);
-  if (!permanent || answer.outcome == KeyringAnswer::Outcome::done) {
-    if (!permanent) return wasInFile ? changeFile(space, std::nullopt) : foundation::Status::success();
-    dropPending(space);
-    return wasInFile ? takeReplacedOutOfFile(space) : foundation::Status::success();
+  return savePermanently(space, credential, wasInFile, keyringTimeOut);
+}
+
+foundation::Status CredentialStorage::forgetSavedCopies(const ProtectionSpace& space, bool wasInFile,
+                                                        foundation::Duration keyringTimeOut) {
+  // The keyring's older one would otherwise come back once this run's credential is gone.
+  if (keyring_ && !keyringIsSilent()) {
+    KeyringAnswer answer = keyring_->remove(space, keyringTimeOut);
+    if (isFailure(answer)) keyringFailed(answer, KeyringCall::save);
   }
-  // Nothing took the call: there is no Secret Service after all, so the file keeps it.
-  if (answer.outcome == KeyringAnswer::Outcome::absent) {
-    auto changed = changeFile(space, credential);
-    if (changed) dropPending(space);
-    return changed;
+  // Without a keyring the file is looked at whatever this storage holds: another process may have
+  // saved one since.
+  if (keyring_ && !wasInFile) return foundation::Status::success();
+  return changeFile(space, std::nullopt);
+}
+
+foundation::Status CredentialStorage::savePermanently(const ProtectionSpace& space, const Credentials& credential,
+                                                      bool wasInFile, foundation::Duration keyringTimeOut) {
+  const foundation::Date savedAt = foundation::Clock::current().wallNow();
+  if (keyring_) {
+    if (keyringIsSilent()) {
+      return foundation::makeError(kCredentialStorageErrorDomain, kCredentialNotSaved,
+                                   "The keyring did not answer earlier in this run; the password is kept for this run "
+                                   "only");
+    }
+    KeyringAnswer answer = keyring_->store(space, credential, savedAt, keyringTimeOut);
+    if (answer.outcome == KeyringAnswer::Outcome::done) {
+      dropPending(space);
+      return wasInFile ? takeReplacedOutOfFile(space) : foundation::Status::success();
+    }
+    if (isFailure(answer)) {
+      keyringFailed(answer, KeyringCall::save);
+      // The file keeps what it holds: nothing else keeps a password for the space yet.
+      return foundation::makeError(kCredentialStorageErrorDomain, kCredentialNotSaved,
+                                   answer.reason + "; the password is kept for this run only");
+    }
+    // Nothing on the bus took the call: there is no Secret Service after all, so the file keeps it.
   }
-  if (wasInFile) (void)changeFile(space, std::nullopt);  // the replaced password leaves the file all the same
-  return foundation::makeError(kCredentialStorageErrorDomain, kCredentialNotSaved,
-                               answer.reason + "; the password is kept for this run only");
+  auto changed = changeFile(space, credential, savedAt);
+  if (changed) dropPending(space);
+  return changed;
 }
 
 foundation::Status CredentialStorage::takeReplacedOutOfFile(const ProtectionSpace& space) {
   auto changed = changeFile(space, std::nullopt);
   if (changed) return changed;
-  // Look-ups ask the keyring before the file, so the old password is not found again.
+  // The keyring's copy is the newer one, so look-ups do not find the old password again.
   return foundation::makeError(kCredentialStorageErrorDomain, kOldCredentialLeftInFile,
                                "The password is saved in the keyring, but the old one could not be taken out of the "
                                "credentials file: " +
@@ -304,16 +358,16 @@ foundation::Status CredentialStorage::takeReplacedOutOfFile(const ProtectionSpac
 }
 
 void CredentialStorage::keepPermanently(const ProtectionSpace& space, const Credentials& credential,
-                                        foundation::Duration keyringTimeOut) {
-  if (!keyring_) {
-    reportUnsaved(setDefaultCredential(space, credential, CredentialPersistence::permanent), space);
-    return;
-  }
+                                        foundation::Duration keyringTimeOut,
+                                        std::function<void(const foundation::Status&)> saved) {
   SavesUnderWay::shared().begin();
   // Races with other stores, removals and look-ups, which the storage's locks order; and with
   // the process's end, which waits for it (SavesUnderWay).
-  foundation::WorkerPool::shared().run([this, space, credential, keyringTimeOut] {
-    reportUnsaved(setDefaultCredential(space, credential, CredentialPersistence::permanent, keyringTimeOut), space);
+  foundation::WorkerPool::shared().run([this, space, credential, keyringTimeOut, saved = std::move(saved)] {
+    foundation::Status status =
+        setDefaultCredential(space, credential, CredentialPersistence::permanent, keyringTimeOut);
+    reportUnsaved(status, space);
+    if (saved) saved(status);
     SavesUnderWay::shared().end();
   });
 }
@@ -328,20 +382,24 @@ foundation::Status CredentialStorage::removeDefaultCredential(const ProtectionSp
   foundation::Status saved = changeFile(space, std::nullopt);
   if (!keyring_) return saved;
   KeyringAnswer answer = keyring_->remove(space, keyringTimeOut);
-  if (answer.outcome != KeyringAnswer::Outcome::done && answer.outcome != KeyringAnswer::Outcome::absent) {
-    reportKeyringFailure(answer);
-  }
+  if (isFailure(answer)) keyringFailed(answer, KeyringCall::save);
   return saved;
 }
 
-void CredentialStorage::reportKeyringFailure(const KeyringAnswer& answer) const {
+void CredentialStorage::keyringFailed(const KeyringAnswer& answer, KeyringCall call) const {
+  const bool silent = answer.outcome == KeyringAnswer::Outcome::noAnswer;
   {
     std::scoped_lock lock(lock_);
-    if (std::exchange(reportedKeyringFailure_, true)) return;
+    bool& said = silent ? keyringSilent_ : call == KeyringCall::lookUp ? reportedLookUpFailure_ : reportedSaveFailure_;
+    if (std::exchange(said, true)) return;
   }
   std::string reason = answer.reason;
   if (!reason.empty()) reason.front() = static_cast<char>(std::tolower(static_cast<unsigned char>(reason.front())));
-  std::fprintf(stderr, "net: %s; passwords are kept for this run only.\n", reason.c_str());
+  const char* meaning = silent ? "it is not asked again in this run: saved passwords are looked up in the credentials "
+                                 "file only, and new ones are kept for this run only"
+                        : call == KeyringCall::lookUp ? "saved passwords are looked up in the credentials file only"
+                                                      : "passwords are kept for this run only";
+  std::fprintf(stderr, "net: %s; %s.\n", reason.c_str(), meaning);
 }
 
 }  // namespace net

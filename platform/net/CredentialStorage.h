@@ -42,9 +42,13 @@ inline constexpr foundation::Duration kDefaultFileLockTimeOut{2};
 // Preferences folder ("Credentials/credentials.plist"), protected by the file's mode only (0600,
 // in a 0700 folder), never encrypted. A keyring that refuses a password or does not answer in
 // time never sends it to the file: it is kept for this run only, and standard error says so once.
-// A credential the file already held is still found until it is replaced or removed; with a
-// keyring, a look-up finds this run's session credential first, then the keyring's, then the
-// file's, so a password the keyring took wins over an old one the file could not give up.
+// A credential the file holds stays there until something else keeps one for its space: a
+// keyring that takes the space's password, a removal, or a save to the file. Each copy carries
+// the time it was saved, and a look-up finds this run's session credential first, then whichever
+// of the keyring's and the file's was saved last (a copy without a time counts as older; between
+// two such, the keyring's). A keyring that has not answered once is not asked again in this run:
+// look-ups answer from the file and saves keep the password for this run only. A save of the
+// credential a look-up finds already changes nothing: it takes no lock and writes nothing.
 // Processes on one home share the file: a save or a removal changes only its own entry of the
 // file as it is on disk then, under a lock on the file ("credentials.plist.lock" beside it), and
 // replaces the file atomically; this storage then holds what the file holds, besides its session
@@ -74,13 +78,13 @@ class CredentialStorage {
   foundation::Status setDefaultCredential(const ProtectionSpace& space, const Credentials& credential,
                                           CredentialPersistence persistence,
                                           foundation::Duration keyringTimeOut = kDefaultKeyringTimeOut);
-  // A permanent setDefaultCredential() for a caller that must not wait for the keyring (the
-  // network thread). Without a keyring the file is written before this returns (its lock waited
-  // for within the storage's bound). A keyring call goes to a worker thread, and a process that
-  // ends meanwhile waits for it, a few seconds at most. Why a credential could not be kept goes to
-  // standard error. The storage outlives the save.
-  void keepPermanently(const ProtectionSpace& space, const Credentials& credential,
-                       foundation::Duration keyringTimeOut);
+  // A permanent setDefaultCredential() for a caller that must not wait for the keyring or the
+  // file's lock (the network thread): it runs on a worker thread, and a process that ends
+  // meanwhile waits for it, a few seconds at most. Why a credential could not be kept goes to
+  // standard error; `saved`, when given, then hears the outcome on that worker. The storage
+  // outlives the save.
+  void keepPermanently(const ProtectionSpace& space, const Credentials& credential, foundation::Duration keyringTimeOut,
+                       std::function<void(const foundation::Status&)> saved = nullptr);
   foundation::Status removeDefaultCredential(const ProtectionSpace& space,
                                              foundation::Duration keyringTimeOut = kDefaultKeyringTimeOut);
   // The file could not be read when the storage started (a damaged file starts empty); standard
@@ -92,7 +96,10 @@ class CredentialStorage {
     ProtectionSpace space;
     Credentials credential;
     CredentialPersistence persistence;
+    foundation::Date savedAt;  // permanent entries; 0 when the file did not say
   };
+  // What a failed keyring call was asked for, which decides the words that report it.
+  enum class KeyringCall { lookUp, save };
   void load();
   // The entries found in a damaged file read without the lock, once read again with it.
   foundation::Result<std::vector<Entry>> rereadDamagedFile(foundation::ErrorPtr& damage) const;
@@ -102,16 +109,30 @@ class CredentialStorage {
   foundation::Result<std::vector<Entry>> readEntries(foundation::ErrorPtr& damage) const;
   // readEntries() with the file locked, moving a damaged file aside (never to be overwritten).
   foundation::Result<std::vector<Entry>> readEntriesLocked(foundation::ErrorPtr& damage) const;
-  // Puts `credential` as the space's entry of the file, or takes the space's entry out (nullopt),
-  // as the file is on disk now; the permanent entries held here then become the file's.
-  foundation::Status changeFile(const ProtectionSpace& space, const std::optional<Credentials>& credential);
+  // Puts `credential` as the space's entry of the file, saved at `savedAt`, or takes the space's
+  // entry out (nullopt), as the file is on disk now; the permanent entries held here then become
+  // the file's.
+  foundation::Status changeFile(const ProtectionSpace& space, const std::optional<Credentials>& credential,
+                                foundation::Date savedAt = {});
+  // The permanent credential a look-up finds: the keyring's or the file's, whichever was saved last.
+  std::optional<Credentials> savedCredential(const ProtectionSpace& space, foundation::Duration keyringTimeOut) const;
+  // The keyring's answer; nothing without a keyring or once it has not answered in this run.
+  std::optional<KeyringAnswer> askKeyring(const ProtectionSpace& space, foundation::Duration keyringTimeOut) const;
+  // A session credential's save: the space's permanent copies go, lest they come back after the run.
+  foundation::Status forgetSavedCopies(const ProtectionSpace& space, bool wasInFile,
+                                       foundation::Duration keyringTimeOut);
+  // Stores a permanent credential in the keyring, or in the file when there is none.
+  foundation::Status savePermanently(const ProtectionSpace& space, const Credentials& credential, bool wasInFile,
+                                     foundation::Duration keyringTimeOut);
   // Drops the credential held for this run while the keyring or the file was asked.
   void dropPending(const ProtectionSpace& space);
   // After the keyring took the space's password: the file's old one goes, or the answer says it stays.
   foundation::Status takeReplacedOutOfFile(const ProtectionSpace& space);
-  std::optional<Credentials> heldCredential(const ProtectionSpace& space, CredentialPersistence persistence) const;
-  // Without the lock. Says once per run that the keyring failed, and why.
-  void reportKeyringFailure(const KeyringAnswer& answer) const;
+  std::optional<Entry> heldEntry(const ProtectionSpace& space, CredentialPersistence persistence) const;
+  bool keyringIsSilent() const;
+  // Without the lock. Notes a keyring that did not answer, and says once per run, and per kind of
+  // call, that the keyring failed and what that means.
+  void keyringFailed(const KeyringAnswer& answer, KeyringCall call) const;
 
   std::string path_;
   std::unique_ptr<SecretServiceKeyring> keyring_;
@@ -122,7 +143,9 @@ class CredentialStorage {
   std::mutex writes_;
   std::vector<Entry> entries_;
   foundation::ErrorPtr loadError_;
-  mutable bool reportedKeyringFailure_ = false;  // guarded by lock_
+  mutable bool keyringSilent_ = false;          // guarded by lock_
+  mutable bool reportedLookUpFailure_ = false;  // guarded by lock_
+  mutable bool reportedSaveFailure_ = false;    // guarded by lock_
 };
 
 }  // namespace net

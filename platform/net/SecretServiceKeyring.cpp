@@ -3,8 +3,10 @@
 #include <libsecret/secret.h>
 
 #include <algorithm>
+#include <cmath>
 #include <condition_variable>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <iterator>
 #include <mutex>
@@ -25,7 +27,8 @@ SecretSchema makeCredentialSchema() {
   const SecretSchemaAttribute attributes[] = {
       {"host", SECRET_SCHEMA_ATTRIBUTE_STRING},   {"port", SECRET_SCHEMA_ATTRIBUTE_INTEGER},
       {"scheme", SECRET_SCHEMA_ATTRIBUTE_STRING}, {"realm", SECRET_SCHEMA_ATTRIBUTE_STRING},
-      {"user", SECRET_SCHEMA_ATTRIBUTE_STRING},   {"domain", SECRET_SCHEMA_ATTRIBUTE_STRING}};
+      {"user", SECRET_SCHEMA_ATTRIBUTE_STRING},   {"domain", SECRET_SCHEMA_ATTRIBUTE_STRING},
+      {"saved", SECRET_SCHEMA_ATTRIBUTE_STRING}};
   std::copy(std::begin(attributes), std::end(attributes), schema.attributes);
   return schema;
 }
@@ -63,18 +66,36 @@ std::optional<std::string> attribute(GHashTable* attributes, const char* name) {
   return value ? std::optional<std::string>(value) : std::nullopt;
 }
 
-std::optional<Credentials> credentialsOf(SecretItem* item) {
+// Seconds since 1970 as text: an integer attribute would drop the fraction that orders two saves
+// of one second.
+std::string savedAttribute(foundation::Date savedAt) {
+  char text[48];
+  std::snprintf(text, sizeof text, "%.6f", savedAt.secondsSince1970);
+  return text;
+}
+
+// Items stored before the time of saving was kept, or with a garbled one, count as older than any.
+foundation::Date savedAtOf(GHashTable* attributes) {
+  std::optional<std::string> text = attribute(attributes, "saved");
+  if (!text) return {};
+  char* end = nullptr;
+  double seconds = std::strtod(text->c_str(), &end);
+  return end && *end == '\0' && std::isfinite(seconds) ? foundation::Date{seconds} : foundation::Date{};
+}
+
+// Answers the item's credential and when it was saved.
+void readItem(SecretItem* item, KeyringAnswer& answer) {
   SecretValue* secret = secret_item_get_secret(item);
-  if (!secret) return std::nullopt;
+  if (!secret) return;
   const char* password = secret_value_get_text(secret);
   GHashTable* attributes = secret_item_get_attributes(item);
-  std::optional<Credentials> found;
   if (password) {
-    found = Credentials{attribute(attributes, "user").value_or(""), password, attribute(attributes, "domain")};
+    answer.credential =
+        Credentials{attribute(attributes, "user").value_or(""), password, attribute(attributes, "domain")};
+    answer.savedAt = savedAtOf(attributes);
   }
   g_hash_table_unref(attributes);
   secret_value_unref(secret);
-  return found;
 }
 
 constexpr const char* kSecretServiceBusName = "org.freedesktop.secrets";
@@ -127,7 +148,7 @@ bool isNoAnswer(const GError* error) {
 
 // Takes the error of a failed call; `what` says what the keyring would not do.
 KeyringAnswer failure(GError* error, const char* what) {
-  KeyringAnswer answer{KeyringAnswer::Outcome::refused, what, std::nullopt};
+  KeyringAnswer answer{KeyringAnswer::Outcome::refused, what, std::nullopt, {}};
   if (error) {
     if (isMissingService(error)) answer.outcome = KeyringAnswer::Outcome::absent;
     if (isNoAnswer(error)) answer.outcome = KeyringAnswer::Outcome::noAnswer;
@@ -170,8 +191,10 @@ KeyringAnswer callWithin(foundation::Duration timeOut, std::function<KeyringAnsw
   g_cancellable_cancel(pending->cancellable);
   char seconds[32];
   std::snprintf(seconds, sizeof seconds, "%g", timeOut.count());
-  return {KeyringAnswer::Outcome::noAnswer, std::string("The keyring did not answer within ") + seconds + " s",
-          std::nullopt};
+  return {KeyringAnswer::Outcome::noAnswer,
+          std::string("The keyring did not answer within ") + seconds + " s",
+          std::nullopt,
+          {}};
 }
 
 KeyringAnswer clearItems(SecretService* service, const ProtectionSpace& space, GCancellable* cancellable) {
@@ -212,17 +235,15 @@ KeyringAnswer SecretServiceKeyring::find(const ProtectionSpace& space, foundatio
     g_object_unref(service);
     if (error) return failure(error, "The keyring could not be searched");
     KeyringAnswer answer;
-    for (GList* at = items; at && !answer.credential; at = at->next) {
-      answer.credential = credentialsOf(SECRET_ITEM(at->data));
-    }
+    for (GList* at = items; at && !answer.credential; at = at->next) readItem(SECRET_ITEM(at->data), answer);
     g_list_free_full(items, g_object_unref);
     return answer;
   });
 }
 
 KeyringAnswer SecretServiceKeyring::store(const ProtectionSpace& space, const Credentials& credential,
-                                          foundation::Duration timeOut) {
-  return callWithin(timeOut, [space, credential](GCancellable* cancellable) {
+                                          foundation::Date savedAt, foundation::Duration timeOut) {
+  return callWithin(timeOut, [space, credential, savedAt](GCancellable* cancellable) {
     GError* error = nullptr;
     SecretService* service = serviceFor(cancellable, &error);
     if (!service) return failure(error, "The keyring could not be opened");
@@ -234,6 +255,7 @@ KeyringAnswer SecretServiceKeyring::store(const ProtectionSpace& space, const Cr
     Attributes attributes(space);
     attributes.add("user", credential.username);
     if (credential.accountDomain) attributes.add("domain", *credential.accountDomain);
+    attributes.add("saved", savedAttribute(savedAt));
     std::string label = "Password for " + credential.username + " on " + space.host;
     SecretValue* secret = secret_value_new(credential.password.c_str(), -1, "text/plain");
     bool stored = secret_service_store_sync(service, credentialSchema(), attributes.table, SECRET_COLLECTION_DEFAULT,

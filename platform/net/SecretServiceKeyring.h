@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/foundation/Clock.h"
+#include "platform/foundation/Value.h"
 #include "platform/net/HTTPAuthentication.h"
 
 namespace net {
@@ -22,6 +23,7 @@ struct KeyringAnswer {
   Outcome outcome = Outcome::done;
   std::string reason;                     // why, when not done
   std::optional<Credentials> credential;  // what find() found
+  foundation::Date savedAt;               // when find()'s credential was stored; 0 when not known
 };
 
 // How long a keyring call may take when the caller gives no time-out (or one of 0 or less).
@@ -29,7 +31,7 @@ inline constexpr foundation::Duration kDefaultKeyringTimeOut{10};
 
 // The desktop's keyring: the Secret Service on the session bus. Each protection space keeps one
 // item, found by its host, port, scheme and realm; the password is the item's secret, the user
-// name and account domain ride along as attributes. Any thread. Each call waits for the keyring at
+// name, account domain and time of saving ride along as attributes. Any thread. Each call waits for the keyring at
 // most its time-out and is then cancelled: a keyring that takes calls and never answers holds
 // nobody up for longer.
 class SecretServiceKeyring {
@@ -44,8 +46,9 @@ class SecretServiceKeyring {
 
   // done without a credential when the keyring holds nothing for the space (or keeps it locked).
   KeyringAnswer find(const ProtectionSpace& space, foundation::Duration timeOut) const;
-  // Replaces what the keyring holds for the space.
-  KeyringAnswer store(const ProtectionSpace& space, const Credentials& credential, foundation::Duration timeOut);
+  // Replaces what the keyring holds for the space, noting when it was saved.
+  KeyringAnswer store(const ProtectionSpace& space, const Credentials& credential, foundation::Date savedAt,
+                      foundation::Duration timeOut);
   KeyringAnswer remove(const ProtectionSpace& space, foundation::Duration timeOut);
 
  private:

@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <future>
 #include <optional>
 #include <thread>
 
@@ -60,6 +61,21 @@ std::string passwordOf(const CredentialStorage& storage, const ProtectionSpace& 
   return credential ? credential->password : "none";
 }
 
+struct Kept {
+  foundation::Status status;
+  std::thread::id thread;
+};
+
+// keepPermanently(), waiting for its outcome.
+Kept keep(CredentialStorage& storage, const ProtectionSpace& space, const std::string& password) {
+  std::promise<Kept> outcome;
+  storage.keepPermanently(space, {"ann", password, std::nullopt}, kDefaultKeyringTimeOut,
+                          [&](const foundation::Status& status) {
+                            outcome.set_value({status, std::this_thread::get_id()});
+                          });
+  return outcome.get_future().get();
+}
+
 // Two storages on one file, as two processes on one home have: each change lands on the file as
 // it is then, and one made while another holds the file's lock fails within the bound.
 TEST(CredentialStorage, StoragesSharingTheFileKeepEachOthersChangesAndWaitForItsLock) {
@@ -91,8 +107,9 @@ TEST(CredentialStorage, StoragesSharingTheFileKeepEachOthersChangesAndWaitForIts
 }
 
 // A process holding the file's lock, and a lock file that cannot be opened (a folder in its place
-// stands in for a read-only home): the saved passwords are still found, and a change fails,
-// saying why once, without writing.
+// stands in for a read-only home): the saved passwords are still found; a save of the one saved
+// changes nothing and says nothing, and a change fails, saying why once, without writing; neither
+// holds up the caller's thread.
 TEST(CredentialStorage, SavedPasswordsAreFoundWhileTheLockIsBusyOrCannotBeOpened) {
   std::string path = foundation::Paths::useFreshHomeForTesting() + "/credentials.plist";
   ProtectionSpace vault{"example.org", 443, "https", "vault", ""};
@@ -110,11 +127,16 @@ TEST(CredentialStorage, SavedPasswordsAreFoundWhileTheLockIsBusyOrCannotBeOpened
   CredentialStorage storage(path, nullptr, kLockTimeOut);
   EXPECT_EQ(passwordOf(storage, vault), "v") << "without a lock file";
   testing::internal::CaptureStderr();
-  storage.keepPermanently(vault, {"ann", "new", std::nullopt}, kDefaultKeyringTimeOut);
+  Kept same = keep(storage, vault, "v");
+  Kept changed = keep(storage, vault, "new");
   std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_TRUE(same.status) << same.status.error()->description();
+  EXPECT_FALSE(changed.status);
   EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
   EXPECT_NE(said.find("lock file"), std::string::npos) << said;
   EXPECT_EQ(*foundation::FileManager::readFile(path), *before);
+  EXPECT_NE(same.thread, std::this_thread::get_id());
+  EXPECT_NE(changed.thread, std::this_thread::get_id());
 }
 
 TEST(CredentialStorage, ADamagedOrUnreadableFileStartsEmptyAndIsSaidOnce) {
@@ -131,10 +153,14 @@ TEST(CredentialStorage, ADamagedOrUnreadableFileStartsEmptyAndIsSaidOnce) {
   }
   EXPECT_FALSE(CredentialStorage(path).defaultCredential({"h", 1, "http", "", ""}));
   EXPECT_TRUE(foundation::FileManager::fileExists(path + ".damaged")) << "kept aside, not overwritten later";
+  ASSERT_TRUE(foundation::FileManager::writeAtomically(path, std::string_view("<plist><dict>")));
+  EXPECT_TRUE(CredentialStorage(path).loadError());
+  EXPECT_TRUE(foundation::FileManager::fileExists(path + ".damaged")) << "the first damaged file is kept too";
+  EXPECT_TRUE(foundation::FileManager::fileExists(path + ".damaged-2"));
   ASSERT_TRUE(foundation::FileManager::createDirectory(path));
   EXPECT_TRUE(CredentialStorage(path).loadError()) << "a folder cannot be read";
   std::string said = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 3) << "one line a storage: " << said;
+  EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 4) << "one line a storage: " << said;
   EXPECT_NE(said.find("could not be read"), std::string::npos) << said;
 }
 
@@ -245,6 +271,30 @@ TEST_F(SecretServiceTest, APasswordTheKeyringTookWinsOverTheOldOneTheBusyFileKep
   EXPECT_EQ(passwordOf(CredentialStorage(path, SecretServiceKeyring::connect()), old), "n3w");
 }
 
+// A run with the keyring keeps A, a run without a session bus keeps B in the file, a later run
+// keeps C in the keyring: each look-up finds the one saved last. A file entry from before the time
+// of saving was kept counts as older.
+TEST_F(SecretServiceTest, ThePasswordSavedLastWinsWhicheverStoreHoldsIt) {
+  ProtectionSpace vault{"example.org", 443, "https", "vault", ""};
+  ASSERT_TRUE(CredentialStorage(path, SecretServiceKeyring::connect())
+                  .setDefaultCredential(vault, {"ann", "A", std::nullopt}, CredentialPersistence::permanent));
+  ASSERT_TRUE(CredentialStorage(path).setDefaultCredential(vault, {"ann", "B", std::nullopt},
+                                                           CredentialPersistence::permanent));
+  EXPECT_EQ(passwordOf(CredentialStorage(path, SecretServiceKeyring::connect()), vault), "B");
+  ASSERT_TRUE(CredentialStorage(path, SecretServiceKeyring::connect())
+                  .setDefaultCredential(vault, {"ann", "C", std::nullopt}, CredentialPersistence::permanent));
+  EXPECT_EQ(fileText().find(">B<"), std::string::npos) << "the keyring keeps one now: " << fileText();
+  EXPECT_EQ(passwordOf(CredentialStorage(path, SecretServiceKeyring::connect()), vault), "C");
+  ASSERT_TRUE(foundation::FileManager::writeAtomically(
+      path, std::string_view("<plist version=\"1.0\"><array><dict><key>Host</key><string>example.org</string>"
+                             "<key>Port</key><integer>443</integer><key>Protocol</key><string>https</string>"
+                             "<key>Realm</key><string>vault</string><key>ProxyType</key><string></string>"
+                             "<key>User</key><string>ann</string><key>Password</key><string>old</string>"
+                             "</dict></array></plist>")));
+  EXPECT_EQ(passwordOf(CredentialStorage(path), vault), "old") << "an entry without a time still reads";
+  EXPECT_EQ(passwordOf(CredentialStorage(path, SecretServiceKeyring::connect()), vault), "C");
+}
+
 // A keyring with nowhere to keep a password: no keyring of its own, and nobody to answer its
 // prompt to make one. Its own bus, so no earlier keyring is there: net_refusing_secret_service.
 class RefusingSecretServiceTest : public SecretServiceTest {
@@ -266,31 +316,67 @@ TEST_F(RefusingSecretServiceTest, APasswordTheKeyringRefusesServesThisRunAndNeve
   EXPECT_FALSE(CredentialStorage(path, SecretServiceKeyring::connect()).defaultCredential(vault));
 }
 
+// A password saved without a keyring, then used where the keyring refuses every store: saving it
+// again changes nothing, and a new one kept for this run only leaves it in the file.
+TEST_F(RefusingSecretServiceTest, APasswordTheFileHoldsStaysThereWhenTheKeyringRefusesASave) {
+  ProtectionSpace proxy{"proxy.lan", 3128, "", "", "HTTP"};
+  ASSERT_TRUE(CredentialStorage(path).setDefaultCredential(proxy, {"ann", "p", std::nullopt},
+                                                           CredentialPersistence::permanent));
+  CredentialStorage storage(path, SecretServiceKeyring::connect());
+  testing::internal::CaptureStderr();
+  Kept same = keep(storage, proxy, "p");
+  std::string saidOfSame = testing::internal::GetCapturedStderr();
+  EXPECT_TRUE(same.status) << same.status.error()->description();
+  EXPECT_EQ(saidOfSame, "");
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(keep(storage, proxy, "q").status);
+  (void)testing::internal::GetCapturedStderr();
+  EXPECT_EQ(passwordOf(storage, proxy), "q") << "for this run";
+  EXPECT_EQ(passwordOf(CredentialStorage(path, SecretServiceKeyring::connect()), proxy), "p");
+}
+
 // The keyring's bus name belongs to a service that takes every call and never answers; its own
 // bus: net_silent_secret_service.
-TEST(SilentSecretServiceTest, ASilentKeyringFailsWithinTheCallsTimeOutAndThePasswordServesThisRunOnly) {
+// Once it has not answered, it is not waited for again: look-ups answer from the file at once, a
+// save of the file's password changes nothing, a new one serves this run only, and the file keeps
+// the old one.
+TEST(SilentSecretServiceTest, ASilentKeyringIsWaitedForOnceAndTheFileKeepsItsPassword) {
   if (!std::getenv("ZR_TEST_SESSION_BUS")) GTEST_SKIP() << "runs inside dbus-run-session";
   testsupport::SilentSecretService silent;
   if (!silent.owned()) GTEST_SKIP() << silent.why();
   std::string path = foundation::Paths::useFreshHomeForTesting() + "/credentials.plist";
+  ProtectionSpace vault{"example.org", 443, "https", "vault", ""};
+  ProtectionSpace attic{"example.org", 443, "https", "attic", ""};
+  ASSERT_TRUE(CredentialStorage(path).setDefaultCredential(vault, {"ann", "v", std::nullopt},
+                                                           CredentialPersistence::permanent));
   auto keyring = SecretServiceKeyring::connect();
   ASSERT_TRUE(keyring) << "an owned name is a Secret Service, answering or not";
   CredentialStorage storage(path, std::move(keyring));
-  ProtectionSpace vault{"example.org", 443, "https", "vault", ""};
   constexpr foundation::Duration kKeyringTimeOut{0.2};
 
-  auto started = std::chrono::steady_clock::now();
   testing::internal::CaptureStderr();
-  EXPECT_FALSE(storage.defaultCredential(vault, kKeyringTimeOut));
-  auto saved = storage.setDefaultCredential(vault, {"ann", "s3cret", std::nullopt}, CredentialPersistence::permanent,
+  EXPECT_EQ(storage.defaultCredential(vault, kKeyringTimeOut)->password, "v");
+  const int callsWhenSilent = silent.callsTaken();
+  EXPECT_GT(callsWhenSilent, 0);
+  std::optional<Credentials> foundAtOnce;
+  storage.findDefaultCredential(vault, kKeyringTimeOut, [&](std::optional<Credentials> found) { foundAtOnce = found; });
+  ASSERT_TRUE(foundAtOnce) << "answered on the caller's thread, without the keyring";
+  EXPECT_EQ(foundAtOnce->password, "v");
+  EXPECT_TRUE(storage.setDefaultCredential(vault, {"ann", "v", std::nullopt}, CredentialPersistence::permanent,
+                                           kKeyringTimeOut));
+  auto saved = storage.setDefaultCredential(attic, {"ann", "a", std::nullopt}, CredentialPersistence::permanent,
                                             kKeyringTimeOut);
+  (void)storage.setDefaultCredential(vault, {"ann", "w", std::nullopt}, CredentialPersistence::permanent,
+                                     kKeyringTimeOut);
   std::string said = testing::internal::GetCapturedStderr();
-  // Two calls bounded by 0.2 s each; ignoring the bound would take 10 s a call.
-  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+  EXPECT_EQ(silent.callsTaken(), callsWhenSilent) << "the keyring was asked again";
   EXPECT_FALSE(saved) << "not reported as saved";
   EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << "said once: " << said;
-  EXPECT_EQ(storage.defaultCredential(vault, kKeyringTimeOut)->password, "s3cret") << "still used for this run";
-  EXPECT_FALSE(foundation::FileManager::fileExists(path)) << "a keyring is there: the file is not for it";
+  EXPECT_NE(said.find("looked up in the credentials file"), std::string::npos) << said;
+  EXPECT_EQ(passwordOf(storage, vault), "w") << "still used for this run";
+  EXPECT_EQ(passwordOf(storage, attic), "a");
+  EXPECT_EQ(passwordOf(CredentialStorage(path), vault), "v") << "the file keeps its password";
+  EXPECT_EQ(passwordOf(CredentialStorage(path), attic), "none") << "a keyring is there: the file is not for it";
 }
 
 TEST(HTTPAuthentication, BasicRefusedOnceIsNoLongerValid) {
