@@ -8,6 +8,7 @@
 
 #include "app/program/CommandLine.h"
 #include "app/program/Console.h"
+#include "app/program/HomeClaim.h"
 #include "app/program/KeyReader.h"
 #include "app/program/QuitSignals.h"
 #include "app/program/RadioProgram.h"
@@ -42,6 +43,10 @@ int main(int argc, char** argv) {
   if (options.help) {
     std::fputs(helpText().c_str(), stdout);
     return 0;
+  }
+  if (const foundation::Status claimed = claimHomeForThisRun(); !claimed.ok()) {
+    std::fprintf(stderr, "zunoradio: %s\n", claimed.error()->description().c_str());
+    return 1;
   }
   // Two malloc arenas rather than one per thread: the program's threads mostly wait, and an arena
   // of each would keep its own freed memory resident.

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <variant>
 
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Result.h"
@@ -18,6 +20,16 @@ class FileLock {
   // saying so. The lock file is made with `mode` when missing, in a folder that must exist, and
   // is never removed: two holders would otherwise lock two different files.
   static Result<FileLock> acquire(const std::string& path, Duration timeOut, unsigned mode = 0600);
+
+  // What a try found when another holds the lock: the process id that holder wrote into the lock
+  // file, or nullopt when the file holds none that reads as one (not written yet, or damaged).
+  struct Taken {
+    std::optional<long> holder;
+  };
+  // Any thread. Takes the lock without waiting and writes this process's id into the lock file,
+  // so that a later try can name the holder; or says who holds it, changing nothing. The lock
+  // file is made as acquire makes it.
+  static Result<std::variant<FileLock, Taken>> tryAcquireNamingHolder(const std::string& path, unsigned mode = 0600);
 
   FileLock(FileLock&& other) noexcept;
   FileLock(const FileLock&) = delete;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include "platform/foundation/FileManager.h"
 #include "src/api/cache/ListenHistory.h"
 #include "src/api/cache/RequestCacheFolder.h"
@@ -32,6 +34,26 @@ TEST_F(ListenHistoryTest, APlayedProgrammeMovesToTheHeadWithoutDuplicates) {
   ListenHistoryRequest::addListenProgram(ProgramModel::initWithDataDic({}));
   ListenHistoryRequest::addListenProgram(ProgramModel::initWithDataDic({}));
   EXPECT_EQ(ids(), (std::vector<std::string>{"?", "?", "1", "3", "2"}));  // no id matches nothing
+}
+
+// The file is replaced whole on each write, so an unchanged file number says it was not written.
+TEST_F(ListenHistoryTest, TheProgrammeAlreadyFirstPlayedAgainLeavesTheFileAloneUnlessItChanged) {
+  const std::string path = RequestCacheFolder::pathOf(ListenHistory::kFileName);
+  const auto fileNumber = [&] {
+    struct stat status {};
+    EXPECT_EQ(::stat(path.c_str(), &status), 0);
+    return status.st_ino;
+  };
+  for (int id : {1, 2}) ListenHistoryRequest::addListenProgram(programme(id));
+  const ino_t written = fileNumber();
+  ListenHistoryRequest::addListenProgram(programme(2));
+  EXPECT_EQ(fileNumber(), written);
+
+  ListenHistoryRequest::addListenProgram(
+      ProgramModel::initWithDataDic({{"program_id", 2}, {"program_name", "改名的节目"}}));
+  EXPECT_NE(fileNumber(), written);
+  EXPECT_EQ(ListenHistoryRequest::ListListenHistoryProgram().front()->programName(), "改名的节目");
+  EXPECT_EQ(ids(), (std::vector<std::string>{"2", "1"}));
 }
 
 TEST_F(ListenHistoryTest, TheHistoryKeepsTheFiftyNewest) {
