@@ -43,6 +43,7 @@ function(zr_test_suite name dir)
   endif()
   add_executable(${name} ${sources})
   zr_warnings(${name})
+  zr_allow_exit_time_destructors(${name})
   # Test files share most of their headers: compiling a few of them as one unit parses those
   # headers once instead of once a file, which roughly halves the suites' build time.
   set_target_properties(${name} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 6)

@@ -10,6 +10,18 @@ function(zr_warnings target)
     target_compile_options(${target} PRIVATE -Wno-maybe-uninitialized
       -Wno-error=restrict -Wno-error=array-bounds -Wno-error=stringop-overflow)
   else()
-    target_compile_options(${target} PRIVATE -Wnull-dereference)
+    # A static with a destructor runs it at exit, beside the threads that outlive main (the network
+    # thread, the workers): statics are held in a NoDestructor or are trivially destructible, and
+    # an exception says why (platform/foundation/ExitTimeDestructor.h).
+    target_compile_options(${target} PRIVATE -Wnull-dereference -Wexit-time-destructors)
+  endif()
+endfunction()
+
+# Test and benchmark programs keep tables and test state in ordinary statics, used by threads that
+# their tests end before exit; the exit tests, which leave threads running, hold what those threads
+# use in a NoDestructor.
+function(zr_allow_exit_time_destructors target)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    target_compile_options(${target} PRIVATE -Wno-exit-time-destructors)
   endif()
 endfunction()

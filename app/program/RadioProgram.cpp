@@ -245,9 +245,11 @@ void RadioProgram::letRequestsFinish(foundation::Duration patience) {
                !playback::PlayApiManager::isCommitting();
       },
       patience);
-  playback::PlayApiManager::storeUnanswered();
-  if (const std::size_t waiting = playback::PlayApiManager::storedRecordCount())
-    console_.line(counted(waiting, "play log", "play logs") + " kept for the next run.");
+  const auto [stored, lost] = playback::PlayApiManager::storeUnanswered();
+  if (stored) console_.line(counted(stored, "play log", "play logs") + " kept for the next run.");
+  if (lost)
+    console_.line(counted(lost, "play log", "play logs") + " could not be stored and " + (lost == 1 ? "is" : "are") +
+                  " lost.");
 }
 
 void RadioProgram::handleKey(const std::string& line) {

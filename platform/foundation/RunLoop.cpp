@@ -12,6 +12,7 @@
 #include <mutex>
 #include <unordered_map>
 
+#include "platform/foundation/ExitTimeDestructor.h"
 #include "platform/foundation/TimerSchedule.h"
 #include "platform/sanitizers/Suppressions.h"
 
@@ -174,7 +175,10 @@ RunLoop& RunLoop::main() {
 
 RunLoop& RunLoop::current() {
   if (onMainThread()) return main();
+  // Destroyed as its thread ends, never at exit: the main thread's loop is main().
+  ZR_EXIT_TIME_DESTRUCTOR_ALLOWED_BEGIN
   thread_local std::unique_ptr<RunLoop> loop;
+  ZR_EXIT_TIME_DESTRUCTOR_ALLOWED_END
   if (!loop) loop.reset(new RunLoop());
   return *loop;
 }

@@ -2,6 +2,7 @@
 #include <charconv>
 #include <vector>
 
+#include "platform/foundation/ExitTimeDestructor.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/Uuid.h"
 #include "platform/net/HTTPReadStream.h"
@@ -48,7 +49,11 @@ std::size_t HTTPRequest::readChunkSize() const {
 
 void HTTPRequest::handleBytesAvailable() {
   if (!headersRead_) readResponseHeaders();
+  // Freed as its thread ends; the network thread, which reads every response, runs until the
+  // process ends.
+  ZR_EXIT_TIME_DESTRUCTOR_ALLOWED_BEGIN
   thread_local std::vector<std::uint8_t> buffer(kLargestChunk);
+  ZR_EXIT_TIME_DESTRUCTOR_ALLOWED_END
   while (!complete_ && readStream_ && readStream_->hasBytesAvailable()) {
     long long count = readStream_->read(buffer.data(), readChunkSize());
     if (count < 0) {

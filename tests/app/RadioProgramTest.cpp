@@ -3,6 +3,7 @@
 #include <future>
 #include <mutex>
 
+#include "platform/foundation/FileManager.h"
 #include "platform/ui/AlertView.h"
 #include "src/playback/managers/PlayLogCommit.h"
 #include "src/playback/managers/PlayLogFolder.h"
@@ -250,6 +251,25 @@ TEST_F(RadioProgramTest, PlayLogsKeptForLaterAreSaidWhenKeptAndCountedAtQuit) {
   program->handleKey("q");
   program->letRequestsFinish(foundation::Duration(0));
   EXPECT_TRUE(output().ends_with("\n3 play logs kept for the next run.\n")) << output();
+  api.releaseHeldReplies();
+}
+
+// Records the folder cannot take (a full disk) end with the process: the quit says they are lost
+// rather than kept, the one still on its way included.
+TEST_F(RadioProgramTest, PlayLogsTheFolderCannotTakeAreSaidToBeLostAtQuit) {
+  startOnScriptedServer();
+  (void)foundation::FileManager::removeItem(playback::PlayLogFolder::path());
+  ASSERT_TRUE(foundation::FileManager::writeAtomically(playback::PlayLogFolder::path(), "a file, not the folder"));
+  api.answerWithStatus("play._playLog", 500);
+  playToEnd();
+  ASSERT_TRUE(runUntil([&] { return output().find("Play log not taken: ") != npos; })) << output();
+  api.holdReplies("play._playLog");
+  playToEnd();
+  settle();
+  program->handleKey("q");
+  program->letRequestsFinish(foundation::Duration(0));
+  EXPECT_TRUE(output().ends_with("\n2 play logs could not be stored and are lost.\n")) << output();
+  EXPECT_EQ(output().find("kept for the next run"), npos) << output();
   api.releaseHeldReplies();
 }
 

@@ -116,9 +116,10 @@ void PlayApiManager::storeBatch(const foundation::Dictionary& batch) {
       (void)PlayLogKeeper::keep(stamped(*record), false);
 }
 
-void PlayApiManager::storeUnanswered() {
+PlayApiManager::KeptAtExit PlayApiManager::storeUnanswered() {
   PlayLogKeeper::storeKept(true);
   PlayLogFolder::releaseAll();
+  return {.stored = PlayLogFolder::list().size(), .lost = PlayLogKeeper::keptInMemory()};
 }
 
 void PlayApiManager::commitOfflineLog() {

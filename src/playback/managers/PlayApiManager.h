@@ -54,8 +54,13 @@ class PlayApiManager {
   static void setKeepObserver(KeepObserver observer);
 
   // Main thread, at exit. Stores what is still in memory; the records awaiting an answer, which
-  // will not come now, count as stored for a later run.
-  static void storeUnanswered();
+  // will not come now, count as stored for a later run. Answers how many the folder keeps for the
+  // next run, and how many it could not take (a full disk), which end with the process.
+  struct KeptAtExit {
+    std::size_t stored = 0;
+    std::size_t lost = 0;
+  };
+  static KeptAtExit storeUnanswered();
 
   // Test hook: ends a running commit and forgets that the folder was made.
   static void resetForTesting();

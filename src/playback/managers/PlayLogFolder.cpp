@@ -55,15 +55,23 @@ std::string PlayLogFolder::freeNameFor(const std::string& time) {
 }
 
 std::vector<std::string> PlayLogFolder::list() {
+  // Read under the lock: a name read before a settle and filtered after it would be listed free,
+  // and the next record of that second, on its way, would take it.
+  std::lock_guard lock(mutex_);
   foundation::Result<std::vector<std::string>> names = foundation::FileManager::contentsOfDirectory(path());
   if (!names) return {};
-  std::lock_guard lock(mutex_);
   std::erase_if(*names, [](const std::string& name) { return held_->contains(name); });
   return std::move(names).value();
 }
 
 void PlayLogFolder::release(const std::string& name) {
   std::lock_guard lock(mutex_);
+  held_->erase(name);
+}
+
+void PlayLogFolder::removeHeld(const std::string& name) {
+  std::lock_guard lock(mutex_);
+  (void)foundation::FileManager::removeItem(path() + "/" + name);
   held_->erase(name);
 }
 
@@ -86,6 +94,7 @@ std::optional<foundation::Dictionary> PlayLogFolder::read(const std::string& nam
 }
 
 bool PlayLogFolder::remove(const std::string& name) {
+  std::lock_guard lock(mutex_);
   return foundation::FileManager::removeItem(path() + "/" + name).ok();
 }
 

@@ -30,14 +30,19 @@ class PlayLogFolder {
   // Any thread. The names of the stored records that are not held, sorted; empty when there are
   // none.
   static std::vector<std::string> list();
-  // Any thread. A held record may go into batches again.
+  // Any thread. A held record the server did not take may go into batches again.
   static void release(const std::string& name);
+  // Any thread. A held record the server took: its file goes and its name is released in one step,
+  // so that no listing finds the name free while the file is still there.
+  static void removeHeld(const std::string& name);
   // Any thread. No record is on its way any more (at exit): batches take them all.
   static void releaseAll();
   // Any thread. The stored record of that name; a file that is not a dictionary of texts is moved
   // to unreadablePath() and answers nothing.
   static std::optional<foundation::Dictionary> read(const std::string& name);
-  // Any thread. Whether the record's file is gone afterwards.
+  // Any thread. For a listed record the server took in a batch: whether its file is gone
+  // afterwards. Until then the name keeps that record, since a store never takes a name whose
+  // file is there, and a held record's file goes only with removeHeld().
   static bool remove(const std::string& name);
 
   // Test hook: the next store creates the folder again.
@@ -46,7 +51,9 @@ class PlayLogFolder {
  private:
   static std::string freeNameFor(const std::string& time);
 
-  static std::mutex mutex_;  // one store at a time, so two records never pick the same free name
+  // Storing, listing, settling and removing never interleave: a listing never finds a record on
+  // its way unheld, and two records never pick the same free name.
+  static std::mutex mutex_;
   static bool folderCreated_;
   static foundation::NoDestructor<std::set<std::string>> held_;  // under mutex_
 };

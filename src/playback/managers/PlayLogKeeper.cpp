@@ -23,8 +23,10 @@ PlayLogKeeper::Ticket PlayLogKeeper::keep(const foundation::Dictionary& record, 
 
 void PlayLogKeeper::settle(const Ticket& ticket, bool accepted) {
   if (ticket.file) {
-    if (accepted) (void)PlayLogFolder::remove(*ticket.file);
-    PlayLogFolder::release(*ticket.file);
+    if (accepted)
+      PlayLogFolder::removeHeld(*ticket.file);
+    else
+      PlayLogFolder::release(*ticket.file);
     return;
   }
   std::lock_guard lock(mutex_);

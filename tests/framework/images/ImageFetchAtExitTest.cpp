@@ -1,7 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
+#include <vector>
 
 #include "platform/foundation/Paths.h"
 #include "platform/net/ProxySettings.h"
@@ -12,8 +18,35 @@
 
 namespace {
 
-// The fetch still reading when the process leaves; looked at by exit's last handler.
+// The fetch still reading when the process leaves, and the request errors its end may take;
+// looked at by exit's last handler.
 foundation::Operation* fetchLeftAtExit = nullptr;
+std::vector<std::weak_ptr<const foundation::Error>>* requestErrorsAtExit = nullptr;
+
+// Far beyond what an exit takes: one that cancels the fetch and waits for it never ends.
+constexpr unsigned kExitBoundSeconds = 10;
+
+void lookAtWhatExitLeft() {
+  const bool cancelled = fetchLeftAtExit->isCancelled();
+  const bool errorDestroyed =
+      std::ranges::any_of(*requestErrorsAtExit, [](const auto& error) { return error.expired(); });
+  if (cancelled) std::fputs("Exit cancelled the fetch.\n", stderr);
+  if (errorDestroyed) std::fputs("Exit destroyed a request error.\n", stderr);
+  std::_Exit(cancelled || errorDestroyed ? 1 : 0);
+}
+
+// Makes the errors a request's end takes, watched without keeping them.
+void watchTheRequestErrors() {
+  requestErrorsAtExit = new std::vector<std::weak_ptr<const foundation::Error>>{
+      http::requestCancelledError(), http::requestTimedOutError(), http::authenticationNeededError(),
+      http::unableToCreateRequestError(), http::tooManyRedirectsError()};
+}
+
+void endAnExitThatHangs(int) {
+  constexpr char kSaid[] = "Exit did not end within its bound.\n";
+  (void)::write(STDERR_FILENO, kSaid, sizeof kSaid - 1);
+  ::_exit(3);
+}
 
 // The fetch's worker and the network thread outlive main: exit must leave them, and what they
 // use, to the process's end rather than cancel the fetch and wait for it beside them.
@@ -21,11 +54,9 @@ TEST(ImageFetchAtExitTest, AFetchStillReadingIsLeftToTheProcesssEnd) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(
       {
-        // Registered before the manager is made, so it runs after whatever exit does to it.
-        std::atexit([] {
-          if (fetchLeftAtExit->isCancelled()) std::fputs("Exit cancelled the fetch.\n", stderr);
-          std::_Exit(fetchLeftAtExit->isCancelled() ? 1 : 0);
-        });
+        // Registered before the manager and the errors are made, so it runs after whatever exit
+        // does to them.
+        std::atexit(lookAtWhatExitLeft);
         (void)foundation::Paths::useFreshHomeForTesting();
         net::ProxySettings::setSystemForTesting(net::ProxySettings());
         testsupport::LoopbackServer server;
@@ -34,12 +65,14 @@ TEST(ImageFetchAtExitTest, AFetchStillReadingIsLeftToTheProcesssEnd) {
         server.route("GET", "/held.png", held);
         auto& manager = framework::QRVImageCacheManager::sharedManager();
         // Made after the manager, as in a run that cancelled a request: the cancellation at exit
-        // would use it after exit destroyed it.
-        (void)http::requestCancelledError();
+        // would use them after exit destroyed them.
+        watchTheRequestErrors();
         auto fetch = framework::QRVImageDataOperation::create(server.url("/held.png"), {});
         fetchLeftAtExit = fetch.get();
         manager.imageQueue().addOperation(fetch);
         if (!server.waitFor([&] { return server.heldCount("gate") == 1; })) std::_Exit(2);
+        std::signal(SIGALRM, endAnExitThatHangs);
+        ::alarm(kExitBoundSeconds);
         std::exit(0);
       },
       ::testing::ExitedWithCode(0), "");

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 #include <pthread.h>
 
+#include <chrono>
+#include <future>
+#include <memory>
 #include <string>
 
 #include "platform/foundation/RunLoop.h"
@@ -45,13 +48,18 @@ TEST(LoopThreadTest, EndsWithTimersPendingAndLeavesThemSafeToUse) {
 // An exit called from the loop's own work: holding the thread there would wait behind that work,
 // and a thread held by its own work would never let its destructor join it.
 TEST(LoopThreadTest, AHoldAskedFromItsOwnLoopAnswersAtOnceAndLeavesTheThreadFree) {
-  LoopThread thread("holding");
+  auto thread = std::make_unique<LoopThread>("holding");
   bool held = false;
-  thread.loop().perform([&] { held = thread.holdWithin(Duration(0)); }, true);
+  thread->loop().perform([&] { held = thread->holdWithin(Duration(0)); }, true);
   EXPECT_TRUE(held);
-  bool ranAfter = false;
-  thread.loop().perform([&] { ranAfter = true; }, true);
-  EXPECT_TRUE(ranAfter);
+  // Waited for within a bound: a thread held for good never runs it.
+  auto ran = std::make_shared<std::promise<void>>();
+  std::future<void> ranAfter = ran->get_future();
+  thread->loop().post([ran] { ran->set_value(); });
+  if (ranAfter.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+    (void)thread.release();  // its destructor would wait for the held thread forever
+    FAIL() << "The thread stays held by the work that asked for the hold.";
+  }
 }
 
 }  // namespace

@@ -1,9 +1,12 @@
+#include <algorithm>
 #include <atomic>
+#include <optional>
 #include <set>
 #include <thread>
 
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Json.h"
+#include "platform/foundation/PropertyList.h"
 #include "src/playback/managers/PlayApiManager.h"
 #include "src/playback/managers/PlayLogCommit.h"
 #include "src/playback/managers/PlayLogFolder.h"
@@ -141,25 +144,65 @@ TEST_F(PlayApiManagerTest, ARecordIsKeptUntilTheServerTookIt) {
   EXPECT_EQ(stored(), 3u);
 }
 
-// A commit lists the folder on its own thread at any moment: a record on its way on its own is
-// left out from the moment its file is there, or the server would get it twice.
-TEST_F(PlayApiManagerTest, ARecordOnItsWayIsNeverListedForABatch) {
-  std::atomic<bool> done{false};
-  std::set<std::string> listed;
+// A commit lists the folder on its own thread at any moment, a long backlog with it, and reads
+// what it listed later, while records of one second go out on their own, settle, and lend their
+// names to the next ones at once: the server never takes a record twice, on its own and in a batch.
+TEST_F(PlayApiManagerTest, ARecordOnItsWayIsNeverBatchedToo) {
+  constexpr int kRounds = 8;
+  constexpr int kOnTheirWay = 16;
+  constexpr int kBacklog = 1000;
+  ASSERT_TRUE(foundation::FileManager::createDirectory(PlayLogFolder::path()));
+  const std::string backlogRecord = foundation::PropertyList::serialize(record("backlog")).value();
+  for (int i = 0; i < kBacklog; ++i)  // of a later second: batches take the records going out first
+    ASSERT_TRUE(foundation::FileManager::writeAtomicallyUnflushed(
+        PlayLogFolder::path() + "/1700000001_" + std::to_string(i), backlogRecord));
+
+  std::vector<std::atomic<int>> taken(kRounds * kOnTheirWay);
+  std::atomic<int> batched{0};
+  std::atomic<int> roundsKept{0};
+  std::atomic<int> roundsListing{0};
+  auto await = [](const std::atomic<int>& count, int atLeast) {
+    while (count.load() < atLeast) std::this_thread::yield();
+  };
+  // Lists as a round of records settles; reads a batch of what it listed once the next round
+  // took their names.
   std::thread commit([&] {
-    while (!done.load())
-      for (const std::string& name : PlayLogFolder::list()) listed.insert(name);
+    for (int round = 1; round <= kRounds; ++round) {
+      await(roundsKept, round);
+      roundsListing.store(round);
+      const std::vector<std::string> names = PlayLogFolder::list();
+      await(roundsKept, std::min(round + 1, kRounds));
+      for (std::size_t i = 0; i < std::min(names.size(), PlayLogCommit::kBatchSize); ++i) {
+        std::optional<foundation::Dictionary> read = PlayLogFolder::read(names[i]);
+        if (!read || (*read)["song_id"] == foundation::Value("backlog")) continue;
+        ++taken[std::stoi((*read)["song_id"].toString())];
+        ++batched;
+        (void)PlayLogFolder::remove(names[i]);
+      }
+    }
   });
-  for (int i = 0; i < 300; ++i) {
-    foundation::Dictionary stamped = record(std::to_string(i));
-    stamped.set("time", "1700000000");
-    PlayLogKeeper::Ticket ticket = PlayLogKeeper::keep(stamped, true);
-    EXPECT_TRUE(ticket.file) << "the record never reached the folder";
-    PlayLogKeeper::settle(ticket, true);
+  for (int round = 1; round <= kRounds; ++round) {
+    std::vector<std::pair<int, PlayLogKeeper::Ticket>> onTheirWay;
+    for (int id = (round - 1) * kOnTheirWay; id < round * kOnTheirWay; ++id) {
+      foundation::Dictionary stamped = record(std::to_string(id));
+      stamped.set("time", "1700000000");
+      onTheirWay.emplace_back(id, PlayLogKeeper::keep(stamped, true));
+      EXPECT_TRUE(onTheirWay.back().second.file) << "the record never reached the folder";
+    }
+    roundsKept.store(round);
+    await(roundsListing, round);
+    for (const auto& [id, ticket] : onTheirWay) {
+      const bool accepted = id % 10 < 7;
+      if (accepted) ++taken[id];
+      PlayLogKeeper::settle(ticket, accepted);
+    }
   }
-  done.store(true);
   commit.join();
-  EXPECT_TRUE(listed.empty()) << listed.size() << " records on their way were listed, first " << *listed.begin();
+  std::vector<int> twice;
+  for (std::size_t id = 0; id < taken.size(); ++id)
+    if (taken[id].load() > 1) twice.push_back(static_cast<int>(id));
+  EXPECT_TRUE(twice.empty()) << twice.size() << " records taken twice, first " << twice.front();
+  EXPECT_GT(batched.load(), 0) << "the records the server refused on their own go in batches";
 }
 
 }  // namespace
