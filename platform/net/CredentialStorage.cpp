@@ -380,7 +380,7 @@ foundation::Status CredentialStorage::removeDefaultCredential(const ProtectionSp
     std::erase_if(entries_, [&](const Entry& entry) { return entry.space == space; });
   }
   foundation::Status saved = changeFile(space, std::nullopt);
-  if (!keyring_) return saved;
+  if (!keyring_ || keyringIsSilent()) return saved;
   KeyringAnswer answer = keyring_->remove(space, keyringTimeOut);
   if (isFailure(answer)) keyringFailed(answer, KeyringCall::save);
   return saved;
