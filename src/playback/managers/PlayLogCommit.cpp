@@ -79,11 +79,13 @@ void PlayLogCommit::answered(std::uint64_t epoch, const std::vector<std::string>
   if (epoch != epoch_.load() || !running_.load()) return;
   if (!accepted) return finish();
   if (names.size() < kBatchSize) return sendNextBatch();
-  pausing_ = true;
   pause_ = thread_.loop().scheduleTimer(foundation::Duration(kPauseSeconds), false, [this, epoch] {
     pausing_ = false;
     if (epoch == epoch_.load() && running_.load()) sendNextBatch();
   });
+  // Said once its timer is in place, so that whoever sees the pause and steps the clock past it
+  // (a test's manual clock) finds the timer there; the timer fires on this thread, after this.
+  pausing_ = true;
 }
 
 void PlayLogCommit::finish() {
